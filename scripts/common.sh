@@ -1,0 +1,57 @@
+# Shared by ./run, ./test and scripts/wine.sh: build trees and the Wine environment.
+
+TAVELIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TAVELIN_JOBS=$(nproc 2>/dev/null || echo 2)
+
+# tavelin_build DIR [CMAKE ARGS...]: configures (once) and builds one tree.
+tavelin_build() {
+  local dir=$1
+  shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S "$TAVELIN_ROOT" -B "$dir" -G "Unix Makefiles" "$@" >"$dir.configure.log" 2>&1 || {
+      cat "$dir.configure.log"
+      return 1
+    }
+  fi
+  cmake --build "$dir" -j "$TAVELIN_JOBS" >"$dir.build.log" 2>&1 || {
+    grep -E 'error|Error' "$dir.build.log" | head -40
+    return 1
+  }
+}
+
+tavelin_build_native() { mkdir -p "$TAVELIN_ROOT/build" && tavelin_build "$TAVELIN_ROOT/build/native"; }
+tavelin_build_win() {
+  mkdir -p "$TAVELIN_ROOT/build" &&
+    tavelin_build "$TAVELIN_ROOT/build/win" -DCMAKE_TOOLCHAIN_FILE="$TAVELIN_ROOT/cmake/mingw-w64-x86_64.cmake"
+}
+
+# A private Wine prefix under build/, in the Simplified Chinese locale (ANSI code page 936).
+tavelin_wine_env() {
+  export WINEPREFIX="$TAVELIN_ROOT/build/wineprefix"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG=zh_CN.UTF-8
+  export LC_ALL=zh_CN.UTF-8
+}
+
+tavelin_ensure_wineprefix() {
+  tavelin_wine_env
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "==> creating the Wine prefix"
+    wine wineboot --init >/dev/null 2>&1
+    # No window manager runs on the virtual screen: let Wine draw the title bars itself.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wineserver -w
+  fi
+}
+
+tavelin_build_fuzz() {
+  mkdir -p "$TAVELIN_ROOT/build" &&
+    CC=clang CXX=clang++ tavelin_build "$TAVELIN_ROOT/build/fuzz" -DTAVELIN_FUZZ=ON
+}
+
+tavelin_build_sanitized() {
+  mkdir -p "$TAVELIN_ROOT/build" && tavelin_build "$TAVELIN_ROOT/build/native-sanitize" -DTAVELIN_SANITIZE=ON
+}

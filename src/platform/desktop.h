@@ -1,0 +1,56 @@
+#pragma once
+// The rest of the desktop the program touches: clipboard, processes, help, sound
+// volume, the per-user setting, screen metrics, the message loop and the clock.
+
+#include <cstdint>
+#include <string>
+
+namespace tavelin {
+
+// A window of the program as the portable code refers to it (a window handle on Windows).
+using WindowId = std::uintptr_t;
+
+enum class ShowState { kNormal, kMinimizedWithFocus, kHidden };
+
+// A moment in local time, as the system's clock gives it.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+class Desktop {
+ public:
+  virtual ~Desktop() = default;
+
+  virtual void SetClipboardText(const std::string& text) = 0;
+
+  // Starts a process from a command line and returns without waiting for it.
+  virtual void StartProcess(const std::string& commandLine, ShowState show) = 0;
+  // Opens a compiled help file at a topic ("C:\Tavelin\Tavelin.chm::/11.htm").
+  virtual void OpenHelp(const std::string& helpPath) = 0;
+
+  // Wave-out volume of a device: low word left channel, high word right channel.
+  virtual std::uint32_t GetWaveVolume(int device) = 0;
+  virtual void SetWaveVolume(int device, std::uint32_t volume) = 0;
+
+  // A per-user setting of an application; empty when it is not set.
+  virtual std::string ReadUserSetting(const std::string& application, const std::string& section,
+                                      const std::string& key) = 0;
+
+  // Twips per pixel of the screen (15 at 96 dpi), and the screen's size in pixels.
+  virtual double TwipsPerPixelX() = 0;
+  virtual double TwipsPerPixelY() = 0;
+  virtual int ScreenWidthPixels() = 0;
+  virtual int ScreenHeightPixels() = 0;
+
+  // Lets pending window messages run (the handler resumes afterwards).
+  virtual void YieldToMessages() = 0;
+  // Posts a key press (down and up) with a virtual-key code to a window.
+  virtual void PostKey(WindowId window, int virtualKey) = 0;
+
+  virtual LocalTime Now() = 0;
+  // Date and time in the system's short formats.
+  virtual std::string FormatShortDate(const LocalTime& time) = 0;
+  virtual std::string FormatShortTime(const LocalTime& time) = 0;
+};
+
+}  // namespace tavelin

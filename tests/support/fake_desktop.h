@@ -1,0 +1,72 @@
+#pragma once
+// A desktop whose screen, clock, volume and settings the test sets, and which
+// records everything the program asks of it.
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "platform/failure.h"
+
+namespace tavelin::testing {
+
+class FakeDesktop : public Desktop {
+ public:
+  struct StartedProcess {
+    std::string commandLine;
+    ShowState show;
+  };
+
+  // Set by the test.
+  double twipsX = 15, twipsY = 15;
+  int screenWidth = 1024, screenHeight = 768;
+  LocalTime now{2026, 12, 7, 9, 5, 30};
+  std::uint32_t waveVolume = 0xFFFFFFFF;
+  bool waveDeviceMissing = false;
+  std::map<std::string, std::string> userSettings;  // by "application/section/key"
+
+  // Recorded.
+  std::vector<std::string> clipboard;
+  std::vector<StartedProcess> processes;
+  std::vector<std::string> helpOpened;
+  std::vector<std::uint32_t> volumesSet;
+  std::vector<std::pair<WindowId, int>> postedKeys;
+  int yields = 0;
+
+  void SetClipboardText(const std::string& text) override { clipboard.push_back(text); }
+  void StartProcess(const std::string& commandLine, ShowState show) override {
+    processes.push_back({commandLine, show});
+  }
+  void OpenHelp(const std::string& helpPath) override { helpOpened.push_back(helpPath); }
+  std::uint32_t GetWaveVolume(int) override {
+    if (waveDeviceMissing) throw Failure("没有安装驱动程序。");
+    return waveVolume;
+  }
+  void SetWaveVolume(int, std::uint32_t volume) override {
+    if (waveDeviceMissing) throw Failure("没有安装驱动程序。");
+    waveVolume = volume;
+    volumesSet.push_back(volume);
+  }
+  std::string ReadUserSetting(const std::string& application, const std::string& section,
+                              const std::string& key) override {
+    const auto it = userSettings.find(application + "/" + section + "/" + key);
+    return it == userSettings.end() ? std::string() : it->second;
+  }
+  double TwipsPerPixelX() override { return twipsX; }
+  double TwipsPerPixelY() override { return twipsY; }
+  int ScreenWidthPixels() override { return screenWidth; }
+  int ScreenHeightPixels() override { return screenHeight; }
+  void YieldToMessages() override { ++yields; }
+  void PostKey(WindowId window, int virtualKey) override { postedKeys.emplace_back(window, virtualKey); }
+  LocalTime Now() override { return now; }
+  std::string FormatShortDate(const LocalTime& t) override {
+    return std::to_string(t.year) + "/" + std::to_string(t.month) + "/" + std::to_string(t.day);
+  }
+  std::string FormatShortTime(const LocalTime& t) override {
+    return std::to_string(t.hour) + ":" + (t.minute < 10 ? "0" : "") + std::to_string(t.minute);
+  }
+};
+
+}  // namespace tavelin::testing

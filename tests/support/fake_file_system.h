@@ -1,0 +1,83 @@
+#pragma once
+// An in-memory file system with Windows semantics: drive letters and types, names
+// compared without regard to case, attributes, and a controllable listing order.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tavelin::testing {
+
+class FakeFileSystem : public FileSystem {
+ public:
+  FakeFileSystem();
+
+  // Setting up.
+  void SetDriveType(char letter, DriveType type);
+  void AddFolder(const std::string& path, std::uint32_t attributes = attr::kDirectory);
+  void AddFile(const std::string& path, std::vector<std::uint8_t> content = {}, std::uint32_t attributes = attr::kArchive,
+               FileTime lastWrite = {});
+  void AddFile(const std::string& path, const std::string& content, std::uint32_t attributes = attr::kArchive);
+  // Makes the next call of `operation` ("WriteFile", "Rename", ...) throw this description.
+  void FailNext(const std::string& operation, const std::string& description);
+  void SetSystemFolder(std::string path) { systemFolder_ = std::move(path); }
+  void SetProgramPath(std::string folder, std::string baseName);
+
+  // Inspecting.
+  bool Contains(const std::string& path) const;
+  std::uint32_t Attributes(const std::string& path) const;
+  std::string Content(const std::string& path) const;
+  const std::vector<std::string>& Recycled() const { return recycled_; }
+
+  // FileSystem.
+  std::vector<DirectoryEntry> List(const std::string& pattern) override;
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  DriveType GetDriveType(const std::string& root) override;
+  std::vector<std::uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
+  void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+  void AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+  void CopyFile(const std::string& from, const std::string& to) override;
+  void Rename(const std::string& from, const std::string& to) override;
+  void SetAttributesNormal(const std::string& path) override;
+  void DeleteToRecycleBin(const std::string& path) override;
+  void DeleteFile(const std::string& path) override;
+  std::string SystemFolder() override { return systemFolder_; }
+  std::string ProgramFolder() override { return programFolder_; }
+  std::string ExecutableBaseName() override { return programBaseName_; }
+
+ private:
+  struct Node {
+    std::string path;  // as given, without a trailing backslash
+    bool folder = false;
+    std::uint32_t attributes = 0;
+    std::vector<std::uint8_t> content;
+    FileTime lastWrite;
+    long order = 0;  // position in its folder's listing
+  };
+
+  static std::string Key(const std::string& path);
+  void CheckFailure(const std::string& operation);
+  Node* Find(const std::string& path);
+  const Node* Find(const std::string& path) const;
+  Node& RequireFile(const std::string& path);
+  void RequireParentFolder(const std::string& path) const;
+  Node& Put(const std::string& path, bool folder);
+
+  std::map<std::string, Node> nodes_;  // by lower-case path
+  std::map<char, DriveType> drives_;
+  std::map<std::string, std::string> failures_;
+  std::vector<std::string> recycled_;
+  std::string systemFolder_ = "C:\\WINDOWS\\system32";
+  std::string programFolder_ = "C:\\Program Files\\Tavelin";
+  std::string programBaseName_ = "Tavelin";
+  long nextOrder_ = 0;
+  std::int64_t clock_ = 133000000000000000;  // file times of files written here
+};
+
+// Whether a name matches a pattern with * and ?, ignoring case as Windows does.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+}  // namespace tavelin::testing
