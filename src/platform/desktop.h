@@ -44,8 +44,8 @@ class Desktop {
 
   // Lets pending window messages run (the handler resumes afterwards).
   virtual void YieldToMessages() = 0;
-  // Posts a key press (down and up) with a virtual-key code to a window.
-  virtual void PostKey(WindowId window, int virtualKey) = 0;
+  // Posts a key-down message with a virtual-key code and its message parameter to a window.
+  virtual void PostKeyDown(WindowId window, int virtualKey, std::intptr_t keyData) = 0;
 
   virtual LocalTime Now() = 0;
   // Date and time in the system's short formats.

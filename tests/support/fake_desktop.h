@@ -32,7 +32,12 @@ class FakeDesktop : public Desktop {
   std::vector<StartedProcess> processes;
   std::vector<std::string> helpOpened;
   std::vector<std::uint32_t> volumesSet;
-  std::vector<std::pair<WindowId, int>> postedKeys;
+  struct PostedKey {
+    WindowId window;
+    int virtualKey;
+    std::intptr_t keyData;
+  };
+  std::vector<PostedKey> postedKeys;
   int yields = 0;
 
   void SetClipboardText(const std::string& text) override { clipboard.push_back(text); }
@@ -59,7 +64,9 @@ class FakeDesktop : public Desktop {
   int ScreenWidthPixels() override { return screenWidth; }
   int ScreenHeightPixels() override { return screenHeight; }
   void YieldToMessages() override { ++yields; }
-  void PostKey(WindowId window, int virtualKey) override { postedKeys.emplace_back(window, virtualKey); }
+  void PostKeyDown(WindowId window, int virtualKey, std::intptr_t keyData) override {
+    postedKeys.push_back({window, virtualKey, keyData});
+  }
   LocalTime Now() override { return now; }
   std::string FormatShortDate(const LocalTime& t) override {
     return std::to_string(t.year) + "/" + std::to_string(t.month) + "/" + std::to_string(t.day);

@@ -1,0 +1,57 @@
+#pragma once
+// The movie control of the output window, backed by the program's own movie engine.
+// The Windows window that shows it drives the clock with a timer, tells it the size
+// of its client area, and copies Render's picture to the screen.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/movie_control.h"
+#include "swf/framebuffer.h"
+
+namespace tavelin {
+
+class EngineMovieControl : public MovieControl {
+ public:
+  explicit EngineMovieControl(FileSystem& files);
+  ~EngineMovieControl() override;
+
+  // MovieControl.
+  void SetMovie(const std::string& movie) override;
+  std::string Movie() override;
+  void SetLoop(bool loop) override;
+  void SetZoomRect(int left, int top, int right, int bottom) override;
+  void Play() override;
+  void Stop() override;
+  void Zoom(int percent) override;
+  void SetScaleMode(int mode) override;
+  void SetBackgroundColor(std::int32_t color) override;
+  int TotalFrames() override;
+  bool Playing() override;
+  void GotoFrame(int frame) override;
+  int CurrentFrame() override;
+  bool IsPlaying() override;
+  void SetQuality(const std::string& quality) override;
+
+  // For the window that shows the control.
+  bool HasMovie() const;
+  // The client area's size in pixels.
+  void SetViewportSize(int width, int height);
+  // Advances the movie's clock by the seconds elapsed since the last call; returns
+  // true when the frame shown changed.
+  bool AdvanceClock(double seconds);
+  // Seconds between two frames of the loaded movie; 0 when no movie is loaded.
+  double FrameInterval() const;
+  // Draws what the control shows now into `target`, resized to the viewport.
+  void Render(swf::Framebuffer& target) const;
+  // Called after every change of what the control shows (movie, frame, colour, view).
+  void SetOnChange(std::function<void()> onChange);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace tavelin

@@ -1,0 +1,185 @@
+#include "shell/cwin.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/text.h"
+#include "shell/app_info.h"
+#include "shell/command_line.h"
+
+namespace tavelin {
+
+long RoundHalfEven(double value) { return std::lrint(value); }  // the default rounding mode rounds halves to even
+
+CWin::CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut)
+    : ports_(ports), window_(window), putOut_(putOut) {}
+
+void CWin::Load(const std::string& commandLine) {
+  auto step = [this](auto&& action) { failures_.Run(action); };
+  step([&] {
+    TwipsX = static_cast<int>(RoundHalfEven(ports_.desktop.TwipsPerPixelX()));
+    TwipsY = static_cast<int>(RoundHalfEven(ports_.desktop.TwipsPerPixelY()));
+  });
+  step([&] { StepFrames = 60; });
+  step([&] { AppFolder = WithTrailingBackslash(ports_.files.ProgramFolder()); });
+  step([&] { HelpFile = AppFolder + "Tavelin.chm::/11.htm"; });
+  step([&] { putOut_.Load(); });
+  step([&] { Player = &putOut_.Control(); });
+  step([&] { menus_.Build(); });
+  step([&] { window_.CreateLabels(); });
+  step([&] {
+    tree_.Add(0, "", "我的电脑", tree_image::kMyComputer);
+    tree_.Add(0, "", "搜索结果", tree_image::kClosedFolder, tree_tag::kCategory);
+  });
+  step([&] { window_.CompleteImageLists(); });
+  step([&] { NavWindow = window_.ListWindow(); });
+  // The category store is read at this point once the library store exists.
+  HandleCommandLine(commandLine);
+  ListDrives();
+  step([&] { window_.DrawSliderThumb(); });
+  // The last listed folder is revealed in the tree here once the store provides it.
+  step([&] { window_.RequestListExtendedStyles(); });
+  step([&] {
+    const std::string script = "c:\\flash.reg";
+    if (ports_.files.FileExists(script)) ports_.files.DeleteFile(script);
+  });
+  // The volume label is filled here once the volume bar exists.
+  step([&] { window_.FitToolbarToButtons(); });
+  step([&] { window_.MoveStatusStripIntoOutputWindow(); });
+  step([&] { SetCaption(std::string(kAppTitle)); });
+  step([&] { window_.SetLibraryFontSize(ReadFontSize()); });
+  // The bottom strip is drawn here once the status strip exists.
+  if (failures_.HasFailure()) ShowMessage(failures_.LastFailure(), 0);
+  Form_Resize();
+}
+
+void CWin::Show() {
+  window_.Show();
+  Form_Resize();
+}
+
+void CWin::HandleCommandLine(const std::string& commandLine) {
+  for (const std::string& path : CommandLineMoviePaths(commandLine)) {
+    failures_.Run([&] {
+      if (!ports_.files.FileExists(path)) return;
+      failures_.Clear();  // filing handles its own failures
+      AddItem(tree_, path, "", kSearchResultsIndex);
+      if (Player && Player->Movie().empty()) Play(path);
+    });
+  }
+}
+
+void CWin::ListDrives() {
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    failures_.Run([&] {
+      const std::string name = std::string(1, letter) + ":";
+      switch (ports_.files.GetDriveType(name + "\\")) {
+        case DriveType::kRemovable:
+          tree_.Add(kMyComputerIndex, "", name, tree_image::kRemovableDrive, tree_tag::kUnreadDrive);
+          break;
+        case DriveType::kFixed:
+          tree_.Add(kMyComputerIndex, "", name, tree_image::kFixedDrive);
+          window_.AddSearchMenuItem(name + "\\");
+          break;
+        case DriveType::kCdRom:
+          tree_.Add(kMyComputerIndex, "", name, tree_image::kCdRomDrive, tree_tag::kUnreadDrive);
+          window_.AddSearchMenuItem(name + "\\");
+          break;
+        default:
+          break;
+      }
+    });
+  }
+}
+
+int CWin::ReadFontSize() {
+  constexpr int kDefaultPoints = 9;
+  const std::string text = ports_.desktop.ReadUserSetting("Tavelin", "Setting", "FontSize");
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  const long points = std::strtol(begin, &end, 10);
+  while (end && *end == ' ') ++end;
+  if (end == begin || (end && *end != '\0') || points <= 0 || points > 200) return kDefaultPoints;
+  return static_cast<int>(points);
+}
+
+void CWin::Unload() {
+  failures_.Run([&] {
+    if (Player) Player->SetMovie("");
+  });
+  // The category store is written here once the library store exists.
+  failures_.Run([&] { putOut_.Unload(); });
+  Player = nullptr;
+}
+
+void CWin::Form_Resize() {
+  StepRecord ignored;
+  if (window_.State() == WindowState::kMinimized) {
+    ignored.Run([&] {
+      bool playing = false;
+      ignored.Run([&] { playing = Player && !Player->Movie().empty() && Player->IsPlaying(); });
+      putOut_.SetVisible(playing);
+    });
+    return;
+  }
+  ignored.Run([&] { putOut_.SetVisible(true); });
+  ignored.Run([&] {
+    if (window_.ClientWidth() < layout::kMinClientWidth) window_.SetOuterWidthTwips(TwipsX * layout::kSnapWidth);
+  });
+  ignored.Run([&] {
+    if (window_.ClientHeight() < layout::kMinClientHeight) window_.SetOuterHeightTwips(TwipsY * layout::kSnapHeight);
+  });
+  if (LastWidth != 0) {
+    ignored.Run([&] {
+      const long scaled = RoundHalfEven(static_cast<double>(treeBox_.width) * window_.ClientWidth());
+      splitterBox_.left = static_cast<int>(scaled / LastWidth) + 2;
+    });
+    ignored.Run([&] { DevV_MouseMove(1, 0, 1.0, 0); });
+    ignored.Run([&] {
+      const int height = window_.ClientHeight() - 42;
+      splitterBox_.height = treeBox_.height = listBox_.height = height;
+      PlaceControls();
+    });
+  }
+  ignored.Run([&] { LastWidth = window_.ClientWidth(); });
+  // The bottom strip is redrawn here once the status strip exists.
+}
+
+void CWin::DevV_MouseMove(int button, int, double x, double) {
+  if (button != 1 || RoundHalfEven(x) == 0) return;
+  const int clientWidth = window_.ClientWidth();
+  int newLeft = static_cast<int>(splitterBox_.left + RoundHalfEven(x) / TwipsX);
+  if (newLeft < layout::kMinSplitter) newLeft = layout::kMinSplitter;
+  if (clientWidth - layout::kMinSplitter < newLeft) newLeft = clientWidth - layout::kMinSplitter;
+  if (treeBox_.width + 2 == newLeft) return;
+  splitterBox_.left = newLeft;
+  treeBox_ = {0, layout::kControlsTop, newLeft - 2, treeBox_.height};
+  listBox_ = {newLeft + 6, layout::kControlsTop, clientWidth - newLeft - 6, listBox_.height};
+  PlaceControls();
+}
+
+void CWin::DevV_MouseUp(int, int, double, double) { window_.RequestListColumnsFit(); }
+
+void CWin::Form_MouseDown(int button) {
+  if (button == 1 && window_.State() == WindowState::kNormal) window_.BeginWindowDrag();
+}
+
+void CWin::L_MouseDown(int, int) { Form_MouseDown(1); }
+
+int CWin::ShowMessage(const std::string& text, int style, const std::string& caption) {
+  return ports_.dialogs.Message(text, style, caption);
+}
+
+void CWin::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  window_.SetCaption(caption);
+}
+
+void CWin::SetLabel(int index, const std::string& text) {
+  labels_[static_cast<std::size_t>(index)] = text;
+  window_.SetLabelText(index, text);
+}
+
+void CWin::PlaceControls() { window_.PlaceControls(treeBox_, splitterBox_, listBox_); }
+
+}  // namespace tavelin
