@@ -33,6 +33,8 @@ tavelin_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export LANG=zh_CN.UTF-8
   export LC_ALL=zh_CN.UTF-8
+  # Wine's recycle bin is the desktop trash; keep what tests throw away inside build/.
+  export XDG_DATA_HOME="$TAVELIN_ROOT/build/xdg-data"
 }
 
 tavelin_ensure_wineprefix() {

@@ -46,7 +46,11 @@ void CWin::Load(const std::string& commandLine) {
   // The volume label is filled here once the volume bar exists.
   step([&] { window_.FitToolbarToButtons(); });
   step([&] { window_.MoveStatusStripIntoOutputWindow(); });
-  step([&] { SetCaption(std::string(kAppTitle)); });
+  // A movie played from the command line has already named itself in the caption;
+  // the plain title must not hide which movie is playing.
+  step([&] {
+    if (caption_.empty()) SetCaption(std::string(kAppTitle));
+  });
   step([&] { window_.SetLibraryFontSize(ReadFontSize()); });
   // The bottom strip is drawn here once the status strip exists.
   if (failures_.HasFailure()) ShowMessage(failures_.LastFailure(), 0);

@@ -1,6 +1,6 @@
 #include "win32/code_page.h"
 
-#include <windows.h>
+#include "win32/windows_api.h"
 
 #include "win32/text.h"
 

@@ -1,17 +1,41 @@
-// The program's entry point: opens the main window and runs the message loop.
-#include <windows.h>
+// The program's entry point: wires the Windows ports and windows to the main
+// window's logic, runs the start-up and then the message loop.
+#include "win32/windows_api.h"
+
 #include <commctrl.h>
 
+#include "shell/cwin.h"
+#include "shell/startup.h"
+#include "win32/code_page.h"
 #include "win32/main_window.h"
+#include "win32/output_window.h"
+#include "win32/ports/file_system.h"
+#include "win32/ports/desktop.h"
+#include "win32/ports/dialogs.h"
+#include "win32/text.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES |
                                                      ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
 
-  tavelin::win32::MainWindow mainWindow(/*quitOnDestroy=*/true);
-  if (!mainWindow.Create(instance)) return 1;
-  mainWindow.Show(showCommand);
+  using namespace tavelin;
+  win32::Win32FileSystem files;
+  win32::Win32Dialogs dialogs;
+  win32::Win32Desktop desktop;
+  win32::AnsiCodePage codePage;
+  win32::OutputWindow putOut(instance, files);
+  win32::MainWindow view(instance, /*quitOnDestroy=*/true);
+  if (!view.Create()) return 1;
+  CWin cwin(Ports{files, dialogs, desktop, codePage}, view, putOut);
+  view.Attach(&cwin);
+  putOut.SetOnLoaded([&](HWND movieWindow) {
+    dialogs.SetOwner(movieWindow);
+    view.SetStatusStripHome(putOut.Handle());
+    putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.ShowStatus);
+  });
+
+  Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,6 +1,10 @@
 #include "win32/main_window.h"
 
-#include "shell/app_info.h"
+#include <windowsx.h>
+
+#include "platform/failure.h"
+#include "playback/toolbar_model.h"
+#include "shell/cwin.h"
 #include "win32/text.h"
 
 namespace tavelin::win32 {
@@ -8,6 +12,10 @@ namespace {
 
 constexpr int kClientWidthTwips = 9315;
 constexpr int kClientHeightTwips = 7530;
+constexpr UINT_PTR kStatusTimer = 1;
+constexpr int kToolbarImageCount = 13;
+constexpr int kLibraryImageCount = 9;
+constexpr int kStripHeight = 16;
 
 int TwipsPerPixel(int dotsPerInchIndex) {
   HDC screen = GetDC(nullptr);
@@ -16,22 +24,45 @@ int TwipsPerPixel(int dotsPerInchIndex) {
   return dpi > 0 ? (1440 + dpi / 2) / dpi : 15;
 }
 
-bool RegisterMainWindowClass(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance, kMainWindowClass, &existing)) return true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kResourceAppIcon));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kResourceAppIcon), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kMainWindowClass;
-  return RegisterClassExW(&wc) != 0;
+HFONT MessageFont(int points = 0) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  LOGFONTW font = metrics.lfMessageFont;
+  if (points > 0) {
+    HDC screen = GetDC(nullptr);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    font.lfWidth = 0;
+  }
+  return CreateFontIndirectW(&font);
+}
+
+// An image list of 16 x 16 images from a bitmap strip; missing images stay blank so
+// that slot numbers keep their meaning.
+HIMAGELIST LoadImageStrip(HINSTANCE instance, int resource, int count) {
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, count, 4);
+  if (auto strip = static_cast<HBITMAP>(
+          LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+    ImageList_Add(list, strip, nullptr);
+    DeleteObject(strip);
+  }
+  if (ImageList_GetImageCount(list) < count) {
+    HDC screen = GetDC(nullptr);
+    HBITMAP blank = CreateCompatibleBitmap(screen, 16, 16);
+    ReleaseDC(nullptr, screen);
+    while (ImageList_GetImageCount(list) < count) ImageList_AddMasked(list, blank, RGB(0, 0, 0));
+    DeleteObject(blank);
+  }
+  return list;
+}
+
+int ButtonOf(WPARAM keys) {
+  return ((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) | ((keys & MK_MBUTTON) ? 4 : 0);
+}
+
+int ShiftOf(WPARAM keys) {
+  return ((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
 }
 
 }  // namespace
@@ -39,13 +70,36 @@ bool RegisterMainWindowClass(HINSTANCE instance, WNDPROC proc) {
 int ScreenTwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
 int ScreenTwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
 
+MainWindow::MainWindow(HINSTANCE instance, bool quitOnDestroy) : instance_(instance), quitOnDestroy_(quitOnDestroy) {}
+
 MainWindow::~MainWindow() {
   if (hwnd_) DestroyWindow(hwnd_);
+  if (statusStrip_ && IsWindow(statusStrip_)) DestroyWindow(statusStrip_);
+  if (toolbarImages_) ImageList_Destroy(toolbarImages_);
+  if (libraryImages_) ImageList_Destroy(libraryImages_);
+  if (thumb_) DeleteObject(thumb_);
+  if (uiFont_) DeleteObject(uiFont_);
+  if (libraryFont_) DeleteObject(libraryFont_);
+  if (searchMenu_) DestroyMenu(searchMenu_);
 }
 
-bool MainWindow::Create(HINSTANCE instance) {
-  if (!RegisterMainWindowClass(instance, &MainWindow::WindowProc)) return false;
-
+bool MainWindow::Create() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(instance_, kMainWindowClass, &wc)) {
+    wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &MainWindow::WindowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(kResourceAppIcon));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kResourceAppIcon), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMainWindowClass;
+    if (!RegisterClassExW(&wc)) return false;
+  }
   constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame{0, 0, kClientWidthTwips / ScreenTwipsPerPixelX(), kClientHeightTwips / ScreenTwipsPerPixelY()};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
@@ -53,32 +107,377 @@ bool MainWindow::Create(HINSTANCE instance) {
   const int height = frame.bottom - frame.top;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
-  const std::wstring caption = Widen(kAppTitle);
-  hwnd_ = CreateWindowExW(0, kMainWindowClass, caption.c_str(), style, left, top, width, height, nullptr, nullptr,
-                          instance, this);
-  return hwnd_ != nullptr;
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, L"", style, left, top, width, height, nullptr, nullptr, instance_, this);
+  if (!hwnd_) return false;
+  CreateControls();
+  return true;
 }
 
-void MainWindow::Show(int showCommand) {
-  ShowWindow(hwnd_, showCommand);
+void MainWindow::Attach(CWin* cwin) {
+  cwin_ = cwin;
+  if (cwin_) cwin_->Tree().SetObserver(this);
+}
+
+void MainWindow::CreateControls() {
+  uiFont_ = MessageFont();
+  CreateImageLists();
+  CreateToolbar();
+
+  const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+  tree_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                          child | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+                              TVS_EDITLABELS,
+                          layout::kTree.left, layout::kTree.top, layout::kTree.width, layout::kTree.height, hwnd_,
+                          nullptr, instance_, nullptr);
+  TreeView_SetImageList(tree_, libraryImages_, TVSIL_NORMAL);
+
+  splitter_ = CreateWindowExW(0, L"STATIC", L"", child | SS_NOTIFY, layout::kSplitter.left, layout::kSplitter.top,
+                              layout::kSplitter.width, layout::kSplitter.height, hwnd_, nullptr, instance_, nullptr);
+  SetWindowSubclass(splitter_, &MainWindow::ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                          child | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_EDITLABELS | LVS_SHAREIMAGELISTS,
+                          layout::kList.left, layout::kList.top, layout::kList.width, layout::kList.height, hwnd_,
+                          nullptr, instance_, nullptr);
+  ListView_SetImageList(list_, libraryImages_, LVSIL_SMALL);
+  ListView_SetImageList(list_, libraryImages_, LVSIL_NORMAL);
+  const struct {
+    const wchar_t* title;
+    int width;
+    int format;
+  } columns[] = {{L"文件名称", 200, LVCFMT_LEFT}, {L"大小", 70, LVCFMT_RIGHT}, {L"修改时间", 110, LVCFMT_LEFT}};
+  for (int i = 0; i < 3; ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.pszText = const_cast<wchar_t*>(columns[i].title);
+    column.cx = columns[i].width;
+    column.fmt = columns[i].format;
+    ListView_InsertColumn(list_, i, &column);
+  }
+
+  slider_ = CreateWindowExW(0, L"STATIC", L"", child | SS_BITMAP | SS_NOTIFY, 0, 0, 25, 12, hwnd_, nullptr, instance_,
+                            nullptr);
+  sliderTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
+  static wchar_t sliderTipText[] = L"左键控制进度,右键控制音量";
+  TOOLINFOW tip{};
+  tip.cbSize = sizeof tip;
+  tip.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tip.hwnd = hwnd_;
+  tip.uId = reinterpret_cast<UINT_PTR>(slider_);
+  tip.lpszText = sliderTipText;
+  SendMessageW(sliderTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tip));
+
+  labels_[0] = CreateLabel(0);  // designed with the window; the others come with the construction
+
+  statusStrip_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 400, kStripHeight, hwnd_,
+                                 nullptr, instance_, nullptr);
+  statusLabel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 2, 1, 2000,
+                                 kStripHeight - 2, statusStrip_, nullptr, instance_, nullptr);
+  SendMessageW(statusLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
+
+  searchMenu_ = CreatePopupMenu();
+  AppendMenuW(searchMenu_, MF_STRING, 1, L"本地高速驱动器");
+  AppendMenuW(searchMenu_, MF_SEPARATOR, 0, nullptr);
+  PlaceBottomStrip();
+}
+
+void MainWindow::CreateImageLists() {
+  toolbarImages_ = LoadImageStrip(instance_, kResourceToolbarImages, kToolbarImageCount);
+  libraryImages_ = LoadImageStrip(instance_, kResourceLibraryImages, kLibraryImageCount);
+}
+
+void MainWindow::CreateToolbar() {
+  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_LIST |
+                                 CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                             0, 0, 400, layout::kControlsTop, hwnd_, nullptr, instance_, nullptr);
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages_));
+
+  const ToolbarModel model;
+  std::vector<TBBUTTON> buttons;
+  static std::vector<std::wstring> tooltips;  // the toolbar keeps pointers to its texts
+  tooltips.clear();
+  tooltips.reserve(ToolbarModel::kButtonCount);
+  for (int index = 1; index <= ToolbarModel::kButtonCount; ++index) {
+    const ToolbarButton& b = model.Button(index);
+    tooltips.push_back(Widen(b.tooltip));
+    TBBUTTON button{};
+    button.idCommand = index;
+    button.fsState = TBSTATE_ENABLED;
+    switch (b.style) {
+      case ButtonStyle::kSeparator: button.fsStyle = BTNS_SEP; break;
+      case ButtonStyle::kDropDown: button.fsStyle = BTNS_DROPDOWN; break;
+      case ButtonStyle::kCheck: button.fsStyle = BTNS_CHECK; break;
+      case ButtonStyle::kPlain: button.fsStyle = BTNS_BUTTON; break;
+    }
+    button.iBitmap = b.style == ButtonStyle::kSeparator ? 6 : b.image - 1;
+    button.iString = b.style == ButtonStyle::kSeparator ? 0 : reinterpret_cast<INT_PTR>(tooltips.back().c_str());
+    buttons.push_back(button);
+  }
+  SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  SendMessageW(toolbar_, TB_SETMAXTEXTROWS, 0, 0);  // texts serve as tooltips only
+}
+
+HWND MainWindow::CreateLabel(int index) {
+  HWND label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOTIFY, 0, 0, 40, 14, hwnd_,
+                               nullptr, instance_, nullptr);
+  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
+  SetWindowSubclass(label, &MainWindow::ChildProc, 100 + static_cast<UINT_PTR>(index), reinterpret_cast<DWORD_PTR>(this));
+  return label;
+}
+
+// Until the bottom strip is drawn, the thumb and the labels sit in one row along the
+// bottom edge so that the numbers can be read.
+void MainWindow::PlaceBottomStrip() {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const int y = client.bottom - kStripHeight + 1;
+  if (slider_) MoveWindow(slider_, 4, y + 1, 25, 12, TRUE);
+  int x = 240;
+  for (int index : {0, 1, 2, 3, 4, 5}) {
+    if (labels_[static_cast<std::size_t>(index)]) MoveWindow(labels_[static_cast<std::size_t>(index)], x, y, 48, 14, TRUE);
+    x += 52;
+  }
+}
+
+void MainWindow::Show() {
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
+}
+
+WindowState MainWindow::State() {
+  if (IsIconic(hwnd_)) return WindowState::kMinimized;
+  if (IsZoomed(hwnd_)) return WindowState::kMaximized;
+  return WindowState::kNormal;
+}
+
+int MainWindow::ClientWidth() {
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  return r.right;
+}
+
+int MainWindow::ClientHeight() {
+  RECT r{};
+  GetClientRect(hwnd_, &r);
+  return r.bottom;
+}
+
+void MainWindow::SetOuterWidthTwips(int twips) {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, 0, 0, twips / ScreenTwipsPerPixelX(), r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::SetOuterHeightTwips(int twips) {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, twips / ScreenTwipsPerPixelY(),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+ScreenRect MainWindow::WindowRect() {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+void MainWindow::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_, Widen(caption).c_str()); }
+
+void MainWindow::CreateLabels() {
+  labels_[6] = CreateLabel(6);
+  for (int index = 1; index <= 5; ++index) labels_[static_cast<std::size_t>(index)] = CreateLabel(index);
+  ShowWindow(labels_[6], SW_HIDE);  // the progress label of batch work, shown only then
+  PlaceBottomStrip();
+}
+
+void MainWindow::CompleteImageLists() {
+  auto icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kResourceAppIcon), IMAGE_ICON, 16, 16, 0));
+  if (!icon) icon = static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32512), IMAGE_ICON, 16, 16, LR_SHARED));
+  if (ImageList_AddIcon(libraryImages_, icon) < 0) throw Failure("无法添加图像");
+  HICON folder = ImageList_GetIcon(libraryImages_, 5, ILD_NORMAL);
+  const int added = ImageList_AddIcon(toolbarImages_, folder);
+  DestroyIcon(folder);
+  if (added < 0) throw Failure("无法添加图像");
+}
+
+void MainWindow::AddSearchMenuItem(const std::string& caption) {
+  const int position = GetMenuItemCount(searchMenu_);
+  AppendMenuW(searchMenu_, MF_STRING, static_cast<UINT_PTR>(position), Widen(caption).c_str());
+}
+
+void MainWindow::DrawSliderThumb() {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  thumb_ = CreateCompatibleBitmap(screen, 25, 12);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, thumb_);
+  RECT r{0, 0, 25, 12};
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  SendMessageW(slider_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(thumb_));
+}
+
+void MainWindow::RequestListExtendedStyles() {
+  PostMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(-1),
+               LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES);
+}
+
+void MainWindow::FitToolbarToButtons() {
+  const int count = static_cast<int>(SendMessageW(toolbar_, TB_BUTTONCOUNT, 0, 0));
+  RECT last{};
+  if (count == 0 || !SendMessageW(toolbar_, TB_GETITEMRECT, static_cast<WPARAM>(count - 1), reinterpret_cast<LPARAM>(&last))) {
+    throw Failure("无法取得工具栏按钮的位置");
+  }
+  SetWindowPos(toolbar_, nullptr, 0, 0, last.right + 2, layout::kControlsTop, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::MoveStatusStripIntoOutputWindow() {
+  if (!statusHome_) throw Failure("输出窗口不存在");
+  SetParent(statusStrip_, statusHome_);
+  SetWindowPos(statusStrip_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void MainWindow::SetLibraryFontSize(int points) {
+  HFONT font = MessageFont(points);
+  if (!font) throw Failure("无法创建字体");
+  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(tree_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (libraryFont_) DeleteObject(libraryFont_);
+  libraryFont_ = font;
+}
+
+void MainWindow::PlaceControls(const ControlBox& tree, const ControlBox& splitter, const ControlBox& list) {
+  HDWP batch = BeginDeferWindowPos(3);
+  batch = DeferWindowPos(batch, tree_, nullptr, tree.left, tree.top, tree.width, tree.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  batch = DeferWindowPos(batch, splitter_, nullptr, splitter.left, splitter.top, splitter.width, splitter.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+  batch = DeferWindowPos(batch, list_, nullptr, list.left, list.top, list.width, list.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  EndDeferWindowPos(batch);
+}
+
+void MainWindow::RequestListColumnsFit() {
+  for (int column = 0; column < 3; ++column) {
+    PostMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+  }
+}
+
+void MainWindow::BeginWindowDrag() {
+  ReleaseCapture();
+  PostMessageW(hwnd_, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
+void MainWindow::SetLabelText(int index, const std::string& text) {
+  HWND label = labels_[static_cast<std::size_t>(index)];
+  if (!label) throw Failure("控件数组元素不存在");
+  SetWindowTextW(label, Widen(text).c_str());
+}
+
+void MainWindow::EnableStatusTimer() {
+  if (!SetTimer(hwnd_, kStatusTimer, 200, nullptr)) throw Failure("无法启动计时器");
+}
+
+void MainWindow::NodeAdded(const TreeNode& node) {
+  const HTREEITEM parent = node.parent > 0 && node.parent <= static_cast<int>(treeItems_.size())
+                               ? treeItems_[static_cast<std::size_t>(node.parent - 1)]
+                               : TVI_ROOT;
+  std::wstring text = Widen(node.text);
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.item.pszText = text.data();
+  insert.item.iImage = insert.item.iSelectedImage = node.image - 1;
+  insert.item.lParam = node.index;
+  const HTREEITEM item = TreeView_InsertItem(tree_, &insert);
+  if (treeItems_.size() < static_cast<std::size_t>(node.index)) treeItems_.resize(static_cast<std::size_t>(node.index));
+  treeItems_[static_cast<std::size_t>(node.index - 1)] = item;
+}
+
+void MainWindow::SplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+  const double x = GET_X_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelX());
+  const double y = GET_Y_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelY());
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      SetCapture(splitter_);
+      splitterDragging_ = true;
+      break;
+    case WM_MOUSEMOVE:
+      if (cwin_) cwin_->DevV_MouseMove(ButtonOf(wParam), ShiftOf(wParam), x, y);
+      break;
+    case WM_LBUTTONUP:
+      if (splitterDragging_) ReleaseCapture();
+      splitterDragging_ = false;
+      if (cwin_) cwin_->DevV_MouseUp(1, ShiftOf(wParam), x, y);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK MainWindow::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+  return reinterpret_cast<MainWindow*>(self)->OnChildMessage(hwnd, message, wParam, lParam);
+}
+
+LRESULT MainWindow::OnChildMessage(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (child == splitter_) {
+    if (message == WM_SETCURSOR) {
+      SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32644)));  // IDC_SIZEWE
+      return TRUE;
+    }
+    if (message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE || message == WM_LBUTTONUP) {
+      SplitterMouse(message, wParam, lParam);
+      return 0;
+    }
+  } else if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+    for (int index = 0; index < CWin::kLabelCount; ++index) {
+      if (labels_[static_cast<std::size_t>(index)] == child && cwin_) {
+        const int button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
+        cwin_->L_MouseDown(index, button);
+        return 0;
+      }
+    }
+  }
+  return DefSubclassProc(child, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-  if (message == WM_NCCREATE) self->hwnd_ = hwnd;
-  return self->OnMessage(message, wParam, lParam);
+  return self ? self->OnMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_SIZE:
+      if (cwin_) cwin_->Form_Resize();
+      PlaceBottomStrip();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (cwin_) cwin_->Form_MouseDown(message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4);
+      return 0;
+    case WM_TIMER:
+      // The status tick that follows the playing movie arrives with the progress bar.
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd_);
+      return 0;
     case WM_DESTROY:
+      KillTimer(hwnd_, kStatusTimer);
+      if (cwin_) cwin_->Unload();
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
       if (quitOnDestroy_) PostQuitMessage(0);

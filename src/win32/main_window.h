@@ -1,38 +1,115 @@
 #pragma once
-// The main window: a top-level window with the program's caption, centred on the
-// screen with a client area of 9315 x 7530 twips.
+// The main window: the frame, the toolbar, the library tree and file list with the
+// splitter between them, the slider and labels of the bottom strip, and the status
+// strip that moves into the output window. It shows the main window's models and
+// hands the user's gestures to the main window's logic.
 
-#include <windows.h>
+#include "win32/windows_api.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <vector>
+
+#include "library/library_tree.h"
+#include "shell/window_hosts.h"
+
+namespace tavelin {
+class CWin;
+}
 
 namespace tavelin::win32 {
 
 inline constexpr wchar_t kMainWindowClass[] = L"TavelinMainWindow";
 inline constexpr int kResourceAppIcon = 1;
+inline constexpr int kResourceToolbarImages = 101;
+inline constexpr int kResourceLibraryImages = 102;
 
 // The screen's twips per pixel, horizontally and vertically (15 at 96 dpi).
 int ScreenTwipsPerPixelX();
 int ScreenTwipsPerPixelY();
 
-class MainWindow {
+class MainWindow : public MainWindowHost, public LibraryTreeObserver {
  public:
   // quitOnDestroy ends the thread's message loop when the window is destroyed, as
   // the program's main window does; tests create windows without it.
-  explicit MainWindow(bool quitOnDestroy) : quitOnDestroy_(quitOnDestroy) {}
+  MainWindow(HINSTANCE instance, bool quitOnDestroy);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
-  ~MainWindow();
+  ~MainWindow() override;
 
-  // Creates the window (hidden); returns false when the system refuses.
-  bool Create(HINSTANCE instance);
-  void Show(int showCommand);
+  // Creates the window and its controls, hidden; returns false when the system refuses.
+  bool Create();
+  // From now on the window's events go to `cwin`; `statusFlag` says whether the
+  // status strip shows in full screen.
+  void Attach(CWin* cwin);
+
   HWND Handle() const { return hwnd_; }
+  HWND ToolbarHandle() const { return toolbar_; }
+  HWND TreeHandle() const { return tree_; }
+  HWND ListHandle() const { return list_; }
+  HWND SplitterHandle() const { return splitter_; }
+  HWND LabelHandle(int index) const { return labels_[static_cast<std::size_t>(index)]; }
+  HWND StatusStripHandle() const { return statusStrip_; }
+  HIMAGELIST ToolbarImages() const { return toolbarImages_; }
+  HIMAGELIST LibraryImages() const { return libraryImages_; }
+  // Where the status strip goes when the construction moves it (the output window).
+  void SetStatusStripHome(HWND outputWindow) { statusHome_ = outputWindow; }
+
+  // MainWindowHost.
+  void Show() override;
+  WindowId ListWindow() override { return reinterpret_cast<WindowId>(list_); }
+  WindowState State() override;
+  int ClientWidth() override;
+  int ClientHeight() override;
+  void SetOuterWidthTwips(int twips) override;
+  void SetOuterHeightTwips(int twips) override;
+  ScreenRect WindowRect() override;
+  void SetCaption(const std::string& caption) override;
+  void CreateLabels() override;
+  void CompleteImageLists() override;
+  void AddSearchMenuItem(const std::string& caption) override;
+  void DrawSliderThumb() override;
+  void RequestListExtendedStyles() override;
+  void FitToolbarToButtons() override;
+  void MoveStatusStripIntoOutputWindow() override;
+  void SetLibraryFontSize(int points) override;
+  void PlaceControls(const ControlBox& tree, const ControlBox& splitter, const ControlBox& list) override;
+  void RequestListColumnsFit() override;
+  void BeginWindowDrag() override;
+  void SetLabelText(int index, const std::string& text) override;
+  void EnableStatusTimer() override;
+
+  // LibraryTreeObserver.
+  void NodeAdded(const TreeNode& node) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR self);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnChildMessage(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void CreateToolbar();
+  void CreateImageLists();
+  void PlaceBottomStrip();
+  HWND CreateLabel(int index);
+  void SplitterMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
-  HWND hwnd_ = nullptr;
+  HINSTANCE instance_;
   bool quitOnDestroy_;
+  CWin* cwin_ = nullptr;
+  HWND hwnd_ = nullptr;
+  HWND toolbar_ = nullptr, tree_ = nullptr, splitter_ = nullptr, list_ = nullptr;
+  HWND slider_ = nullptr, sliderTip_ = nullptr, statusStrip_ = nullptr, statusLabel_ = nullptr;
+  HWND statusHome_ = nullptr;
+  std::array<HWND, 7> labels_{};
+  HIMAGELIST toolbarImages_ = nullptr, libraryImages_ = nullptr;
+  HBITMAP thumb_ = nullptr;
+  HFONT uiFont_ = nullptr, libraryFont_ = nullptr;
+  HMENU searchMenu_ = nullptr;
+  std::vector<HTREEITEM> treeItems_;  // by node index - 1
+  bool splitterDragging_ = false;
 };
 
 }  // namespace tavelin::win32

@@ -1,6 +1,6 @@
 #include "win32/text.h"
 
-#include <windows.h>
+#include "win32/windows_api.h"
 
 namespace tavelin::win32 {
 

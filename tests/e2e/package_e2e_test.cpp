@@ -1,6 +1,6 @@
 // What ships: Tavelin.exe carries its icon, its common-controls manifest and its
 // version, and imports nothing but the system's own DLLs.
-#include <windows.h>
+#include "win32/windows_api.h"
 
 #include <gtest/gtest.h>
 

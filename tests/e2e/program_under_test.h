@@ -2,7 +2,7 @@
 // Starts Tavelin.exe as a separate process and finds and drives its windows, as a
 // user would see them.
 
-#include <windows.h>
+#include "win32/windows_api.h"
 
 #include <string>
 

@@ -96,6 +96,7 @@ TEST_F(MainWindowConstruction, CommandLineFilesExistingMoviesAndPlaysTheFirstOfT
   EXPECT_EQ(cwin.Tree().Node(results->children[0])->tag, "C:\\My Movies\\");
   EXPECT_EQ(cwin.Tree().Node(results->children[1])->text, "b.swf");
   EXPECT_EQ(putOut.control.movie, "C:\\My Movies\\a.swf");
+  EXPECT_EQ(window.caption, "Tavelin Player(Tavelin播放器) 9.3.235.2 - a.swf");
 }
 
 TEST_F(MainWindowConstruction, CommandLineSkipsMissingFilesSilentlyAndPlaysTheFirstExistingOne) {

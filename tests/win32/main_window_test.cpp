@@ -1,49 +1,157 @@
+// The real main window and output window wired to the main window's logic, driven
+// by window messages as a user's gestures would arrive.
 #include "win32/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include "shell/app_info.h"
+#include "shell/cwin.h"
+#include "support/fake_dialogs.h"
+#include "win32/code_page.h"
+#include "win32/output_window.h"
+#include "win32/ports/desktop.h"
+#include "win32/ports/file_system.h"
 #include "win32/text.h"
 
 namespace tavelin::win32 {
 namespace {
 
-TEST(MainWindow, OpensWithTheProgramCaptionAndItsDesignedClientSizeCentred) {
-  MainWindow window(/*quitOnDestroy=*/false);
-  ASSERT_TRUE(window.Create(GetModuleHandleW(nullptr)));
-  window.Show(SW_SHOWNORMAL);
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
 
+RECT ChildRect(HWND parent, HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string TreeItemText(HWND tree, HTREEITEM item) {
+  wchar_t text[256] = {};
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT | TVIF_HANDLE;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = 256;
+  TreeView_GetItem(tree, &tv);
+  return Narrow(text);
+}
+
+class MainWindowWiring : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(view.Create());
+    view.Attach(&cwin);
+    putOut.SetOnLoaded([this](HWND) {
+      view.SetStatusStripHome(putOut.Handle());
+      putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.ShowStatus);
+    });
+    cwin.Load("");
+    cwin.Show();
+    PumpMessages();
+  }
+  void TearDown() override {
+    if (view.Handle()) DestroyWindow(view.Handle());
+    PumpMessages();
+  }
+
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  Win32FileSystem files;
+  testing::FakeDialogs dialogs;
+  Win32Desktop desktop;
+  AnsiCodePage codePage;
+  OutputWindow putOut{instance, files};
+  MainWindow view{instance, /*quitOnDestroy=*/false};
+  CWin cwin{Ports{files, dialogs, desktop, codePage}, view, putOut};
+};
+
+TEST_F(MainWindowWiring, OpensWithItsCaptionDesignedClientSizeAndNoFailure) {
   wchar_t caption[256] = {};
-  GetWindowTextW(window.Handle(), caption, 256);
+  GetWindowTextW(view.Handle(), caption, 256);
   EXPECT_EQ(Narrow(caption), std::string(kAppTitle));
-
   RECT client{};
-  GetClientRect(window.Handle(), &client);
+  GetClientRect(view.Handle(), &client);
   EXPECT_EQ(client.right, 9315 / ScreenTwipsPerPixelX());
   EXPECT_EQ(client.bottom, 7530 / ScreenTwipsPerPixelY());
-
-  RECT outer{};
-  GetWindowRect(window.Handle(), &outer);
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  EXPECT_NEAR(outer.left, screenWidth - outer.right, 1);
+  EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text;
+  EXPECT_TRUE(IsWindowVisible(putOut.Handle()));
+  EXPECT_EQ(GetParent(view.StatusStripHandle()), putOut.Handle());
 }
 
-TEST(MainWindow, ClosingDestroysTheWindowWithoutEndingTheTestsLoop) {
-  MainWindow window(/*quitOnDestroy=*/false);
-  ASSERT_TRUE(window.Create(GetModuleHandleW(nullptr)));
-  const HWND hwnd = window.Handle();
-  SendMessageW(hwnd, WM_CLOSE, 0, 0);
-  EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_EQ(window.Handle(), nullptr);
-  MSG message;
-  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+TEST_F(MainWindowWiring, LaysOutTreeSplitterAndListAtTheirDesignedColumns) {
+  RECT client{};
+  GetClientRect(view.Handle(), &client);
+  const RECT tree = ChildRect(view.Handle(), view.TreeHandle());
+  const RECT splitter = ChildRect(view.Handle(), view.SplitterHandle());
+  const RECT list = ChildRect(view.Handle(), view.ListHandle());
+  EXPECT_EQ(tree.left, 0);
+  EXPECT_EQ(tree.top, 26);
+  EXPECT_EQ(tree.right, 224);
+  EXPECT_EQ(splitter.left, 226);
+  EXPECT_EQ(list.left, 232);
+  EXPECT_EQ(tree.bottom - tree.top, client.bottom - 42);
+  EXPECT_EQ(list.bottom - list.top, client.bottom - 42);
 }
 
-TEST(ScreenMetrics, TwipsPerPixelMatchTheScreensDotsPerInch) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  EXPECT_EQ(ScreenTwipsPerPixelX(), (1440 + dpi / 2) / dpi);
+TEST_F(MainWindowWiring, DraggingTheSplitterMovesTheColumnsAndStopsAtEighty) {
+  SendMessageW(view.SplitterHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 5));
+  SendMessageW(view.SplitterHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-40), 5));
+  EXPECT_EQ(ChildRect(view.Handle(), view.SplitterHandle()).left, 186);
+  EXPECT_EQ(ChildRect(view.Handle(), view.TreeHandle()).right, 184);
+  EXPECT_EQ(ChildRect(view.Handle(), view.ListHandle()).left, 192);
+  SendMessageW(view.SplitterHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-500), 5));
+  EXPECT_EQ(ChildRect(view.Handle(), view.SplitterHandle()).left, 80);
+  SendMessageW(view.SplitterHandle(), WM_LBUTTONUP, 0, MAKELPARAM(0, 5));
+}
+
+TEST_F(MainWindowWiring, ShowsTheTwoRootsAndTheDrivesInTheTree) {
+  const HWND tree = view.TreeHandle();
+  const HTREEITEM computer = TreeView_GetRoot(tree);
+  ASSERT_NE(computer, nullptr);
+  EXPECT_EQ(TreeItemText(tree, computer), "我的电脑");
+  EXPECT_EQ(TreeItemText(tree, TreeView_GetNextSibling(tree, computer)), "搜索结果");
+  const HTREEITEM firstDrive = TreeView_GetChild(tree, computer);
+  ASSERT_NE(firstDrive, nullptr);  // Wine gives at least C: and Z:
+  EXPECT_EQ(TreeItemText(tree, firstDrive).size(), 2u);
+}
+
+TEST_F(MainWindowWiring, ToolbarCarriesFifteenButtonsWithTheirStylesAndTips) {
+  const HWND toolbar = view.ToolbarHandle();
+  ASSERT_EQ(SendMessageW(toolbar, TB_BUTTONCOUNT, 0, 0), 15);
+  const BYTE expected[15] = {BTNS_DROPDOWN, BTNS_BUTTON, BTNS_DROPDOWN, BTNS_BUTTON, BTNS_SEP,
+                             BTNS_BUTTON,   BTNS_BUTTON, BTNS_CHECK,    BTNS_SEP,    BTNS_CHECK,
+                             BTNS_DROPDOWN, BTNS_SEP,    BTNS_BUTTON,   BTNS_BUTTON, BTNS_BUTTON};
+  for (int i = 0; i < 15; ++i) {
+    TBBUTTON button{};
+    SendMessageW(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+    EXPECT_EQ(button.fsStyle & 0x0F, expected[i] & 0x0F) << "button " << i + 1;
+    EXPECT_EQ(button.idCommand, i + 1);
+  }
+  wchar_t text[64] = {};
+  SendMessageW(toolbar, TB_GETBUTTONTEXTW, 7, reinterpret_cast<LPARAM>(text));  // by command id
+  EXPECT_EQ(Narrow(text), "后一段 [Ctrl+→]");
+  RECT last{}, bar{};
+  SendMessageW(toolbar, TB_GETITEMRECT, 14, reinterpret_cast<LPARAM>(&last));
+  GetClientRect(toolbar, &bar);
+  EXPECT_EQ(bar.right, last.right + 2);
+}
+
+TEST_F(MainWindowWiring, ImageListsGainTheProgramIconAndAFolderAndTheListItsStyles) {
+  EXPECT_EQ(ImageList_GetImageCount(view.LibraryImages()), 10);
+  EXPECT_EQ(ImageList_GetImageCount(view.ToolbarImages()), 14);
+  EXPECT_EQ(ListView_GetExtendedListViewStyle(view.ListHandle()), 0x31u);
+}
+
+TEST_F(MainWindowWiring, ClosingTheMainWindowUnloadsTheOutputWindow) {
+  const HWND output = putOut.Handle();
+  SendMessageW(view.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(output));
+  EXPECT_EQ(cwin.Player, nullptr);
 }
 
 }  // namespace

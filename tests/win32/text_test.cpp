@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "win32/windows_api.h"
 
 #include <gtest/gtest.h>
 

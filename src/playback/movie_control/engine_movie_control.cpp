@@ -1,0 +1,230 @@
+#include "playback/movie_control/engine_movie_control.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "platform/failure.h"
+#include "playback/movie_control/stage_view.h"
+#include "swf/movie.h"
+#include "swf/timeline.h"
+
+// Members that need a movie, with none loaded:
+// - TotalFrames, CurrentFrame and GotoFrame throw Failure("没有载入影片"): there is no
+//   frame to count, report or show, and a made-up answer would mislead the caller.
+// - Play and Stop do nothing, Playing and IsPlaying report false: "not running" is
+//   simply true, and the keyboard may press Play at any time.
+// - Loop, scale mode, background colour and quality are remembered and apply to the
+//   next movie; Zoom and SetZoomRect do nothing, since every movie starts on its whole
+//   stage.
+// Arguments outside what a member understands throw "无效的过程调用或参数".
+
+namespace tavelin {
+namespace {
+
+constexpr const char* kNoMovie = "没有载入影片";
+constexpr const char* kInvalidArgument = "无效的过程调用或参数";
+constexpr const char* kAddressNotSupported = "无法打开网络地址上的影片";
+
+// What the viewport shows outside the stage and when no movie is loaded.
+constexpr std::uint32_t kEmptyArea = 0xFF000000u;
+constexpr std::int32_t kOwnColour = -1;
+
+enum class Quality { kHigh, kAutoHigh, kMedium, kAutoLow, kLow };
+
+bool IsBlank(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+bool IsNetworkAddress(const std::string& text) { return text.find("://") != std::string::npos; }
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+TwipRect ToTwipRect(const swf::StageRect& stage) {
+  return {static_cast<double>(stage.xMin), static_cast<double>(stage.yMin), static_cast<double>(stage.xMax),
+          static_cast<double>(stage.yMax)};
+}
+
+}  // namespace
+
+struct EngineMovieControl::State {
+  struct Loaded {
+    swf::Movie movie;
+    swf::Timeline timeline;
+  };
+
+  explicit State(FileSystem& f) : files(f) {}
+
+  Loaded& Require() {
+    if (!loaded) throw Failure(kNoMovie);
+    return *loaded;
+  }
+  void Changed() const {
+    if (onChange) onChange();
+  }
+
+  FileSystem& files;
+  std::string movieText;
+  std::optional<Loaded> loaded;
+  bool loop = true;
+  std::int32_t backgroundColor = kOwnColour;
+  Quality quality = Quality::kHigh;
+  StageView view;
+  std::function<void()> onChange;
+};
+
+EngineMovieControl::EngineMovieControl(FileSystem& files) : state_(std::make_unique<State>(files)) {}
+
+EngineMovieControl::~EngineMovieControl() = default;
+
+void EngineMovieControl::SetMovie(const std::string& movie) {
+  State& s = *state_;
+  if (IsBlank(movie)) {
+    const bool hadMovie = s.loaded.has_value();
+    s.loaded.reset();
+    s.movieText = movie;
+    if (hadMovie) s.Changed();
+    return;
+  }
+  if (IsNetworkAddress(movie)) throw Failure(kAddressNotSupported);
+
+  // One byte more than the limit tells an oversized file from one exactly at it.
+  const std::vector<std::uint8_t> bytes = s.files.ReadFile(movie, swf::kMaxMovieBytes + 1);
+  if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
+  swf::Movie loaded = swf::LoadMovie(bytes);
+
+  // Nothing below throws: the previous movie stays until the new one is complete.
+  swf::Timeline timeline(loaded.FrameCount(), loaded.FrameRate());
+  timeline.SetLoop(s.loop);
+  timeline.Play();  // a movie starts playing as soon as it is loaded
+  s.view.SetStage(ToTwipRect(loaded.Stage()));
+  s.loaded.emplace(State::Loaded{std::move(loaded), timeline});
+  s.movieText = movie;
+  s.Changed();
+}
+
+std::string EngineMovieControl::Movie() { return state_->movieText; }
+
+void EngineMovieControl::SetLoop(bool loop) {
+  state_->loop = loop;
+  if (state_->loaded) state_->loaded->timeline.SetLoop(loop);
+}
+
+void EngineMovieControl::SetZoomRect(int left, int top, int right, int bottom) {
+  State& s = *state_;
+  if (!s.loaded) return;
+  const TwipRect before = s.view.VisibleArea();
+  s.view.SetZoomRect({static_cast<double>(left), static_cast<double>(top), static_cast<double>(right),
+                      static_cast<double>(bottom)});
+  if (!(s.view.VisibleArea() == before)) s.Changed();
+}
+
+void EngineMovieControl::Play() {
+  if (state_->loaded) state_->loaded->timeline.Play();
+}
+
+void EngineMovieControl::Stop() {
+  if (state_->loaded) state_->loaded->timeline.Stop();
+}
+
+void EngineMovieControl::Zoom(int percent) {
+  State& s = *state_;
+  if (percent < 0) throw Failure(kInvalidArgument);
+  if (!s.loaded) return;
+  const TwipRect before = s.view.VisibleArea();
+  s.view.Zoom(percent / 100.0);  // 0 shows the whole stage
+  if (!(s.view.VisibleArea() == before)) s.Changed();
+}
+
+void EngineMovieControl::SetScaleMode(int mode) {
+  if (mode < 0 || mode > 2) throw Failure(kInvalidArgument);
+  const auto scaleMode = static_cast<ScaleMode>(mode);
+  if (scaleMode == state_->view.Mode()) return;
+  state_->view.SetScaleMode(scaleMode);
+  if (state_->loaded) state_->Changed();
+}
+
+void EngineMovieControl::SetBackgroundColor(std::int32_t color) {
+  if (color != kOwnColour && (color < 0 || color > 0xFFFFFF)) throw Failure(kInvalidArgument);
+  if (color == state_->backgroundColor) return;
+  state_->backgroundColor = color;
+  if (state_->loaded) state_->Changed();
+}
+
+int EngineMovieControl::TotalFrames() { return state_->Require().timeline.FrameCount(); }
+
+bool EngineMovieControl::Playing() { return IsPlaying(); }
+
+void EngineMovieControl::GotoFrame(int frame) {
+  swf::Timeline& timeline = state_->Require().timeline;
+  const int before = timeline.CurrentFrame();
+  timeline.GotoFrame(frame);
+  if (timeline.CurrentFrame() != before) state_->Changed();
+}
+
+int EngineMovieControl::CurrentFrame() { return state_->Require().timeline.CurrentFrame(); }
+
+bool EngineMovieControl::IsPlaying() { return state_->loaded && state_->loaded->timeline.IsPlaying(); }
+
+void EngineMovieControl::SetQuality(const std::string& quality) {
+  static const std::pair<const char*, Quality> kNames[] = {
+      {"high", Quality::kHigh},       {"autohigh", Quality::kAutoHigh}, {"medium", Quality::kMedium},
+      {"autolow", Quality::kAutoLow}, {"low", Quality::kLow},
+  };
+  const std::string name = AsciiLower(quality);
+  for (const auto& [text, value] : kNames) {
+    if (name == text) {
+      // Only shapes are drawn differently by quality, and the background looks the
+      // same at every quality, so a change shows nothing new yet.
+      state_->quality = value;
+      return;
+    }
+  }
+  throw Failure(kInvalidArgument);
+}
+
+bool EngineMovieControl::HasMovie() const { return state_->loaded.has_value(); }
+
+void EngineMovieControl::SetViewportSize(int width, int height) {
+  StageView& view = state_->view;
+  if (std::max(width, 0) == view.ViewportWidth() && std::max(height, 0) == view.ViewportHeight()) return;
+  view.SetViewport(width, height);
+  state_->Changed();
+}
+
+bool EngineMovieControl::AdvanceClock(double seconds) {
+  if (!state_->loaded) return false;
+  const bool moved = state_->loaded->timeline.Advance(seconds);
+  if (moved) state_->Changed();
+  return moved;
+}
+
+double EngineMovieControl::FrameInterval() const {
+  return state_->loaded ? state_->loaded->timeline.FrameInterval() : 0.0;
+}
+
+void EngineMovieControl::Render(swf::Framebuffer& target) const {
+  const State& s = *state_;
+  target.Resize(s.view.ViewportWidth(), s.view.ViewportHeight());
+  std::fill(target.pixels.begin(), target.pixels.end(), kEmptyArea);
+  if (!s.loaded) return;
+
+  const std::uint32_t rgb = s.backgroundColor == kOwnColour ? s.loaded->movie.BackgroundColor()
+                                                            : static_cast<std::uint32_t>(s.backgroundColor);
+  const std::uint32_t argb = 0xFF000000u | (rgb & 0xFFFFFFu);
+  const PixelSpan stage = CoveredPixels(s.view.Map(s.view.Stage()), target.width, target.height);
+  if (stage.Empty()) return;
+  for (int y = stage.top; y < stage.bottom; ++y) {
+    const auto row = target.pixels.begin() + static_cast<std::ptrdiff_t>(y) * target.width;
+    std::fill(row + stage.left, row + stage.right, argb);
+  }
+}
+
+void EngineMovieControl::SetOnChange(std::function<void()> onChange) { state_->onChange = std::move(onChange); }
+
+}  // namespace tavelin

@@ -1,0 +1,105 @@
+#pragma once
+// A whole movie file, decoded: the values of its header and its tags, frame by frame.
+// Loading checks everything it reads, so a damaged file is refused with a description
+// instead of being half understood.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tavelin::swf {
+
+// The largest movie the engine accepts, as a file and once decompressed.
+inline constexpr std::size_t kMaxMovieBytes = std::size_t{256} << 20;
+// The largest stage side accepted: 100,000 pixels, in twips.
+inline constexpr std::int64_t kMaxStageTwips = std::int64_t{100000} * 20;
+// More tags than this in one movie are refused; real movies stay far below it and the
+// index of a bigger count would cost more memory than the movie itself.
+inline constexpr std::size_t kMaxTags = 4'000'000;
+
+// Descriptions of the reasons a movie is refused.
+namespace movie_failure {
+inline constexpr const char* kNotAMovie = "不是 Flash 影片文件";
+inline constexpr const char* kLzmaNotSupported = "不支持 LZMA 压缩的影片";
+inline constexpr const char* kTruncated = "影片文件不完整";
+inline constexpr const char* kBadHeader = "影片文件头中的数值不合理";
+inline constexpr const char* kTagPastEnd = "影片标签超出了文件末尾";
+inline constexpr const char* kTooManyTags = "影片中的标签过多";
+inline constexpr const char* kTooLarge = "影片文件过大";
+}  // namespace movie_failure
+
+// Tag codes the engine acts on.
+namespace tag_code {
+inline constexpr std::uint16_t kEnd = 0;
+inline constexpr std::uint16_t kShowFrame = 1;
+inline constexpr std::uint16_t kDefineShape = 2;
+inline constexpr std::uint16_t kSetBackgroundColor = 9;
+inline constexpr std::uint16_t kPlaceObject2 = 26;
+inline constexpr std::uint16_t kRemoveObject2 = 28;
+}  // namespace tag_code
+
+// The stage rectangle in twips (twentieths of a pixel), as the header gives it.
+struct StageRect {
+  std::int32_t xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+  std::int64_t Width() const { return std::int64_t{xMax} - xMin; }
+  std::int64_t Height() const { return std::int64_t{yMax} - yMin; }
+  friend bool operator==(const StageRect&, const StageRect&) = default;
+};
+
+// One tag: its code and where its body lies in Movie::Data().
+struct Tag {
+  std::uint16_t code = 0;
+  std::uint32_t offset = 0;
+  std::uint32_t length = 0;
+};
+
+class Movie {
+ public:
+  int Version() const { return version_; }
+  bool WasCompressed() const { return compressed_; }
+  const StageRect& Stage() const { return stage_; }
+  // Frames per second; 0 when the movie declares none.
+  double FrameRate() const { return frameRate_; }
+  // The number of frames played, at least 1 (see LoadMovie for how it is decided).
+  int FrameCount() const { return static_cast<int>(frameEnds_.size()); }
+  // The colour of the first SetBackgroundColor tag as 0xRRGGBB; white without one.
+  std::uint32_t BackgroundColor() const { return backgroundColor_; }
+
+  // The tags of one frame (0-based) in file order, without ShowFrame and End: the
+  // definitions and display-list changes that take effect when the frame is shown.
+  // A frame outside 0..FrameCount()-1 has none.
+  std::span<const Tag> FrameTags(int frame) const;
+  std::span<const std::uint8_t> TagBody(const Tag& tag) const;
+
+  // The movie uncompressed: the 8-byte file header followed by the rest of the file.
+  std::span<const std::uint8_t> Data() const { return data_; }
+
+ private:
+  friend Movie LoadMovie(std::span<const std::uint8_t> file);
+
+  std::vector<std::uint8_t> data_;
+  int version_ = 0;
+  bool compressed_ = false;
+  StageRect stage_;
+  double frameRate_ = 0;
+  std::uint32_t backgroundColor_ = 0xFFFFFF;
+  std::vector<Tag> tags_;
+  // frameEnds_[f] is the index in tags_ just past frame f's last tag.
+  std::vector<std::size_t> frameEnds_;
+};
+
+// Decodes a whole movie file: uncompressed ("FWS") or zlib-compressed ("CWS").
+// Throws Failure with one of the movie_failure descriptions, or "压缩数据已损坏" when
+// the compressed stream is damaged.
+//
+// Frame count: the header's count. A header that says 0 gets the number of ShowFrame
+// tags instead, at least 1 (and at most 65535, the largest count a header can hold).
+// Tags after the last ShowFrame belong to the next frame when the count leaves room
+// for it; tags past the counted frames are never shown and are not kept.
+//
+// A file whose length field is larger than the data is accepted when its tags reach
+// the End tag intact (only the length field is wrong); otherwise it is truncated.
+Movie LoadMovie(std::span<const std::uint8_t> file);
+
+}  // namespace tavelin::swf

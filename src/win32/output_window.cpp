@@ -1,0 +1,133 @@
+#include "win32/output_window.h"
+
+#include "platform/failure.h"
+#include "win32/main_window.h"
+
+namespace tavelin::win32 {
+
+HCURSOR ArrowCursor = nullptr;
+HCURSOR IBeamCursor = nullptr;
+
+namespace {
+
+// A thin dialog frame: the outer size, 8 pixels larger than the stage, always holds
+// the whole stage.
+constexpr DWORD kStyle = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_SYSMENU;
+constexpr int kDesignLeftTwips = 60, kDesignTopTwips = 60;
+constexpr int kDesignClientWidthTwips = 6000, kDesignClientHeightTwips = 4485;
+constexpr int kStatusStripHeight = 16;
+
+}  // namespace
+
+OutputWindow::OutputWindow(HINSTANCE instance, FileSystem& files) : instance_(instance), movie_(files) {}
+
+OutputWindow::~OutputWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void OutputWindow::Load() {
+  if (hwnd_) return;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(instance_, kOutputWindowClass, &wc)) {
+    wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &OutputWindow::WindowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(kResourceAppIcon));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kOutputWindowClass;
+    if (!RegisterClassExW(&wc)) throw Failure("无法创建输出窗口");
+  }
+  const int tx = ScreenTwipsPerPixelX(), ty = ScreenTwipsPerPixelY();
+  RECT frame{0, 0, kDesignClientWidthTwips / tx, kDesignClientHeightTwips / ty};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  hwnd_ = CreateWindowExW(0, kOutputWindowClass, L"", kStyle, kDesignLeftTwips / tx, kDesignTopTwips / ty,
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+  if (!hwnd_) throw Failure("无法创建输出窗口");
+  if (!movie_.Create(hwnd_, instance_)) throw Failure("无法创建影片控件");
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  if (onLoaded_) onLoaded_(movie_.Handle());
+}
+
+void OutputWindow::Unload() {
+  if (!hwnd_) return;
+  HWND window = hwnd_;
+  DestroyWindow(window);
+  hwnd_ = nullptr;
+}
+
+WindowState OutputWindow::State() {
+  if (!hwnd_) return WindowState::kNormal;
+  if (IsIconic(hwnd_)) return WindowState::kMinimized;
+  if (IsZoomed(hwnd_)) return WindowState::kMaximized;
+  return WindowState::kNormal;
+}
+
+void OutputWindow::MoveTwips(int left, int top, int width, int height) {
+  const int tx = ScreenTwipsPerPixelX(), ty = ScreenTwipsPerPixelY();
+  if (!SetWindowPos(hwnd_, nullptr, left / tx, top / ty, width / tx, height / ty, SWP_NOZORDER | SWP_NOACTIVATE)) {
+    throw Failure("无法移动输出窗口");
+  }
+}
+
+void OutputWindow::SetVisible(bool visible) {
+  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+ScreenRect OutputWindow::WindowRect() {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+void OutputWindow::Focus() {
+  SetForegroundWindow(hwnd_);
+  SetFocus(movie_.Handle());
+}
+
+void OutputWindow::LoadStandardCursors() {
+  ArrowCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  IBeamCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32513));  // IDC_IBEAM
+}
+
+void OutputWindow::OnResize() {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  if (movie_.Handle()) MoveWindow(movie_.Handle(), 0, 0, client.right, client.bottom, TRUE);
+  if (!statusStrip_ || !showStatus_) return;
+  MoveWindow(statusStrip_, 0, client.bottom - kStatusStripHeight, client.right, kStatusStripHeight, TRUE);
+  ShowWindow(statusStrip_, *showStatus_ ? SW_SHOWNA : SW_HIDE);
+}
+
+LRESULT CALLBACK OutputWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<OutputWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<OutputWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->OnMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT OutputWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      OnResize();
+      return 0;
+    case WM_CLOSE:
+      // The output window lives as long as the main window; closing it only hides it.
+      ShowWindow(hwnd_, SW_HIDE);
+      return 0;
+    case WM_DESTROY:
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+}  // namespace tavelin::win32

@@ -1,0 +1,61 @@
+#pragma once
+// The output window: a top-level window sized to each movie, whose client area the
+// movie control fills. It also carries the full-screen status strip.
+
+#include "win32/windows_api.h"
+
+#include <functional>
+
+#include "shell/window_hosts.h"
+#include "win32/movie_window.h"
+
+namespace tavelin::win32 {
+
+inline constexpr wchar_t kOutputWindowClass[] = L"TavelinOutput";
+
+// Cursors the movie window's mouse handling compares against; loaded once at start-up.
+extern HCURSOR ArrowCursor;
+extern HCURSOR IBeamCursor;
+
+class OutputWindow : public OutputWindowHost {
+ public:
+  OutputWindow(HINSTANCE instance, FileSystem& files);
+  OutputWindow(const OutputWindow&) = delete;
+  OutputWindow& operator=(const OutputWindow&) = delete;
+  ~OutputWindow() override;
+
+  HWND Handle() const { return hwnd_; }
+  // Called once the window and its movie control exist (to make message boxes modal to it).
+  void SetOnLoaded(std::function<void(HWND movieWindow)> onLoaded) { onLoaded_ = std::move(onLoaded); }
+  // The strip shown at the bottom in full screen; placed on every resize.
+  void SetStatusStrip(HWND strip, const bool* showStatus) {
+    statusStrip_ = strip;
+    showStatus_ = showStatus;
+  }
+
+  // OutputWindowHost.
+  void Load() override;
+  void Unload() override;
+  MovieControl& Control() override { return movie_.Control(); }
+  WindowId MovieWindow() override { return reinterpret_cast<WindowId>(movie_.Handle()); }
+  WindowState State() override;
+  void MoveTwips(int left, int top, int width, int height) override;
+  void SetVisible(bool visible) override;
+  ScreenRect WindowRect() override;
+  void Focus() override;
+  void LoadStandardCursors() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnResize();
+
+  HINSTANCE instance_;
+  class MovieWindow movie_;
+  HWND hwnd_ = nullptr;
+  HWND statusStrip_ = nullptr;
+  const bool* showStatus_ = nullptr;
+  std::function<void(HWND)> onLoaded_;
+};
+
+}  // namespace tavelin::win32

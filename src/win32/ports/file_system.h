@@ -1,0 +1,29 @@
+#pragma once
+// The file system through the wide Win32 file APIs.
+
+#include "win32/windows_api.h"
+
+#include "platform/file_system.h"
+
+namespace tavelin::win32 {
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::vector<DirectoryEntry> List(const std::string& pattern) override;
+  bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  DriveType GetDriveType(const std::string& root) override;
+  std::vector<std::uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
+  void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+  void AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+  void CopyFile(const std::string& from, const std::string& to) override;
+  void Rename(const std::string& from, const std::string& to) override;
+  void SetAttributesNormal(const std::string& path) override;
+  void DeleteToRecycleBin(const std::string& path) override;
+  void DeleteFile(const std::string& path) override;
+  std::string SystemFolder() override;
+  std::string ProgramFolder() override;
+  std::string ExecutableBaseName() override;
+};
+
+}  // namespace tavelin::win32
