@@ -6,6 +6,7 @@
 #include "playback/toolbar_model.h"
 #include "shell/cwin.h"
 #include "win32/text.h"
+#include "win32/window_class.h"
 
 namespace tavelin::win32 {
 namespace {
@@ -84,21 +85,10 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(instance_, kMainWindowClass, &wc)) {
-    wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &MainWindow::WindowProc;
-    wc.hInstance = instance_;
-    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(kResourceAppIcon));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kResourceAppIcon), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMainWindowClass;
-    if (!RegisterClassExW(&wc)) return false;
+  if (!EnsureWindowClass(instance_, kMainWindowClass, &RouteToOwner<MainWindow>,
+                         LoadIconW(instance_, MAKEINTRESOURCEW(kResourceAppIcon)),
+                         reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
+    return false;
   }
   constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame{0, 0, kClientWidthTwips / ScreenTwipsPerPixelX(), kClientHeightTwips / ScreenTwipsPerPixelY()};
@@ -446,16 +436,6 @@ LRESULT MainWindow::OnChildMessage(HWND child, UINT message, WPARAM wParam, LPAR
     }
   }
   return DefSubclassProc(child, message, wParam, lParam);
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->OnMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

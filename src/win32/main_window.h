@@ -84,7 +84,8 @@ class MainWindow : public MainWindowHost, public LibraryTreeObserver {
   void NodeAdded(const TreeNode& node) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Owner>
+  friend LRESULT CALLBACK RouteToOwner(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                     DWORD_PTR self);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,7 @@
 #include "win32/movie_window.h"
 
+#include "win32/window_class.h"
+
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -26,33 +28,12 @@ MovieWindow::~MovieWindow() {
 }
 
 bool MovieWindow::Create(HWND parent, HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(instance, kMovieWindowClass, &wc)) {
-    wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &MovieWindow::WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.lpszClassName = kMovieWindowClass;
-    if (!RegisterClassExW(&wc)) return false;
-  }
+  if (!EnsureWindowClass(instance, kMovieWindowClass, &RouteToOwner<MovieWindow>, nullptr, nullptr)) return false;
   RECT client{};
   GetClientRect(parent, &client);
   hwnd_ = CreateWindowExW(0, kMovieWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, client.right,
                           client.bottom, parent, nullptr, instance, this);
   return hwnd_ != nullptr;
-}
-
-LRESULT CALLBACK MovieWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MovieWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MovieWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->OnMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT MovieWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -23,7 +23,8 @@ class MovieWindow {
   EngineMovieControl& Control() { return control_; }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Owner>
+  friend LRESULT CALLBACK RouteToOwner(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Retime();
   void OnTimer();

@@ -2,6 +2,7 @@
 
 #include "platform/failure.h"
 #include "win32/main_window.h"
+#include "win32/window_class.h"
 
 namespace tavelin::win32 {
 
@@ -27,19 +28,10 @@ OutputWindow::~OutputWindow() {
 
 void OutputWindow::Load() {
   if (hwnd_) return;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExW(instance_, kOutputWindowClass, &wc)) {
-    wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &OutputWindow::WindowProc;
-    wc.hInstance = instance_;
-    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(kResourceAppIcon));
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kOutputWindowClass;
-    if (!RegisterClassExW(&wc)) throw Failure("无法创建输出窗口");
+  if (!EnsureWindowClass(instance_, kOutputWindowClass, &RouteToOwner<OutputWindow>,
+                         LoadIconW(instance_, MAKEINTRESOURCEW(kResourceAppIcon)),
+                         static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)))) {
+    throw Failure("无法创建输出窗口");
   }
   const int tx = ScreenTwipsPerPixelX(), ty = ScreenTwipsPerPixelY();
   RECT frame{0, 0, kDesignClientWidthTwips / tx, kDesignClientHeightTwips / ty};
@@ -100,16 +92,6 @@ void OutputWindow::OnResize() {
   if (!statusStrip_ || !showStatus_) return;
   MoveWindow(statusStrip_, 0, client.bottom - kStatusStripHeight, client.right, kStatusStripHeight, TRUE);
   ShowWindow(statusStrip_, *showStatus_ ? SW_SHOWNA : SW_HIDE);
-}
-
-LRESULT CALLBACK OutputWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<OutputWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<OutputWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  return self ? self->OnMessage(message, wParam, lParam) : DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT OutputWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

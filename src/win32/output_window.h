@@ -46,7 +46,8 @@ class OutputWindow : public OutputWindowHost {
   void LoadStandardCursors() override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Owner>
+  friend LRESULT CALLBACK RouteToOwner(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnResize();
 
