@@ -4,7 +4,7 @@
 TAVELIN_PACKAGES=(
   cmake g++ make
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-  zlib1g-dev libgtest-dev googletest libstb-dev
+  zlib1g-dev libgtest-dev googletest libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
   wine64 xvfb xauth locales fonts-wqy-microhei imagemagick
 )

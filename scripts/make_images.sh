@@ -515,7 +515,7 @@ tac "$work/sort_up.grid" | draw sort_down
 # ------------------------------------------------------------------ strips --
 
 toolbar=(play stop rewind forward previous next pin shortcuts_off find new_category clear_category help film)
-library=(computer removable fixed movie_folder cdrom folder open_folder sort_up sort_down)
+library=(computer removable fixed movie_folder cdrom folder open_folder sort_down sort_up)  # slot 8 marks a descending sort, 9 an ascending one
 
 # write_strip OUT.bmp NAMES...: places the images side by side and stores them
 # as an uncompressed 32-bit BMP (BITMAPINFOHEADER, BI_RGB, bottom-up rows) whose

@@ -48,6 +48,11 @@ class Desktop {
   virtual void PostKeyDown(WindowId window, int virtualKey, std::intptr_t keyData) = 0;
 
   virtual LocalTime Now() = 0;
+  // A file time (UTC) in the local time zone.
+  virtual LocalTime ToLocalTime(std::int64_t fileTimeTicks) = 0;
+  // The system's date and time separators ("/" and ":" on Simplified Chinese Windows).
+  virtual std::string DateSeparator() = 0;
+  virtual std::string TimeSeparator() = 0;
   // Date and time in the system's short formats.
   virtual std::string FormatShortDate(const LocalTime& time) = 0;
   virtual std::string FormatShortTime(const LocalTime& time) = 0;

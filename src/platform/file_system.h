@@ -70,6 +70,9 @@ class FileSystem {
   // Clears read-only, hidden and system.
   virtual void SetAttributesNormal(const std::string& path) = 0;
   virtual void DeleteToRecycleBin(const std::string& path) = 0;
+  // Deletes through the shell as the user does, with the shell's own confirmation and
+  // progress: to the recycle bin when allowUndo, for good otherwise.
+  virtual void ShellDelete(const std::string& path, bool allowUndo) = 0;
   virtual void DeleteFile(const std::string& path) = 0;
 
   // The system folder, without a trailing backslash.

@@ -15,6 +15,7 @@ struct ToolbarButton {
   int image = 0;  // 1-based slot of the toolbar images; 0 for separators
   std::string tooltip;
   bool pressed = false;
+  bool enabled = true;
 };
 
 class ToolbarModel {

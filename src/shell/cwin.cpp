@@ -37,7 +37,11 @@ void CWin::Load(const std::string& commandLine) {
   HandleCommandLine(commandLine);
   ListDrives();
   step([&] { window_.DrawSliderThumb(); });
-  // The last listed folder is revealed in the tree here once the store provides it.
+  step([&] {
+    if (CurrentFolder.empty() || !ports_.files.FolderExists(CurrentFolder)) return;
+    failures_.Clear();  // revealing handles its own failures
+    treeHandlers_.RevealPath(CurrentFolder);
+  });
   step([&] { window_.RequestListExtendedStyles(); });
   step([&] {
     const std::string script = "c:\\flash.reg";
@@ -172,6 +176,15 @@ void CWin::L_MouseDown(int, int) { Form_MouseDown(1); }
 
 int CWin::ShowMessage(const std::string& text, int style, const std::string& caption) {
   return ports_.dialogs.Message(text, style, caption);
+}
+
+void CWin::Form_KeyDown(int, int) {
+  // The keyboard shortcuts arrive with the toolbar's commands.
+}
+
+void CWin::SetToolbarButtonEnabled(int index, bool enabled) {
+  toolbar_.Button(index).enabled = enabled;
+  window_.SetToolbarButtonEnabled(index, enabled);
 }
 
 void CWin::SetCaption(const std::string& caption) {

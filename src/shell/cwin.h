@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "library/file_list.h"
+#include "library/file_list_handlers.h"
 #include "library/library_tree.h"
+#include "library/tree_handlers.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -63,6 +66,10 @@ class CWin {
   void Play(const std::string& file);
   // One modal message box over the movie; returns the button code.
   int ShowMessage(const std::string& text, int style, const std::string& caption = {});
+  // The main window's keyboard shortcuts; the tree and the list pass on the keys they
+  // do not handle themselves.
+  void Form_KeyDown(int keyCode, int shift);
+  void SetToolbarButtonEnabled(int index, bool enabled);
 
   // Fields shared with the rest of the program.
   int TwipsX = 15, TwipsY = 15;
@@ -87,6 +94,11 @@ class CWin {
   std::string HelpFile;
 
   LibraryTree& Tree() { return tree_; }
+  FileList& List() { return list_; }
+  TreeHandlers& TreeEvents() { return treeHandlers_; }
+  FileListHandlers& ListEvents() { return listHandlers_; }
+  MainWindowHost& Window() { return window_; }
+  OutputWindowHost& PutOut() { return putOut_; }
   PlayerMenus& Menus() { return menus_; }
   ToolbarModel& Toolbar() { return toolbar_; }
   const std::string& Caption() const { return caption_; }
@@ -108,6 +120,9 @@ class CWin {
   MainWindowHost& window_;
   OutputWindowHost& putOut_;
   LibraryTree tree_;
+  FileList list_;
+  TreeHandlers treeHandlers_{*this};
+  FileListHandlers listHandlers_{*this};
   PlayerMenus menus_;
   ToolbarModel toolbar_;
   StepRecord failures_;

@@ -3,11 +3,14 @@
 // implements these with the main window and the output window; tests use fakes.
 
 #include <string>
+#include <vector>
 
 #include "platform/desktop.h"
 #include "platform/movie_control.h"
 
 namespace tavelin {
+
+struct FileListMenuItem;
 
 enum class WindowState { kNormal = 0, kMinimized = 1, kMaximized = 2 };
 
@@ -38,6 +41,7 @@ class OutputWindowHost {
   virtual WindowId MovieWindow() = 0;
 
   virtual WindowState State() = 0;
+  virtual void SetState(WindowState state) = 0;
   // Moves and sizes the outer window; units are twips.
   virtual void MoveTwips(int left, int top, int width, int height) = 0;
   virtual void SetVisible(bool visible) = 0;
@@ -54,6 +58,7 @@ class MainWindowHost {
 
   virtual void Show() = 0;
   virtual WindowId ListWindow() = 0;
+  virtual WindowId TreeWindow() = 0;
   virtual WindowState State() = 0;
   virtual int ClientWidth() = 0;   // pixels
   virtual int ClientHeight() = 0;  // pixels
@@ -80,6 +85,10 @@ class MainWindowHost {
   virtual void BeginWindowDrag() = 0;
 
   virtual void SetLabelText(int index, const std::string& text) = 0;
+  // Pop-up menus at the pointer: the tree's, and the list's with its entries' states.
+  virtual void PopUpTreeMenu() = 0;
+  virtual void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) = 0;
+  virtual void SetToolbarButtonEnabled(int index, bool enabled) = 0;
   virtual void EnableStatusTimer() = 0;
 };
 

@@ -5,6 +5,8 @@
 #include "platform/failure.h"
 #include "playback/toolbar_model.h"
 #include "shell/cwin.h"
+#include "win32/file_list_view.h"
+#include "win32/library_tree_view.h"
 #include "win32/text.h"
 #include "win32/window_class.h"
 
@@ -74,6 +76,12 @@ int ScreenTwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
 MainWindow::MainWindow(HINSTANCE instance, bool quitOnDestroy) : instance_(instance), quitOnDestroy_(quitOnDestroy) {}
 
 MainWindow::~MainWindow() {
+  if (cwin_) {
+    cwin_->Tree().SetObserver(nullptr);
+    cwin_->List().SetObserver(nullptr);
+  }
+  treeView_.reset();
+  listView_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
   if (statusStrip_ && IsWindow(statusStrip_)) DestroyWindow(statusStrip_);
   if (toolbarImages_) ImageList_Destroy(toolbarImages_);
@@ -105,7 +113,10 @@ bool MainWindow::Create() {
 
 void MainWindow::Attach(CWin* cwin) {
   cwin_ = cwin;
-  if (cwin_) cwin_->Tree().SetObserver(this);
+  treeView_ = std::make_unique<LibraryTreeView>(tree_, cwin_->Tree(), cwin_->TreeEvents());
+  listView_ = std::make_unique<FileListView>(list_, libraryImages_, cwin_->List(), cwin_->ListEvents());
+  cwin_->Tree().SetObserver(treeView_.get());
+  cwin_->List().SetObserver(listView_.get());
 }
 
 void MainWindow::CreateControls() {
@@ -126,7 +137,7 @@ void MainWindow::CreateControls() {
   SetWindowSubclass(splitter_, &MainWindow::ChildProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                          child | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_EDITLABELS | LVS_SHAREIMAGELISTS,
+                          child | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_EDITLABELS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA,
                           layout::kList.left, layout::kList.top, layout::kList.width, layout::kList.height, hwnd_,
                           nullptr, instance_, nullptr);
   ListView_SetImageList(list_, libraryImages_, LVSIL_SMALL);
@@ -373,21 +384,34 @@ void MainWindow::EnableStatusTimer() {
   if (!SetTimer(hwnd_, kStatusTimer, 200, nullptr)) throw Failure("无法启动计时器");
 }
 
-void MainWindow::NodeAdded(const TreeNode& node) {
-  const HTREEITEM parent = node.parent > 0 && node.parent <= static_cast<int>(treeItems_.size())
-                               ? treeItems_[static_cast<std::size_t>(node.parent - 1)]
-                               : TVI_ROOT;
-  std::wstring text = Widen(node.text);
-  TVINSERTSTRUCTW insert{};
-  insert.hParent = parent;
-  insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-  insert.item.pszText = text.data();
-  insert.item.iImage = insert.item.iSelectedImage = node.image - 1;
-  insert.item.lParam = node.index;
-  const HTREEITEM item = TreeView_InsertItem(tree_, &insert);
-  if (treeItems_.size() < static_cast<std::size_t>(node.index)) treeItems_.resize(static_cast<std::size_t>(node.index));
-  treeItems_[static_cast<std::size_t>(node.index - 1)] = item;
+void MainWindow::PopUpTreeMenu() {
+  HMENU menu = CreatePopupMenu();
+  for (const wchar_t* caption : {L"显示 EXE 文件", L"删除选择项", L"复制路径"}) AppendMenuW(menu, MF_STRING, 0, caption);
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  // The entries' commands come with the library commands; choosing one does nothing yet.
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd_, nullptr);
+  DestroyMenu(menu);
+}
+
+void MainWindow::PopUpFileListMenu(const std::vector<FileListMenuItem>& items) {
+  HMENU menu = CreatePopupMenu();
+  UINT command = 1;
+  for (const FileListMenuItem& item : items) {
+    if (item.separator) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), command++, Widen(item.caption).c_str());
+    }
+  }
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd_, nullptr);
+  DestroyMenu(menu);
+}
+
+void MainWindow::SetToolbarButtonEnabled(int index, bool enabled) {
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(index), MAKELPARAM(enabled ? TRUE : FALSE, 0));
 }
 
 void MainWindow::SplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -449,6 +473,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDOWN:
       if (cwin_) cwin_->Form_MouseDown(message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4);
       return 0;
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+      LRESULT result = 0;
+      if (treeView_ && treeView_->OnNotify(header, result)) return result;
+      if (listView_ && listView_->OnNotify(header, result)) return result;
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
     case WM_TIMER:
       // The status tick that follows the playing movie arrives with the progress bar.
       return 0;

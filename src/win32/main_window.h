@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "library/library_tree.h"
@@ -29,7 +30,10 @@ inline constexpr int kResourceLibraryImages = 102;
 int ScreenTwipsPerPixelX();
 int ScreenTwipsPerPixelY();
 
-class MainWindow : public MainWindowHost, public LibraryTreeObserver {
+class LibraryTreeView;
+class FileListView;
+
+class MainWindow : public MainWindowHost {
  public:
   // quitOnDestroy ends the thread's message loop when the window is destroyed, as
   // the program's main window does; tests create windows without it.
@@ -59,6 +63,7 @@ class MainWindow : public MainWindowHost, public LibraryTreeObserver {
   // MainWindowHost.
   void Show() override;
   WindowId ListWindow() override { return reinterpret_cast<WindowId>(list_); }
+  WindowId TreeWindow() override { return reinterpret_cast<WindowId>(tree_); }
   WindowState State() override;
   int ClientWidth() override;
   int ClientHeight() override;
@@ -79,9 +84,9 @@ class MainWindow : public MainWindowHost, public LibraryTreeObserver {
   void BeginWindowDrag() override;
   void SetLabelText(int index, const std::string& text) override;
   void EnableStatusTimer() override;
-
-  // LibraryTreeObserver.
-  void NodeAdded(const TreeNode& node) override;
+  void PopUpTreeMenu() override;
+  void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override;
+  void SetToolbarButtonEnabled(int index, bool enabled) override;
 
  private:
   template <class Owner>
@@ -109,7 +114,8 @@ class MainWindow : public MainWindowHost, public LibraryTreeObserver {
   HBITMAP thumb_ = nullptr;
   HFONT uiFont_ = nullptr, libraryFont_ = nullptr;
   HMENU searchMenu_ = nullptr;
-  std::vector<HTREEITEM> treeItems_;  // by node index - 1
+  std::unique_ptr<LibraryTreeView> treeView_;
+  std::unique_ptr<FileListView> listView_;
   bool splitterDragging_ = false;
 };
 

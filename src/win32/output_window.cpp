@@ -58,6 +58,13 @@ WindowState OutputWindow::State() {
   return WindowState::kNormal;
 }
 
+void OutputWindow::SetState(WindowState state) {
+  if (!hwnd_) throw Failure("输出窗口不存在");
+  ShowWindow(hwnd_, state == WindowState::kMaximized   ? SW_MAXIMIZE
+                    : state == WindowState::kMinimized ? SW_MINIMIZE
+                                                       : SW_RESTORE);
+}
+
 void OutputWindow::MoveTwips(int left, int top, int width, int height) {
   const int tx = ScreenTwipsPerPixelX(), ty = ScreenTwipsPerPixelY();
   if (!SetWindowPos(hwnd_, nullptr, left / tx, top / ty, width / tx, height / ty, SWP_NOZORDER | SWP_NOACTIVATE)) {

@@ -39,6 +39,7 @@ class OutputWindow : public OutputWindowHost {
   MovieControl& Control() override { return movie_.Control(); }
   WindowId MovieWindow() override { return reinterpret_cast<WindowId>(movie_.Handle()); }
   WindowState State() override;
+  void SetState(WindowState state) override;
   void MoveTwips(int left, int top, int width, int height) override;
   void SetVisible(bool visible) override;
   ScreenRect WindowRect() override;

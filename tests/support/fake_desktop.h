@@ -68,6 +68,27 @@ class FakeDesktop : public Desktop {
     postedKeys.push_back({window, virtualKey, keyData});
   }
   LocalTime Now() override { return now; }
+  // Local time is UTC + 8 hours here, as in China.
+  LocalTime ToLocalTime(std::int64_t ticks) override {
+    std::int64_t seconds = ticks / 10'000'000 - 11'644'473'600LL + 8 * 3600;  // since 1970, local
+    std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    const std::int64_t secondOfDay = seconds - days * 86400;
+    // Civil date from days since 1970-01-01.
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    return {year, month, day, static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay / 60 % 60),
+            static_cast<int>(secondOfDay % 60)};
+  }
+  std::string dateSeparator = "/", timeSeparator = ":";
+  std::string DateSeparator() override { return dateSeparator; }
+  std::string TimeSeparator() override { return timeSeparator; }
   std::string FormatShortDate(const LocalTime& t) override {
     return std::to_string(t.year) + "/" + std::to_string(t.month) + "/" + std::to_string(t.day);
   }

@@ -86,6 +86,7 @@ FakeFileSystem::Node& FakeFileSystem::Put(const std::string& path, bool folder) 
     node.order = nextOrder_++;
   }
   node.folder = folder;
+  if (folder) node.attributes |= attr::kDirectory;
   return node;
 }
 
@@ -266,6 +267,15 @@ void FakeFileSystem::DeleteToRecycleBin(const std::string& path) {
   CheckFailure("DeleteToRecycleBin");
   const Node& node = RequireFile(path);
   recycled_.push_back(node.path);
+  nodes_.erase(Key(path));
+}
+
+void FakeFileSystem::ShellDelete(const std::string& path, bool allowUndo) {
+  CheckFailure("ShellDelete");
+  shellDeletes.push_back((allowUndo ? "recycle " : "delete ") + path);
+  if (shellDeclines) return;
+  RequireFile(path);
+  if (allowUndo) recycled_.push_back(Find(path)->path);
   nodes_.erase(Key(path));
 }
 

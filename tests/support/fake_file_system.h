@@ -44,6 +44,10 @@ class FakeFileSystem : public FileSystem {
   void SetAttributesNormal(const std::string& path) override;
   void DeleteToRecycleBin(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
+  // The shell asks the user first; `shellDeclines` makes the user say no.
+  void ShellDelete(const std::string& path, bool allowUndo) override;
+  bool shellDeclines = false;
+  std::vector<std::string> shellDeletes;  // "recycle C:\a.swf" or "delete C:\a.swf"
   std::string SystemFolder() override { return systemFolder_; }
   std::string ProgramFolder() override { return programFolder_; }
   std::string ExecutableBaseName() override { return programBaseName_; }

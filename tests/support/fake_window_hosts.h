@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "library/file_list_handlers.h"
 #include "platform/failure.h"
 #include "shell/window_hosts.h"
 #include "support/fake_movie_control.h"
@@ -33,6 +34,7 @@ class FakeOutputWindow : public OutputWindowHost {
   MovieControl& Control() override { return control; }
   WindowId MovieWindow() override { return 0x2222; }
   WindowState State() override { return state; }
+  void SetState(WindowState s) override { state = s; }
   void MoveTwips(int l, int t, int w, int h) override {
     ++moves;
     left = l, top = t, width = w, height = h;
@@ -69,6 +71,7 @@ class FakeMainWindow : public MainWindowHost {
 
   void Show() override { shown = true; }
   WindowId ListWindow() override { return 0x1111; }
+  WindowId TreeWindow() override { return 0x3333; }
   WindowState State() override { return state; }
   int ClientWidth() override { return clientWidth; }
   int ClientHeight() override { return clientHeight; }
@@ -97,6 +100,12 @@ class FakeMainWindow : public MainWindowHost {
   void RequestListColumnsFit() override { ++columnFits; }
   void BeginWindowDrag() override { ++drags; }
   void SetLabelText(int index, const std::string& text) override { labels[index] = text; }
+  void PopUpTreeMenu() override { ++treeMenus; }
+  void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override { fileListMenus.push_back(items); }
+  void SetToolbarButtonEnabled(int index, bool enabled) override { toolbarEnabled[index] = enabled; }
+  int treeMenus = 0;
+  std::vector<std::vector<FileListMenuItem>> fileListMenus;
+  std::map<int, bool> toolbarEnabled;
   void EnableStatusTimer() override { timerEnabled = true; }
 
  private:

@@ -1,74 +1,11 @@
 // The real main window and output window wired to the main window's logic, driven
 // by window messages as a user's gestures would arrive.
-#include "win32/main_window.h"
-
-#include <gtest/gtest.h>
+#include "wired_main_window.h"
 
 #include "shell/app_info.h"
-#include "shell/cwin.h"
-#include "support/fake_dialogs.h"
-#include "win32/code_page.h"
-#include "win32/output_window.h"
-#include "win32/ports/desktop.h"
-#include "win32/ports/file_system.h"
-#include "win32/text.h"
 
 namespace tavelin::win32 {
 namespace {
-
-void PumpMessages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
-RECT ChildRect(HWND parent, HWND child) {
-  RECT r{};
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-std::string TreeItemText(HWND tree, HTREEITEM item) {
-  wchar_t text[256] = {};
-  TVITEMW tv{};
-  tv.mask = TVIF_TEXT | TVIF_HANDLE;
-  tv.hItem = item;
-  tv.pszText = text;
-  tv.cchTextMax = 256;
-  TreeView_GetItem(tree, &tv);
-  return Narrow(text);
-}
-
-class MainWindowWiring : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(view.Create());
-    view.Attach(&cwin);
-    putOut.SetOnLoaded([this](HWND) {
-      view.SetStatusStripHome(putOut.Handle());
-      putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.ShowStatus);
-    });
-    cwin.Load("");
-    cwin.Show();
-    PumpMessages();
-  }
-  void TearDown() override {
-    if (view.Handle()) DestroyWindow(view.Handle());
-    PumpMessages();
-  }
-
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  Win32FileSystem files;
-  testing::FakeDialogs dialogs;
-  Win32Desktop desktop;
-  AnsiCodePage codePage;
-  OutputWindow putOut{instance, files};
-  MainWindow view{instance, /*quitOnDestroy=*/false};
-  CWin cwin{Ports{files, dialogs, desktop, codePage}, view, putOut};
-};
 
 TEST_F(MainWindowWiring, OpensWithItsCaptionDesignedClientSizeAndNoFailure) {
   wchar_t caption[256] = {};

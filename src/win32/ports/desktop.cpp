@@ -230,6 +230,28 @@ LocalTime Win32Desktop::Now() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+LocalTime Win32Desktop::ToLocalTime(std::int64_t fileTimeTicks) {
+  FILETIME utc{static_cast<DWORD>(fileTimeTicks & 0xFFFFFFFF), static_cast<DWORD>(fileTimeTicks >> 32)};
+  SYSTEMTIME universal{}, local{};
+  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) {
+    ThrowLastError();
+  }
+  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
+namespace {
+
+std::string LocaleText(LCTYPE what, const char* fallback) {
+  wchar_t text[16] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, what, text, 16) <= 1) return fallback;
+  return Narrow(text);
+}
+
+}  // namespace
+
+std::string Win32Desktop::DateSeparator() { return LocaleText(LOCALE_SDATE, "/"); }
+std::string Win32Desktop::TimeSeparator() { return LocaleText(LOCALE_STIME, ":"); }
+
 std::string Win32Desktop::FormatShortDate(const LocalTime& time) {
   const SYSTEMTIME system = SystemTimeFrom(time);
   return Formatted([&](wchar_t* buffer, int size) {

@@ -33,6 +33,9 @@ class Win32Desktop : public Desktop {
   void YieldToMessages() override;
   void PostKeyDown(WindowId window, int virtualKey, std::intptr_t keyData) override;
   LocalTime Now() override;
+  LocalTime ToLocalTime(std::int64_t fileTimeTicks) override;
+  std::string DateSeparator() override;
+  std::string TimeSeparator() override;
   std::string FormatShortDate(const LocalTime& time) override;
   std::string FormatShortTime(const LocalTime& time) override;
 

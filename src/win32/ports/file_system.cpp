@@ -226,7 +226,10 @@ void Win32FileSystem::SetAttributesNormal(const std::string& path) {
   if (!SetFileAttributesW(target.c_str(), wanted)) ThrowLastError();
 }
 
-void Win32FileSystem::DeleteToRecycleBin(const std::string& path) {
+namespace {
+
+// Deletes one file through the shell; `flags` choose the recycle bin and the dialogs.
+void ShellDeleteWith(const std::string& path, FILEOP_FLAGS flags) {
   // The shell expands wildcards; one path must never delete several files.
   if (path.find_first_of("*?") != std::string::npos) ThrowSystemError(ERROR_INVALID_NAME);
   // The recycle bin needs a full path, and the shell reads a list ended by two NULs.
@@ -241,10 +244,21 @@ void Win32FileSystem::DeleteToRecycleBin(const std::string& path) {
   SHFILEOPSTRUCTW operation{};
   operation.wFunc = FO_DELETE;
   operation.pFrom = full.c_str();
-  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  operation.fFlags = flags;
   const int result = SHFileOperationW(&operation);
   if (result != 0) ThrowSystemError(ShellOperationError(result));
   if (operation.fAnyOperationsAborted) ThrowSystemError(ERROR_CANCELLED);
+}
+
+}  // namespace
+
+void Win32FileSystem::DeleteToRecycleBin(const std::string& path) {
+  ShellDeleteWith(path, FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI);
+}
+
+void Win32FileSystem::ShellDelete(const std::string& path, bool allowUndo) {
+  // The shell asks and shows its progress itself, as when the user deletes in Explorer.
+  ShellDeleteWith(path, allowUndo ? FOF_ALLOWUNDO : 0);
 }
 
 void Win32FileSystem::DeleteFile(const std::string& path) {

@@ -1,0 +1,232 @@
+#include "library/file_list_handlers.h"
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+
+#include "platform/text.h"
+#include "shell/cwin.h"
+
+namespace tavelin {
+namespace {
+
+constexpr int kKeyEnter = 13;
+constexpr int kKeyDelete = 46;
+constexpr int kKeyF2 = 113;
+constexpr int kShiftBit = 1;
+constexpr int kRightButton = 2;
+constexpr int kMiddleButton = 4;
+
+// Positions of the pop-up menu's entries whose state changes when it opens.
+enum MenuEntry : std::size_t {
+  kCreateExe = 3,
+  kAddTo = 4,
+  kConvertAll = 7,
+};
+constexpr const char* kAddToPrefix = "添加到 ";
+
+// Handlers are called from window procedures: nothing may escape them.
+template <class Action>
+void Guarded(Action&& action) noexcept {
+  try {
+    action();
+  } catch (...) {
+  }
+}
+
+// "yyyy/mm/dd hh:mm" with the system's separators: fixed width, so the text sorts in time order.
+std::string TimeText(const LocalTime& t, const std::string& dateSeparator, const std::string& timeSeparator) {
+  char text[96];
+  const int length = std::snprintf(text, sizeof text, "%04d%s%02d%s%02d %02d%s%02d", t.year, dateSeparator.c_str(),
+                                   t.month, dateSeparator.c_str(), t.day, t.hour, timeSeparator.c_str(), t.minute);
+  if (length < 0 || static_cast<std::size_t>(length) >= sizeof text) throw Failure("时间格式错误");
+  return std::string(text, static_cast<std::size_t>(length));
+}
+
+// Renames and returns the failure's description, or nothing when the rename worked.
+std::optional<std::string> TryRename(FileSystem& files, const std::string& from, const std::string& to) {
+  try {
+    files.Rename(from, to);
+    return std::nullopt;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "未知错误";
+  }
+}
+
+}  // namespace
+
+FileListHandlers::FileListHandlers(CWin& window) : w_(window) {
+  auto entry = [](const char* name, const char* caption) { return FileListMenuItem{name, caption, true, false}; };
+  const FileListMenuItem separator{"", "-", true, true};
+  menu_ = {
+      entry("mFL_RegPlayer", "关联 swf 文件到 Tavelin"),
+      separator,
+      entry("mFL_Clear", "清除文件框"),
+      entry("mFL_CreateExe", "打包(SWF -> EXE)..."),
+      entry("mFL_AddTo", "当前无效"),
+      separator,
+      entry("mFL_ShowEXE", "显示 EXE 文件"),
+      entry("mFL_TranFlie(0)", "批量转化 EXE -> SWF 文件"),
+      entry("mFL_TranFlie(1)", "转化选择项 EXE -> SWF"),
+      entry("mFL_Check", "有效性检验"),
+      entry("mFL_CopyPath", "复制路径"),
+  };
+}
+
+void FileListHandlers::ListFolder(const std::string& folder, const std::string& extension) {
+  Guarded([&] {
+    std::string pattern = folder;
+    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
+    pattern += "*." + extension;
+
+    Desktop& desktop = w_.System().desktop;
+    std::string dateSeparator = "/", timeSeparator = ":";
+    Guarded([&] { dateSeparator = desktop.DateSeparator(); });
+    Guarded([&] { timeSeparator = desktop.TimeSeparator(); });
+
+    std::vector<DirectoryEntry> entries;
+    Guarded([&] { entries = w_.System().files.List(pattern); });
+    std::vector<FileRow> rows;
+    rows.reserve(entries.size());
+    for (const DirectoryEntry& entry : entries) {
+      // A column that cannot be worked out stays empty; the row is listed anyway.
+      FileRow row{entry.name, {}, {}, false};
+      Guarded([&] { row.size = SizeText(entry.size); });
+      Guarded([&] { row.time = TimeText(desktop.ToLocalTime(entry.lastWrite.ticks), dateSeparator, timeSeparator); });
+      rows.push_back(std::move(row));
+    }
+    w_.List().Append(std::move(rows));
+    w_.List().RequestColumnsFit();
+  });
+}
+
+void FileListHandlers::FL_DblClick() {
+  Guarded([&] {
+    FileList& list = w_.List();
+    if (list.Count() == 0 || !list.HasRow(list.SelectedItem())) return;
+    w_.Play(w_.CurrentFolder + list.Row(list.SelectedItem()).text);
+  });
+}
+
+void FileListHandlers::FL_KeyDown(int keyCode, int shift) {
+  Guarded([&] {
+    FileList& list = w_.List();
+    if (list.Count() == 0) return;  // an empty list keeps every key, shortcuts included
+    switch (keyCode) {
+      case kKeyEnter:
+        FL_DblClick();
+        break;
+      case kKeyDelete:
+        DeleteSelectedFiles(shift);
+        break;
+      case kKeyF2:
+        list.StartLabelEdit(list.SelectedItem());
+        break;
+      default:
+        w_.Form_KeyDown(keyCode, shift);
+        break;
+    }
+  });
+}
+
+void FileListHandlers::DeleteSelectedFiles(int shift) {
+  FileList& list = w_.List();
+  FileSystem& files = w_.System().files;
+  const bool allowUndo = (shift & kShiftBit) == 0;
+  const std::vector<int> selected = list.SelectedRows();
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+    // The shell's dialogs run the message loop, so the list may have changed meanwhile.
+    if (!list.HasRow(*it)) continue;
+    const std::string path = w_.CurrentFolder + list.Row(*it).text;
+    Guarded([&] { files.SetAttributesNormal(path); });
+    // The shell reports its own failures and the user may decline; the row goes either way.
+    Guarded([&] { files.ShellDelete(path, allowUndo); });
+    list.Remove(*it);
+  }
+}
+
+bool FileListHandlers::FL_BeforeLabelEdit(int row) { return w_.List().HasRow(row); }
+
+bool FileListHandlers::FL_AfterLabelEdit(int row, const std::string& newText) {
+  bool accepted = false;
+  Guarded([&] {
+    FileList& list = w_.List();
+    if (!list.HasRow(row)) return;
+    FileSystem& files = w_.System().files;
+    const std::string oldPath = w_.CurrentFolder + list.Row(row).text;
+    Guarded([&] { files.SetAttributesNormal(oldPath); });
+    if (const auto failure = TryRename(files, oldPath, w_.CurrentFolder + newText)) {
+      w_.ShowMessage("重命名时发生错误，可能的原因如下：\r" + *failure, mb::kIconInformation, "文件重命名");
+      return;
+    }
+    list.SetText(row, newText);
+    accepted = true;
+  });
+  return accepted;
+}
+
+void FileListHandlers::FL_ColumnClick(int column) {
+  Guarded([&] {
+    FileList& list = w_.List();
+    if (column < 0 || column >= FileList::kColumns) return;
+    list.SetHeaderImage(lastSortColumn_, 0);
+    int order = list.SortOrder();
+    // Only a column the rows are already sorted by reverses; the very first click on
+    // the name column sorts by it in the direction in force, as any other first click does.
+    if (column == lastSortColumn_ && list.Sorted()) order = 1 - order;
+    list.SortBy(column, order);
+    lastSortColumn_ = column;
+    list.SetHeaderImage(column, tree_image::kSortAscending - order);
+  });
+}
+
+void FileListHandlers::FL_MouseDown(int button, int, int row) {
+  Guarded([&] {
+    FileList& list = w_.List();
+    if (button == kRightButton) {
+      UpdateMenu();
+      w_.Window().PopUpFileListMenu(menu_);
+    } else if (button == kMiddleButton) {
+      if (!list.HasRow(row)) return;
+      list.SetSelected(list.SelectedItem(), false);
+      list.SetSelected(row, true);
+      FL_DblClick();
+      w_.PutOut().SetState(WindowState::kMaximized);
+    }
+  });
+}
+
+void FileListHandlers::UpdateMenu() {
+  FileList& list = w_.List();
+  const bool hasRows = list.Count() > 0;
+
+  bool stubThere = false;
+  Guarded([&] { stubThere = w_.System().files.FileExists(w_.AppFolder + "data.dat"); });
+  menu_[kCreateExe].enabled = hasRows && stubThere;
+
+  // With no rows the batch conversion keeps the state it had.
+  if (hasRows) menu_[kConvertAll].enabled = EndsWithIgnoreCase(list.Row(0).text, "exe");
+
+  FileListMenuItem& addTo = menu_[kAddTo];
+  addTo.enabled = false;
+  const LibraryTree& tree = w_.Tree();
+  const TreeNode* selected = tree.Node(tree.Selected());
+  if (!hasRows || !selected) return;
+  addTo.enabled = true;
+  const TreeNode* parent = tree.Node(tree.Parent(tree.Selected()));
+  if (EqualsIgnoreCase(selected->tag, tree_tag::kCategory)) {
+    addTo.caption = kAddToPrefix + selected->text;
+  } else if (selected->image == tree_image::kMovie && parent) {  // a movie entry names its category
+    addTo.caption = kAddToPrefix + parent->text;
+  } else {
+    addTo.enabled = false;
+  }
+}
+
+void FileListHandlers::FL_GotFocus() {
+  Guarded([&] { w_.NavWindow = w_.Window().ListWindow(); });
+}
+
+}  // namespace tavelin

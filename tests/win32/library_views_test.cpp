@@ -1,0 +1,140 @@
+// The tree and list controls mirror the library's models, and gestures on them reach
+// the handlers, with real folders and files under Wine.
+#include <gtest/gtest.h>
+
+#include "auto_answer.h"
+#include "wired_main_window.h"
+
+namespace tavelin::win32 {
+namespace {
+
+class LibraryViews : public MainWindowWiring {
+ protected:
+  void SetUp() override {
+    MainWindowWiring::SetUp();
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    folder = Narrow(temp) + "tavelin-lib-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
+  }
+  void TearDown() override {
+    for (const auto& entry : files.List(folder + "*")) {
+      files.SetAttributesNormal(folder + entry.name);
+      DeleteFileW(Widen(folder + entry.name).c_str());
+    }
+    RemoveDirectoryW(Widen(folder).c_str());
+    MainWindowWiring::TearDown();
+  }
+  void Write(const std::string& name, std::size_t bytes, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
+    files.WriteFile(folder + name, std::vector<std::uint8_t>(bytes, 'x'));
+    SetFileAttributesW(Widen(folder + name).c_str(), attributes);
+  }
+  std::string Cell(int row, int column) {
+    wchar_t text[256] = {};
+    ListView_GetItemText(view.ListHandle(), row, column, text, 256);
+    return Narrow(text);
+  }
+
+  std::string folder;
+};
+
+TEST_F(LibraryViews, TreeControlFollowsNodesAddedChangedSelectedAndRemoved) {
+  const int index = cwin.Tree().Add(0, "", "动画", 6, "2");
+  const HWND tree = view.TreeHandle();
+  HTREEITEM item = TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree)));
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(TreeItemText(tree, item), "动画");
+  cwin.Tree().SetText(index, "卡通");
+  EXPECT_EQ(TreeItemText(tree, item), "卡通");
+  cwin.Tree().Select(index);
+  EXPECT_EQ(TreeView_GetSelection(tree), item);
+  cwin.Tree().Remove(index);
+  EXPECT_EQ(TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree))), nullptr);
+}
+
+TEST_F(LibraryViews, OnlyCategoriesCanBeRenamedInTheControl) {
+  const int index = cwin.Tree().Add(0, "", "New", 6, "2");
+  const HWND tree = view.TreeHandle();
+  const HTREEITEM results = TreeView_GetNextSibling(tree, TreeView_GetRoot(tree));
+  SetFocus(tree);
+  EXPECT_EQ(TreeView_EditLabel(tree, results), nullptr);
+  const HTREEITEM category = TreeView_GetNextSibling(tree, results);
+  const HWND edit = TreeView_EditLabel(tree, category);
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextW(edit, L"宫崎骏");
+  TreeView_EndEditLabelNow(tree, FALSE);
+  EXPECT_EQ(cwin.Tree().Node(index)->text, "宫崎骏");
+  EXPECT_EQ(TreeItemText(tree, category), "宫崎骏");
+}
+
+TEST_F(LibraryViews, RevealingAFolderListsItsMoviesInTheListControl) {
+  Write("b.swf", 2048);
+  Write("한국 영화.swf", 10240);
+  Write("hidden.swf", 1, FILE_ATTRIBUTE_HIDDEN);
+  Write("notes.txt", 5);
+  cwin.TreeEvents().RevealPath(folder);
+  PumpMessages();
+  EXPECT_EQ(cwin.CurrentFolder, folder);
+  ASSERT_EQ(ListView_GetItemCount(view.ListHandle()), 3);
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(Cell(row, 0), cwin.List().Row(row).text);
+  const int korean = Cell(0, 0) == "한국 영화.swf" ? 0 : Cell(1, 0) == "한국 영화.swf" ? 1 : 2;
+  EXPECT_EQ(Cell(korean, 1), "   10 KB");
+  EXPECT_EQ(Cell(korean, 2).size(), 16u);  // yyyy/mm/dd hh:mm
+
+  const int selected = cwin.Tree().Selected();
+  ASSERT_NE(selected, 0);
+  EXPECT_EQ(cwin.Tree().Node(selected)->text, "tavelin-lib-" + std::to_string(GetCurrentProcessId()));
+}
+
+TEST_F(LibraryViews, ClickingAColumnHeaderSortsAndMarksTheHeader) {
+  Write("a.swf", 5000);
+  Write("c.swf", 100);
+  Write("b.swf", 3000);
+  cwin.TreeEvents().RevealPath(folder);
+  NMLISTVIEW click{};
+  click.hdr.hwndFrom = view.ListHandle();
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iSubItem = 1;
+  SendMessageW(view.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(Cell(0, 0), "c.swf");
+  EXPECT_EQ(Cell(2, 0), "a.swf");
+  HDITEMW header{};
+  header.mask = HDI_FORMAT | HDI_IMAGE;
+  Header_GetItem(ListView_GetHeader(view.ListHandle()), 1, &header);
+  EXPECT_TRUE(header.fmt & HDF_IMAGE);
+  EXPECT_EQ(header.iImage, 8);  // slot 9: ascending
+}
+
+TEST_F(LibraryViews, AFailedRenameShowsTheSystemsReasonAndKeepsTheName) {
+  Write("a.swf", 10);
+  Write("b.swf", 10);
+  cwin.TreeEvents().RevealPath(folder);
+  const int row = cwin.List().Row(0).text == "a.swf" ? 0 : 1;
+  EXPECT_FALSE(cwin.ListEvents().FL_AfterLabelEdit(row, "b.swf"));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  const std::string prefix = "重命名时发生错误，可能的原因如下：\r";
+  EXPECT_EQ(dialogs.messages[0].text.rfind(prefix, 0), 0u);
+  EXPECT_GT(dialogs.messages[0].text.size(), prefix.size());
+  EXPECT_EQ(dialogs.messages[0].caption, "文件重命名");
+  EXPECT_EQ(dialogs.messages[0].style, 64);
+  EXPECT_EQ(Cell(row, 0), "a.swf");
+}
+
+TEST_F(LibraryViews, DeleteKeySendsTheSelectedFileToTheRecycleBinAfterTheShellAsks) {
+  Write("gone.swf", 10, FILE_ATTRIBUTE_READONLY);
+  Write("kept.swf", 10);
+  cwin.TreeEvents().RevealPath(folder);
+  const int row = cwin.List().Row(0).text == "gone.swf" ? 0 : 1;
+  cwin.List().SelectOnly(row);
+  AutoAnswer yes(nullptr, [](HWND box) {
+    PostMessageW(box, WM_COMMAND, IDYES, 0);
+    return true;
+  });
+  cwin.ListEvents().FL_KeyDown(VK_DELETE, 0);
+  EXPECT_FALSE(files.FileExists(folder + "gone.swf"));
+  EXPECT_TRUE(files.FileExists(folder + "kept.swf"));
+  EXPECT_EQ(ListView_GetItemCount(view.ListHandle()), 1);
+}
+
+}  // namespace
+}  // namespace tavelin::win32
