@@ -20,6 +20,8 @@ namespace failure_text {
 inline constexpr const char* kSubscriptOutOfRange = "下标越界";
 inline constexpr const char* kDivisionByZero = "除数为零";
 inline constexpr const char* kCompressedDataDamaged = "压缩数据已损坏";
+inline constexpr const char* kOverflow = "溢出";
+inline constexpr const char* kTypeMismatch = "类型不匹配";
 }  // namespace failure_text
 
 // Runs the steps of a handler one by one: a step that throws is skipped, its

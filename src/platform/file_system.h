@@ -67,6 +67,8 @@ class FileSystem {
   // Copies, replacing an existing target.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;
   virtual void Rename(const std::string& from, const std::string& to) = 0;
+  // Moves `from` over `to` in one step, replacing it; the data is on disk when it returns.
+  virtual void ReplaceFile(const std::string& from, const std::string& to) = 0;
   // Clears read-only, hidden and system.
   virtual void SetAttributesNormal(const std::string& path) = 0;
   virtual void DeleteToRecycleBin(const std::string& path) = 0;

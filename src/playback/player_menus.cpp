@@ -20,4 +20,11 @@ void PlayerMenus::ChooseQuality(int index, short& qualityIndex, MovieControl& pl
   qualityIndex = static_cast<short>(index);
 }
 
+void PlayerMenus::ChooseScale(int index, short& scaleIndex, MovieControl& player) {
+  if (scaleIndex >= 0 && scaleIndex < static_cast<int>(scale_.size())) scale_[static_cast<std::size_t>(scaleIndex)].checked = false;
+  player.SetScaleMode(index);
+  if (index >= 0 && index < static_cast<int>(scale_.size())) scale_[static_cast<std::size_t>(index)].checked = true;
+  scaleIndex = static_cast<short>(index);
+}
+
 }  // namespace tavelin

@@ -29,16 +29,26 @@ class PlayerMenus {
 
   // Moves the quality check mark to item `index` and sets the control's quality.
   void ChooseQuality(int index, short& qualityIndex, MovieControl& player);
+  // Moves the scale-mode check mark to item `index` and sets the control's scale mode.
+  void ChooseScale(int index, short& scaleIndex, MovieControl& player);
 
   const std::vector<MenuItemState>& QualityItems() const { return quality_; }
   const std::vector<MenuItemState>& ScaleItems() const { return scale_; }
   MenuItemState& ZoomRect() { return zoomRect_; }
+  // The play options; their check marks mirror the main window's flags.
+  MenuItemState& AutoStart() { return autoStart_; }
+  MenuItemState& FlashLoop() { return flashLoop_; }
+  MenuItemState& ListLoop() { return listLoop_; }
   const MenuItemState& ZoomRect() const { return zoomRect_; }
 
  private:
   std::vector<MenuItemState> quality_;
   std::vector<MenuItemState> scale_;
   MenuItemState zoomRect_{"区域放大", false, true};
+  MenuItemState autoStart_{"自动播放", false, true};
+  MenuItemState flashLoop_{"播放循环", false, true};
+  // Off like its option until a stored value or the user turns it on.
+  MenuItemState listLoop_{"列表循环", false, true};
 };
 
 }  // namespace tavelin

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "library/category_store.h"
 #include "platform/text.h"
 #include "shell/app_info.h"
 #include "shell/command_line.h"
@@ -33,7 +34,7 @@ void CWin::Load(const std::string& commandLine) {
   });
   step([&] { window_.CompleteImageLists(); });
   step([&] { NavWindow = window_.ListWindow(); });
-  // The category store is read at this point once the library store exists.
+  ReadCategoryStore(*this, failures_);
   HandleCommandLine(commandLine);
   ListDrives();
   step([&] { window_.DrawSliderThumb(); });
@@ -115,7 +116,13 @@ void CWin::Unload() {
   failures_.Run([&] {
     if (Player) Player->SetMovie("");
   });
-  // The category store is written here once the library store exists.
+  // Nothing of the library may be lost silently: a store that cannot be written is
+  // reported once, and the previous store stays as it was.
+  try {
+    WriteCategoryStore(*this);
+  } catch (const std::exception& e) {
+    ShowMessage("无法保存媒体库文件：" + StoreFilePath(*this) + "\r" + e.what(), mb::kOk | mb::kIconWarning);
+  }
   failures_.Run([&] { putOut_.Unload(); });
   Player = nullptr;
 }

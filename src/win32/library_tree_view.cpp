@@ -50,22 +50,77 @@ int LibraryTreeView::IndexAt(LPARAM pointerInClient) const {
   return (hit.flags & TVHT_ONITEM) ? IndexOf(item) : 0;
 }
 
-void LibraryTreeView::NodeAdded(const TreeNode& node, NodeId after) {
-  Mirroring guard(mirroring_);
+HTREEITEM LibraryTreeView::Insert(const TreeNode& node, HTREEITEM after) {
   std::wstring text = Widen(node.text);
   TVINSERTSTRUCTW insert{};
   insert.hParent = node.parent ? Item(node.parent) : TVI_ROOT;
-  insert.hInsertAfter = after ? Item(after) : TVI_FIRST;
-  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.hInsertAfter = after ? after : TVI_FIRST;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
   insert.item.pszText = text.data();
   insert.item.iImage = insert.item.iSelectedImage = node.image - 1;
   insert.item.lParam = node.id;
-  if (const HTREEITEM item = TreeView_InsertItem(tree_, &insert)) items_[node.id] = item;
+  insert.item.cChildren = node.children.empty() ? 0 : 1;
+  const HTREEITEM item = TreeView_InsertItem(tree_, &insert);
+  if (item) items_[node.id] = item;
+  return item;
+}
+
+void LibraryTreeView::ShowExpandButton(NodeId id) {
+  const HTREEITEM item = Item(id);
+  const TreeNode* node = model_.ById(id);
+  if (!item || !node) return;
+  TVITEMW tv{};
+  tv.mask = TVIF_HANDLE | TVIF_CHILDREN;
+  tv.hItem = item;
+  tv.cChildren = node->children.empty() ? 0 : 1;
+  TreeView_SetItem(tree_, &tv);
+}
+
+void LibraryTreeView::Fill(NodeId id) {
+  if (filled_.count(id) || !Item(id)) return;
+  const TreeNode* node = model_.ById(id);
+  if (!node) return;
+  Mirroring guard(mirroring_);
+  filled_.insert(id);
+  HTREEITEM after = nullptr;
+  for (NodeId child : node->children) {
+    if (const TreeNode* childNode = model_.ById(child)) after = Insert(*childNode, after ? after : TVI_FIRST);
+  }
+  ShowExpandButton(id);
+}
+
+HTREEITEM LibraryTreeView::Reveal(NodeId id) {
+  if (const HTREEITEM item = Item(id)) return item;
+  const TreeNode* node = model_.ById(id);
+  if (!node || !node->parent) return nullptr;
+  if (!Reveal(node->parent)) return nullptr;
+  Fill(node->parent);
+  return Item(id);
+}
+
+void LibraryTreeView::NodeAdded(const TreeNode& node, NodeId after) {
+  if (node.parent && !filled_.count(node.parent)) {
+    // Its children enter the control when it opens; the first one gives it its button.
+    const TreeNode* parent = model_.ById(node.parent);
+    if (parent && parent->children.size() == 1) ShowExpandButton(node.parent);
+    return;
+  }
+  Mirroring guard(mirroring_);
+  Insert(node, after ? Item(after) : TVI_FIRST);
 }
 
 void LibraryTreeView::NodeRemoved(NodeId id) {
   Mirroring guard(mirroring_);
-  if (const HTREEITEM item = Item(id)) TreeView_DeleteItem(tree_, item);  // TVN_DELETEITEM forgets the subtree
+  if (const HTREEITEM item = Item(id)) {
+    const HTREEITEM parent = TreeView_GetParent(tree_, item);
+    TreeView_DeleteItem(tree_, item);  // TVN_DELETEITEM forgets the subtree
+    if (parent) {
+      TVITEMW tv{};
+      tv.mask = TVIF_PARAM | TVIF_HANDLE;
+      tv.hItem = parent;
+      if (TreeView_GetItem(tree_, &tv)) ShowExpandButton(static_cast<NodeId>(tv.lParam));
+    }
+  }
 }
 
 void LibraryTreeView::NodeChanged(const TreeNode& node) {
@@ -82,6 +137,10 @@ void LibraryTreeView::NodeChanged(const TreeNode& node) {
 }
 
 void LibraryTreeView::NodeExpansionChanged(const TreeNode& node) {
+  if (node.expanded) {
+    Reveal(node.id);
+    Fill(node.id);
+  }
   if (node.id == expandingByUser_) return;  // the control is doing it already
   const HTREEITEM item = Item(node.id);
   if (!item) return;
@@ -90,12 +149,13 @@ void LibraryTreeView::NodeExpansionChanged(const TreeNode& node) {
 }
 
 void LibraryTreeView::SelectionChanged(NodeId selected) {
+  const HTREEITEM item = selected ? Reveal(selected) : nullptr;
   Mirroring guard(mirroring_);
-  TreeView_SelectItem(tree_, selected ? Item(selected) : nullptr);
+  TreeView_SelectItem(tree_, item);
 }
 
 void LibraryTreeView::LabelEditStarted(NodeId id) {
-  if (const HTREEITEM item = Item(id)) {
+  if (const HTREEITEM item = Reveal(id)) {
     SetFocus(tree_);
     TreeView_EditLabel(tree_, item);
   }
@@ -108,6 +168,7 @@ bool LibraryTreeView::OnNotify(const NMHDR& header, LRESULT& result) {
     case TVN_DELETEITEMW: {
       const auto& info = reinterpret_cast<const NMTREEVIEWW&>(header);
       items_.erase(static_cast<NodeId>(info.itemOld.lParam));
+      filled_.erase(static_cast<NodeId>(info.itemOld.lParam));
       return true;
     }
     case TVN_ITEMEXPANDINGW: {
@@ -118,6 +179,7 @@ bool LibraryTreeView::OnNotify(const NMHDR& header, LRESULT& result) {
       expandingByUser_ = static_cast<NodeId>(info.itemNew.lParam);
       if (info.action & TVE_EXPAND) {
         handlers_.Expand(index);
+        Fill(expandingByUser_);
       } else if (info.action & TVE_COLLAPSE) {
         handlers_.Collapse(index);
       }

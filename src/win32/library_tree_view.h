@@ -2,12 +2,18 @@
 // The tree control as a mirror of the library tree model: every model change is
 // applied to the control item by item, and the user's gestures go to the tree's
 // handlers. Changes the view itself applies never come back as gestures.
+//
+// The children of a node enter the control only when the node is first opened (or
+// something inside it is selected): until then the node just shows its expand
+// button. A library of 100,000 movies in closed categories so costs a few hundred
+// items at start-up instead of 100,000 insertions.
 
 #include "win32/windows_api.h"
 
 #include <commctrl.h>
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "library/library_tree.h"
 #include "library/tree_handlers.h"
@@ -36,6 +42,12 @@ class LibraryTreeView : public LibraryTreeObserver {
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
   LRESULT OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam);
   HTREEITEM Item(NodeId id) const;
+  HTREEITEM Insert(const TreeNode& node, HTREEITEM after);
+  // Puts the children of `id` into the control, once.
+  void Fill(NodeId id);
+  // Makes the node's item exist by filling its ancestors.
+  HTREEITEM Reveal(NodeId id);
+  void ShowExpandButton(NodeId id);
   int IndexOf(HTREEITEM item) const;
   int IndexAt(LPARAM pointerInClient) const;
 
@@ -43,6 +55,7 @@ class LibraryTreeView : public LibraryTreeObserver {
   LibraryTree& model_;
   TreeHandlers& handlers_;
   std::unordered_map<NodeId, HTREEITEM> items_;
+  std::unordered_set<NodeId> filled_;
   int mirroring_ = 0;  // > 0 while the view changes the control for the model
   NodeId expandingByUser_ = 0;
 };

@@ -40,7 +40,16 @@ ProgramUnderTest::~ProgramUnderTest() {
   CloseHandle(process_.hProcess);
 }
 
-bool ProgramUnderTest::Start(const std::wstring& arguments) {
+std::wstring ProgramUnderTest::StorePath() {
+  const std::wstring program = ProgramPath();
+  return program.substr(0, program.size() - 4) + L".ini";
+}
+
+bool ProgramUnderTest::Start(const std::wstring& arguments, bool keepStore) {
+  if (!keepStore) {
+    SetFileAttributesW(StorePath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(StorePath().c_str());
+  }
   std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
   if (!arguments.empty()) commandLine += L" " + arguments;
   STARTUPINFOW startup{};

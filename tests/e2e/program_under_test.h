@@ -15,8 +15,11 @@ class ProgramUnderTest {
   ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
   ~ProgramUnderTest();  // kills the process if it is still running
 
-  // Starts Tavelin.exe (beside this test program) with an argument text.
-  bool Start(const std::wstring& arguments);
+  // Starts Tavelin.exe (beside this test program) with an argument text. Unless told
+  // to keep it, the library store left by an earlier run is removed first.
+  bool Start(const std::wstring& arguments, bool keepStore = false);
+  // The library store beside Tavelin.exe.
+  static std::wstring StorePath();
   // The first visible top-level window of the process with this class, or null
   // when none appears within the timeout.
   HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs) const;

@@ -200,7 +200,30 @@ void FakeFileSystem::WriteFile(const std::string& path, const std::vector<std::u
   if (Node* existing = Find(path)) {
     if (existing->folder || (existing->attributes & attr::kReadOnly)) throw Failure(kAccessDenied);
   }
+  if (!partialWriteFailure_.empty()) {
+    const std::string description = std::move(partialWriteFailure_);
+    partialWriteFailure_.clear();
+    const std::size_t kept = std::min(partialWriteBytes_, bytes.size());
+    AddFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(kept)),
+            attr::kArchive, FileTime{clock_++});
+    throw Failure(description);
+  }
   AddFile(path, bytes, attr::kArchive, FileTime{clock_++});
+}
+
+void FakeFileSystem::FailNextWriteAfter(std::size_t bytes, const std::string& description) {
+  partialWriteBytes_ = bytes;
+  partialWriteFailure_ = description;
+}
+
+void FakeFileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  CheckFailure("ReplaceFile");
+  Node source = RequireFile(from);
+  if (Node* existing = Find(to)) {
+    if (existing->folder || (existing->attributes & attr::kReadOnly)) throw Failure(kAccessDenied);
+  }
+  nodes_.erase(Key(from));
+  AddFile(to, source.content, source.attributes, source.lastWrite);
 }
 
 void FakeFileSystem::AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

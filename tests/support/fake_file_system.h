@@ -41,6 +41,9 @@ class FakeFileSystem : public FileSystem {
   void AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
   void CopyFile(const std::string& from, const std::string& to) override;
   void Rename(const std::string& from, const std::string& to) override;
+  void ReplaceFile(const std::string& from, const std::string& to) override;
+  // Makes the next WriteFile store only this many bytes and then fail, as a full disk does.
+  void FailNextWriteAfter(std::size_t bytes, const std::string& description);
   void SetAttributesNormal(const std::string& path) override;
   void DeleteToRecycleBin(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
@@ -73,6 +76,8 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, Node> nodes_;  // by lower-case path
   std::map<char, DriveType> drives_;
   std::map<std::string, std::string> failures_;
+  std::size_t partialWriteBytes_ = 0;
+  std::string partialWriteFailure_;
   std::vector<std::string> recycled_;
   std::string systemFolder_ = "C:\\WINDOWS\\system32";
   std::string programFolder_ = "C:\\Program Files\\Tavelin";

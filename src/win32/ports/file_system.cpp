@@ -191,6 +191,8 @@ void Win32FileSystem::WriteFile(const std::string& path, const std::vector<std::
                               nullptr));
   if (!file.valid()) ThrowLastError();
   WriteAll(file.get(), bytes);
+  // A file that will replace another must be on disk before the replacement.
+  if (!FlushFileBuffers(file.get())) ThrowLastError();
 }
 
 void Win32FileSystem::AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
@@ -212,6 +214,14 @@ void Win32FileSystem::CopyFile(const std::string& from, const std::string& to) {
 
 void Win32FileSystem::Rename(const std::string& from, const std::string& to) {
   if (!MoveFileW(SystemPath(from).c_str(), SystemPath(to).c_str())) ThrowLastError();
+}
+
+void Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  const std::wstring target = SystemPath(to);
+  RefuseReadOnly(target);
+  if (!MoveFileExW(SystemPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ThrowLastError();
+  }
 }
 
 void Win32FileSystem::SetAttributesNormal(const std::string& path) {

@@ -18,6 +18,7 @@ class Win32FileSystem : public FileSystem {
   void AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
   void CopyFile(const std::string& from, const std::string& to) override;
   void Rename(const std::string& from, const std::string& to) override;
+  void ReplaceFile(const std::string& from, const std::string& to) override;
   void SetAttributesNormal(const std::string& path) override;
   void DeleteToRecycleBin(const std::string& path) override;
   void DeleteFile(const std::string& path) override;

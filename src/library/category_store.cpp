@@ -1,0 +1,227 @@
+#include "library/category_store.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+#include "library/library_tree.h"
+#include "platform/failure.h"
+#include "platform/text.h"
+#include "shell/cwin.h"
+
+namespace tavelin {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kSectionBreak = "\r\n\r\n";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::size_t kLargestStore = 256u << 20;
+
+std::vector<std::string_view> Split(std::string_view text, std::string_view separator) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
+    pieces.push_back(text.substr(start, at - start));
+    start = at + separator.size();
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+// A 16-bit integer as the store writes it; fractions round half to even. A value that
+// does not convert gives nothing and the description of why.
+std::optional<short> ToShort(std::string_view value, std::string& failure) {
+  const std::string text(value);
+  char* end = nullptr;
+  const double number = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || std::isnan(number)) {
+    failure = failure_text::kTypeMismatch;
+    return std::nullopt;
+  }
+  const double rounded = std::nearbyint(number);
+  if (rounded < -32768 || rounded > 32767) {
+    failure = failure_text::kOverflow;
+    return std::nullopt;
+  }
+  return static_cast<short>(rounded);
+}
+
+// "True" or "False" in any letter case, or a number (0 false); anything else is none.
+std::optional<bool> ToTruth(std::string_view value, std::string& failure) {
+  if (EqualsIgnoreCase(value, "true")) return true;
+  if (EqualsIgnoreCase(value, "false")) return false;
+  const std::string text(value);
+  char* end = nullptr;
+  const double number = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || std::isnan(number)) {
+    failure = failure_text::kTypeMismatch;
+    return std::nullopt;
+  }
+  return number != 0;
+}
+
+const char* TruthText(bool value) { return value ? "True" : "False"; }
+
+}  // namespace
+
+std::string DecodeStore(const std::vector<std::uint8_t>& bytes, CodePage& codePage) {
+  std::size_t length = bytes.size();
+  while (length > 1 && bytes[length - 1] <= 32) --length;
+  const std::string raw(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
+  if (raw.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0) return raw.substr(kUtf8Mark.size());
+  return codePage.ToUtf8(raw);
+}
+
+StoredLibrary ParseStore(const std::string& text) {
+  StoredLibrary library;
+  const std::vector<std::string_view> sections = Split(text, kSectionBreak);
+  const std::vector<std::string_view> header = Split(sections[0], kLineEnd);
+  library.currentFolder = std::string(header[0]);
+  std::vector<std::string_view> values;
+  if (header.size() > 1) values = Split(header[1], " ");
+  std::string& failure = library.lastFailure;
+  auto number = [&](std::size_t position) -> std::optional<short> {
+    if (position > values.size()) {
+      failure = failure_text::kSubscriptOutOfRange;
+      return std::nullopt;
+    }
+    return ToShort(values[position - 1], failure);
+  };
+  auto truth = [&](std::size_t position) -> bool {
+    if (position > values.size()) {
+      failure = failure_text::kSubscriptOutOfRange;
+      return true;
+    }
+    return ToTruth(values[position - 1], failure).value_or(true);
+  };
+  library.stepFrames = number(1);
+  library.qualityIndex = number(2);
+  library.scaleIndex = number(3);
+  library.autoPlay = truth(4);
+  library.listLoop = truth(5);
+  library.movieLoop = truth(6);
+  if (library.listLoop && library.movieLoop) library.listLoop = false;
+
+  for (std::size_t i = 1; i < sections.size(); ++i) {
+    const std::vector<std::string_view> lines = Split(sections[i], kLineEnd);
+    StoredSection section;
+    section.name = std::string(lines[0]);
+    section.movies.reserve(lines.size() - 1);
+    for (std::size_t line = 1; line < lines.size(); ++line) section.movies.emplace_back(lines[line]);
+    library.sections.push_back(std::move(section));
+  }
+  return library;
+}
+
+std::string BuildStoreText(CWin& window) {
+  std::string text = window.CurrentFolder;
+  text += kLineEnd;
+  text += std::to_string(window.StepFrames) + " " + std::to_string(window.QualityIndex) + " " +
+          std::to_string(window.ScaleIndex) + " " + TruthText(window.AutoPlay) + " " + TruthText(window.ListLoop) +
+          " " + TruthText(window.MovieLoop);
+  text += kLineEnd;
+
+  const LibraryTree& tree = window.Tree();
+  const std::vector<int> topLevel = tree.TopLevel();
+  // The search results and then CategoryCount categories, in tree order.
+  for (std::size_t position = 1; position < topLevel.size() && position <= static_cast<std::size_t>(window.CategoryCount) + 1;
+       ++position) {
+    const TreeNode* section = tree.Node(topLevel[position]);
+    text += kLineEnd;
+    text += section->text;
+    for (NodeId child : section->children) {
+      const TreeNode* movie = tree.ById(child);
+      text += kLineEnd;
+      text += movie->tag;
+      text += movie->text;
+    }
+    text += kLineEnd;
+  }
+  return text;
+}
+
+std::vector<std::uint8_t> EncodeStore(const std::string& text, CodePage& codePage) {
+  const std::string whole = text + std::string(kLineEnd);
+  std::string ansi;
+  if (codePage.FromUtf8(whole, ansi)) return {ansi.begin(), ansi.end()};
+  std::vector<std::uint8_t> bytes(kUtf8Mark.begin(), kUtf8Mark.end());
+  bytes.insert(bytes.end(), whole.begin(), whole.end());
+  return bytes;
+}
+
+std::string StoreFilePath(CWin& window) {
+  return window.AppFolder + window.System().files.ExecutableBaseName() + ".ini";
+}
+
+void ReadCategoryStore(CWin& window, StepRecord& steps) {
+  FileSystem& files = window.System().files;
+  std::string path;
+  std::string text;
+  bool present = false;
+  steps.Run([&] {
+    path = StoreFilePath(window);
+    present = files.FileExists(path);
+  });
+  if (!present) return;
+  steps.Run([&] { text = DecodeStore(files.ReadFile(path, kLargestStore), window.System().codePage); });
+  const StoredLibrary library = ParseStore(text);
+  if (!library.lastFailure.empty()) steps.Run([&] { throw Failure(library.lastFailure); });
+
+  window.CurrentFolder = library.currentFolder;
+  if (library.stepFrames) window.StepFrames = *library.stepFrames;
+  if (library.qualityIndex) window.QualityIndex = *library.qualityIndex;
+  if (library.scaleIndex) window.ScaleIndex = *library.scaleIndex;
+  MovieControl* player = window.Player;
+  PlayerMenus& menus = window.Menus();
+  // An index outside its menu selects the first item.
+  const short quality = window.QualityIndex >= 0 && window.QualityIndex < 5 ? window.QualityIndex : short{0};
+  const short scale = window.ScaleIndex >= 0 && window.ScaleIndex < 3 ? window.ScaleIndex : short{0};
+  if (player) {
+    steps.Run([&] { menus.ChooseQuality(quality, window.QualityIndex, *player); });
+    steps.Run([&] { menus.ChooseScale(scale, window.ScaleIndex, *player); });
+  }
+  window.AutoPlay = library.autoPlay;
+  window.ListLoop = library.listLoop;
+  window.MovieLoop = library.movieLoop;
+  menus.AutoStart().checked = window.AutoPlay;
+  menus.ListLoop().checked = window.ListLoop;
+  menus.FlashLoop().checked = window.MovieLoop;
+  if (player) steps.Run([&] { player->SetLoop(window.MovieLoop); });
+
+  LibraryTree& tree = window.Tree();
+  for (std::size_t i = 1; i < library.sections.size(); ++i) {
+    tree.Add(0, "", library.sections[i].name, tree_image::kClosedFolder, tree_tag::kCategory);
+  }
+  window.CategoryCount = static_cast<short>(library.sections.size() >= 2 ? library.sections.size() - 1 : 0);
+  for (std::size_t i = 0; i < library.sections.size(); ++i) {
+    const int nodeIndex = static_cast<int>(i) + kSearchResultsIndex;
+    for (const std::string& movie : library.sections[i].movies) {
+      steps.Run([&] {
+        if (!EndsWithIgnoreCase(movie, ".swf") || !files.FileExists(movie)) return;
+        steps.Clear();  // filing handles its own failures
+        AddItem(tree, movie, "", nodeIndex);
+      });
+    }
+  }
+}
+
+void WriteCategoryStore(CWin& window) {
+  FileSystem& files = window.System().files;
+  const std::string path = StoreFilePath(window);
+  const std::string temporary = path + ".new";
+  const std::vector<std::uint8_t> bytes = EncodeStore(BuildStoreText(window), window.System().codePage);
+  try {
+    files.WriteFile(temporary, bytes);
+    if (files.FileExists(path)) files.SetAttributesNormal(path);
+    files.ReplaceFile(temporary, path);
+  } catch (const Failure&) {
+    try {
+      if (files.FileExists(temporary)) files.DeleteFile(temporary);
+    } catch (const Failure&) {
+      // The leftover temporary file is replaced by the next write.
+    }
+    throw;
+  }
+}
+
+}  // namespace tavelin

@@ -1,0 +1,192 @@
+#include "library/category_store.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "support/main_window_fixture.h"
+
+namespace tavelin::testing {
+namespace {
+
+const std::string kStore = "C:\\Program Files\\Tavelin\\Tavelin.ini";
+
+// Each section of a tree as the store sees it: the node's text, then its movies' paths.
+std::vector<std::vector<std::string>> Sections(const LibraryTree& tree) {
+  std::vector<std::vector<std::string>> sections;
+  const std::vector<int> top = tree.TopLevel();
+  for (std::size_t i = 1; i < top.size(); ++i) {
+    const TreeNode* section = tree.Node(top[i]);
+    std::vector<std::string> lines{section->text};
+    for (NodeId child : section->children) lines.push_back(tree.ById(child)->tag + tree.ById(child)->text);
+    sections.push_back(lines);
+  }
+  return sections;
+}
+
+class CategoryStore : public MainWindowFixture {
+ protected:
+  std::vector<std::uint8_t> Ansi(const std::string& utf8) {
+    std::string ansi;
+    EXPECT_TRUE(codePage.FromUtf8(utf8, ansi));
+    return {ansi.begin(), ansi.end()};
+  }
+  void Movie(const std::string& path) { files.AddFile(path, SwfWriter().BackgroundColor({}).Bytes()); }
+
+  // A fresh window over the same files and dialogs, as after a restart.
+  struct Restarted {
+    explicit Restarted(CategoryStore& t) : window(Ports{t.files, t.dialogs, t.desktop, t.codePage}, main, output) {
+      window.Load("");
+    }
+    FakeMainWindow main;
+    FakeOutputWindow output;
+    CWin window;
+  };
+};
+
+const char* const kExample =
+    "D:\\Movies\\\r\n60 0 0 True False False\r\n\r\n搜索结果\r\nD:\\Movies\\intro.swf\r\nC:\\Temp\\clip.swf\r\n\r\n"
+    "Cartoons\r\nD:\\Cartoons\\cat.swf\r\n\r\nNew\r\n\r\n";
+
+TEST_F(CategoryStore, TheDocumentedExampleReadsIntoItsTreeAndWritesBackByteForByte) {
+  files.SetDriveType('D', DriveType::kFixed);
+  for (const char* movie : {"D:\\Movies\\intro.swf", "C:\\Temp\\clip.swf", "D:\\Cartoons\\cat.swf"}) Movie(movie);
+  const auto original = Ansi(kExample);
+  files.AddFile(kStore, original);
+  cwin.Load("");
+  EXPECT_EQ(cwin.CurrentFolder, "D:\\Movies\\");
+  EXPECT_EQ(cwin.CategoryCount, 2);
+  EXPECT_TRUE(cwin.AutoPlay);
+  EXPECT_FALSE(cwin.ListLoop || cwin.MovieLoop);
+  EXPECT_FALSE(putOut.control.loop);
+  EXPECT_EQ(Sections(cwin.Tree()), (std::vector<std::vector<std::string>>{
+                                       {"搜索结果", "D:\\Movies\\intro.swf", "C:\\Temp\\clip.swf"},
+                                       {"Cartoons", "D:\\Cartoons\\cat.swf"},
+                                       {"New"}}));
+  EXPECT_EQ(cwin.Tree().Node(3)->tag, "2");
+  const NodeId firstDrive = cwin.Tree().Node(1)->children.at(0);
+  EXPECT_GT(cwin.Tree().IndexOf(firstDrive), 4);  // drives are created after the categories
+  EXPECT_EQ(cwin.List().Count(), 1);           // D:\Movies\ was revealed and listed
+  EXPECT_TRUE(dialogs.messages.empty());
+  cwin.Unload();
+  EXPECT_EQ(files.Content(kStore), std::string(original.begin(), original.end()));
+}
+
+TEST_F(CategoryStore, RandomLibrariesSurviveARestartInOrder) {
+  std::mt19937 random(7);
+  cwin.Load("");
+  for (const char* name : {"动画", "My Games", "宫崎骏 作品", "空", "New"}) {
+    cwin.Tree().Add(0, "", name, 6, "2");
+    ++cwin.CategoryCount;
+  }
+  for (int i = 0; i < 80; ++i) {
+    // Same file names recur in different folders: only the first is filed.
+    const std::string path = "C:\\Movies " + std::to_string(random() % 4) + "\\片 " + std::to_string(i % 50) + ".swf";
+    Movie(path);
+    AddItem(cwin.Tree(), path, "", 2 + static_cast<int>(random() % 5));
+  }
+  cwin.StepFrames = 25;
+  cwin.QualityIndex = 2;
+  cwin.ListLoop = true;
+  const auto before = Sections(cwin.Tree());
+  cwin.Unload();
+
+  Restarted restarted(*this);
+  EXPECT_EQ(Sections(restarted.window.Tree()), before);
+  EXPECT_EQ(restarted.window.CategoryCount, 5);
+  EXPECT_EQ(restarted.window.StepFrames, 25);
+  EXPECT_EQ(restarted.output.control.quality, "Medium");
+  EXPECT_TRUE(restarted.window.ListLoop);
+  EXPECT_FALSE(restarted.window.MovieLoop);
+  EXPECT_TRUE(restarted.window.Menus().ListLoop().checked);
+  EXPECT_FALSE(restarted.window.Menus().FlashLoop().checked);
+}
+
+TEST_F(CategoryStore, MissingOptionsTurnOnWithMovieLoopWinningAndTheFailureIsReported) {
+  files.AddFile(kStore, Ansi("\r\n60 0 0\r\n\r\n搜索结果\r\n"));  // no folder to reveal, no movie to file
+  cwin.Load("");
+  EXPECT_TRUE(cwin.AutoPlay);
+  EXPECT_TRUE(cwin.MovieLoop);
+  EXPECT_FALSE(cwin.ListLoop);
+  EXPECT_TRUE(putOut.control.loop);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"下标越界"});
+}
+
+TEST_F(CategoryStore, AStepAbove32767IsSavedButFallsBackTo60OnReading) {
+  cwin.Load("");
+  cwin.StepFrames = 40000;
+  cwin.Unload();
+  EXPECT_EQ(files.Content(kStore).substr(0, 25), "\r\n40000 0 0 False False F");
+  Restarted restarted(*this);
+  EXPECT_EQ(restarted.window.StepFrames, 60);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"溢出"});
+}
+
+TEST_F(CategoryStore, FilingAStoredMovieClearsEarlierConversionFailures) {
+  Movie("C:\\a.swf");
+  files.AddFile(kStore, Ansi("\r\nabc 0 0 True False False\r\n\r\n搜索结果\r\nC:\\a.swf\r\n"));
+  cwin.Load("");
+  EXPECT_EQ(cwin.StepFrames, 60);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(CategoryStore, LineFeedOnlyFilesAreOneSectionAndTrailingBlanksAreIgnored) {
+  files.AddFile(kStore, Ansi("C:\\x\\\n60 0 0 False True False\n\n搜索结果\n"));
+  cwin.Load("");
+  EXPECT_EQ(cwin.CurrentFolder, "C:\\x\\\n60 0 0 False True False\n\n搜索结果");
+  EXPECT_TRUE(cwin.AutoPlay && cwin.MovieLoop && !cwin.ListLoop);
+  EXPECT_EQ(cwin.CategoryCount, 0);
+
+  const auto parsed = ParseStore(DecodeStore(Ansi("C:\\\r\n60 0 0 True False False\r\n\r\n搜索结果\r\n\r\nA \t\r\n \r\n"), codePage));
+  ASSERT_EQ(parsed.sections.size(), 2u);
+  EXPECT_EQ(parsed.sections[1].name, "A");
+}
+
+TEST_F(CategoryStore, StoredMoviesThatAreGoneOrNotMoviesAreDroppedAtTheNextClose) {
+  Movie("C:\\kept.swf");
+  files.AddFile("C:\\notes.txt", "x");
+  files.AddFile(kStore, Ansi("\r\n60 0 0 False False False\r\n\r\n搜索结果\r\nC:\\gone.swf\r\nC:\\notes.txt\r\nC:\\KEPT.SWF\r\n"));
+  cwin.Load("");
+  cwin.Unload();
+  const auto expected = Ansi("\r\n60 0 0 False False False\r\n\r\n搜索结果\r\nC:\\KEPT.SWF\r\n\r\n");
+  EXPECT_EQ(files.Content(kStore), std::string(expected.begin(), expected.end()));
+}
+
+TEST_F(CategoryStore, QualityAndScaleOutsideTheirMenusSelectTheFirstItem) {
+  files.AddFile(kStore, "\r\n60 9 -1 False False False\r\n\r\n搜索结果\r\n");
+  cwin.Load("");
+  EXPECT_EQ(cwin.QualityIndex, 0);
+  EXPECT_EQ(cwin.ScaleIndex, 0);
+  EXPECT_EQ(putOut.control.quality, "High");
+  EXPECT_TRUE(cwin.Menus().QualityItems()[0].checked);
+}
+
+TEST_F(CategoryStore, AFailedWriteLeavesThePreviousStoreWholeAndIsReportedOnce) {
+  const auto original = Ansi(kExample);
+  files.AddFile(kStore, original);
+  cwin.Load("");
+  files.FailNextWriteAfter(10, "磁盘空间不足。");
+  cwin.Unload();
+  EXPECT_EQ(files.Content(kStore), std::string(original.begin(), original.end()));
+  EXPECT_FALSE(files.Contains(kStore + ".new"));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "无法保存媒体库文件：" + kStore + "\r磁盘空间不足。");
+  EXPECT_EQ(dialogs.messages[0].style, 48);
+  EXPECT_EQ(dialogs.messages[0].caption, "");
+  EXPECT_FALSE(putOut.loaded);  // the rest of the shutdown still ran
+}
+
+TEST_F(CategoryStore, AReadOnlyStoreIsReplacedAndNamesOutsideTheCodePageAreKeptAsUtf8) {
+  files.AddFile(kStore, "old", attr::kReadOnly | attr::kHidden);
+  cwin.Load("");
+  cwin.Tree().Add(0, "", "한국 만화", 6, "2");
+  ++cwin.CategoryCount;
+  cwin.Unload();
+  const std::string written = files.Content(kStore);
+  EXPECT_EQ(written.substr(0, 3), "\xEF\xBB\xBF");
+  Restarted restarted(*this);
+  EXPECT_EQ(restarted.window.Tree().Node(3)->text, "한국 만화");
+}
+
+}  // namespace
+}  // namespace tavelin::testing
