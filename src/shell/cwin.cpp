@@ -48,7 +48,7 @@ void CWin::Load(const std::string& commandLine) {
     const std::string script = "c:\\flash.reg";
     if (ports_.files.FileExists(script)) ports_.files.DeleteFile(script);
   });
-  // The volume label is filled here once the volume bar exists.
+  step([&] { AdjustVolume(0); });
   step([&] { window_.FitToolbarToButtons(); });
   step([&] { window_.MoveStatusStripIntoOutputWindow(); });
   // A movie played from the command line has already named itself in the caption;
@@ -57,7 +57,7 @@ void CWin::Load(const std::string& commandLine) {
     if (caption_.empty()) SetCaption(std::string(kAppTitle));
   });
   step([&] { window_.SetLibraryFontSize(ReadFontSize()); });
-  // The bottom strip is drawn here once the status strip exists.
+  step([&] { DrawStatusStrip(); });
   if (failures_.HasFailure()) ShowMessage(failures_.LastFailure(), 0);
   Form_Resize();
 }
@@ -157,7 +157,7 @@ void CWin::Form_Resize() {
     });
   }
   ignored.Run([&] { LastWidth = window_.ClientWidth(); });
-  // The bottom strip is redrawn here once the status strip exists.
+  ignored.Run([&] { DrawStatusStrip(); });
 }
 
 void CWin::DevV_MouseMove(int button, int, double x, double) {
@@ -189,6 +189,23 @@ void CWin::Form_KeyDown(int, int) {
   // The keyboard shortcuts arrive with the toolbar's commands.
 }
 
+void CWin::TC_ButtonClick(int button) {
+  StepRecord steps;
+  switch (button) {
+    case 6:
+    case 7:
+      // Previous or next file: the tree or list that last had the focus moves its
+      // selection one line (Up or Down) and plays it (Enter).
+      steps.Run([&] { ports_.desktop.PostKeyDown(NavWindow, 2 * button + 26, 2); });
+      steps.Run([&] { ports_.desktop.PostKeyDown(NavWindow, 13, 0); });
+      break;
+    default:
+      // The other buttons' commands arrive with the toolbar's commands.
+      break;
+  }
+  if (steps.HasFailure()) ShowMessage(steps.LastFailure(), 0);
+}
+
 void CWin::SetToolbarButtonEnabled(int index, bool enabled) {
   toolbar_.Button(index).enabled = enabled;
   window_.SetToolbarButtonEnabled(index, enabled);
@@ -200,6 +217,7 @@ void CWin::SetCaption(const std::string& caption) {
 }
 
 void CWin::SetLabel(int index, const std::string& text) {
+  if (labels_[static_cast<std::size_t>(index)] == text) return;  // controls are written only on change
   labels_[static_cast<std::size_t>(index)] = text;
   window_.SetLabelText(index, text);
 }

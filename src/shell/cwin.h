@@ -69,6 +69,20 @@ class CWin {
   // The main window's keyboard shortcuts; the tree and the list pass on the keys they
   // do not handle themselves.
   void Form_KeyDown(int keyCode, int shift);
+  // The toolbar's button handler; its commands arrive with the toolbar.
+  void TC_ButtonClick(int button);
+
+  // The bottom strip and the thumb (positions x, y in twips inside the thumb).
+  void DrawStatusStrip();
+  void AdjustVolume(short steps);
+  void Slider_MouseDown(int button, int shift, double x, double y);
+  void Slider_MouseMove(int button, int shift, double x, double y);
+  void Slider_MouseUp(int button, int shift, double x, double y);
+  int ThumbLeft() const { return thumbLeft_; }
+  // The 200 ms status tick.
+  void Timer1_Timer();
+  // The output window was resized: the status line is a full-screen feature.
+  void PutOut_Resize(WindowState state);
   void SetToolbarButtonEnabled(int index, bool enabled);
 
   // Fields shared with the rest of the program.
@@ -91,6 +105,7 @@ class CWin {
   bool TrackProgress = false;
   bool ShowStatus = false;
   short OnTop = 0;
+  std::int32_t DragStartX = 0;
   std::string HelpFile;
 
   LibraryTree& Tree() { return tree_; }
@@ -128,6 +143,7 @@ class CWin {
   StepRecord failures_;
   std::string caption_;
   std::array<std::string, kLabelCount> labels_;
+  int thumbLeft_ = 1;
   ControlBox treeBox_ = layout::kTree, splitterBox_ = layout::kSplitter, listBox_ = layout::kList;
 };
 

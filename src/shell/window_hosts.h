@@ -11,6 +11,7 @@
 namespace tavelin {
 
 struct FileListMenuItem;
+struct StripLayout;
 
 enum class WindowState { kNormal = 0, kMinimized = 1, kMaximized = 2 };
 
@@ -85,6 +86,14 @@ class MainWindowHost {
   virtual void BeginWindowDrag() = 0;
 
   virtual void SetLabelText(int index, const std::string& text) = 0;
+  // The bottom strip: drawn into the window's own picture, with the labels and the
+  // thumb placed; then the thumb's left edge as the bar moves it.
+  virtual void DrawStatusStrip(const StripLayout& layout) = 0;
+  virtual void SetThumbLeft(int x) = 0;
+  // Width in pixels of a text in the main window's font.
+  virtual int TextWidth(const std::string& text) = 0;
+  // The full-screen status line: its text and its width in pixels.
+  virtual void SetStatusLine(const std::string& text, int width) = 0;
   // Pop-up menus at the pointer: the tree's, and the list's with its entries' states.
   virtual void PopUpTreeMenu() = 0;
   virtual void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) = 0;

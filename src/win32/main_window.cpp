@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "platform/failure.h"
+#include "playback/status_strip.h"
 #include "playback/toolbar_model.h"
 #include "shell/cwin.h"
 #include "win32/file_list_view.h"
@@ -18,7 +19,7 @@ constexpr int kClientHeightTwips = 7530;
 constexpr UINT_PTR kStatusTimer = 1;
 constexpr int kToolbarImageCount = 13;
 constexpr int kLibraryImageCount = 9;
-constexpr int kStripHeight = 16;
+constexpr int kStatusLineHeight = 16;
 
 int TwipsPerPixel(int dotsPerInchIndex) {
   HDC screen = GetDC(nullptr);
@@ -87,6 +88,7 @@ MainWindow::~MainWindow() {
   if (toolbarImages_) ImageList_Destroy(toolbarImages_);
   if (libraryImages_) ImageList_Destroy(libraryImages_);
   if (thumb_) DeleteObject(thumb_);
+  if (stripImage_) DeleteObject(stripImage_);
   if (uiFont_) DeleteObject(uiFont_);
   if (libraryFont_) DeleteObject(libraryFont_);
   if (searchMenu_) DestroyMenu(searchMenu_);
@@ -171,16 +173,16 @@ void MainWindow::CreateControls() {
 
   labels_[0] = CreateLabel(0);  // designed with the window; the others come with the construction
 
-  statusStrip_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 400, kStripHeight, hwnd_,
+  statusStrip_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 400, kStatusLineHeight, hwnd_,
                                  nullptr, instance_, nullptr);
   statusLabel_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 2, 1, 2000,
-                                 kStripHeight - 2, statusStrip_, nullptr, instance_, nullptr);
+                                 kStatusLineHeight - 2, statusStrip_, nullptr, instance_, nullptr);
   SendMessageW(statusLabel_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
 
   searchMenu_ = CreatePopupMenu();
   AppendMenuW(searchMenu_, MF_STRING, 1, L"本地高速驱动器");
   AppendMenuW(searchMenu_, MF_SEPARATOR, 0, nullptr);
-  PlaceBottomStrip();
+  SetWindowSubclass(slider_, &MainWindow::ChildProc, 2, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void MainWindow::CreateImageLists() {
@@ -228,20 +230,6 @@ HWND MainWindow::CreateLabel(int index) {
   SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
   SetWindowSubclass(label, &MainWindow::ChildProc, 100 + static_cast<UINT_PTR>(index), reinterpret_cast<DWORD_PTR>(this));
   return label;
-}
-
-// Until the bottom strip is drawn, the thumb and the labels sit in one row along the
-// bottom edge so that the numbers can be read.
-void MainWindow::PlaceBottomStrip() {
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  const int y = client.bottom - kStripHeight + 1;
-  if (slider_) MoveWindow(slider_, 4, y + 1, 25, 12, TRUE);
-  int x = 240;
-  for (int index : {0, 1, 2, 3, 4, 5}) {
-    if (labels_[static_cast<std::size_t>(index)]) MoveWindow(labels_[static_cast<std::size_t>(index)], x, y, 48, 14, TRUE);
-    x += 52;
-  }
 }
 
 void MainWindow::Show() {
@@ -293,7 +281,6 @@ void MainWindow::CreateLabels() {
   labels_[6] = CreateLabel(6);
   for (int index = 1; index <= 5; ++index) labels_[static_cast<std::size_t>(index)] = CreateLabel(index);
   ShowWindow(labels_[6], SW_HIDE);  // the progress label of batch work, shown only then
-  PlaceBottomStrip();
 }
 
 void MainWindow::CompleteImageLists() {
@@ -384,6 +371,79 @@ void MainWindow::EnableStatusTimer() {
   if (!SetTimer(hwnd_, kStatusTimer, 200, nullptr)) throw Failure("无法启动计时器");
 }
 
+void MainWindow::DrawStatusStrip(const StripLayout& layout) {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  stripTop_ = client.bottom - strip::kHeight;
+  thumbTop_ = layout.thumbTop;
+  if (stripImage_) DeleteObject(stripImage_);
+  HDC screen = GetDC(hwnd_);
+  stripImage_ = CreateCompatibleBitmap(screen, std::max<LONG>(client.right, 1), strip::kHeight);
+  HDC dc = CreateCompatibleDC(screen);
+  ReleaseDC(hwnd_, screen);
+  HGDIOBJ old = SelectObject(dc, stripImage_);
+  RECT all{0, 0, client.right, strip::kHeight};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  auto edge = [&](const StripBox& box) {
+    RECT r{box.left, box.top - stripTop_, box.right, box.bottom - stripTop_};
+    DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+  };
+  edge(layout.groove);
+  for (int i = 0; i <= 4; ++i) edge(layout.boxes[static_cast<std::size_t>(i)]);
+  edge(layout.boxes[5]);
+  if (layout.sizeGrip) {
+    RECT grip{layout.grip.left, layout.grip.top - stripTop_, layout.grip.right, layout.grip.bottom - stripTop_};
+    DrawFrameControl(dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+    edge(layout.boxes[5]);
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+
+  for (int i = 0; i < CWin::kLabelCount; ++i) {
+    HWND label = labels_[static_cast<std::size_t>(i)];
+    if (!label) continue;
+    const StripPoint at = layout.labels[static_cast<std::size_t>(i)];
+    const int width = i == 6 ? 224 : i == 5 ? std::max(32, static_cast<int>(client.right) - at.x - 18) : 32;
+    SetWindowPos(label, HWND_TOP, at.x, at.y, width, strip::kThumbHeight, SWP_NOACTIVATE);
+  }
+  SetWindowPos(slider_, HWND_TOP, thumbLeft_, thumbTop_, strip::kThumbWidth, strip::kThumbHeight, SWP_NOACTIVATE);
+  RECT area{0, stripTop_, client.right, client.bottom};
+  InvalidateRect(hwnd_, &area, FALSE);
+}
+
+void MainWindow::PaintStatusStrip(HDC dc) {
+  if (!stripImage_) return;
+  HDC source = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(source, stripImage_);
+  BITMAP size{};
+  GetObjectW(stripImage_, sizeof size, &size);
+  BitBlt(dc, 0, stripTop_, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
+  SelectObject(source, old);
+  DeleteDC(source);
+}
+
+void MainWindow::SetThumbLeft(int x) {
+  thumbLeft_ = x;
+  SetWindowPos(slider_, nullptr, x, thumbTop_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int MainWindow::TextWidth(const std::string& text) {
+  const std::wstring wide = Widen(text);
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, uiFont_);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  return size.cx;
+}
+
+void MainWindow::SetStatusLine(const std::string& text, int width) {
+  SetWindowTextW(statusLabel_, Widen(text).c_str());
+  SetWindowPos(statusLabel_, nullptr, 0, 0, width, kStatusLineHeight - 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(statusStrip_, nullptr, 0, 0, width - 2, kStatusLineHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void MainWindow::PopUpTreeMenu() {
   HMENU menu = CreatePopupMenu();
   for (const wchar_t* caption : {L"显示 EXE 文件", L"删除选择项", L"复制路径"}) AppendMenuW(menu, MF_STRING, 0, caption);
@@ -441,6 +501,27 @@ LRESULT CALLBACK MainWindow::ChildProc(HWND hwnd, UINT message, WPARAM wParam, L
 }
 
 LRESULT MainWindow::OnChildMessage(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (child == slider_ && cwin_) {
+    const double x = GET_X_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelX());
+    const double y = GET_Y_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelY());
+    switch (message) {
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+        SetCapture(slider_);
+        cwin_->Slider_MouseDown(message == WM_LBUTTONDOWN ? 1 : 2, ShiftOf(wParam), x, y);
+        return 0;
+      case WM_MOUSEMOVE:
+        if (GetCapture() == slider_) cwin_->Slider_MouseMove(ButtonOf(wParam), ShiftOf(wParam), x, y);
+        break;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+        if (GetCapture() == slider_) ReleaseCapture();
+        cwin_->Slider_MouseUp(message == WM_LBUTTONUP ? 1 : 2, ShiftOf(wParam), x, y);
+        return 0;
+      default:
+        break;
+    }
+  }
   if (child == splitter_) {
     if (message == WM_SETCURSOR) {
       SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32644)));  // IDC_SIZEWE
@@ -466,8 +547,14 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       if (cwin_) cwin_->Form_Resize();
-      PlaceBottomStrip();
       return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(hwnd_, &paint);
+      PaintStatusStrip(dc);
+      EndPaint(hwnd_, &paint);
+      return 0;
+    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -481,7 +568,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
     case WM_TIMER:
-      // The status tick that follows the playing movie arrives with the progress bar.
+      if (wParam == kStatusTimer && cwin_) cwin_->Timer1_Timer();
       return 0;
     case WM_CLOSE:
       DestroyWindow(hwnd_);

@@ -84,7 +84,12 @@ class MainWindow : public MainWindowHost {
   void BeginWindowDrag() override;
   void SetLabelText(int index, const std::string& text) override;
   void EnableStatusTimer() override;
+  void DrawStatusStrip(const StripLayout& layout) override;
+  void SetThumbLeft(int x) override;
+  int TextWidth(const std::string& text) override;
+  void SetStatusLine(const std::string& text, int width) override;
   void PopUpTreeMenu() override;
+  HWND SliderHandle() const { return slider_; }
   void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override;
   void SetToolbarButtonEnabled(int index, bool enabled) override;
 
@@ -98,7 +103,7 @@ class MainWindow : public MainWindowHost {
   void CreateControls();
   void CreateToolbar();
   void CreateImageLists();
-  void PlaceBottomStrip();
+  void PaintStatusStrip(HDC dc);
   HWND CreateLabel(int index);
   void SplitterMouse(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -112,6 +117,8 @@ class MainWindow : public MainWindowHost {
   std::array<HWND, 7> labels_{};
   HIMAGELIST toolbarImages_ = nullptr, libraryImages_ = nullptr;
   HBITMAP thumb_ = nullptr;
+  HBITMAP stripImage_ = nullptr;  // the strip as drawn, painted from here without flicker
+  int stripTop_ = 0, thumbTop_ = 0, thumbLeft_ = 1;
   HFONT uiFont_ = nullptr, libraryFont_ = nullptr;
   HMENU searchMenu_ = nullptr;
   std::unique_ptr<LibraryTreeView> treeView_;

@@ -96,6 +96,7 @@ void OutputWindow::OnResize() {
   RECT client{};
   GetClientRect(hwnd_, &client);
   if (movie_.Handle()) MoveWindow(movie_.Handle(), 0, 0, client.right, client.bottom, TRUE);
+  if (onResized_) onResized_(State());
   if (!statusStrip_ || !showStatus_) return;
   MoveWindow(statusStrip_, 0, client.bottom - kStatusStripHeight, client.right, kStatusStripHeight, TRUE);
   ShowWindow(statusStrip_, *showStatus_ ? SW_SHOWNA : SW_HIDE);

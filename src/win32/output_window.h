@@ -27,10 +27,12 @@ class OutputWindow : public OutputWindowHost {
   HWND Handle() const { return hwnd_; }
   // Called once the window and its movie control exist (to make message boxes modal to it).
   void SetOnLoaded(std::function<void(HWND movieWindow)> onLoaded) { onLoaded_ = std::move(onLoaded); }
-  // The strip shown at the bottom in full screen; placed on every resize.
-  void SetStatusStrip(HWND strip, const bool* showStatus) {
+  // The strip shown at the bottom in full screen; placed on every resize, after
+  // `onResized` has been told the window's new state.
+  void SetStatusStrip(HWND strip, const bool* showStatus, std::function<void(WindowState)> onResized) {
     statusStrip_ = strip;
     showStatus_ = showStatus;
+    onResized_ = std::move(onResized);
   }
 
   // OutputWindowHost.
@@ -58,6 +60,7 @@ class OutputWindow : public OutputWindowHost {
   HWND statusStrip_ = nullptr;
   const bool* showStatus_ = nullptr;
   std::function<void(HWND)> onLoaded_;
+  std::function<void(WindowState)> onResized_;
 };
 
 }  // namespace tavelin::win32

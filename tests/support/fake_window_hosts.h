@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "library/file_list_handlers.h"
+#include "playback/status_strip.h"
 #include "platform/failure.h"
 #include "shell/window_hosts.h"
 #include "support/fake_movie_control.h"
@@ -100,6 +101,22 @@ class FakeMainWindow : public MainWindowHost {
   void RequestListColumnsFit() override { ++columnFits; }
   void BeginWindowDrag() override { ++drags; }
   void SetLabelText(int index, const std::string& text) override { labels[index] = text; }
+  void DrawStatusStrip(const StripLayout& layout) override {
+    ++stripDrawings;
+    strip = layout;
+  }
+  void SetThumbLeft(int x) override {
+    thumbLeft = x;
+    ++thumbMoves;
+  }
+  int TextWidth(const std::string& text) override { return static_cast<int>(text.size()) * 6; }
+  void SetStatusLine(const std::string& text, int width) override {
+    statusLine = text;
+    statusWidth = width;
+  }
+  int stripDrawings = 0, thumbLeft = 0, thumbMoves = 0, statusWidth = 0;
+  StripLayout strip;
+  std::string statusLine;
   void PopUpTreeMenu() override { ++treeMenus; }
   void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override { fileListMenus.push_back(items); }
   void SetToolbarButtonEnabled(int index, bool enabled) override { toolbarEnabled[index] = enabled; }

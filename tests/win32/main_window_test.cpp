@@ -94,3 +94,50 @@ TEST_F(MainWindowWiring, ClosingTheMainWindowUnloadsTheOutputWindow) {
 
 }  // namespace
 }  // namespace tavelin::win32
+
+namespace tavelin::win32 {
+namespace {
+
+COLORREF ClientPixel(HWND window, int x, int y) {
+  UpdateWindow(window);
+  HDC dc = GetDC(window);
+  const COLORREF pixel = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return pixel;
+}
+
+TEST_F(MainWindowWiring, DrawsTheBottomStripsGrooveAndBoxesWithSunkenEdges) {
+  RECT client{};
+  GetClientRect(view.Handle(), &client);
+  const int top = client.bottom - 14;
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), face = GetSysColor(COLOR_BTNFACE);
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  EXPECT_EQ(ClientPixel(view.Handle(), 0, top + 5), shadow);      // groove, left edge
+  EXPECT_EQ(ClientPixel(view.Handle(), 226, top + 5), light);     // groove, right edge
+  EXPECT_EQ(ClientPixel(view.Handle(), 228, top + 5), face);      // between groove and first box
+  EXPECT_EQ(ClientPixel(view.Handle(), 240, top), shadow);        // first box, top edge
+  EXPECT_EQ(ClientPixel(view.Handle(), 240, client.bottom - 1), light);
+  RECT thumb{};
+  GetWindowRect(view.SliderHandle(), &thumb);
+  MapWindowPoints(nullptr, view.Handle(), reinterpret_cast<POINT*>(&thumb), 2);
+  EXPECT_EQ(thumb.left, 1);
+  EXPECT_EQ(thumb.top, top + 1);
+  EXPECT_EQ(thumb.right - thumb.left, 25);
+}
+
+TEST_F(MainWindowWiring, DraggingTheThumbWithTheRightButtonSetsTheVolumeLabel) {
+  SendMessageW(view.SliderHandle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(view.SliderHandle(), WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(105, 5));
+  SendMessageW(view.SliderHandle(), WM_RBUTTONUP, 0, MAKELPARAM(105, 5));
+  wchar_t text[32] = {};
+  GetWindowTextW(view.LabelHandle(4), text, 32);
+  EXPECT_EQ(Narrow(text), "50 %");
+  RECT thumb{};
+  GetWindowRect(view.SliderHandle(), &thumb);
+  MapWindowPoints(nullptr, view.Handle(), reinterpret_cast<POINT*>(&thumb), 2);
+  EXPECT_EQ(thumb.left, 101);
+  EXPECT_TRUE(cwin.TrackProgress);
+}
+
+}  // namespace
+}  // namespace tavelin::win32
