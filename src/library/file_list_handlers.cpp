@@ -4,18 +4,12 @@
 #include <exception>
 #include <optional>
 
+#include "platform/input.h"
 #include "platform/text.h"
 #include "shell/cwin.h"
 
 namespace tavelin {
 namespace {
-
-constexpr int kKeyEnter = 13;
-constexpr int kKeyDelete = 46;
-constexpr int kKeyF2 = 113;
-constexpr int kShiftBit = 1;
-constexpr int kRightButton = 2;
-constexpr int kMiddleButton = 4;
 
 // Positions of the pop-up menu's entries whose state changes when it opens.
 enum MenuEntry : std::size_t {
@@ -115,13 +109,13 @@ void FileListHandlers::FL_KeyDown(int keyCode, int shift) {
     FileList& list = w_.List();
     if (list.Count() == 0) return;  // an empty list keeps every key, shortcuts included
     switch (keyCode) {
-      case kKeyEnter:
+      case key::kEnter:
         FL_DblClick();
         break;
-      case kKeyDelete:
+      case key::kDelete:
         DeleteSelectedFiles(shift);
         break;
-      case kKeyF2:
+      case key::kF2:
         list.StartLabelEdit(list.SelectedItem());
         break;
       default:
@@ -134,7 +128,7 @@ void FileListHandlers::FL_KeyDown(int keyCode, int shift) {
 void FileListHandlers::DeleteSelectedFiles(int shift) {
   FileList& list = w_.List();
   FileSystem& files = w_.System().files;
-  const bool allowUndo = (shift & kShiftBit) == 0;
+  const bool allowUndo = (shift & modifier::kShift) == 0;
   const std::vector<int> selected = list.SelectedRows();
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
     // The shell's dialogs run the message loop, so the list may have changed meanwhile.
@@ -185,10 +179,10 @@ void FileListHandlers::FL_ColumnClick(int column) {
 void FileListHandlers::FL_MouseDown(int button, int, int row) {
   Guarded([&] {
     FileList& list = w_.List();
-    if (button == kRightButton) {
+    if (button == mouse::kRight) {
       UpdateMenu();
       w_.Window().PopUpFileListMenu(menu_);
-    } else if (button == kMiddleButton) {
+    } else if (button == mouse::kMiddle) {
       if (!list.HasRow(row)) return;
       list.SetSelected(list.SelectedItem(), false);
       list.SetSelected(row, true);

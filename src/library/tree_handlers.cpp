@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/input.h"
 #include "platform/text.h"
 #include "shell/cwin.h"
 
@@ -10,16 +11,7 @@ namespace {
 
 constexpr int kClearCategoryButton = 14;
 
-constexpr int kKeyEnter = 13;
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
-constexpr int kKeyDelete = 46;
-constexpr int kKeyF5 = 116;
 constexpr int kCtrlOnly = 2;
-
-constexpr int kLeftButton = 1;
-constexpr int kRightButton = 2;
-constexpr int kMiddleButton = 4;
 
 constexpr int kDeleteCategoryStyle = mb::kOkCancel | mb::kIconInformation;
 
@@ -243,16 +235,16 @@ void TreeHandlers::Tree_KeyDown(int keyCode, int shift) {
   Ignoring([&] {
     LibraryTree& tree = w_.Tree();
     switch (keyCode) {
-      case kKeyEnter:
+      case key::kEnter:
         Tree_DblClick();
         return;
-      case kKeyUp:
-      case kKeyDown:
+      case key::kUp:
+      case key::kDown:
         // Without Ctrl alone the tree control navigates by itself.
-        if (shift == kCtrlOnly) SelectSibling(keyCode == kKeyUp ? -1 : 1);
+        if (shift == kCtrlOnly) SelectSibling(keyCode == key::kUp ? -1 : 1);
         return;
-      case kKeyF5:
-      case kKeyDelete: {
+      case key::kF5:
+      case key::kDelete: {
         const int index = tree.Selected();
         const TreeNode* node = tree.Node(index);
         if (!node) return;
@@ -309,9 +301,9 @@ void TreeHandlers::SelectSibling(int step) {
 
 void TreeHandlers::Tree_MouseDown(int button, int, int index) {
   Ignoring([&] {
-    if (button == kLeftButton && w_.Tree().Node(index)) w_.Tree().Select(index);
+    if (button == mouse::kLeft && w_.Tree().Node(index)) w_.Tree().Select(index);
     // The menu acts on the selected node, which the right button leaves where it is.
-    if (button == kRightButton) w_.Window().PopUpTreeMenu();
+    if (button == mouse::kRight) w_.Window().PopUpTreeMenu();
   });
 }
 
@@ -319,7 +311,7 @@ void TreeHandlers::Tree_MouseUp(int button, int, int index) {
   Ignoring([&] {
     LibraryTree& tree = w_.Tree();
     const TreeNode* node = tree.Node(index);
-    if (button != kMiddleButton || !node || index <= kMyComputerIndex) return;
+    if (button != mouse::kMiddle || !node || index <= kMyComputerIndex) return;
     if (IsMovie(*node)) {
       tree.Select(index);
       Tree_DblClick();

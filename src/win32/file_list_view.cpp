@@ -6,23 +6,10 @@
 
 #include "library/library_tree.h"
 #include "win32/keyboard.h"
+#include "win32/mirroring.h"
 #include "win32/text.h"
 
 namespace tavelin::win32 {
-namespace {
-
-class Mirroring {
- public:
-  explicit Mirroring(int& depth) : depth_(depth) { ++depth_; }
-  ~Mirroring() { --depth_; }
-  Mirroring(const Mirroring&) = delete;
-  Mirroring& operator=(const Mirroring&) = delete;
-
- private:
-  int& depth_;
-};
-
-}  // namespace
 
 FileListView::FileListView(HWND list, HIMAGELIST headerImages, FileList& model, FileListHandlers& handlers)
     : list_(list), model_(model), handlers_(handlers) {

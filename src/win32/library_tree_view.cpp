@@ -3,24 +3,10 @@
 #include <windowsx.h>
 
 #include "win32/keyboard.h"
+#include "win32/mirroring.h"
 #include "win32/text.h"
 
 namespace tavelin::win32 {
-namespace {
-
-// Counts the view's own changes so the notifications they cause are not gestures.
-class Mirroring {
- public:
-  explicit Mirroring(int& depth) : depth_(depth) { ++depth_; }
-  ~Mirroring() { --depth_; }
-  Mirroring(const Mirroring&) = delete;
-  Mirroring& operator=(const Mirroring&) = delete;
-
- private:
-  int& depth_;
-};
-
-}  // namespace
 
 LibraryTreeView::LibraryTreeView(HWND tree, LibraryTree& model, TreeHandlers& handlers)
     : tree_(tree), model_(model), handlers_(handlers) {
