@@ -55,12 +55,18 @@ void CWin::Play(const std::string& file) {
                         (FlashHeigh + 8) * TwipsY);
     });
   }
-  steps.Run([&] {
+  const bool loaded = steps.Run([&] {
     if (!EqualsIgnoreCase(Player->Movie(), file)) {
       menus_.ZoomRect().enabled = true;
       Player->SetMovie(file);
     }
   });
+  // A movie the control refuses (a damaged file) leaves the playing movie, and the
+  // title and labels that describe it, as they were.
+  if (!loaded) {
+    ShowMessage(steps.LastFailure(), 0);
+    return;
+  }
   steps.Run([&] { SetCaption(std::string(kAppTitle) + " - " + name); });
   steps.Run([&] {
     FrameTotal = Player->TotalFrames();

@@ -85,6 +85,20 @@ TEST_F(PlayTest, TextFileIsRejectedBySignatureAndThePreviousMovieKeepsPlaying) {
   EXPECT_EQ(putOut.control.movie, "C:\\good.swf");
 }
 
+TEST_F(PlayTest, ARefusedMovieLeavesThePlayingOneItsTitleAndLabels) {
+  AddMovie("C:\\good.swf", SwfWriter().FrameRate(12).BackgroundColor({}));
+  AddMovie("C:\\bad.swf", SwfWriter().FrameRate(24).BackgroundColor({}));
+  putOut.control.totalFrames = 120;
+  cwin.Play("C:\\good.swf");
+  putOut.control.failures["SetMovie"] = "影片数据不完整";
+  putOut.control.totalFrames = 999;
+  cwin.Play("C:\\bad.swf");
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"影片数据不完整"});
+  EXPECT_EQ(putOut.control.movie, "C:\\good.swf");
+  EXPECT_EQ(cwin.Caption(), "Tavelin Player(Tavelin播放器) 9.3.235.2 - good.swf");
+  EXPECT_EQ(cwin.Label(0), "120");
+}
+
 TEST_F(PlayTest, ZeroFrameRateGivesOneMessageAndTheMovieStillPlays) {
   AddMovie("C:\\z.swf", SwfWriter().FrameRate(0).BackgroundColor({}));
   putOut.control.totalFrames = 10;
