@@ -47,6 +47,11 @@ tavelin_ensure_wineprefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine draws the caption buttons with Marlett; it finds the font only in the prefix.
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
 }
 
 tavelin_build_fuzz() {
