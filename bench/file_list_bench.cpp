@@ -4,12 +4,7 @@
 
 #include <string>
 
-#include "shell/cwin.h"
-#include "support/fake_desktop.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_file_system.h"
-#include "support/fake_window_hosts.h"
-#include "support/iconv_code_page.h"
+#include "support/fake_world.h"
 
 namespace tavelin::testing {
 namespace {
@@ -17,15 +12,7 @@ namespace {
 constexpr int kMovies = 10'000;
 
 // A main window whose current folder holds kMovies movies of varied names, sizes and times.
-struct LargeFolder {
-  FakeFileSystem files;
-  FakeDialogs dialogs;
-  FakeDesktop desktop;
-  IconvCodePage codePage;
-  FakeMainWindow window;
-  FakeOutputWindow putOut;
-  CWin cwin{Ports{files, dialogs, desktop, codePage}, window, putOut};
-
+struct LargeFolder : FakeWorld {
   LargeFolder() {
     std::uint32_t seed = 12345;
     auto next = [&seed] {

@@ -1,12 +1,7 @@
 // One 200 ms status tick while a movie plays, with fake windows and control.
 #include <benchmark/benchmark.h>
 
-#include "shell/cwin.h"
-#include "support/fake_desktop.h"
-#include "support/fake_dialogs.h"
-#include "support/fake_file_system.h"
-#include "support/fake_window_hosts.h"
-#include "support/iconv_code_page.h"
+#include "support/fake_world.h"
 
 namespace {
 
@@ -14,13 +9,9 @@ using namespace tavelin;
 using namespace tavelin::testing;
 
 void BM_StatusTick(benchmark::State& state) {
-  FakeFileSystem files;
-  FakeDialogs dialogs;
-  FakeDesktop desktop;
-  IconvCodePage codePage;
-  FakeMainWindow window;
-  FakeOutputWindow output;
-  CWin cwin(Ports{files, dialogs, desktop, codePage}, window, output);
+  FakeWorld world;
+  CWin& cwin = world.cwin;
+  FakeOutputWindow& output = world.putOut;
   cwin.Load("");
   cwin.Player = &output.control;
   cwin.FrameRate = 25;

@@ -3,6 +3,8 @@
 //   scripts/wine.sh build/win/list_folder_bench.exe [count]
 #include "win32/windows_api.h"
 
+#include "stopwatch.h"
+
 #include <cstdio>
 #include <string>
 
@@ -17,12 +19,7 @@
 
 namespace {
 
-double Seconds() {
-  LARGE_INTEGER now{}, frequency{};
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using tavelin::bench::Seconds;
 
 void Settle(HWND window) {
   UpdateWindow(window);

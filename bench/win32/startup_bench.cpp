@@ -3,6 +3,8 @@
 //   scripts/wine.sh build/win/startup_bench.exe
 #include "win32/windows_api.h"
 
+#include "stopwatch.h"
+
 #include <cstdio>
 #include <string>
 
@@ -10,12 +12,7 @@
 
 namespace {
 
-double Seconds() {
-  LARGE_INTEGER now{}, frequency{};
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using tavelin::bench::Seconds;
 
 void WriteAll(const std::wstring& path, const std::string& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -28,9 +28,8 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
   return pieces;
 }
 
-// A 16-bit integer as the store writes it; fractions round half to even. A value that
-// does not convert gives nothing and the description of why.
-std::optional<short> ToShort(std::string_view value, std::string& failure) {
+// The whole value as a number; anything else is a type mismatch.
+std::optional<double> ToNumber(std::string_view value, std::string& failure) {
   const std::string text(value);
   char* end = nullptr;
   const double number = std::strtod(text.c_str(), &end);
@@ -38,7 +37,15 @@ std::optional<short> ToShort(std::string_view value, std::string& failure) {
     failure = failure_text::kTypeMismatch;
     return std::nullopt;
   }
-  const double rounded = std::nearbyint(number);
+  return number;
+}
+
+// A 16-bit integer as the store writes it; fractions round half to even. A value that
+// does not convert gives nothing and the description of why.
+std::optional<short> ToShort(std::string_view value, std::string& failure) {
+  const std::optional<double> number = ToNumber(value, failure);
+  if (!number) return std::nullopt;
+  const double rounded = std::nearbyint(*number);
   if (rounded < -32768 || rounded > 32767) {
     failure = failure_text::kOverflow;
     return std::nullopt;
@@ -50,14 +57,9 @@ std::optional<short> ToShort(std::string_view value, std::string& failure) {
 std::optional<bool> ToTruth(std::string_view value, std::string& failure) {
   if (EqualsIgnoreCase(value, "true")) return true;
   if (EqualsIgnoreCase(value, "false")) return false;
-  const std::string text(value);
-  char* end = nullptr;
-  const double number = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size() || std::isnan(number)) {
-    failure = failure_text::kTypeMismatch;
-    return std::nullopt;
-  }
-  return number != 0;
+  const std::optional<double> number = ToNumber(value, failure);
+  if (!number) return std::nullopt;
+  return *number != 0;
 }
 
 const char* TruthText(bool value) { return value ? "True" : "False"; }
