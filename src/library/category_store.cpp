@@ -16,6 +16,7 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kSectionBreak = "\r\n\r\n";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::size_t kLargestStore = 256u << 20;
+constexpr const char* kStoreTooLarge = "媒体库文件过大";
 
 std::vector<std::string_view> Split(std::string_view text, std::string_view separator) {
   std::vector<std::string_view> pieces;
@@ -155,17 +156,24 @@ std::string StoreFilePath(CWin& window) {
   return window.AppFolder + window.System().files.ExecutableBaseName() + ".ini";
 }
 
-void ReadCategoryStore(CWin& window, StepRecord& steps) {
+std::string ReadCategoryStore(CWin& window, StepRecord& steps) {
   FileSystem& files = window.System().files;
   std::string path;
   std::string text;
   bool present = false;
-  steps.Run([&] {
+  const bool looked = steps.Run([&] {
     path = StoreFilePath(window);
     present = files.FileExists(path);
   });
-  if (!present) return;
-  steps.Run([&] { text = DecodeStore(files.ReadFile(path, kLargestStore), window.System().codePage); });
+  if (!looked) return steps.LastFailure();
+  if (!present) return {};
+  const bool read = steps.Run([&] {
+    // One byte more than the limit tells a store that is too large from one at it.
+    std::vector<std::uint8_t> bytes = files.ReadFile(path, kLargestStore + 1);
+    if (bytes.size() > kLargestStore) throw Failure(kStoreTooLarge);
+    text = DecodeStore(bytes, window.System().codePage);
+  });
+  if (!read) return steps.LastFailure();
   const StoredLibrary library = ParseStore(text);
   if (!library.lastFailure.empty()) steps.Run([&] { throw Failure(library.lastFailure); });
 
@@ -205,6 +213,7 @@ void ReadCategoryStore(CWin& window, StepRecord& steps) {
       });
     }
   }
+  return {};
 }
 
 void WriteCategoryStore(CWin& window) {

@@ -59,8 +59,10 @@ std::vector<std::uint8_t> EncodeStore(const std::string& text, CodePage& codePag
 std::string StoreFilePath(CWin& window);
 // Construction: reads the store, if there is one, into the window's fields and tree.
 // Values that do not convert are recorded in `failures`; filing a movie clears the
-// record, as filing handles its own failures.
-void ReadCategoryStore(CWin& window, StepRecord& failures);
+// record, as filing handles its own failures. Returns why a store that exists could not
+// be read (locked, denied, too large), empty when it was read or there is none: such a
+// store must not be replaced by the library the program started without.
+std::string ReadCategoryStore(CWin& window, StepRecord& failures);
 // Shutdown: writes the store through a temporary file that then replaces the old one,
 // so a failed write leaves the previous store whole. Throws Failure when it cannot.
 void WriteCategoryStore(CWin& window);

@@ -122,10 +122,17 @@ void FileList::Resort() {
   const bool descending = sortOrder_ == 1;
   std::vector<std::size_t> order(rows_.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
+  // Names sort as the user's locale sorts them (Chinese names in pinyin order, as
+  // Explorer shows them); the padded size texts and fixed-width times sort byte by byte,
+  // which is numeric and time order.
+  const auto less = [&](const std::string& x, const std::string& y) {
+    if (column == 0 && collation_) return collation_(x, y) < 0;
+    return TextLess(x, y);
+  };
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     const std::string& left = Cell(rows_[a], column);
     const std::string& right = Cell(rows_[b], column);
-    return descending ? TextLess(right, left) : TextLess(left, right);
+    return descending ? less(right, left) : less(left, right);
   });
   std::vector<FileRow> sorted;
   sorted.reserve(rows_.size());

@@ -2,7 +2,9 @@
 // The file list as data: the truth that the list control shows. Rows carry their
 // three column texts; a row's file is always the current folder followed by its text.
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavelin {
@@ -62,10 +64,13 @@ class FileList {
   void SelectFromView(int row, bool selected, bool current);
 
   // Sorting by the text of one column, 0 ascending / 1 descending. Until the first
-  // sort the rows keep the order they were added in. Texts compare byte by byte with
-  // ASCII letters folded to lower case: spaces sort before digits, so the padded size
-  // texts and the fixed-width times sort in numeric and time order; other characters
-  // sort by code point. Rows with equal texts keep their previous order.
+  // sort the rows keep the order they were added in. Names compare through the
+  // collation (the user's locale, case ignored); size and time texts, and names while
+  // no collation is set, compare byte by byte with ASCII letters folded to lower case:
+  // spaces sort before digits, so the padded size texts and the fixed-width times sort
+  // in numeric and time order. Rows with equal texts keep their previous order.
+  using Collation = std::function<int(const std::string&, const std::string&)>;
+  void SetCollation(Collation collation) { collation_ = std::move(collation); }
   bool Sorted() const { return sorted_; }
   int SortKey() const { return sortKey_; }
   int SortOrder() const { return sortOrder_; }
@@ -86,6 +91,7 @@ class FileList {
   int sortOrder_ = 0;
   int headerImages_[kColumns] = {0, 0, 0};
   FileListObserver* observer_ = nullptr;
+  Collation collation_;
 };
 
 // "    2 KB": the size in kilobytes, plus a half, rounded with ties to even, padded on

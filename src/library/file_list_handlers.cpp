@@ -129,15 +129,25 @@ void FileListHandlers::DeleteSelectedFiles(int shift) {
   FileList& list = w_.List();
   FileSystem& files = w_.System().files;
   const bool allowUndo = (shift & modifier::kShift) == 0;
+  // The shell's dialogs run the message loop, so the user may list another folder or
+  // re-sort while one is open: the files are fixed by their full paths before the first
+  // deletion, and each row is looked up again by its name afterwards.
+  const std::string folder = w_.CurrentFolder;
+  std::vector<std::string> names;
   const std::vector<int> selected = list.SelectedRows();
-  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-    // The shell's dialogs run the message loop, so the list may have changed meanwhile.
-    if (!list.HasRow(*it)) continue;
-    const std::string path = w_.CurrentFolder + list.Row(*it).text;
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) names.push_back(list.Row(*it).text);
+  for (const std::string& name : names) {
+    const std::string path = folder + name;
     Guarded([&] { files.SetAttributesNormal(path); });
     // The shell reports its own failures and the user may decline; the row goes either way.
     Guarded([&] { files.ShellDelete(path, allowUndo); });
-    list.Remove(*it);
+    if (!EqualsIgnoreCase(w_.CurrentFolder, folder)) continue;  // that folder is no longer listed
+    for (int row = 0; row < list.Count(); ++row) {
+      if (list.Row(row).text == name) {
+        list.Remove(row);
+        break;
+      }
+    }
   }
 }
 

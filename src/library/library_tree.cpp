@@ -90,7 +90,7 @@ struct LibraryTree::Impl {
       TreeNode& node = *ById(pending.back());
       pending.pop_back();
       pending.insert(pending.end(), node.children.begin(), node.children.end());
-      if (!node.key.empty()) keys.erase(LowerAscii(node.key));
+      if (!node.key.empty()) keys.erase(FoldCase(node.key));
       living.Kill(static_cast<std::size_t>(node.id));
       --count;
       node = TreeNode{};
@@ -116,8 +116,8 @@ int LibraryTree::Insert(int parentIndex, const std::string& key, const std::stri
                         const std::string& tag, bool first) {
   TreeNode* parent = nullptr;
   if (parentIndex != 0 && !(parent = impl_->ByIndex(parentIndex))) return 0;
-  const std::string lowerKey = LowerAscii(key);
-  if (!key.empty() && impl_->keys.contains(lowerKey)) return 0;
+  const std::string foldedKey = FoldCase(key);
+  if (!key.empty() && impl_->keys.contains(foldedKey)) return 0;
 
   TreeNode& node = impl_->nodes.emplace_back();
   node.id = static_cast<NodeId>(impl_->nodes.size());
@@ -128,7 +128,7 @@ int LibraryTree::Insert(int parentIndex, const std::string& key, const std::stri
   node.tag = tag;
   impl_->living.Append();
   ++impl_->count;
-  if (!key.empty()) impl_->keys.emplace(lowerKey, node.id);
+  if (!key.empty()) impl_->keys.emplace(foldedKey, node.id);
   std::vector<NodeId>& siblings = parent ? parent->children : impl_->topLevel;
   NodeId after = 0;
   if (first) {
@@ -161,9 +161,11 @@ void LibraryTree::Remove(int index) {
     }
   }
 
+  const NodeId parentId = node->parent;
   siblings.erase(position);
   impl_->Bury(id);
   if (observer_) observer_->NodeRemoved(id);
+  if (observer_ && parentId) observer_->ChildrenRemoved(*impl_->ById(parentId));
   if (selectionMoves) {
     impl_->selected = nextSelection;
     if (observer_) observer_->SelectionChanged(nextSelection);
@@ -187,7 +189,9 @@ void LibraryTree::RemoveChildrenOf(int index) {
       if (observer_) observer_->SelectionChanged(impl_->selected);
     }
   }
-  impl_->ById(parentId)->children.clear();
+  TreeNode& parent = *impl_->ById(parentId);
+  parent.children.clear();
+  if (observer_ && !children.empty()) observer_->ChildrenRemoved(parent);
 }
 
 int LibraryTree::Count() const { return impl_->count; }
@@ -202,7 +206,7 @@ int LibraryTree::IndexOf(NodeId id) const {
 
 const TreeNode* LibraryTree::FindKey(const std::string& key) const {
   if (key.empty()) return nullptr;
-  const auto found = impl_->keys.find(LowerAscii(key));
+  const auto found = impl_->keys.find(FoldCase(key));
   return found == impl_->keys.end() ? nullptr : impl_->ById(found->second);
 }
 

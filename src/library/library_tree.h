@@ -62,6 +62,9 @@ class LibraryTreeObserver {
   virtual void NodeExpansionChanged(const TreeNode& node) = 0;
   virtual void SelectionChanged(NodeId selected) = 0;  // 0: none
   virtual void LabelEditStarted(NodeId id) = 0;
+  // Children of the node went away (it may have none left), whether or not the control
+  // ever showed them: its expand button follows.
+  virtual void ChildrenRemoved(const TreeNode& /*parent*/) {}
 };
 
 class LibraryTree {

@@ -56,6 +56,10 @@ class Desktop {
   // Date and time in the system's short formats.
   virtual std::string FormatShortDate(const LocalTime& time) = 0;
   virtual std::string FormatShortTime(const LocalTime& time) = 0;
+
+  // Orders two texts as the user's locale sorts them, letter case ignored: negative,
+  // zero or positive.
+  virtual int CompareTexts(const std::string& a, const std::string& b) = 0;
 };
 
 }  // namespace tavelin

@@ -1,6 +1,6 @@
 #pragma once
 // Comparisons of names, extensions, tags and separators, which ignore letter case as
-// Windows file names do.
+// Windows file names do, non-Latin letters included.
 
 #include <algorithm>
 #include <string>
@@ -16,10 +16,22 @@ inline std::string LowerAscii(std::string_view text) {
   return lowered;
 }
 
+// The text with every letter in upper case as Windows compares file names: the
+// simple uppercase mapping of the Basic Multilingual Plane ("é" and "É" are one name).
+// Bytes that are not UTF-8 stay as they are.
+std::string FoldCase(std::string_view utf8);
+char32_t UpperCase(char32_t c);
+
 inline bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerAscii(x) == LowerAscii(y);
-         });
+  const auto ascii = [](std::string_view t) {
+    return std::all_of(t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  };
+  if (ascii(a) && ascii(b)) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return LowerAscii(x) == LowerAscii(y);
+           });
+  }
+  return FoldCase(a) == FoldCase(b);
 }
 
 inline bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix) {

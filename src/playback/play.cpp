@@ -1,4 +1,6 @@
 // Play: the one way a local movie file gets into the player.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "platform/text.h"
@@ -8,6 +10,9 @@
 
 namespace tavelin {
 namespace {
+
+// Windows keeps window coordinates within 16 bits.
+constexpr std::int64_t kLargestWindowPixels = 32767;
 
 // The name of the file as the directory lists it, or empty when no file (hidden and
 // read-only ones included, folders and system files not) is there.
@@ -25,6 +30,7 @@ std::string ListedName(FileSystem& files, const std::string& file) {
 }  // namespace
 
 void CWin::Play(const std::string& file) {
+  if (!Player) return;  // the window is closing: the control is gone
   const std::string name = ListedName(ports_.files, file);
   if (name.empty()) {
     ShowMessage("文件: \u201C" + file + "\u201D 不存在！", 64, "文件信息");
@@ -44,28 +50,36 @@ void CWin::Play(const std::string& file) {
     return;
   }
 
-  steps.Run([&] { FrameRate = static_cast<short>(header.FrameRate()); });
-  steps.Run([&] { Player->SetBackgroundColor(static_cast<std::int32_t>(header.BackgroundColor())); });
-  if (putOut_.State() == WindowState::kNormal) {
-    steps.Run([&] { FlashWidth = header.StageWidth(); });
-    steps.Run([&] { FlashHeigh = header.StageHeight(); });
-    steps.Run([&] {
-      const int screenTwips = ports_.desktop.ScreenWidthPixels() * TwipsX;
-      putOut_.MoveTwips((screenTwips - FlashWidth * TwipsX) / 2, 0, (FlashWidth + 8) * TwipsX,
-                        (FlashHeigh + 8) * TwipsY);
-    });
-  }
+  // The control takes the movie first: a movie it refuses (a damaged file) changes
+  // nothing at all, and the playing movie keeps its window, colour, title and labels.
   const bool loaded = steps.Run([&] {
     if (!EqualsIgnoreCase(Player->Movie(), file)) {
       menus_.ZoomRect().enabled = true;
       Player->SetMovie(file);
     }
   });
-  // A movie the control refuses (a damaged file) leaves the playing movie, and the
-  // title and labels that describe it, as they were.
   if (!loaded) {
     ShowMessage(steps.LastFailure(), 0);
     return;
+  }
+
+  steps.Run([&] { FrameRate = static_cast<short>(header.FrameRate()); });
+  steps.Run([&] { Player->SetBackgroundColor(static_cast<std::int32_t>(header.BackgroundColor())); });
+  if (putOut_.State() == WindowState::kNormal) {
+    steps.Run([&] { FlashWidth = header.StageWidth(); });
+    steps.Run([&] { FlashHeigh = header.StageHeight(); });
+    steps.Run([&] {
+      // A crafted header may give a stage of millions of pixels: the arithmetic is done
+      // in 64 bits and the window kept within what the system can show.
+      const auto clamp = [](std::int64_t pixels) {
+        return std::clamp<std::int64_t>(pixels, -kLargestWindowPixels, kLargestWindowPixels);
+      };
+      const std::int64_t width = clamp(std::int64_t{FlashWidth} + 8);
+      const std::int64_t height = clamp(std::int64_t{FlashHeigh} + 8);
+      const std::int64_t left = clamp((std::int64_t{ports_.desktop.ScreenWidthPixels()} - clamp(FlashWidth)) / 2);
+      putOut_.MoveTwips(static_cast<int>(left * TwipsX), 0, static_cast<int>(width * TwipsX),
+                        static_cast<int>(height * TwipsY));
+    });
   }
   steps.Run([&] { SetCaption(std::string(kAppTitle) + " - " + name); });
   steps.Run([&] {

@@ -1,6 +1,15 @@
 #include "playback/player_menus.h"
 
 namespace tavelin {
+namespace {
+
+// The check mark of a group of choices sits on the chosen item alone, whatever the
+// previous choice was recorded as.
+void CheckOnly(std::vector<MenuItemState>& items, int index) {
+  for (std::size_t i = 0; i < items.size(); ++i) items[i].checked = static_cast<int>(i) == index;
+}
+
+}  // namespace
 
 PlayerMenus::PlayerMenus() : quality_{{"高", true, true}}, scale_{{"全部显示", true, true}} {}
 
@@ -10,20 +19,16 @@ void PlayerMenus::Build() {
 }
 
 void PlayerMenus::ChooseQuality(int index, short& qualityIndex, MovieControl& player) {
-  if (qualityIndex >= 0 && qualityIndex < static_cast<int>(quality_.size())) {
-    quality_[static_cast<std::size_t>(qualityIndex)].checked = false;
-  }
   if (index >= 0 && index < static_cast<int>(kQualityNames.size())) {
     player.SetQuality(kQualityNames[static_cast<std::size_t>(index)]);
   }
-  if (index >= 0 && index < static_cast<int>(quality_.size())) quality_[static_cast<std::size_t>(index)].checked = true;
+  CheckOnly(quality_, index);
   qualityIndex = static_cast<short>(index);
 }
 
 void PlayerMenus::ChooseScale(int index, short& scaleIndex, MovieControl& player) {
-  if (scaleIndex >= 0 && scaleIndex < static_cast<int>(scale_.size())) scale_[static_cast<std::size_t>(scaleIndex)].checked = false;
   player.SetScaleMode(index);
-  if (index >= 0 && index < static_cast<int>(scale_.size())) scale_[static_cast<std::size_t>(index)].checked = true;
+  CheckOnly(scale_, index);
   scaleIndex = static_cast<short>(index);
 }
 

@@ -66,7 +66,7 @@ void CWin::Slider_MouseMove(int button, int, double x, double) {
 
 void CWin::Slider_MouseUp(int button, int shift, double, double y) {
   StepRecord ignored;
-  if (button == 1) {
+  if (button == 1 && Player) {
     const int row = ToPixels(y, TwipsY);
     const int position = thumbLeft_ - 1;
     ignored.Run([&] {

@@ -11,6 +11,8 @@ namespace tavelin {
 void CWin::Timer1_Timer() {
   StepRecord steps;  // a tick reports nothing; each failing step is skipped
   steps.Run([&] { ports_.desktop.YieldToMessages(); });
+  // A close handled while yielding unloads the window and releases the control.
+  if (!Player) return;
   if (steps.Run([&] { FrameNow = Player->CurrentFrame(); }) && FrameNow > 0) {
     steps.Run([&] {
       if (FrameRate == 0) throw Failure(failure_text::kDivisionByZero);

@@ -13,7 +13,11 @@ namespace tavelin {
 long RoundHalfEven(double value) { return std::lrint(value); }  // the default rounding mode rounds halves to even
 
 CWin::CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut)
-    : ports_(ports), window_(window), putOut_(putOut) {}
+    : ports_(ports), window_(window), putOut_(putOut) {
+  list_.SetCollation([&desktop = ports_.desktop](const std::string& a, const std::string& b) {
+    return desktop.CompareTexts(a, b);
+  });
+}
 
 void CWin::Load(const std::string& commandLine) {
   auto step = [this](auto&& action) { failures_.Run(action); };
@@ -34,7 +38,7 @@ void CWin::Load(const std::string& commandLine) {
   });
   step([&] { window_.CompleteImageLists(); });
   step([&] { NavWindow = window_.ListWindow(); });
-  ReadCategoryStore(*this, failures_);
+  storeReadFailure_ = ReadCategoryStore(*this, failures_);
   HandleCommandLine(commandLine);
   ListDrives();
   step([&] { window_.DrawSliderThumb(); });
@@ -118,10 +122,18 @@ void CWin::Unload() {
   });
   // Nothing of the library may be lost silently: a store that cannot be written is
   // reported once, and the previous store stays as it was.
-  try {
-    WriteCategoryStore(*this);
-  } catch (const std::exception& e) {
-    ShowMessage("无法保存媒体库文件：" + StoreFilePath(*this) + "\r" + e.what(), mb::kOk | mb::kIconWarning);
+  // A store that could not be read at the start still holds the user's library, which
+  // the program never saw: it stays untouched.
+  if (!storeReadFailure_.empty()) {
+    ShowMessage("媒体库文件无法读取，为免覆盖其中的内容，这次没有保存媒体库：" + StoreFilePath(*this) + "\r" +
+                    storeReadFailure_,
+                mb::kOk | mb::kIconWarning);
+  } else {
+    try {
+      WriteCategoryStore(*this);
+    } catch (const std::exception& e) {
+      ShowMessage("无法保存媒体库文件：" + StoreFilePath(*this) + "\r" + e.what(), mb::kOk | mb::kIconWarning);
+    }
   }
   failures_.Run([&] { putOut_.Unload(); });
   Player = nullptr;
@@ -181,8 +193,14 @@ void CWin::Form_MouseDown(int button) {
 
 void CWin::L_MouseDown(int, int) { Form_MouseDown(1); }
 
+// A message box the system cannot show answers 0, no button; a failure must never
+// leave a window procedure.
 int CWin::ShowMessage(const std::string& text, int style, const std::string& caption) {
-  return ports_.dialogs.Message(text, style, caption);
+  try {
+    return ports_.dialogs.Message(text, style, caption);
+  } catch (...) {
+    return 0;
+  }
 }
 
 void CWin::Form_KeyDown(int, int) {

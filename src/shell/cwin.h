@@ -141,6 +141,7 @@ class CWin {
   PlayerMenus menus_;
   ToolbarModel toolbar_;
   StepRecord failures_;
+  std::string storeReadFailure_;  // why the store that exists could not be read
   std::string caption_;
   std::array<std::string, kLabelCount> labels_;
   int thumbLeft_ = 1;

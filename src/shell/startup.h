@@ -1,6 +1,6 @@
 #pragma once
-// The program's start: make sure the movie control file is installed, then build and
-// show the main window.
+// The program's start: build and show the main window, then set up the movie control.
+// The control is part of the program, so nothing is installed into the system.
 
 #include <string>
 

@@ -6,16 +6,25 @@
 
 namespace tavelin::win32 {
 
+// A character "fits" the ANSI code page only when it comes back unchanged: the system
+// otherwise replaces some characters by look-alikes (best fit) without reporting it,
+// and a path written that way names a file that does not exist.
 bool AnsiCodePage::FromUtf8(const std::string& utf8, std::string& out) {
   const std::wstring wide = Widen(utf8);
   out.clear();
   if (wide.empty()) return true;
+  const int wideLength = static_cast<int>(wide.size());
   BOOL lossy = FALSE;
   const int length =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, nullptr, 0, nullptr, &lossy);
+  if (length <= 0) return false;
   out.resize(static_cast<std::size_t>(length));
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), length, nullptr, &lossy);
-  return !lossy;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, out.data(), length, nullptr, &lossy);
+  if (lossy) return false;
+  const int backLength = MultiByteToWideChar(CP_ACP, 0, out.data(), length, nullptr, 0);
+  std::wstring back(static_cast<std::size_t>(backLength > 0 ? backLength : 0), L'\0');
+  if (backLength > 0) MultiByteToWideChar(CP_ACP, 0, out.data(), length, back.data(), backLength);
+  return back == wide;
 }
 
 std::string AnsiCodePage::ToUtf8(const std::string& ansi) {

@@ -97,16 +97,12 @@ void LibraryTreeView::NodeAdded(const TreeNode& node, NodeId after) {
 
 void LibraryTreeView::NodeRemoved(NodeId id) {
   Mirroring guard(mirroring_);
-  if (const HTREEITEM item = Item(id)) {
-    const HTREEITEM parent = TreeView_GetParent(tree_, item);
-    TreeView_DeleteItem(tree_, item);  // TVN_DELETEITEM forgets the subtree
-    if (parent) {
-      TVITEMW tv{};
-      tv.mask = TVIF_PARAM | TVIF_HANDLE;
-      tv.hItem = parent;
-      if (TreeView_GetItem(tree_, &tv)) ShowExpandButton(static_cast<NodeId>(tv.lParam));
-    }
-  }
+  if (const HTREEITEM item = Item(id)) TreeView_DeleteItem(tree_, item);  // TVN_DELETEITEM forgets the subtree
+}
+
+void LibraryTreeView::ChildrenRemoved(const TreeNode& parent) {
+  Mirroring guard(mirroring_);
+  ShowExpandButton(parent.id);
 }
 
 void LibraryTreeView::NodeChanged(const TreeNode& node) {

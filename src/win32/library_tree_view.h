@@ -33,6 +33,7 @@ class LibraryTreeView : public LibraryTreeObserver {
   // LibraryTreeObserver.
   void NodeAdded(const TreeNode& node, NodeId after) override;
   void NodeRemoved(NodeId id) override;
+  void ChildrenRemoved(const TreeNode& parent) override;
   void NodeChanged(const TreeNode& node) override;
   void NodeExpansionChanged(const TreeNode& node) override;
   void SelectionChanged(NodeId selected) override;

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <optional>
+
 #include "shell/cwin.h"
 #include "shell/startup.h"
 #include "win32/code_page.h"
@@ -15,6 +17,9 @@
 #include "win32/text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  // The library probes removable and CD-ROM drives that may be empty; the system must
+  // not ask the user to insert a disc each time, the library handles them silently.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES |
                                                      ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
@@ -24,10 +29,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   win32::Win32Dialogs dialogs;
   win32::Win32Desktop desktop;
   win32::AnsiCodePage codePage;
+  // The windows call into the logic until they are destroyed, so the logic is declared
+  // first (and so destroyed last) and made once the windows exist.
+  std::optional<CWin> logic;
   win32::OutputWindow putOut(instance, files);
   win32::MainWindow view(instance, /*quitOnDestroy=*/true);
   if (!view.Create()) return 1;
-  CWin cwin(Ports{files, dialogs, desktop, codePage}, view, putOut);
+  files.SetDialogOwner(view.Handle());
+  CWin& cwin = logic.emplace(Ports{files, dialogs, desktop, codePage}, view, putOut);
   view.Attach(&cwin);
   putOut.SetOnLoaded([&](HWND movieWindow) {
     dialogs.SetOwner(movieWindow);

@@ -85,6 +85,7 @@ MainWindow::~MainWindow() {
   listView_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
   if (statusStrip_ && IsWindow(statusStrip_)) DestroyWindow(statusStrip_);
+  if (progressBrush_) DeleteObject(progressBrush_);
   if (toolbarImages_) ImageList_Destroy(toolbarImages_);
   if (libraryImages_) ImageList_Destroy(libraryImages_);
   if (thumb_) DeleteObject(thumb_);
@@ -555,6 +556,16 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd_, &paint);
       return 0;
     }
+    case WM_CTLCOLORSTATIC:
+      // The progress label of batch work: white text on dark blue.
+      if (reinterpret_cast<HWND>(lParam) == labels_[6]) {
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, kProgressText);
+        SetBkColor(dc, kProgressBackground);
+        if (!progressBrush_) progressBrush_ = CreateSolidBrush(kProgressBackground);
+        return reinterpret_cast<LRESULT>(progressBrush_);
+      }
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -115,6 +115,8 @@ class MainWindow : public MainWindowHost {
   HWND slider_ = nullptr, sliderTip_ = nullptr, statusStrip_ = nullptr, statusLabel_ = nullptr;
   HWND statusHome_ = nullptr;
   std::array<HWND, 7> labels_{};
+  static constexpr COLORREF kProgressBackground = RGB(0, 0, 170), kProgressText = RGB(255, 255, 255);
+  HBRUSH progressBrush_ = nullptr;
   HIMAGELIST toolbarImages_ = nullptr, libraryImages_ = nullptr;
   HBITMAP thumb_ = nullptr;
   HBITMAP stripImage_ = nullptr;  // the strip as drawn, painted from here without flicker

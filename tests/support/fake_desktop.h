@@ -2,6 +2,7 @@
 // A desktop whose screen, clock, volume and settings the test sets, and which
 // records everything the program asks of it.
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include "platform/desktop.h"
 #include "platform/failure.h"
+#include "support/collation.h"
 
 namespace tavelin::testing {
 
@@ -63,7 +65,12 @@ class FakeDesktop : public Desktop {
   double TwipsPerPixelY() override { return twipsY; }
   int ScreenWidthPixels() override { return screenWidth; }
   int ScreenHeightPixels() override { return screenHeight; }
-  void YieldToMessages() override { ++yields; }
+  void YieldToMessages() override {
+    ++yields;
+    if (onYield) std::exchange(onYield, nullptr)();
+  }
+  // Runs at the next yield, as a message handled meanwhile would.
+  std::function<void()> onYield;
   void PostKeyDown(WindowId window, int virtualKey, std::intptr_t keyData) override {
     postedKeys.push_back({window, virtualKey, keyData});
   }
@@ -95,6 +102,8 @@ class FakeDesktop : public Desktop {
   std::string FormatShortTime(const LocalTime& t) override {
     return std::to_string(t.hour) + ":" + (t.minute < 10 ? "0" : "") + std::to_string(t.minute);
   }
+  // The Simplified Chinese locale's order (pinyin for Chinese), as on the users' systems.
+  int CompareTexts(const std::string& a, const std::string& b) override { return CollateAsSimplifiedChinese(a, b); }
 };
 
 }  // namespace tavelin::testing

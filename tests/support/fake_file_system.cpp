@@ -1,6 +1,7 @@
 #include "support/fake_file_system.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/failure.h"
 
@@ -296,6 +297,7 @@ void FakeFileSystem::DeleteToRecycleBin(const std::string& path) {
 void FakeFileSystem::ShellDelete(const std::string& path, bool allowUndo) {
   CheckFailure("ShellDelete");
   shellDeletes.push_back((allowUndo ? "recycle " : "delete ") + path);
+  if (whileShellAsks) std::exchange(whileShellAsks, nullptr)();
   if (shellDeclines) return;
   RequireFile(path);
   if (allowUndo) recycled_.push_back(Find(path)->path);

@@ -2,6 +2,7 @@
 // An in-memory file system with Windows semantics: drive letters and types, names
 // compared without regard to case, attributes, and a controllable listing order.
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ class FakeFileSystem : public FileSystem {
   // The shell asks the user first; `shellDeclines` makes the user say no.
   void ShellDelete(const std::string& path, bool allowUndo) override;
   bool shellDeclines = false;
+  // Runs while the shell's confirmation is open, as the user's clicks elsewhere would.
+  std::function<void()> whileShellAsks;
   std::vector<std::string> shellDeletes;  // "recycle C:\a.swf" or "delete C:\a.swf"
   std::string SystemFolder() override { return systemFolder_; }
   std::string ProgramFolder() override { return programFolder_; }

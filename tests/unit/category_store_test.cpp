@@ -161,6 +161,60 @@ TEST_F(CategoryStore, QualityAndScaleOutsideTheirMenusSelectTheFirstItem) {
   EXPECT_TRUE(cwin.Menus().QualityItems()[0].checked);
 }
 
+// Exactly one item of each group carries the check mark, after a restored choice and
+// after every later one.
+TEST_F(CategoryStore, RestoredQualityAndScaleCarryTheOnlyCheckMarks) {
+  files.AddFile(kStore, "\r\n60 2 1 False False False\r\n\r\n搜索结果\r\n");
+  cwin.Load("");
+  auto checked = [](const std::vector<MenuItemState>& items) {
+    std::vector<int> marks;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (items[i].checked) marks.push_back(static_cast<int>(i));
+    }
+    return marks;
+  };
+  EXPECT_EQ(checked(cwin.Menus().QualityItems()), std::vector<int>{2});
+  EXPECT_EQ(checked(cwin.Menus().ScaleItems()), std::vector<int>{1});
+  cwin.Menus().ChooseQuality(4, cwin.QualityIndex, putOut.control);
+  cwin.Menus().ChooseQuality(0, cwin.QualityIndex, putOut.control);
+  cwin.Menus().ChooseScale(2, cwin.ScaleIndex, putOut.control);
+  EXPECT_EQ(checked(cwin.Menus().QualityItems()), std::vector<int>{0});
+  EXPECT_EQ(checked(cwin.Menus().ScaleItems()), std::vector<int>{2});
+}
+
+// A store that exists but cannot be read (locked, denied, too large) is never replaced
+// by the empty library the program started with; the user is told once at the close.
+TEST_F(CategoryStore, AStoreThatCouldNotBeReadIsKeptAndTheUserToldWhy) {
+  const auto original = Ansi(kExample);
+  files.AddFile(kStore, original);
+  files.FailNext("ReadFile", "另一个程序正在使用此文件，进程无法访问。");
+  cwin.Load("");
+  dialogs.messages.clear();  // construction reports its last failure
+  cwin.Tree().Add(0, "", "New category", 6, "2");
+  cwin.Unload();
+  EXPECT_EQ(files.Content(kStore), std::string(original.begin(), original.end()));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].style, 48);
+  EXPECT_NE(dialogs.messages[0].text.find(kStore), std::string::npos);
+  EXPECT_NE(dialogs.messages[0].text.find("另一个程序正在使用此文件"), std::string::npos);
+
+  // A store too large to read is the same, never a silently truncated library.
+  files.AddFile(kStore, std::vector<std::uint8_t>((256u << 20) + 1, 'x'));
+  Restarted restarted(*this);
+  dialogs.messages.clear();
+  restarted.window.Unload();
+  EXPECT_EQ(files.Content(kStore).size(), (256u << 20) + 1);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+
+  // No store at all is no failure: the first close writes one.
+  files.DeleteFile(kStore);
+  Restarted fresh(*this);
+  dialogs.messages.clear();
+  fresh.window.Unload();
+  EXPECT_TRUE(files.Contains(kStore));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(CategoryStore, AFailedWriteLeavesThePreviousStoreWholeAndIsReportedOnce) {
   const auto original = Ansi(kExample);
   files.AddFile(kStore, original);

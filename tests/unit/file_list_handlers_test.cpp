@@ -188,6 +188,35 @@ TEST_F(FileListHandlersTest, DeleteSendsTheSelectedFilesToTheRecycleBinLastFirst
   EXPECT_TRUE(files.Contains("C:\\m\\b.swf"));
 }
 
+// The shell's confirmation runs the message loop: a click on another folder or on a
+// column meanwhile must not redirect the rest of the deletion to other files.
+TEST_F(FileListHandlersTest, DeletingDeletesTheFilesSelectedAtTheStartWhateverTheListShowsMeanwhile) {
+  for (const char* name : {"a.swf", "b.swf", "c.swf"}) AddSizedFile(std::string("C:\\m\\") + name, 1);
+  for (const char* name : {"x.swf", "y.swf", "z.swf"}) AddSizedFile(std::string("C:\\n\\") + name, 1);
+  ShowFolder();
+  cwin.List().SelectOnly(0);
+  cwin.List().SetSelected(2, true);
+  files.whileShellAsks = [&] {
+    cwin.CurrentFolder = "C:\\n\\";
+    cwin.List().Clear();
+    handlers().ListFolder("C:\\n\\", "swf");
+  };
+  handlers().FL_KeyDown(46, 0);
+  EXPECT_EQ(files.shellDeletes, (std::vector<std::string>{"recycle C:\\m\\c.swf", "recycle C:\\m\\a.swf"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"x.swf", "y.swf", "z.swf"}));
+
+  // Re-sorting meanwhile: the rows removed are the deleted files' rows.
+  AddSizedFile("C:\\m\\a.swf", 1);
+  AddSizedFile("C:\\m\\c.swf", 1);
+  cwin.List().Clear();
+  ShowFolder();
+  cwin.List().SelectOnly(0);  // b.swf, listed first
+  files.whileShellAsks = [&] { cwin.List().SortBy(0, 1); };
+  handlers().FL_KeyDown(46, 0);
+  EXPECT_EQ(files.shellDeletes.back(), "recycle C:\\m\\b.swf");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"c.swf", "a.swf"}));
+}
+
 TEST_F(FileListHandlersTest, ShiftDeleteDeletesForGood) {
   AddSizedFile("C:\\m\\a.swf", 1);
   ShowFolder();
@@ -304,6 +333,26 @@ TEST_F(FileListHandlersTest, TheFirstClickOnTheNameColumnSortsAscendingAndTheSec
   handlers().FL_ColumnClick(7);
   EXPECT_EQ(handlers().LastSortColumn(), 0);
   EXPECT_EQ(cwin.List().HeaderImage(0), 8);
+}
+
+// Names sort as the user's locale does, like Explorer: Chinese by pinyin, not by code
+// point, letter case ignored; sizes still sort by their padded texts.
+TEST_F(FileListHandlersTest, NamesSortByPinyinIgnoringCaseAndSizesByTheirTexts) {
+  AddSizedFile("C:\\m\\张三.swf", 30000);
+  AddSizedFile("C:\\m\\北京.swf", 2000);
+  AddSizedFile("C:\\m\\阿里.swf", 100);
+  ShowFolder();
+  handlers().FL_ColumnClick(0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"阿里.swf", "北京.swf", "张三.swf"}));
+  handlers().FL_ColumnClick(1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"阿里.swf", "北京.swf", "张三.swf"}));
+
+  for (const char* name : {"Beta.swf", "alpha.swf", "Gamma.swf"}) AddSizedFile(std::string("C:\\n\\") + name, 1);
+  cwin.CurrentFolder = "C:\\n\\";
+  cwin.List().Clear();
+  handlers().ListFolder("C:\\n\\", "swf");
+  handlers().FL_ColumnClick(0);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"alpha.swf", "Beta.swf", "Gamma.swf"}));
 }
 
 // The pop-up menu.

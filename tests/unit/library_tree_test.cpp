@@ -1,4 +1,5 @@
 #include "library/library_tree.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,21 @@ TEST(LibraryTreeKeys, AreUniqueInTheWholeTreeWithoutRegardToCase) {
   EXPECT_NE(tree.Add(1, "", "same", 6), 0);
   EXPECT_NE(tree.Add(1, "", "same", 6), 0);
   EXPECT_EQ(tree.FindKey(""), nullptr);
+}
+
+// Windows takes "É.swf" and "é.swf" for one file, and so do the library's keys and tags.
+TEST(LibraryTreeKeys, FoldCaseBeyondAsciiAsWindowsFileNamesDo) {
+  LibraryTree tree;
+  tree.Add(0, "", "cat", 6, "2");
+  EXPECT_EQ(tree.Add(1, "É.swf", "É.swf", 10), 2);
+  EXPECT_EQ(tree.Add(1, "é.SWF", "é.SWF", 10), 0);
+  EXPECT_NE(tree.Add(1, "e.swf", "e.swf", 10), 0);  // another letter, not another case
+  EXPECT_EQ(tree.Add(1, "ДЕТИ.swf", "ДЕТИ.swf", 10), 4);
+  ASSERT_NE(tree.FindKey("дети.swf"), nullptr);
+  EXPECT_EQ(tree.FindKey("дети.swf")->text, "ДЕТИ.swf");
+  EXPECT_TRUE(EqualsIgnoreCase("C:\\Ärger\\ΑΒΓ\\ＡＢ.swf", "c:\\äRGER\\αβγ\\ａｂ.SWF"));
+  EXPECT_FALSE(EqualsIgnoreCase("straße.swf", "STRASSE.swf"));  // one letter never becomes two
+  EXPECT_FALSE(EqualsIgnoreCase("a\xFF.swf", "a\xFE.swf"));     // bytes that are not UTF-8 compare as they are
 }
 
 TEST(LibraryTreeKeys, AreFreedWithTheirNodesAndTheNodesBelow) {

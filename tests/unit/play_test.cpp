@@ -26,7 +26,7 @@ TEST_F(PlayTest, SizesTheOutputWindowToTheStageCentredAtTheTopAndStartsTheMovie)
   EXPECT_EQ(cwin.Label(2), "1:15");
   EXPECT_TRUE(cwin.TrackProgress);
   EXPECT_TRUE(window.timerEnabled);
-  EXPECT_EQ(putOut.control.calls, (std::vector<std::string>{"SetBackgroundColor(1193046)", "SetMovie(C:\\m\\cat.swf)",
+  EXPECT_EQ(putOut.control.calls, (std::vector<std::string>{"SetMovie(C:\\m\\cat.swf)", "SetBackgroundColor(1193046)",
                                                              "SetQuality(High)", "Play()"}));
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -85,18 +85,54 @@ TEST_F(PlayTest, TextFileIsRejectedBySignatureAndThePreviousMovieKeepsPlaying) {
   EXPECT_EQ(putOut.control.movie, "C:\\good.swf");
 }
 
-TEST_F(PlayTest, ARefusedMovieLeavesThePlayingOneItsTitleAndLabels) {
-  AddMovie("C:\\good.swf", SwfWriter().FrameRate(12).BackgroundColor({}));
-  AddMovie("C:\\bad.swf", SwfWriter().FrameRate(24).BackgroundColor({}));
+TEST_F(PlayTest, ARefusedMovieChangesNothingAtAll) {
+  AddMovie("C:\\good.swf", SwfWriter().StagePixels(320, 240).FrameRate(12).BackgroundColor({0, 0, 255}));
+  AddMovie("C:\\bad.swf", SwfWriter().StagePixels(8, 8).FrameRate(24).BackgroundColor({0, 0, 0}));
   putOut.control.totalFrames = 120;
   cwin.Play("C:\\good.swf");
+  const int left = putOut.left, width = putOut.width, height = putOut.height;
   putOut.control.failures["SetMovie"] = "影片数据不完整";
   putOut.control.totalFrames = 999;
   cwin.Play("C:\\bad.swf");
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"影片数据不完整"});
   EXPECT_EQ(putOut.control.movie, "C:\\good.swf");
+  EXPECT_EQ(putOut.control.backgroundColor, 0x0000FF);
+  EXPECT_EQ(putOut.left, left);
+  EXPECT_EQ(putOut.width, width);
+  EXPECT_EQ(putOut.height, height);
+  EXPECT_EQ(cwin.FrameRate, 12);
+  EXPECT_EQ(cwin.FlashWidth, 320);
   EXPECT_EQ(cwin.Caption(), "Tavelin Player(Tavelin播放器) 9.3.235.2 - good.swf");
   EXPECT_EQ(cwin.Label(0), "120");
+  EXPECT_EQ(cwin.Label(2), "0:10");
+}
+
+// A header may declare a stage of a hundred million pixels; the window arithmetic must
+// neither overflow nor ask the system for a window it cannot make.
+TEST_F(PlayTest, AGiganticStageGivesTheLargestWindowTheSystemAllows) {
+  AddMovie("C:\\huge.swf", SwfWriter().Stage(0, 1'073'741'823, 0, 1'073'741'823).FrameRate(12).BackgroundColor({}));
+  cwin.TwipsX = cwin.TwipsY = 40;  // a 36 dpi screen: 53 million pixels make more twips than 32 bits hold
+  cwin.Play("C:\\huge.swf");
+  EXPECT_EQ(cwin.FlashWidth, 53'687'091);
+  EXPECT_EQ(putOut.width, 32767 * 40);
+  EXPECT_EQ(putOut.height, 32767 * 40);
+  EXPECT_EQ(putOut.left, (1024 - 32767) / 2 * 40);
+}
+
+// A close handled while a tick or a handler yields releases the control; whatever
+// runs afterwards finds it gone and does nothing.
+TEST_F(PlayTest, NothingReachesTheControlAfterTheWindowUnloads) {
+  AddMovie("C:\\a.swf", SwfWriter().FrameRate(12).BackgroundColor({}));
+  putOut.control.totalFrames = 100;
+  cwin.Play("C:\\a.swf");
+  desktop.onYield = [&] { cwin.Unload(); };
+  cwin.Timer1_Timer();
+  EXPECT_EQ(cwin.Player, nullptr);
+  const std::size_t calls = putOut.control.calls.size();
+  cwin.Play("C:\\a.swf");
+  cwin.Timer1_Timer();
+  cwin.Slider_MouseUp(1, 0, 0, 30);
+  EXPECT_EQ(putOut.control.calls.size(), calls);
 }
 
 TEST_F(PlayTest, ZeroFrameRateGivesOneMessageAndTheMovieStillPlays) {

@@ -52,6 +52,31 @@ TEST_F(LibraryViews, TreeControlFollowsNodesAddedChangedSelectedAndRemoved) {
   EXPECT_EQ(TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree))), nullptr);
 }
 
+// A folder never opened in the control loses its subfolders (F5 after they were
+// deleted, a disc taken out): its "+" goes at once, without a click.
+TEST_F(LibraryViews, TheExpandButtonFollowsTheModelForNodesNeverOpened) {
+  const int category = cwin.Tree().Add(0, "", "动画", 6, "2");
+  cwin.Tree().Add(category, "", "a", 6);
+  cwin.Tree().Add(category, "", "b", 6);
+  const HWND tree = view.TreeHandle();
+  const HTREEITEM item = TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree)));
+  ASSERT_NE(item, nullptr);
+  auto hasButton = [&] {
+    TVITEMW tv{};
+    tv.mask = TVIF_HANDLE | TVIF_CHILDREN;
+    tv.hItem = item;
+    TreeView_GetItem(tree, &tv);
+    return tv.cChildren != 0;
+  };
+  EXPECT_TRUE(hasButton());
+  cwin.Tree().RemoveChildrenOf(category);
+  EXPECT_FALSE(hasButton());
+  const int only = cwin.Tree().Add(category, "", "c", 6);
+  EXPECT_TRUE(hasButton());
+  cwin.Tree().Remove(only);
+  EXPECT_FALSE(hasButton());
+}
+
 TEST_F(LibraryViews, OnlyCategoriesCanBeRenamedInTheControl) {
   const int index = cwin.Tree().Add(0, "", "New", 6, "2");
   const HWND tree = view.TreeHandle();

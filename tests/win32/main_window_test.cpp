@@ -125,6 +125,21 @@ TEST_F(MainWindowWiring, DrawsTheBottomStripsGrooveAndBoxesWithSunkenEdges) {
   EXPECT_EQ(thumb.right - thumb.left, 25);
 }
 
+TEST_F(MainWindowWiring, TheProgressLabelIsWhiteOnDarkBlue) {
+  const HWND label = view.LabelHandle(6);
+  SetWindowTextW(label, L"    ");
+  SetWindowPos(label, HWND_TOP, 300, 40, 120, 16, SWP_SHOWWINDOW);
+  RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  EXPECT_EQ(ClientPixel(label, 2, 2), RGB(0, 0, 170));
+  SetWindowTextW(label, L"\x2588\x2588\x2588\x2588\x2588\x2588");  // full blocks: text pixels
+  RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  bool white = false;
+  for (int x = 0; x < 120 && !white; ++x) {
+    for (int y = 0; y < 16 && !white; ++y) white = ClientPixel(label, x, y) == RGB(255, 255, 255);
+  }
+  EXPECT_TRUE(white);
+}
+
 TEST_F(MainWindowWiring, DraggingTheThumbWithTheRightButtonSetsTheVolumeLabel) {
   SendMessageW(view.SliderHandle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
   SendMessageW(view.SliderHandle(), WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(105, 5));

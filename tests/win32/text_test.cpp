@@ -25,6 +25,11 @@ TEST(AnsiCodePage, IsCodePage936AndReportsCharactersItCannotHold) {
   EXPECT_EQ(ansi, "\xCB\xD1\xCB\xF7\xBD\xE1\xB9\xFB");
   EXPECT_EQ(cp.ToUtf8(ansi), "搜索结果");
   EXPECT_FALSE(cp.FromUtf8("한국어", ansi));
+  // Code page 936 has "é" but not "É", which the system would silently write as "é"
+  // (a best fit): a path written so names a file that does not exist.
+  EXPECT_FALSE(cp.FromUtf8("D:\\Émile\\a.swf", ansi));
+  EXPECT_FALSE(cp.FromUtf8("\xC2\xB2.swf", ansi));  // superscript two, best fit "2"
+  EXPECT_TRUE(cp.FromUtf8("D:\\émile\\a.swf", ansi));
   EXPECT_TRUE(cp.FromUtf8("", ansi));
   EXPECT_EQ(ansi, "");
 }

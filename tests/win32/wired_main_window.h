@@ -68,9 +68,11 @@ class MainWindowWiring : public ::testing::Test {
   testing::FakeDialogs dialogs;
   Win32Desktop desktop;
   AnsiCodePage codePage;
+  // The windows call into the logic until they are gone, so they are declared after it
+  // and destroyed before it; the logic only keeps references to them until then.
+  CWin cwin{Ports{files, dialogs, desktop, codePage}, view, putOut};
   OutputWindow putOut{instance, files};
   MainWindow view{instance, /*quitOnDestroy=*/false};
-  CWin cwin{Ports{files, dialogs, desktop, codePage}, view, putOut};
 };
 
 }  // namespace tavelin::win32

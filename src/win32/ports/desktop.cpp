@@ -266,4 +266,12 @@ std::string Win32Desktop::FormatShortTime(const LocalTime& time) {
   });
 }
 
+int Win32Desktop::CompareTexts(const std::string& a, const std::string& b) {
+  const std::wstring left = Widen(a), right = Widen(b);
+  const int order = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, left.c_str(), static_cast<int>(left.size()),
+                                   right.c_str(), static_cast<int>(right.size()));
+  if (order == 0) return left.compare(right);  // the system could not compare them: code point order
+  return order - CSTR_EQUAL;
+}
+
 }  // namespace tavelin::win32

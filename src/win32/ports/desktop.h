@@ -38,6 +38,7 @@ class Win32Desktop : public Desktop {
   std::string TimeSeparator() override;
   std::string FormatShortDate(const LocalTime& time) override;
   std::string FormatShortTime(const LocalTime& time) override;
+  int CompareTexts(const std::string& a, const std::string& b) override;
 
  private:
   // A hidden message-only window that owns what this desktop puts on the clipboard.

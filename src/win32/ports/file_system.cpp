@@ -238,8 +238,9 @@ void Win32FileSystem::SetAttributesNormal(const std::string& path) {
 
 namespace {
 
-// Deletes one file through the shell; `flags` choose the recycle bin and the dialogs.
-void ShellDeleteWith(const std::string& path, FILEOP_FLAGS flags) {
+// Deletes one file through the shell; `flags` choose the recycle bin and the dialogs,
+// which are modal to `owner`.
+void ShellDeleteWith(const std::string& path, FILEOP_FLAGS flags, HWND owner) {
   // The shell expands wildcards; one path must never delete several files.
   if (path.find_first_of("*?") != std::string::npos) ThrowSystemError(ERROR_INVALID_NAME);
   // The recycle bin needs a full path, and the shell reads a list ended by two NULs.
@@ -252,6 +253,7 @@ void ShellDeleteWith(const std::string& path, FILEOP_FLAGS flags) {
   full.append(2, L'\0');
 
   SHFILEOPSTRUCTW operation{};
+  operation.hwnd = owner;
   operation.wFunc = FO_DELETE;
   operation.pFrom = full.c_str();
   operation.fFlags = flags;
@@ -263,12 +265,12 @@ void ShellDeleteWith(const std::string& path, FILEOP_FLAGS flags) {
 }  // namespace
 
 void Win32FileSystem::DeleteToRecycleBin(const std::string& path) {
-  ShellDeleteWith(path, FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI);
+  ShellDeleteWith(path, FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI, nullptr);
 }
 
 void Win32FileSystem::ShellDelete(const std::string& path, bool allowUndo) {
   // The shell asks and shows its progress itself, as when the user deletes in Explorer.
-  ShellDeleteWith(path, allowUndo ? FOF_ALLOWUNDO : 0);
+  ShellDeleteWith(path, allowUndo ? FOF_ALLOWUNDO : 0, dialogOwner_);
 }
 
 void Win32FileSystem::DeleteFile(const std::string& path) {

@@ -26,6 +26,13 @@ class Win32FileSystem : public FileSystem {
   std::string SystemFolder() override;
   std::string ProgramFolder() override;
   std::string ExecutableBaseName() override;
+
+  // The window the shell's confirmations and progress belong to, so that they are
+  // modal to it as in Explorer.
+  void SetDialogOwner(HWND owner) { dialogOwner_ = owner; }
+
+ private:
+  HWND dialogOwner_ = nullptr;
 };
 
 }  // namespace tavelin::win32
