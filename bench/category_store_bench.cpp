@@ -18,8 +18,8 @@ using namespace tavelin::testing;
 constexpr int kCategories = 200;
 constexpr int kMoviesPerCategory = 500;
 
-struct Library {
-  Library() {
+struct StoredFiles {
+  StoredFiles() {
     std::string text = "C:\\Movies\\\r\n60 0 0 True False False\r\n\r\nSearch";
     for (int c = 0; c < kCategories; ++c) {
       text += "\r\n\r\nCategory " + std::to_string(c);
@@ -41,13 +41,14 @@ struct Library {
 
 // A fresh window over the library's files that has read the store.
 struct Reader {
-  explicit Reader(Library& library)
+  explicit Reader(StoredFiles& library)
       : cwin(Ports{library.files, library.dialogs, library.desktop, library.codePage}, window, output) {
     cwin.AppFolder = "C:\\Program Files\\Tavelin\\";
-    cwin.Tree().Add(0, "", "我的电脑", 1);
-    cwin.Tree().Add(0, "", "搜索结果", 6, "2");
+    cwin.Library().Tree().Add(0, "", "我的电脑", 1);
+    cwin.Library().Tree().Add(0, "", "搜索结果", 6, "2");
     StepRecord failures;
-    ReadCategoryStore(cwin, failures);
+    bool optionsRead = false;
+    ReadCategoryStore(cwin.Library(), cwin.Options, failures, optionsRead);
   }
   FakeMainWindow window;
   FakeOutputWindow output;
@@ -55,20 +56,20 @@ struct Reader {
 };
 
 void BM_ReadAndFileTheStore(benchmark::State& state) {
-  Library library;
+  StoredFiles library;
   for (auto _ : state) {
     Reader reader(library);
     CWin& cwin = reader.cwin;
-    if (cwin.Tree().Count() != 2 + kCategories + kCategories * kMoviesPerCategory) state.SkipWithError("not all filed");
+    if (cwin.Library().Tree().Count() != 2 + kCategories + kCategories * kMoviesPerCategory) state.SkipWithError("not all filed");
   }
   state.counters["movies"] = kCategories * kMoviesPerCategory;
 }
 BENCHMARK(BM_ReadAndFileTheStore)->Unit(benchmark::kMillisecond);
 
 void BM_WriteTheStore(benchmark::State& state) {
-  Library library;
+  StoredFiles library;
   Reader reader(library);
-  for (auto _ : state) WriteCategoryStore(reader.cwin);
+  for (auto _ : state) WriteCategoryStore(reader.cwin.Library(), reader.cwin.Options);
 }
 BENCHMARK(BM_WriteTheStore)->Unit(benchmark::kMillisecond);
 

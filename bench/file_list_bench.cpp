@@ -25,18 +25,18 @@ struct LargeFolder : FakeWorld {
       files.AddFile("C:\\Movies\\" + name, std::vector<std::uint8_t>(next() % 4096), attr::kArchive,
                     FileTime{133000000000000000 + static_cast<std::int64_t>(next()) * 10'000'000});
     }
-    cwin.CurrentFolder = "C:\\Movies\\";
+    cwin.Library().CurrentFolder = "C:\\Movies\\";
   }
 };
 
 void BM_ListFolder(benchmark::State& state) {
   LargeFolder folder;
   for (auto _ : state) {
-    folder.cwin.List().Clear();
-    folder.cwin.ListEvents().ListFolder("C:\\Movies\\", "swf");
-    benchmark::DoNotOptimize(folder.cwin.List().Count());
+    folder.cwin.Library().List().Clear();
+    folder.cwin.Library().ListEvents().ListFolder("C:\\Movies\\", "swf");
+    benchmark::DoNotOptimize(folder.cwin.Library().List().Count());
   }
-  state.counters["rows"] = folder.cwin.List().Count();
+  state.counters["rows"] = folder.cwin.Library().List().Count();
 }
 BENCHMARK(BM_ListFolder)->Unit(benchmark::kMillisecond);
 
@@ -51,8 +51,8 @@ BENCHMARK(BM_FakeDirectoryListingAlone)->Unit(benchmark::kMillisecond);
 void BM_SortByColumn(benchmark::State& state) {
   const int column = static_cast<int>(state.range(0));
   LargeFolder folder;
-  folder.cwin.ListEvents().ListFolder("C:\\Movies\\", "swf");
-  FileList& list = folder.cwin.List();
+  folder.cwin.Library().ListEvents().ListFolder("C:\\Movies\\", "swf");
+  FileList& list = folder.cwin.Library().List();
   std::vector<FileRow> rows;
   for (int i = 0; i < list.Count(); ++i) rows.push_back(list.Row(i));
   for (auto _ : state) {

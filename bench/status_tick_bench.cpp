@@ -13,17 +13,17 @@ void BM_StatusTick(benchmark::State& state) {
   CWin& cwin = world.cwin;
   FakeOutputWindow& output = world.putOut;
   cwin.Load("");
-  cwin.Player = &output.control;
-  cwin.FrameRate = 25;
-  cwin.FrameTotal = 3000;
-  cwin.TrackProgress = true;
+  cwin.Playback().Player = &output.control;
+  cwin.Playback().FrameRate = 25;
+  cwin.Playback().FrameTotal = 3000;
+  cwin.Playback().TrackProgress = true;
   output.control.movie = "C:\\a.swf";
   output.control.playing = true;
   int frame = 1;
   for (auto _ : state) {
     output.control.currentFrame = frame;
     frame = frame % 2999 + 5;  // five frames a tick, as at 25 frames per second
-    cwin.Timer1_Timer();
+    cwin.Playback().Timer1_Timer();
   }
 }
 BENCHMARK(BM_StatusTick);

@@ -57,13 +57,13 @@ int main(int argc, char** argv) {
   }
 
   double start = Seconds();
-  cwin.TreeEvents().RevealPath(folder);
+  cwin.Library().TreeEvents().RevealPath(folder);
   Settle(view.Handle());
   std::printf("reveal and list %d movies: %.0f ms (%d rows)\n", count, (Seconds() - start) * 1000,
               ListView_GetItemCount(view.ListHandle()));
   for (int column : {0, 1, 2, 0}) {
     start = Seconds();
-    cwin.ListEvents().FL_ColumnClick(column);
+    cwin.Library().ListEvents().FL_ColumnClick(column);
     Settle(view.Handle());
     std::printf("sort by column %d: %.0f ms\n", column, (Seconds() - start) * 1000);
   }

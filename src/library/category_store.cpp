@@ -7,7 +7,7 @@
 #include "library/library_tree.h"
 #include "platform/failure.h"
 #include "platform/text.h"
-#include "shell/cwin.h"
+#include "library/library.h"
 
 namespace tavelin {
 namespace {
@@ -116,18 +116,18 @@ StoredLibrary ParseStore(const std::string& text) {
   return library;
 }
 
-std::string BuildStoreText(CWin& window) {
-  std::string text = window.CurrentFolder;
+std::string BuildStoreText(const Library& library, const PlayerOptions& options) {
+  std::string text = library.CurrentFolder;
   text += kLineEnd;
-  text += std::to_string(window.StepFrames) + " " + std::to_string(window.QualityIndex) + " " +
-          std::to_string(window.ScaleIndex) + " " + TruthText(window.AutoPlay) + " " + TruthText(window.ListLoop) +
-          " " + TruthText(window.MovieLoop);
+  text += std::to_string(options.StepFrames) + " " + std::to_string(options.QualityIndex) + " " +
+          std::to_string(options.ScaleIndex) + " " + TruthText(options.AutoPlay) + " " + TruthText(options.ListLoop) +
+          " " + TruthText(options.MovieLoop);
   text += kLineEnd;
 
-  const LibraryTree& tree = window.Tree();
+  const LibraryTree& tree = library.Tree();
   const std::vector<int> topLevel = tree.TopLevel();
   // The search results and then CategoryCount categories, in tree order.
-  for (std::size_t position = 1; position < topLevel.size() && position <= static_cast<std::size_t>(window.CategoryCount) + 1;
+  for (std::size_t position = 1; position < topLevel.size() && position <= static_cast<std::size_t>(library.CategoryCount) + 1;
        ++position) {
     const TreeNode* section = tree.Node(topLevel[position]);
     text += kLineEnd;
@@ -152,17 +152,13 @@ std::vector<std::uint8_t> EncodeStore(const std::string& text, CodePage& codePag
   return bytes;
 }
 
-std::string StoreFilePath(CWin& window) {
-  return window.AppFolder + window.System().files.ExecutableBaseName() + ".ini";
-}
-
-std::string ReadCategoryStore(CWin& window, StepRecord& steps) {
-  FileSystem& files = window.System().files;
+std::string ReadCategoryStore(Library& library, PlayerOptions& options, StepRecord& steps, bool& optionsRead) {
+  FileSystem& files = library.System().files;
   std::string path;
   std::string text;
   bool present = false;
   const bool looked = steps.Run([&] {
-    path = StoreFilePath(window);
+    path = library.StoreFilePath();
     present = files.FileExists(path);
   });
   if (!looked) return steps.LastFailure();
@@ -171,41 +167,32 @@ std::string ReadCategoryStore(CWin& window, StepRecord& steps) {
     // One byte more than the limit tells a store that is too large from one at it.
     std::vector<std::uint8_t> bytes = files.ReadFile(path, kLargestStore + 1);
     if (bytes.size() > kLargestStore) throw Failure(kStoreTooLarge);
-    text = DecodeStore(bytes, window.System().codePage);
+    text = DecodeStore(bytes, library.System().codePage);
   });
   if (!read) return steps.LastFailure();
-  const StoredLibrary library = ParseStore(text);
-  if (!library.lastFailure.empty()) steps.Run([&] { throw Failure(library.lastFailure); });
+  const StoredLibrary stored = ParseStore(text);
+  if (!stored.lastFailure.empty()) steps.Run([&] { throw Failure(stored.lastFailure); });
 
-  window.CurrentFolder = library.currentFolder;
-  if (library.stepFrames) window.StepFrames = *library.stepFrames;
-  if (library.qualityIndex) window.QualityIndex = *library.qualityIndex;
-  if (library.scaleIndex) window.ScaleIndex = *library.scaleIndex;
-  MovieControl* player = window.Player;
-  PlayerMenus& menus = window.Menus();
+  library.CurrentFolder = stored.currentFolder;
+  if (stored.stepFrames) options.StepFrames = *stored.stepFrames;
+  if (stored.qualityIndex) options.QualityIndex = *stored.qualityIndex;
+  if (stored.scaleIndex) options.ScaleIndex = *stored.scaleIndex;
   // An index outside its menu selects the first item.
-  const short quality = window.QualityIndex >= 0 && window.QualityIndex < 5 ? window.QualityIndex : short{0};
-  const short scale = window.ScaleIndex >= 0 && window.ScaleIndex < 3 ? window.ScaleIndex : short{0};
-  if (player) {
-    steps.Run([&] { menus.ChooseQuality(quality, window.QualityIndex, *player); });
-    steps.Run([&] { menus.ChooseScale(scale, window.ScaleIndex, *player); });
-  }
-  window.AutoPlay = library.autoPlay;
-  window.ListLoop = library.listLoop;
-  window.MovieLoop = library.movieLoop;
-  menus.AutoStart().checked = window.AutoPlay;
-  menus.ListLoop().checked = window.ListLoop;
-  menus.FlashLoop().checked = window.MovieLoop;
-  if (player) steps.Run([&] { player->SetLoop(window.MovieLoop); });
+  if (options.QualityIndex < 0 || options.QualityIndex >= 5) options.QualityIndex = 0;
+  if (options.ScaleIndex < 0 || options.ScaleIndex >= 3) options.ScaleIndex = 0;
+  options.AutoPlay = stored.autoPlay;
+  options.ListLoop = stored.listLoop;
+  options.MovieLoop = stored.movieLoop;
+  optionsRead = true;
 
-  LibraryTree& tree = window.Tree();
-  for (std::size_t i = 1; i < library.sections.size(); ++i) {
-    tree.Add(0, "", library.sections[i].name, tree_image::kClosedFolder, tree_tag::kCategory);
+  LibraryTree& tree = library.Tree();
+  for (std::size_t i = 1; i < stored.sections.size(); ++i) {
+    tree.Add(0, "", stored.sections[i].name, tree_image::kClosedFolder, tree_tag::kCategory);
   }
-  window.CategoryCount = static_cast<short>(library.sections.size() >= 2 ? library.sections.size() - 1 : 0);
-  for (std::size_t i = 0; i < library.sections.size(); ++i) {
+  library.CategoryCount = static_cast<short>(stored.sections.size() >= 2 ? stored.sections.size() - 1 : 0);
+  for (std::size_t i = 0; i < stored.sections.size(); ++i) {
     const int nodeIndex = static_cast<int>(i) + kSearchResultsIndex;
-    for (const std::string& movie : library.sections[i].movies) {
+    for (const std::string& movie : stored.sections[i].movies) {
       steps.Run([&] {
         if (!EndsWithIgnoreCase(movie, ".swf") || !files.FileExists(movie)) return;
         steps.Clear();  // filing handles its own failures
@@ -216,11 +203,11 @@ std::string ReadCategoryStore(CWin& window, StepRecord& steps) {
   return {};
 }
 
-void WriteCategoryStore(CWin& window) {
-  FileSystem& files = window.System().files;
-  const std::string path = StoreFilePath(window);
+void WriteCategoryStore(Library& library, const PlayerOptions& options) {
+  FileSystem& files = library.System().files;
+  const std::string path = library.StoreFilePath();
   const std::string temporary = path + ".new";
-  const std::vector<std::uint8_t> bytes = EncodeStore(BuildStoreText(window), window.System().codePage);
+  const std::vector<std::uint8_t> bytes = EncodeStore(BuildStoreText(library, options), library.System().codePage);
   try {
     files.WriteFile(temporary, bytes);
     if (files.FileExists(path)) files.SetAttributesNormal(path);

@@ -20,12 +20,13 @@
 #include <string>
 #include <vector>
 
+#include "options/player_options.h"
 #include "platform/code_page.h"
 #include "platform/failure.h"
 
 namespace tavelin {
 
-class CWin;
+class Library;
 
 struct StoredSection {
   std::string name;                 // its first line
@@ -50,21 +51,20 @@ std::string DecodeStore(const std::vector<std::uint8_t>& bytes, CodePage& codePa
 StoredLibrary ParseStore(const std::string& text);
 
 // The whole text of the store (without the final extra line end).
-std::string BuildStoreText(CWin& window);
+std::string BuildStoreText(const Library& library, const PlayerOptions& options);
 // The bytes to write: the text and one more line end, in the ANSI code page when every
 // character fits, else UTF-8 with a byte-order mark.
 std::vector<std::uint8_t> EncodeStore(const std::string& text, CodePage& codePage);
 
-// The store file of the running program: its folder, its name, ".ini".
-std::string StoreFilePath(CWin& window);
-// Construction: reads the store, if there is one, into the window's fields and tree.
-// Values that do not convert are recorded in `failures`; filing a movie clears the
-// record, as filing handles its own failures. Returns why a store that exists could not
-// be read (locked, denied, too large), empty when it was read or there is none: such a
-// store must not be replaced by the library the program started without.
-std::string ReadCategoryStore(CWin& window, StepRecord& failures);
+// Construction: reads the store, if there is one, into the library's tree and folder
+// and into `options` (`optionsRead` tells whether it did). Values that do not convert
+// are recorded in `failures`; filing a movie clears the record, as filing handles its
+// own failures. Returns why a store that exists could not be read (locked, denied, too
+// large), empty when it was read or there is none: such a store must not be replaced
+// by the library the program started without.
+std::string ReadCategoryStore(Library& library, PlayerOptions& options, StepRecord& failures, bool& optionsRead);
 // Shutdown: writes the store through a temporary file that then replaces the old one,
 // so a failed write leaves the previous store whole. Throws Failure when it cannot.
-void WriteCategoryStore(CWin& window);
+void WriteCategoryStore(Library& library, const PlayerOptions& options);
 
 }  // namespace tavelin

@@ -4,9 +4,9 @@
 #include <exception>
 #include <optional>
 
+#include "library/library.h"
 #include "platform/input.h"
 #include "platform/text.h"
-#include "shell/cwin.h"
 
 namespace tavelin {
 namespace {
@@ -51,7 +51,7 @@ std::optional<std::string> TryRename(FileSystem& files, const std::string& from,
 
 }  // namespace
 
-FileListHandlers::FileListHandlers(CWin& window) : w_(window) {
+FileListHandlers::FileListHandlers(Library& library) : w_(library) {
   auto entry = [](const char* name, const char* caption) { return FileListMenuItem{name, caption, true, false}; };
   const FileListMenuItem separator{"", "-", true, true};
   menu_ = {
@@ -100,7 +100,7 @@ void FileListHandlers::FL_DblClick() {
   Guarded([&] {
     FileList& list = w_.List();
     if (list.Count() == 0 || !list.HasRow(list.SelectedItem())) return;
-    w_.Play(w_.CurrentFolder + list.Row(list.SelectedItem()).text);
+    w_.Host().Play(w_.CurrentFolder + list.Row(list.SelectedItem()).text);
   });
 }
 
@@ -119,7 +119,7 @@ void FileListHandlers::FL_KeyDown(int keyCode, int shift) {
         list.StartLabelEdit(list.SelectedItem());
         break;
       default:
-        w_.Form_KeyDown(keyCode, shift);
+        w_.Host().Form_KeyDown(keyCode, shift);
         break;
     }
   });
@@ -162,7 +162,7 @@ bool FileListHandlers::FL_AfterLabelEdit(int row, const std::string& newText) {
     const std::string oldPath = w_.CurrentFolder + list.Row(row).text;
     Guarded([&] { files.SetAttributesNormal(oldPath); });
     if (const auto failure = TryRename(files, oldPath, w_.CurrentFolder + newText)) {
-      w_.ShowMessage("重命名时发生错误，可能的原因如下：\r" + *failure, mb::kIconInformation, "文件重命名");
+      w_.Host().ShowMessage("重命名时发生错误，可能的原因如下：\r" + *failure, mb::kIconInformation, "文件重命名");
       return;
     }
     list.SetText(row, newText);
@@ -197,7 +197,7 @@ void FileListHandlers::FL_MouseDown(int button, int, int row) {
       list.SetSelected(list.SelectedItem(), false);
       list.SetSelected(row, true);
       FL_DblClick();
-      w_.PutOut().SetState(WindowState::kMaximized);
+      w_.Host().MaximizeOutputWindow();
     }
   });
 }
@@ -207,7 +207,7 @@ void FileListHandlers::UpdateMenu() {
   const bool hasRows = list.Count() > 0;
 
   bool stubThere = false;
-  Guarded([&] { stubThere = w_.System().files.FileExists(w_.AppFolder + "data.dat"); });
+  Guarded([&] { stubThere = w_.System().files.FileExists(w_.Host().ProgramFolder() + "data.dat"); });
   menu_[kCreateExe].enabled = hasRows && stubThere;
 
   // With no rows the batch conversion keeps the state it had.
@@ -230,7 +230,7 @@ void FileListHandlers::UpdateMenu() {
 }
 
 void FileListHandlers::FL_GotFocus() {
-  Guarded([&] { w_.NavWindow = w_.Window().ListWindow(); });
+  Guarded([&] { w_.Host().SetNavWindow(w_.Window().ListWindow()); });
 }
 
 }  // namespace tavelin

@@ -7,7 +7,7 @@
 
 namespace tavelin {
 
-class CWin;
+class Library;
 
 // The entries of the list's pop-up menu, in order, as the menu shows them when it opens.
 struct FileListMenuItem {
@@ -19,7 +19,7 @@ struct FileListMenuItem {
 
 class FileListHandlers {
  public:
-  explicit FileListHandlers(CWin& window);
+  explicit FileListHandlers(Library& library);
 
   // Appends a row for every entry of `folder` matching "*." + extension.
   void ListFolder(const std::string& folder, const std::string& extension);
@@ -45,7 +45,7 @@ class FileListHandlers {
   void DeleteSelectedFiles(int shift);
   void UpdateMenu();
 
-  CWin& w_;
+  Library& w_;
   int lastSortColumn_ = 0;
   std::vector<FileListMenuItem> menu_;
 };

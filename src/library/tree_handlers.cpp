@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "library/library.h"
 #include "platform/input.h"
 #include "platform/text.h"
-#include "shell/cwin.h"
 
 namespace tavelin {
 namespace {
@@ -178,7 +178,7 @@ void TreeHandlers::Tree_NodeClick(int index) {
     LibraryTree& tree = w_.Tree();
     const TreeNode* node = tree.Node(index);
     if (!node) return;
-    Ignoring([&] { w_.SetToolbarButtonEnabled(kClearCategoryButton, IsCategory(*node)); });
+    Ignoring([&] { w_.Host().SetToolbarButtonEnabled(kClearCategoryButton, IsCategory(*node)); });
     // Removable media may have changed since the last look: reread them on every
     // click, with their grandchildren, without opening them on screen.
     if (IsMedia(*node)) {
@@ -227,7 +227,7 @@ void TreeHandlers::Tree_DblClick() {
     const TreeNode* node = w_.Tree().Node(w_.Tree().Selected());
     if (!node || !IsMovie(*node)) return;
     const std::string file = node->tag + node->text;
-    w_.Play(file);
+    w_.Host().Play(file);
   });
 }
 
@@ -256,7 +256,7 @@ void TreeHandlers::Tree_KeyDown(int keyCode, int shift) {
         return;
       }
       default:
-        w_.Form_KeyDown(keyCode, shift);
+        w_.Host().Form_KeyDown(keyCode, shift);
     }
   });
 }
@@ -269,7 +269,7 @@ void TreeHandlers::DeleteSelected() {
   const bool category = IsCategory(*node);
   if (category) {
     const std::string question = "本次操作将删除类别：" + node->text + "！确定要删除吗？";
-    const int answer = w_.ShowMessage(question, kDeleteCategoryStyle, "删除类别");
+    const int answer = w_.Host().ShowMessage(question, kDeleteCategoryStyle, "删除类别");
     if (answer == mb::kAnswerCancel) return;
   }
   // The question lets other handlers run; the node may have gone meanwhile.
@@ -315,7 +315,7 @@ void TreeHandlers::Tree_MouseUp(int button, int, int index) {
     if (IsMovie(*node)) {
       tree.Select(index);
       Tree_DblClick();
-      w_.PutOut().SetState(WindowState::kMaximized);
+      w_.Host().MaximizeOutputWindow();
     } else if (!IsCategory(*node)) {
       RefreshNode(index);
     }
@@ -338,7 +338,7 @@ bool TreeHandlers::Tree_AfterLabelEdit(int index, const std::string& newText) {
 }
 
 void TreeHandlers::Tree_GotFocus() {
-  Ignoring([&] { w_.NavWindow = w_.Window().TreeWindow(); });
+  Ignoring([&] { w_.Host().SetNavWindow(w_.Window().TreeWindow()); });
 }
 
 }  // namespace tavelin

@@ -7,11 +7,11 @@
 
 namespace tavelin {
 
-class CWin;
+class Library;
 
 class TreeHandlers {
  public:
-  explicit TreeHandlers(CWin& window) : w_(window) {}
+  explicit TreeHandlers(Library& library) : w_(library) {}
 
   // Operations shared with other parts of the program.
   // Reads the child folders of `folderPath` (ending in "\") into node `nodeIndex`;
@@ -46,7 +46,7 @@ class TreeHandlers {
   void DeleteSelected();
   void SelectSibling(int step);
 
-  CWin& w_;
+  Library& w_;
 };
 
 }  // namespace tavelin

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/failure.h"
 #include "platform/text.h"
-#include "shell/app_info.h"
-#include "shell/cwin.h"
+#include "playback/playback.h"
 #include "swf/movie_header.h"
 
 namespace tavelin {
@@ -29,11 +29,11 @@ std::string ListedName(FileSystem& files, const std::string& file) {
 
 }  // namespace
 
-void CWin::Play(const std::string& file) {
+void Playback::Play(const std::string& file) {
   if (!Player) return;  // the window is closing: the control is gone
   const std::string name = ListedName(ports_.files, file);
   if (name.empty()) {
-    ShowMessage("文件: \u201C" + file + "\u201D 不存在！", 64, "文件信息");
+    host_.ShowMessage("文件: \u201C" + file + "\u201D 不存在！", 64, "文件信息");
     return;
   }
 
@@ -46,7 +46,7 @@ void CWin::Play(const std::string& file) {
   });
   const swf::MovieHeader header(bytes);
   if (!header.HasSignature()) {
-    ShowMessage("标志位错误，文件可能已经损坏！", 0);
+    host_.ShowMessage("标志位错误，文件可能已经损坏！", 0);
     return;
   }
 
@@ -59,7 +59,7 @@ void CWin::Play(const std::string& file) {
     }
   });
   if (!loaded) {
-    ShowMessage(steps.LastFailure(), 0);
+    host_.ShowMessage(steps.LastFailure(), 0);
     return;
   }
 
@@ -77,11 +77,11 @@ void CWin::Play(const std::string& file) {
       const std::int64_t width = clamp(std::int64_t{FlashWidth} + 8);
       const std::int64_t height = clamp(std::int64_t{FlashHeigh} + 8);
       const std::int64_t left = clamp((std::int64_t{ports_.desktop.ScreenWidthPixels()} - clamp(FlashWidth)) / 2);
-      putOut_.MoveTwips(static_cast<int>(left * TwipsX), 0, static_cast<int>(width * TwipsX),
-                        static_cast<int>(height * TwipsY));
+      putOut_.MoveTwips(static_cast<int>(left * screen_.TwipsX), 0, static_cast<int>(width * screen_.TwipsX),
+                        static_cast<int>(height * screen_.TwipsY));
     });
   }
-  steps.Run([&] { SetCaption(std::string(kAppTitle) + " - " + name); });
+  steps.Run([&] { host_.NameMovieInCaption(name); });
   steps.Run([&] {
     FrameTotal = Player->TotalFrames();
     SetLabel(0, std::to_string(FrameTotal));
@@ -96,12 +96,12 @@ void CWin::Play(const std::string& file) {
     TrackProgress = true;
     window_.EnableStatusTimer();
   });
-  steps.Run([&] { menus_.ChooseQuality(QualityIndex, QualityIndex, *Player); });
+  steps.Run([&] { menus_.ChooseQuality(options_.QualityIndex, *Player); });
   steps.Run([&] { Player->Play(); });
   steps.Run([&] {
     if (window_.WindowRect().Intersects(putOut_.WindowRect())) putOut_.Focus();
   });
-  if (steps.HasFailure()) ShowMessage(steps.LastFailure(), 0);
+  if (steps.HasFailure()) host_.ShowMessage(steps.LastFailure(), 0);
 }
 
 }  // namespace tavelin

@@ -1,12 +1,14 @@
 #pragma once
-// The state of the player menu's items that other commands read and set: the
-// quality and scale-mode lists with their check marks, and the area-zoom item. The
-// menu shown on screen is built from this state when it opens.
+// The player menu's items that other commands read and set: the quality and
+// scale-mode lists, the play options and the area-zoom item. Check marks are never
+// stored here: they are read from the player options, so exactly one item of each
+// list is checked at every moment. The menu on screen is built from this when it opens.
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "options/player_options.h"
 #include "platform/movie_control.h"
 
 namespace tavelin {
@@ -22,33 +24,32 @@ class PlayerMenus {
   // Quality names the movie control takes, by item index.
   static constexpr std::array<const char*, 5> kQualityNames = {"High", "Autohigh", "Medium", "Autolow", "Low"};
 
-  PlayerMenus();
+  explicit PlayerMenus(PlayerOptions& options);
 
   // Completes the quality and scale-mode lists after their first items.
   void Build();
 
-  // Moves the quality check mark to item `index` and sets the control's quality.
-  void ChooseQuality(int index, short& qualityIndex, MovieControl& player);
-  // Moves the scale-mode check mark to item `index` and sets the control's scale mode.
-  void ChooseScale(int index, short& scaleIndex, MovieControl& player);
+  // Chooses quality item `index`: the option and the control's quality.
+  void ChooseQuality(int index, MovieControl& player);
+  // Chooses scale-mode item `index`: the option and the control's scale mode.
+  void ChooseScale(int index, MovieControl& player);
 
-  const std::vector<MenuItemState>& QualityItems() const { return quality_; }
-  const std::vector<MenuItemState>& ScaleItems() const { return scale_; }
+  std::vector<MenuItemState> QualityItems() const { return Checked(qualityCaptions_, options_.QualityIndex); }
+  std::vector<MenuItemState> ScaleItems() const { return Checked(scaleCaptions_, options_.ScaleIndex); }
   MenuItemState& ZoomRect() { return zoomRect_; }
-  // The play options; their check marks mirror the main window's flags.
-  MenuItemState& AutoStart() { return autoStart_; }
-  MenuItemState& FlashLoop() { return flashLoop_; }
-  MenuItemState& ListLoop() { return listLoop_; }
   const MenuItemState& ZoomRect() const { return zoomRect_; }
+  // The play options' items.
+  MenuItemState AutoStart() const { return {"自动播放", options_.AutoPlay, true}; }
+  MenuItemState FlashLoop() const { return {"播放循环", options_.MovieLoop, true}; }
+  MenuItemState ListLoop() const { return {"列表循环", options_.ListLoop, true}; }
 
  private:
-  std::vector<MenuItemState> quality_;
-  std::vector<MenuItemState> scale_;
+  static std::vector<MenuItemState> Checked(const std::vector<std::string>& captions, int chosen);
+
+  PlayerOptions& options_;
+  std::vector<std::string> qualityCaptions_{"高"};
+  std::vector<std::string> scaleCaptions_{"全部显示"};
   MenuItemState zoomRect_{"区域放大", false, true};
-  MenuItemState autoStart_{"自动播放", false, true};
-  MenuItemState flashLoop_{"播放循环", false, true};
-  // Off like its option until a stored value or the user turns it on.
-  MenuItemState listLoop_{"列表循环", false, true};
 };
 
 }  // namespace tavelin

@@ -2,8 +2,10 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/failure.h"
+#include "platform/rounding.h"
+#include "playback/playback.h"
 #include "playback/status_strip.h"
-#include "shell/cwin.h"
 
 namespace tavelin {
 namespace {
@@ -16,13 +18,13 @@ int ToPixels(double twips, int twipsPerPixel) {
 
 }  // namespace
 
-void CWin::DrawStatusStrip() {
+void Playback::DrawStatusStrip() {
   window_.DrawStatusStrip(LayoutStatusStrip(window_.ClientWidth(), window_.ClientHeight()));
   window_.SetThumbLeft(thumbLeft_);
 }
 
 // Reports nothing: without a wave-out device the volume and its label stay as they are.
-void CWin::AdjustVolume(short steps) {
+void Playback::AdjustVolume(short steps) {
   const int delta = steps * 32;
   std::uint32_t volume = 0;
   try {
@@ -40,15 +42,15 @@ void CWin::AdjustVolume(short steps) {
   ignored.Run([&] { ports_.desktop.SetWaveVolume(0, channel << 16 | channel); });
 }
 
-void CWin::Slider_MouseDown(int, int, double x, double) {
-  DragStartX = ToPixels(x, TwipsX);
+void Playback::Slider_MouseDown(int, int, double x, double) {
+  DragStartX = ToPixels(x, screen_.TwipsX);
   TrackProgress = false;
 }
 
-void CWin::Slider_MouseMove(int button, int, double x, double) {
+void Playback::Slider_MouseMove(int button, int, double x, double) {
   StepRecord ignored;
   ignored.Run([&] {
-    const int moved = ToPixels(x, TwipsX) - DragStartX;
+    const int moved = ToPixels(x, screen_.TwipsX) - DragStartX;
     if ((button != 1 && button != 2) || moved == 0) return;
     const int position = std::clamp(thumbLeft_ - 1 + moved, 0, strip::kLastPosition);
     if (position + 1 == thumbLeft_) return;
@@ -64,10 +66,10 @@ void CWin::Slider_MouseMove(int button, int, double x, double) {
   });
 }
 
-void CWin::Slider_MouseUp(int button, int shift, double, double y) {
+void Playback::Slider_MouseUp(int button, int shift, double, double y) {
   StepRecord ignored;
   if (button == 1 && Player) {
-    const int row = ToPixels(y, TwipsY);
+    const int row = ToPixels(y, screen_.TwipsY);
     const int position = thumbLeft_ - 1;
     ignored.Run([&] {
       if (row > 0 && row < strip::kThumbHeight) {

@@ -2,13 +2,14 @@
 // full-screen status line, and restarts or advances playback on its own.
 #include <string>
 
-#include "playback/status_strip.h"
+#include "platform/failure.h"
 #include "platform/text.h"
-#include "shell/cwin.h"
+#include "playback/playback.h"
+#include "playback/status_strip.h"
 
 namespace tavelin {
 
-void CWin::Timer1_Timer() {
+void Playback::Timer1_Timer() {
   StepRecord steps;  // a tick reports nothing; each failing step is skipped
   steps.Run([&] { ports_.desktop.YieldToMessages(); });
   // A close handled while yielding unloads the window and releases the control.
@@ -28,8 +29,8 @@ void CWin::Timer1_Timer() {
       });
       steps.Run([&] {
         if (Player->IsPlaying()) return;
-        if (AutoPlay && FrameNow < 30 && FrameTotal > 60) Player->Play();
-        if (positioned && position > 190 && menus_.ListLoop().checked) TC_ButtonClick(7);
+        if (options_.AutoPlay && FrameNow < 30 && FrameTotal > 60) Player->Play();
+        if (positioned && position > 190 && options_.ListLoop) host_.PlayNextFile();
       });
       if (positioned) {
         steps.Run([&] {
@@ -55,7 +56,7 @@ void CWin::Timer1_Timer() {
   steps.Run([&] { AdjustVolume(0); });
 }
 
-void CWin::PutOut_Resize(WindowState state) {
+void Playback::PutOut_Resize(WindowState state) {
   if (state != WindowState::kMaximized) ShowStatus = false;
 }
 

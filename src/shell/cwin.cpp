@@ -3,56 +3,55 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "library/category_store.h"
+#include "platform/rounding.h"
 #include "platform/text.h"
 #include "shell/app_info.h"
 #include "shell/command_line.h"
 
 namespace tavelin {
 
-long RoundHalfEven(double value) { return std::lrint(value); }  // the default rounding mode rounds halves to even
-
 CWin::CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut)
-    : ports_(ports), window_(window), putOut_(putOut) {
-  list_.SetCollation([&desktop = ports_.desktop](const std::string& a, const std::string& b) {
-    return desktop.CompareTexts(a, b);
-  });
-}
+    : ports_(ports),
+      window_(window),
+      putOut_(putOut),
+      playback_(ports, window, putOut, *this, Options, Screen),
+      library_(ports, window, *this) {}
 
 void CWin::Load(const std::string& commandLine) {
   auto step = [this](auto&& action) { failures_.Run(action); };
   step([&] {
-    TwipsX = static_cast<int>(RoundHalfEven(ports_.desktop.TwipsPerPixelX()));
-    TwipsY = static_cast<int>(RoundHalfEven(ports_.desktop.TwipsPerPixelY()));
+    Screen.TwipsX = static_cast<int>(RoundHalfEven(ports_.desktop.TwipsPerPixelX()));
+    Screen.TwipsY = static_cast<int>(RoundHalfEven(ports_.desktop.TwipsPerPixelY()));
   });
-  step([&] { StepFrames = 60; });
+  step([&] { Options.StepFrames = 60; });
   step([&] { AppFolder = WithTrailingBackslash(ports_.files.ProgramFolder()); });
   step([&] { HelpFile = AppFolder + "Tavelin.chm::/11.htm"; });
   step([&] { putOut_.Load(); });
-  step([&] { Player = &putOut_.Control(); });
-  step([&] { menus_.Build(); });
+  step([&] { playback_.Player = &putOut_.Control(); });
+  step([&] { playback_.Menus().Build(); });
   step([&] { window_.CreateLabels(); });
   step([&] {
-    tree_.Add(0, "", "我的电脑", tree_image::kMyComputer);
-    tree_.Add(0, "", "搜索结果", tree_image::kClosedFolder, tree_tag::kCategory);
+    library_.Tree().Add(0, "", "我的电脑", tree_image::kMyComputer);
+    library_.Tree().Add(0, "", "搜索结果", tree_image::kClosedFolder, tree_tag::kCategory);
   });
   step([&] { window_.CompleteImageLists(); });
   step([&] { NavWindow = window_.ListWindow(); });
-  storeReadFailure_ = ReadCategoryStore(*this, failures_);
+  if (library_.ReadStore(Options, failures_)) playback_.ApplyOptions(failures_);
   HandleCommandLine(commandLine);
   ListDrives();
   step([&] { window_.DrawSliderThumb(); });
   step([&] {
-    if (CurrentFolder.empty() || !ports_.files.FolderExists(CurrentFolder)) return;
+    const std::string folder = library_.CurrentFolder;
+    if (folder.empty() || !ports_.files.FolderExists(folder)) return;
     failures_.Clear();  // revealing handles its own failures
-    treeHandlers_.RevealPath(CurrentFolder);
+    library_.TreeEvents().RevealPath(folder);
   });
   step([&] { window_.RequestListExtendedStyles(); });
   step([&] {
     const std::string script = "c:\\flash.reg";
     if (ports_.files.FileExists(script)) ports_.files.DeleteFile(script);
   });
-  step([&] { AdjustVolume(0); });
+  step([&] { playback_.AdjustVolume(0); });
   step([&] { window_.FitToolbarToButtons(); });
   step([&] { window_.MoveStatusStripIntoOutputWindow(); });
   // A movie played from the command line has already named itself in the caption;
@@ -61,7 +60,7 @@ void CWin::Load(const std::string& commandLine) {
     if (caption_.empty()) SetCaption(std::string(kAppTitle));
   });
   step([&] { window_.SetLibraryFontSize(ReadFontSize()); });
-  step([&] { DrawStatusStrip(); });
+  step([&] { playback_.DrawStatusStrip(); });
   if (failures_.HasFailure()) ShowMessage(failures_.LastFailure(), 0);
   Form_Resize();
 }
@@ -76,8 +75,9 @@ void CWin::HandleCommandLine(const std::string& commandLine) {
     failures_.Run([&] {
       if (!ports_.files.FileExists(path)) return;
       failures_.Clear();  // filing handles its own failures
-      AddItem(tree_, path, "", kSearchResultsIndex);
-      if (Player && Player->Movie().empty()) Play(path);
+      AddItem(library_.Tree(), path, "", kSearchResultsIndex);
+      MovieControl* player = playback_.Player;
+      if (player && player->Movie().empty()) playback_.Play(path);
     });
   }
 }
@@ -88,14 +88,14 @@ void CWin::ListDrives() {
       const std::string name = std::string(1, letter) + ":";
       switch (ports_.files.GetDriveType(name + "\\")) {
         case DriveType::kRemovable:
-          tree_.Add(kMyComputerIndex, "", name, tree_image::kRemovableDrive, tree_tag::kUnreadDrive);
+          library_.Tree().Add(kMyComputerIndex, "", name, tree_image::kRemovableDrive, tree_tag::kUnreadDrive);
           break;
         case DriveType::kFixed:
-          tree_.Add(kMyComputerIndex, "", name, tree_image::kFixedDrive);
+          library_.Tree().Add(kMyComputerIndex, "", name, tree_image::kFixedDrive);
           window_.AddSearchMenuItem(name + "\\");
           break;
         case DriveType::kCdRom:
-          tree_.Add(kMyComputerIndex, "", name, tree_image::kCdRomDrive, tree_tag::kUnreadDrive);
+          library_.Tree().Add(kMyComputerIndex, "", name, tree_image::kCdRomDrive, tree_tag::kUnreadDrive);
           window_.AddSearchMenuItem(name + "\\");
           break;
         default:
@@ -118,25 +118,11 @@ int CWin::ReadFontSize() {
 
 void CWin::Unload() {
   failures_.Run([&] {
-    if (Player) Player->SetMovie("");
+    if (playback_.Player) playback_.Player->SetMovie("");
   });
-  // Nothing of the library may be lost silently: a store that cannot be written is
-  // reported once, and the previous store stays as it was.
-  // A store that could not be read at the start still holds the user's library, which
-  // the program never saw: it stays untouched.
-  if (!storeReadFailure_.empty()) {
-    ShowMessage("媒体库文件无法读取，为免覆盖其中的内容，这次没有保存媒体库：" + StoreFilePath(*this) + "\r" +
-                    storeReadFailure_,
-                mb::kOk | mb::kIconWarning);
-  } else {
-    try {
-      WriteCategoryStore(*this);
-    } catch (const std::exception& e) {
-      ShowMessage("无法保存媒体库文件：" + StoreFilePath(*this) + "\r" + e.what(), mb::kOk | mb::kIconWarning);
-    }
-  }
+  library_.WriteStore(Options);
   failures_.Run([&] { putOut_.Unload(); });
-  Player = nullptr;
+  playback_.Player = nullptr;
 }
 
 void CWin::Form_Resize() {
@@ -144,17 +130,20 @@ void CWin::Form_Resize() {
   if (window_.State() == WindowState::kMinimized) {
     ignored.Run([&] {
       bool playing = false;
-      ignored.Run([&] { playing = Player && !Player->Movie().empty() && Player->IsPlaying(); });
+      ignored.Run([&] {
+        MovieControl* player = playback_.Player;
+        playing = player && !player->Movie().empty() && player->IsPlaying();
+      });
       putOut_.SetVisible(playing);
     });
     return;
   }
   ignored.Run([&] { putOut_.SetVisible(true); });
   ignored.Run([&] {
-    if (window_.ClientWidth() < layout::kMinClientWidth) window_.SetOuterWidthTwips(TwipsX * layout::kSnapWidth);
+    if (window_.ClientWidth() < layout::kMinClientWidth) window_.SetOuterWidthTwips(Screen.TwipsX * layout::kSnapWidth);
   });
   ignored.Run([&] {
-    if (window_.ClientHeight() < layout::kMinClientHeight) window_.SetOuterHeightTwips(TwipsY * layout::kSnapHeight);
+    if (window_.ClientHeight() < layout::kMinClientHeight) window_.SetOuterHeightTwips(Screen.TwipsY * layout::kSnapHeight);
   });
   if (LastWidth != 0) {
     ignored.Run([&] {
@@ -169,13 +158,13 @@ void CWin::Form_Resize() {
     });
   }
   ignored.Run([&] { LastWidth = window_.ClientWidth(); });
-  ignored.Run([&] { DrawStatusStrip(); });
+  ignored.Run([&] { playback_.DrawStatusStrip(); });
 }
 
 void CWin::DevV_MouseMove(int button, int, double x, double) {
   if (button != 1 || RoundHalfEven(x) == 0) return;
   const int clientWidth = window_.ClientWidth();
-  int newLeft = static_cast<int>(splitterBox_.left + RoundHalfEven(x) / TwipsX);
+  int newLeft = static_cast<int>(splitterBox_.left + RoundHalfEven(x) / Screen.TwipsX);
   if (newLeft < layout::kMinSplitter) newLeft = layout::kMinSplitter;
   if (clientWidth - layout::kMinSplitter < newLeft) newLeft = clientWidth - layout::kMinSplitter;
   if (treeBox_.width + 2 == newLeft) return;
@@ -234,12 +223,20 @@ void CWin::SetCaption(const std::string& caption) {
   window_.SetCaption(caption);
 }
 
-void CWin::SetLabel(int index, const std::string& text) {
-  if (labels_[static_cast<std::size_t>(index)] == text) return;  // controls are written only on change
-  labels_[static_cast<std::size_t>(index)] = text;
-  window_.SetLabelText(index, text);
-}
-
 void CWin::PlaceControls() { window_.PlaceControls(treeBox_, splitterBox_, listBox_); }
+
+// What the subsystems ask of the rest of the program.
+
+void CWin::NameMovieInCaption(const std::string& fileName) { SetCaption(std::string(kAppTitle) + " - " + fileName); }
+
+void CWin::PlayNextFile() { TC_ButtonClick(7); }
+
+void CWin::Play(const std::string& file) { playback_.Play(file); }
+
+void CWin::MaximizeOutputWindow() { putOut_.SetState(WindowState::kMaximized); }
+
+void CWin::SetNavWindow(WindowId window) { NavWindow = window; }
+
+std::string CWin::ProgramFolder() { return AppFolder; }
 
 }  // namespace tavelin

@@ -41,8 +41,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   putOut.SetOnLoaded([&](HWND movieWindow) {
     dialogs.SetOwner(movieWindow);
     view.SetStatusStripHome(putOut.Handle());
-    putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.ShowStatus,
-                          [&cwin = cwin](WindowState state) { cwin.PutOut_Resize(state); });
+    putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.Playback().ShowStatus,
+                          [&cwin = cwin](WindowState state) { cwin.Playback().PutOut_Resize(state); });
   });
 
   Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));

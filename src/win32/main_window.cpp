@@ -1,3 +1,5 @@
+// The main window: creating it with its controls, image lists and toolbar, and the
+// frame, construction and layout members the logic asks of it.
 #include "win32/main_window.h"
 
 #include <windowsx.h>
@@ -16,10 +18,8 @@ namespace {
 
 constexpr int kClientWidthTwips = 9315;
 constexpr int kClientHeightTwips = 7530;
-constexpr UINT_PTR kStatusTimer = 1;
 constexpr int kToolbarImageCount = 13;
 constexpr int kLibraryImageCount = 9;
-constexpr int kStatusLineHeight = 16;
 
 int TwipsPerPixel(int dotsPerInchIndex) {
   HDC screen = GetDC(nullptr);
@@ -61,14 +61,6 @@ HIMAGELIST LoadImageStrip(HINSTANCE instance, int resource, int count) {
   return list;
 }
 
-int ButtonOf(WPARAM keys) {
-  return ((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) | ((keys & MK_MBUTTON) ? 4 : 0);
-}
-
-int ShiftOf(WPARAM keys) {
-  return ((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
-
 }  // namespace
 
 int ScreenTwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
@@ -78,8 +70,8 @@ MainWindow::MainWindow(HINSTANCE instance, bool quitOnDestroy) : instance_(insta
 
 MainWindow::~MainWindow() {
   if (cwin_) {
-    cwin_->Tree().SetObserver(nullptr);
-    cwin_->List().SetObserver(nullptr);
+    cwin_->Library().Tree().SetObserver(nullptr);
+    cwin_->Library().List().SetObserver(nullptr);
   }
   treeView_.reset();
   listView_.reset();
@@ -116,10 +108,10 @@ bool MainWindow::Create() {
 
 void MainWindow::Attach(CWin* cwin) {
   cwin_ = cwin;
-  treeView_ = std::make_unique<LibraryTreeView>(tree_, cwin_->Tree(), cwin_->TreeEvents());
-  listView_ = std::make_unique<FileListView>(list_, libraryImages_, cwin_->List(), cwin_->ListEvents());
-  cwin_->Tree().SetObserver(treeView_.get());
-  cwin_->List().SetObserver(listView_.get());
+  treeView_ = std::make_unique<LibraryTreeView>(tree_, cwin_->Library().Tree(), cwin_->Library().TreeEvents());
+  listView_ = std::make_unique<FileListView>(list_, libraryImages_, cwin_->Library().List(), cwin_->Library().ListEvents());
+  cwin_->Library().Tree().SetObserver(treeView_.get());
+  cwin_->Library().List().SetObserver(listView_.get());
 }
 
 void MainWindow::CreateControls() {
@@ -225,14 +217,6 @@ void MainWindow::CreateToolbar() {
   SendMessageW(toolbar_, TB_SETMAXTEXTROWS, 0, 0);  // texts serve as tooltips only
 }
 
-HWND MainWindow::CreateLabel(int index) {
-  HWND label = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOTIFY, 0, 0, 40, 14, hwnd_,
-                               nullptr, instance_, nullptr);
-  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_), FALSE);
-  SetWindowSubclass(label, &MainWindow::ChildProc, 100 + static_cast<UINT_PTR>(index), reinterpret_cast<DWORD_PTR>(this));
-  return label;
-}
-
 void MainWindow::Show() {
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
@@ -278,12 +262,6 @@ ScreenRect MainWindow::WindowRect() {
 
 void MainWindow::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_, Widen(caption).c_str()); }
 
-void MainWindow::CreateLabels() {
-  labels_[6] = CreateLabel(6);
-  for (int index = 1; index <= 5; ++index) labels_[static_cast<std::size_t>(index)] = CreateLabel(index);
-  ShowWindow(labels_[6], SW_HIDE);  // the progress label of batch work, shown only then
-}
-
 void MainWindow::CompleteImageLists() {
   auto icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kResourceAppIcon), IMAGE_ICON, 16, 16, 0));
   if (!icon) icon = static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32512), IMAGE_ICON, 16, 16, LR_SHARED));
@@ -299,20 +277,6 @@ void MainWindow::AddSearchMenuItem(const std::string& caption) {
   AppendMenuW(searchMenu_, MF_STRING, static_cast<UINT_PTR>(position), Widen(caption).c_str());
 }
 
-void MainWindow::DrawSliderThumb() {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  thumb_ = CreateCompatibleBitmap(screen, 25, 12);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, thumb_);
-  RECT r{0, 0, 25, 12};
-  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  SendMessageW(slider_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(thumb_));
-}
-
 void MainWindow::RequestListExtendedStyles() {
   PostMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(-1),
                LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_GRIDLINES);
@@ -325,12 +289,6 @@ void MainWindow::FitToolbarToButtons() {
     throw Failure("无法取得工具栏按钮的位置");
   }
   SetWindowPos(toolbar_, nullptr, 0, 0, last.right + 2, layout::kControlsTop, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void MainWindow::MoveStatusStripIntoOutputWindow() {
-  if (!statusHome_) throw Failure("输出窗口不存在");
-  SetParent(statusStrip_, statusHome_);
-  SetWindowPos(statusStrip_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void MainWindow::SetLibraryFontSize(int points) {
@@ -362,89 +320,6 @@ void MainWindow::BeginWindowDrag() {
   PostMessageW(hwnd_, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
-void MainWindow::SetLabelText(int index, const std::string& text) {
-  HWND label = labels_[static_cast<std::size_t>(index)];
-  if (!label) throw Failure("控件数组元素不存在");
-  SetWindowTextW(label, Widen(text).c_str());
-}
-
-void MainWindow::EnableStatusTimer() {
-  if (!SetTimer(hwnd_, kStatusTimer, 200, nullptr)) throw Failure("无法启动计时器");
-}
-
-void MainWindow::DrawStatusStrip(const StripLayout& layout) {
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  stripTop_ = client.bottom - strip::kHeight;
-  thumbTop_ = layout.thumbTop;
-  if (stripImage_) DeleteObject(stripImage_);
-  HDC screen = GetDC(hwnd_);
-  stripImage_ = CreateCompatibleBitmap(screen, std::max<LONG>(client.right, 1), strip::kHeight);
-  HDC dc = CreateCompatibleDC(screen);
-  ReleaseDC(hwnd_, screen);
-  HGDIOBJ old = SelectObject(dc, stripImage_);
-  RECT all{0, 0, client.right, strip::kHeight};
-  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
-  auto edge = [&](const StripBox& box) {
-    RECT r{box.left, box.top - stripTop_, box.right, box.bottom - stripTop_};
-    DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
-  };
-  edge(layout.groove);
-  for (int i = 0; i <= 4; ++i) edge(layout.boxes[static_cast<std::size_t>(i)]);
-  edge(layout.boxes[5]);
-  if (layout.sizeGrip) {
-    RECT grip{layout.grip.left, layout.grip.top - stripTop_, layout.grip.right, layout.grip.bottom - stripTop_};
-    DrawFrameControl(dc, &grip, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
-    edge(layout.boxes[5]);
-  }
-  SelectObject(dc, old);
-  DeleteDC(dc);
-
-  for (int i = 0; i < CWin::kLabelCount; ++i) {
-    HWND label = labels_[static_cast<std::size_t>(i)];
-    if (!label) continue;
-    const StripPoint at = layout.labels[static_cast<std::size_t>(i)];
-    const int width = i == 6 ? 224 : i == 5 ? std::max(32, static_cast<int>(client.right) - at.x - 18) : 32;
-    SetWindowPos(label, HWND_TOP, at.x, at.y, width, strip::kThumbHeight, SWP_NOACTIVATE);
-  }
-  SetWindowPos(slider_, HWND_TOP, thumbLeft_, thumbTop_, strip::kThumbWidth, strip::kThumbHeight, SWP_NOACTIVATE);
-  RECT area{0, stripTop_, client.right, client.bottom};
-  InvalidateRect(hwnd_, &area, FALSE);
-}
-
-void MainWindow::PaintStatusStrip(HDC dc) {
-  if (!stripImage_) return;
-  HDC source = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(source, stripImage_);
-  BITMAP size{};
-  GetObjectW(stripImage_, sizeof size, &size);
-  BitBlt(dc, 0, stripTop_, size.bmWidth, size.bmHeight, source, 0, 0, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-}
-
-void MainWindow::SetThumbLeft(int x) {
-  thumbLeft_ = x;
-  SetWindowPos(slider_, nullptr, x, thumbTop_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-int MainWindow::TextWidth(const std::string& text) {
-  const std::wstring wide = Widen(text);
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, uiFont_);
-  SIZE size{};
-  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
-  return size.cx;
-}
-
-void MainWindow::SetStatusLine(const std::string& text, int width) {
-  SetWindowTextW(statusLabel_, Widen(text).c_str());
-  SetWindowPos(statusLabel_, nullptr, 0, 0, width, kStatusLineHeight - 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(statusStrip_, nullptr, 0, 0, width - 2, kStatusLineHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void MainWindow::PopUpTreeMenu() {
   HMENU menu = CreatePopupMenu();
   for (const wchar_t* caption : {L"显示 EXE 文件", L"删除选择项", L"复制路径"}) AppendMenuW(menu, MF_STRING, 0, caption);
@@ -473,127 +348,6 @@ void MainWindow::PopUpFileListMenu(const std::vector<FileListMenuItem>& items) {
 
 void MainWindow::SetToolbarButtonEnabled(int index, bool enabled) {
   SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(index), MAKELPARAM(enabled ? TRUE : FALSE, 0));
-}
-
-void MainWindow::SplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
-  const double x = GET_X_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelX());
-  const double y = GET_Y_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelY());
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      SetCapture(splitter_);
-      splitterDragging_ = true;
-      break;
-    case WM_MOUSEMOVE:
-      if (cwin_) cwin_->DevV_MouseMove(ButtonOf(wParam), ShiftOf(wParam), x, y);
-      break;
-    case WM_LBUTTONUP:
-      if (splitterDragging_) ReleaseCapture();
-      splitterDragging_ = false;
-      if (cwin_) cwin_->DevV_MouseUp(1, ShiftOf(wParam), x, y);
-      break;
-    default:
-      break;
-  }
-}
-
-LRESULT CALLBACK MainWindow::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) {
-  return reinterpret_cast<MainWindow*>(self)->OnChildMessage(hwnd, message, wParam, lParam);
-}
-
-LRESULT MainWindow::OnChildMessage(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (child == slider_ && cwin_) {
-    const double x = GET_X_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelX());
-    const double y = GET_Y_LPARAM(lParam) * static_cast<double>(ScreenTwipsPerPixelY());
-    switch (message) {
-      case WM_LBUTTONDOWN:
-      case WM_RBUTTONDOWN:
-        SetCapture(slider_);
-        cwin_->Slider_MouseDown(message == WM_LBUTTONDOWN ? 1 : 2, ShiftOf(wParam), x, y);
-        return 0;
-      case WM_MOUSEMOVE:
-        if (GetCapture() == slider_) cwin_->Slider_MouseMove(ButtonOf(wParam), ShiftOf(wParam), x, y);
-        break;
-      case WM_LBUTTONUP:
-      case WM_RBUTTONUP:
-        if (GetCapture() == slider_) ReleaseCapture();
-        cwin_->Slider_MouseUp(message == WM_LBUTTONUP ? 1 : 2, ShiftOf(wParam), x, y);
-        return 0;
-      default:
-        break;
-    }
-  }
-  if (child == splitter_) {
-    if (message == WM_SETCURSOR) {
-      SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32644)));  // IDC_SIZEWE
-      return TRUE;
-    }
-    if (message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE || message == WM_LBUTTONUP) {
-      SplitterMouse(message, wParam, lParam);
-      return 0;
-    }
-  } else if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
-    for (int index = 0; index < CWin::kLabelCount; ++index) {
-      if (labels_[static_cast<std::size_t>(index)] == child && cwin_) {
-        const int button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
-        cwin_->L_MouseDown(index, button);
-        return 0;
-      }
-    }
-  }
-  return DefSubclassProc(child, message, wParam, lParam);
-}
-
-LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SIZE:
-      if (cwin_) cwin_->Form_Resize();
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(hwnd_, &paint);
-      PaintStatusStrip(dc);
-      EndPaint(hwnd_, &paint);
-      return 0;
-    }
-    case WM_CTLCOLORSTATIC:
-      // The progress label of batch work: white text on dark blue.
-      if (reinterpret_cast<HWND>(lParam) == labels_[6]) {
-        const auto dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, kProgressText);
-        SetBkColor(dc, kProgressBackground);
-        if (!progressBrush_) progressBrush_ = CreateSolidBrush(kProgressBackground);
-        return reinterpret_cast<LRESULT>(progressBrush_);
-      }
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      if (cwin_) cwin_->Form_MouseDown(message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4);
-      return 0;
-    case WM_NOTIFY: {
-      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-      LRESULT result = 0;
-      if (treeView_ && treeView_->OnNotify(header, result)) return result;
-      if (listView_ && listView_->OnNotify(header, result)) return result;
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
-    }
-    case WM_TIMER:
-      if (wParam == kStatusTimer && cwin_) cwin_->Timer1_Timer();
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(hwnd_);
-      return 0;
-    case WM_DESTROY:
-      KillTimer(hwnd_, kStatusTimer);
-      if (cwin_) cwin_->Unload();
-      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-      hwnd_ = nullptr;
-      if (quitOnDestroy_) PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
-  }
 }
 
 }  // namespace tavelin::win32

@@ -114,6 +114,8 @@ class MainWindow : public MainWindowHost {
   HWND toolbar_ = nullptr, tree_ = nullptr, splitter_ = nullptr, list_ = nullptr;
   HWND slider_ = nullptr, sliderTip_ = nullptr, statusStrip_ = nullptr, statusLabel_ = nullptr;
   HWND statusHome_ = nullptr;
+  static constexpr UINT_PTR kStatusTimer = 1;
+  static constexpr int kStatusLineHeight = 16;
   std::array<HWND, 7> labels_{};
   static constexpr COLORREF kProgressBackground = RGB(0, 0, 170), kProgressText = RGB(255, 255, 255);
   HBRUSH progressBrush_ = nullptr;

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "shell/window_hosts.h"
+#include "playback/output_window_host.h"
 #include "win32/movie_window.h"
 
 namespace tavelin::win32 {

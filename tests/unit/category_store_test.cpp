@@ -54,19 +54,19 @@ TEST_F(CategoryStore, TheDocumentedExampleReadsIntoItsTreeAndWritesBackByteForBy
   const auto original = Ansi(kExample);
   files.AddFile(kStore, original);
   cwin.Load("");
-  EXPECT_EQ(cwin.CurrentFolder, "D:\\Movies\\");
-  EXPECT_EQ(cwin.CategoryCount, 2);
-  EXPECT_TRUE(cwin.AutoPlay);
-  EXPECT_FALSE(cwin.ListLoop || cwin.MovieLoop);
+  EXPECT_EQ(cwin.Library().CurrentFolder, "D:\\Movies\\");
+  EXPECT_EQ(cwin.Library().CategoryCount, 2);
+  EXPECT_TRUE(cwin.Options.AutoPlay);
+  EXPECT_FALSE(cwin.Options.ListLoop || cwin.Options.MovieLoop);
   EXPECT_FALSE(putOut.control.loop);
-  EXPECT_EQ(Sections(cwin.Tree()), (std::vector<std::vector<std::string>>{
+  EXPECT_EQ(Sections(cwin.Library().Tree()), (std::vector<std::vector<std::string>>{
                                        {"搜索结果", "D:\\Movies\\intro.swf", "C:\\Temp\\clip.swf"},
                                        {"Cartoons", "D:\\Cartoons\\cat.swf"},
                                        {"New"}}));
-  EXPECT_EQ(cwin.Tree().Node(3)->tag, "2");
-  const NodeId firstDrive = cwin.Tree().Node(1)->children.at(0);
-  EXPECT_GT(cwin.Tree().IndexOf(firstDrive), 4);  // drives are created after the categories
-  EXPECT_EQ(cwin.List().Count(), 1);           // D:\Movies\ was revealed and listed
+  EXPECT_EQ(cwin.Library().Tree().Node(3)->tag, "2");
+  const NodeId firstDrive = cwin.Library().Tree().Node(1)->children.at(0);
+  EXPECT_GT(cwin.Library().Tree().IndexOf(firstDrive), 4);  // drives are created after the categories
+  EXPECT_EQ(cwin.Library().List().Count(), 1);           // D:\Movies\ was revealed and listed
   EXPECT_TRUE(dialogs.messages.empty());
   cwin.Unload();
   EXPECT_EQ(files.Content(kStore), std::string(original.begin(), original.end()));
@@ -76,49 +76,49 @@ TEST_F(CategoryStore, RandomLibrariesSurviveARestartInOrder) {
   std::mt19937 random(7);
   cwin.Load("");
   for (const char* name : {"动画", "My Games", "宫崎骏 作品", "空", "New"}) {
-    cwin.Tree().Add(0, "", name, 6, "2");
-    ++cwin.CategoryCount;
+    cwin.Library().Tree().Add(0, "", name, 6, "2");
+    ++cwin.Library().CategoryCount;
   }
   for (int i = 0; i < 80; ++i) {
     // Same file names recur in different folders: only the first is filed.
     const std::string path = "C:\\Movies " + std::to_string(random() % 4) + "\\片 " + std::to_string(i % 50) + ".swf";
     Movie(path);
-    AddItem(cwin.Tree(), path, "", 2 + static_cast<int>(random() % 5));
+    AddItem(cwin.Library().Tree(), path, "", 2 + static_cast<int>(random() % 5));
   }
-  cwin.StepFrames = 25;
-  cwin.QualityIndex = 2;
-  cwin.ListLoop = true;
-  const auto before = Sections(cwin.Tree());
+  cwin.Options.StepFrames = 25;
+  cwin.Options.QualityIndex = 2;
+  cwin.Options.ListLoop = true;
+  const auto before = Sections(cwin.Library().Tree());
   cwin.Unload();
 
   Restarted restarted(*this);
-  EXPECT_EQ(Sections(restarted.window.Tree()), before);
-  EXPECT_EQ(restarted.window.CategoryCount, 5);
-  EXPECT_EQ(restarted.window.StepFrames, 25);
+  EXPECT_EQ(Sections(restarted.window.Library().Tree()), before);
+  EXPECT_EQ(restarted.window.Library().CategoryCount, 5);
+  EXPECT_EQ(restarted.window.Options.StepFrames, 25);
   EXPECT_EQ(restarted.output.control.quality, "Medium");
-  EXPECT_TRUE(restarted.window.ListLoop);
-  EXPECT_FALSE(restarted.window.MovieLoop);
-  EXPECT_TRUE(restarted.window.Menus().ListLoop().checked);
-  EXPECT_FALSE(restarted.window.Menus().FlashLoop().checked);
+  EXPECT_TRUE(restarted.window.Options.ListLoop);
+  EXPECT_FALSE(restarted.window.Options.MovieLoop);
+  EXPECT_TRUE(restarted.window.Playback().Menus().ListLoop().checked);
+  EXPECT_FALSE(restarted.window.Playback().Menus().FlashLoop().checked);
 }
 
 TEST_F(CategoryStore, MissingOptionsTurnOnWithMovieLoopWinningAndTheFailureIsReported) {
   files.AddFile(kStore, Ansi("\r\n60 0 0\r\n\r\n搜索结果\r\n"));  // no folder to reveal, no movie to file
   cwin.Load("");
-  EXPECT_TRUE(cwin.AutoPlay);
-  EXPECT_TRUE(cwin.MovieLoop);
-  EXPECT_FALSE(cwin.ListLoop);
+  EXPECT_TRUE(cwin.Options.AutoPlay);
+  EXPECT_TRUE(cwin.Options.MovieLoop);
+  EXPECT_FALSE(cwin.Options.ListLoop);
   EXPECT_TRUE(putOut.control.loop);
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"下标越界"});
 }
 
 TEST_F(CategoryStore, AStepAbove32767IsSavedButFallsBackTo60OnReading) {
   cwin.Load("");
-  cwin.StepFrames = 40000;
+  cwin.Options.StepFrames = 40000;
   cwin.Unload();
   EXPECT_EQ(files.Content(kStore).substr(0, 25), "\r\n40000 0 0 False False F");
   Restarted restarted(*this);
-  EXPECT_EQ(restarted.window.StepFrames, 60);
+  EXPECT_EQ(restarted.window.Options.StepFrames, 60);
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"溢出"});
 }
 
@@ -126,16 +126,16 @@ TEST_F(CategoryStore, FilingAStoredMovieClearsEarlierConversionFailures) {
   Movie("C:\\a.swf");
   files.AddFile(kStore, Ansi("\r\nabc 0 0 True False False\r\n\r\n搜索结果\r\nC:\\a.swf\r\n"));
   cwin.Load("");
-  EXPECT_EQ(cwin.StepFrames, 60);
+  EXPECT_EQ(cwin.Options.StepFrames, 60);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(CategoryStore, LineFeedOnlyFilesAreOneSectionAndTrailingBlanksAreIgnored) {
   files.AddFile(kStore, Ansi("C:\\x\\\n60 0 0 False True False\n\n搜索结果\n"));
   cwin.Load("");
-  EXPECT_EQ(cwin.CurrentFolder, "C:\\x\\\n60 0 0 False True False\n\n搜索结果");
-  EXPECT_TRUE(cwin.AutoPlay && cwin.MovieLoop && !cwin.ListLoop);
-  EXPECT_EQ(cwin.CategoryCount, 0);
+  EXPECT_EQ(cwin.Library().CurrentFolder, "C:\\x\\\n60 0 0 False True False\n\n搜索结果");
+  EXPECT_TRUE(cwin.Options.AutoPlay && cwin.Options.MovieLoop && !cwin.Options.ListLoop);
+  EXPECT_EQ(cwin.Library().CategoryCount, 0);
 
   const auto parsed = ParseStore(DecodeStore(Ansi("C:\\\r\n60 0 0 True False False\r\n\r\n搜索结果\r\n\r\nA \t\r\n \r\n"), codePage));
   ASSERT_EQ(parsed.sections.size(), 2u);
@@ -155,10 +155,10 @@ TEST_F(CategoryStore, StoredMoviesThatAreGoneOrNotMoviesAreDroppedAtTheNextClose
 TEST_F(CategoryStore, QualityAndScaleOutsideTheirMenusSelectTheFirstItem) {
   files.AddFile(kStore, "\r\n60 9 -1 False False False\r\n\r\n搜索结果\r\n");
   cwin.Load("");
-  EXPECT_EQ(cwin.QualityIndex, 0);
-  EXPECT_EQ(cwin.ScaleIndex, 0);
+  EXPECT_EQ(cwin.Options.QualityIndex, 0);
+  EXPECT_EQ(cwin.Options.ScaleIndex, 0);
   EXPECT_EQ(putOut.control.quality, "High");
-  EXPECT_TRUE(cwin.Menus().QualityItems()[0].checked);
+  EXPECT_TRUE(cwin.Playback().Menus().QualityItems()[0].checked);
 }
 
 // Exactly one item of each group carries the check mark, after a restored choice and
@@ -173,13 +173,13 @@ TEST_F(CategoryStore, RestoredQualityAndScaleCarryTheOnlyCheckMarks) {
     }
     return marks;
   };
-  EXPECT_EQ(checked(cwin.Menus().QualityItems()), std::vector<int>{2});
-  EXPECT_EQ(checked(cwin.Menus().ScaleItems()), std::vector<int>{1});
-  cwin.Menus().ChooseQuality(4, cwin.QualityIndex, putOut.control);
-  cwin.Menus().ChooseQuality(0, cwin.QualityIndex, putOut.control);
-  cwin.Menus().ChooseScale(2, cwin.ScaleIndex, putOut.control);
-  EXPECT_EQ(checked(cwin.Menus().QualityItems()), std::vector<int>{0});
-  EXPECT_EQ(checked(cwin.Menus().ScaleItems()), std::vector<int>{2});
+  EXPECT_EQ(checked(cwin.Playback().Menus().QualityItems()), std::vector<int>{2});
+  EXPECT_EQ(checked(cwin.Playback().Menus().ScaleItems()), std::vector<int>{1});
+  cwin.Playback().Menus().ChooseQuality(4, putOut.control);
+  cwin.Playback().Menus().ChooseQuality(0, putOut.control);
+  cwin.Playback().Menus().ChooseScale(2, putOut.control);
+  EXPECT_EQ(checked(cwin.Playback().Menus().QualityItems()), std::vector<int>{0});
+  EXPECT_EQ(checked(cwin.Playback().Menus().ScaleItems()), std::vector<int>{2});
 }
 
 // A store that exists but cannot be read (locked, denied, too large) is never replaced
@@ -190,7 +190,7 @@ TEST_F(CategoryStore, AStoreThatCouldNotBeReadIsKeptAndTheUserToldWhy) {
   files.FailNext("ReadFile", "另一个程序正在使用此文件，进程无法访问。");
   cwin.Load("");
   dialogs.messages.clear();  // construction reports its last failure
-  cwin.Tree().Add(0, "", "New category", 6, "2");
+  cwin.Library().Tree().Add(0, "", "New category", 6, "2");
   cwin.Unload();
   EXPECT_EQ(files.Content(kStore), std::string(original.begin(), original.end()));
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -233,13 +233,13 @@ TEST_F(CategoryStore, AFailedWriteLeavesThePreviousStoreWholeAndIsReportedOnce) 
 TEST_F(CategoryStore, AReadOnlyStoreIsReplacedAndNamesOutsideTheCodePageAreKeptAsUtf8) {
   files.AddFile(kStore, "old", attr::kReadOnly | attr::kHidden);
   cwin.Load("");
-  cwin.Tree().Add(0, "", "한국 만화", 6, "2");
-  ++cwin.CategoryCount;
+  cwin.Library().Tree().Add(0, "", "한국 만화", 6, "2");
+  ++cwin.Library().CategoryCount;
   cwin.Unload();
   const std::string written = files.Content(kStore);
   EXPECT_EQ(written.substr(0, 3), "\xEF\xBB\xBF");
   Restarted restarted(*this);
-  EXPECT_EQ(restarted.window.Tree().Node(3)->text, "한국 만화");
+  EXPECT_EQ(restarted.window.Library().Tree().Node(3)->text, "한국 만화");
 }
 
 }  // namespace

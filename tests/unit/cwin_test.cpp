@@ -16,10 +16,10 @@ TEST_F(MainWindowConstruction, RunsItsStepsInOrderAndEndsWithTheCaptionAndLayout
   EXPECT_EQ(window.caption, "Tavelin Player(Tavelin播放器) 9.3.235.2");
   EXPECT_EQ(cwin.AppFolder, "C:\\Program Files\\Tavelin\\");
   EXPECT_EQ(cwin.HelpFile, "C:\\Program Files\\Tavelin\\Tavelin.chm::/11.htm");
-  EXPECT_EQ(cwin.Player, &putOut.control);
+  EXPECT_EQ(cwin.Playback().Player, &putOut.control);
   EXPECT_EQ(cwin.NavWindow, 0x1111u);
-  EXPECT_EQ(cwin.StepFrames, 60);
-  EXPECT_FALSE(cwin.AutoPlay || cwin.ListLoop || cwin.MovieLoop);
+  EXPECT_EQ(cwin.Options.StepFrames, 60);
+  EXPECT_FALSE(cwin.Options.AutoPlay || cwin.Options.ListLoop || cwin.Options.MovieLoop);
   EXPECT_EQ(cwin.LastWidth, 621);
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -30,7 +30,7 @@ TEST_F(MainWindowConstruction, CreatesTheTwoRootsThenTheDrivesThatCanHoldMovies)
   files.SetDriveType('Z', DriveType::kRemote);
   files.SetDriveType('R', DriveType::kRamDisk);
   cwin.Load("");
-  const LibraryTree& tree = cwin.Tree();
+  const LibraryTree& tree = cwin.Library().Tree();
   ASSERT_EQ(tree.Count(), 5);
   EXPECT_EQ(tree.Node(1)->text, "我的电脑");
   EXPECT_EQ(tree.Node(1)->image, 1);
@@ -90,11 +90,11 @@ TEST_F(MainWindowConstruction, CommandLineFilesExistingMoviesAndPlaysTheFirstOfT
   files.AddFile("C:\\My Movies\\a.swf", SwfWriter().BackgroundColor({}).Bytes());
   files.AddFile("D:\\b.swf", SwfWriter().BackgroundColor({}).Bytes());
   cwin.Load("C:\\My Movies\\a.swf D:\\b.swf");
-  const TreeNode* results = cwin.Tree().Node(2);
+  const TreeNode* results = cwin.Library().Tree().Node(2);
   ASSERT_EQ(results->children.size(), 2u);
-  EXPECT_EQ(cwin.Tree().Node(results->children[0])->text, "a.swf");
-  EXPECT_EQ(cwin.Tree().Node(results->children[0])->tag, "C:\\My Movies\\");
-  EXPECT_EQ(cwin.Tree().Node(results->children[1])->text, "b.swf");
+  EXPECT_EQ(cwin.Library().Tree().Node(results->children[0])->text, "a.swf");
+  EXPECT_EQ(cwin.Library().Tree().Node(results->children[0])->tag, "C:\\My Movies\\");
+  EXPECT_EQ(cwin.Library().Tree().Node(results->children[1])->text, "b.swf");
   EXPECT_EQ(putOut.control.movie, "C:\\My Movies\\a.swf");
   EXPECT_EQ(window.caption, "Tavelin Player(Tavelin播放器) 9.3.235.2 - a.swf");
 }
@@ -102,7 +102,7 @@ TEST_F(MainWindowConstruction, CommandLineFilesExistingMoviesAndPlaysTheFirstOfT
 TEST_F(MainWindowConstruction, CommandLineSkipsMissingFilesSilentlyAndPlaysTheFirstExistingOne) {
   files.AddFile("D:\\B.swf", SwfWriter().BackgroundColor({}).Bytes());
   cwin.Load("C:\\missing.SWF D:\\B.SWF \"D:\\B.swf\"");
-  EXPECT_EQ(cwin.Tree().Node(2)->children.size(), 1u);
+  EXPECT_EQ(cwin.Library().Tree().Node(2)->children.size(), 1u);
   EXPECT_EQ(putOut.control.movie, "D:\\B.swf");
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -196,11 +196,11 @@ TEST_F(MainWindowLayout, DraggingByTheClientAreaOrAnyLabelOnlyFromANormalWindow)
 
 TEST_F(MainWindowLayout, UnloadingClearsTheMovieAndClosesTheOutputWindow) {
   files.AddFile("C:\\a.swf", SwfWriter().BackgroundColor({}).Bytes());
-  cwin.Play("C:\\a.swf");
+  cwin.Playback().Play("C:\\a.swf");
   cwin.Unload();
   EXPECT_EQ(putOut.control.movie, "");
   EXPECT_FALSE(putOut.loaded);
-  EXPECT_EQ(cwin.Player, nullptr);
+  EXPECT_EQ(cwin.Playback().Player, nullptr);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class FileListHandlersTest : public MainWindowFixture {
  protected:
   void SetUp() override {
     cwin.Load("");
-    cwin.List().SetObserver(&notices);
+    cwin.Library().List().SetObserver(&notices);
   }
 
   void AddSizedFile(const std::string& path, std::size_t bytes, std::int64_t ticks = k20240305T1709Utc,
@@ -44,15 +44,15 @@ class FileListHandlersTest : public MainWindowFixture {
   }
   // Lists folder C:\m\ as a click on it does.
   void ShowFolder(const std::string& extension = "swf") {
-    cwin.CurrentFolder = "C:\\m\\";
+    cwin.Library().CurrentFolder = "C:\\m\\";
     handlers().ListFolder("C:\\m\\", extension);
   }
   std::vector<std::string> Names() {
     std::vector<std::string> names;
-    for (int i = 0; i < cwin.List().Count(); ++i) names.push_back(cwin.List().Row(i).text);
+    for (int i = 0; i < cwin.Library().List().Count(); ++i) names.push_back(cwin.Library().List().Row(i).text);
     return names;
   }
-  FileListHandlers& handlers() { return cwin.ListEvents(); }
+  FileListHandlers& handlers() { return cwin.Library().ListEvents(); }
   const FileListMenuItem& Entry(const std::string& name) {
     const auto& menu = window.fileListMenus.back();
     const auto it = std::find_if(menu.begin(), menu.end(), [&](const auto& item) { return item.name == name; });
@@ -73,14 +73,14 @@ TEST_F(FileListHandlersTest, ListsMatchingEntriesInFileSystemOrderWithSizeAndLoc
   AddSizedFile("C:\\m\\secret.swf", 3072, k20240305T1709Utc, attr::kHidden | attr::kSystem);
   files.AddFolder("C:\\m\\dir.swf");
   files.AddFile("C:\\m\\sub\\deep.swf");
-  cwin.List().Append({{"kept.swf", "", "", false}});
+  cwin.Library().List().Append({{"kept.swf", "", "", false}});
   notices.notices.clear();
 
-  cwin.CurrentFolder = "C:\\m\\";
+  cwin.Library().CurrentFolder = "C:\\m\\";
   handlers().ListFolder("C:\\m", "swf");
 
   EXPECT_EQ(Names(), (std::vector<std::string>{"kept.swf", "b.swf", "A.SWF", "secret.swf", "dir.swf"}));
-  const FileList& list = cwin.List();
+  const FileList& list = cwin.Library().List();
   EXPECT_EQ(list.Row(1).size, "    2 KB");
   EXPECT_EQ(list.Row(1).time, "2024/03/06 01:09");
   EXPECT_EQ(list.Row(2).size, "    0 KB");
@@ -96,17 +96,17 @@ TEST_F(FileListHandlersTest, TimesUseTheSystemSeparatorsAndExecutablesListTheSam
   AddSizedFile("C:\\m\\movie.swf", 1);
   ShowFolder("exe");
   ASSERT_EQ(Names(), (std::vector<std::string>{"tool.exe"}));
-  EXPECT_EQ(cwin.List().Row(0).size, "   10 KB");
-  EXPECT_EQ(cwin.List().Row(0).time, "2024-03-06 01.09");
+  EXPECT_EQ(cwin.Library().List().Row(0).size, "   10 KB");
+  EXPECT_EQ(cwin.Library().List().Row(0).time, "2024-03-06 01.09");
 }
 
 TEST_F(FileListHandlersTest, AFolderThatCannotBeReadAddsNoRowsAndReportsNothing) {
-  cwin.CurrentFolder = "C:\\gone\\";
+  cwin.Library().CurrentFolder = "C:\\gone\\";
   handlers().ListFolder("C:\\gone\\", "swf");
   AddSizedFile("C:\\m\\a.swf", 1);
   files.FailNext("List", "拒绝访问。");
   ShowFolder();
-  EXPECT_EQ(cwin.List().Count(), 0);
+  EXPECT_EQ(cwin.Library().List().Count(), 0);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -115,7 +115,7 @@ TEST_F(FileListHandlersTest, AFailingControlDoesNotLetTheFailureOutOfAHandler) {
   notices.failOnReset = true;
   EXPECT_NO_THROW(ShowFolder());
   EXPECT_NO_THROW(handlers().FL_ColumnClick(1));
-  EXPECT_EQ(cwin.List().Count(), 1);
+  EXPECT_EQ(cwin.Library().List().Count(), 1);
 }
 
 // Playing.
@@ -124,17 +124,17 @@ TEST_F(FileListHandlersTest, DoubleClickAndEnterPlayTheSelectedRowsFile) {
   AddMovie("C:\\m\\one.swf", SwfWriter().BackgroundColor({}));
   AddMovie("C:\\m\\two.swf", SwfWriter().BackgroundColor({}));
   ShowFolder();
-  cwin.List().SelectOnly(1);
+  cwin.Library().List().SelectOnly(1);
   handlers().FL_DblClick();
   EXPECT_EQ(putOut.control.movie, "C:\\m\\two.swf");
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   handlers().FL_KeyDown(13, 0);
   EXPECT_EQ(putOut.control.movie, "C:\\m\\one.swf");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(FileListHandlersTest, AnEmptyListIgnoresEveryKeyWithoutTouchingAnything) {
-  cwin.CurrentFolder = "C:\\m\\";
+  cwin.Library().CurrentFolder = "C:\\m\\";
   AddSizedFile("C:\\m\\a.swf", 1);
   for (int key : {13, 46, 113, 65, 32, 116}) {
     handlers().FL_KeyDown(key, 0);
@@ -152,24 +152,24 @@ TEST_F(FileListHandlersTest, MiddleClickPlaysTheRowUnderThePointerInTheMaximised
   AddMovie("C:\\m\\two.swf", SwfWriter().BackgroundColor({}));
   AddMovie("C:\\m\\three.swf", SwfWriter().BackgroundColor({}));
   ShowFolder();
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   handlers().FL_MouseDown(4, 0, 2);
   EXPECT_EQ(putOut.control.movie, "C:\\m\\three.swf");
   EXPECT_EQ(putOut.state, WindowState::kMaximized);
-  EXPECT_EQ(cwin.List().SelectedItem(), 2);
-  EXPECT_EQ(cwin.List().SelectedRows(), (std::vector<int>{2}));
+  EXPECT_EQ(cwin.Library().List().SelectedItem(), 2);
+  EXPECT_EQ(cwin.Library().List().SelectedRows(), (std::vector<int>{2}));
 }
 
 TEST_F(FileListHandlersTest, MiddleClickBesideTheRowsAndOtherButtonsDoNothing) {
   AddMovie("C:\\m\\one.swf", SwfWriter().BackgroundColor({}));
   ShowFolder();
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   handlers().FL_MouseDown(4, 0, -1);
   handlers().FL_MouseDown(4, 0, 1);
   handlers().FL_MouseDown(1, 0, 0);
   EXPECT_TRUE(putOut.control.calls.empty());
   EXPECT_EQ(putOut.state, WindowState::kNormal);
-  EXPECT_EQ(cwin.List().SelectedItem(), 0);
+  EXPECT_EQ(cwin.Library().List().SelectedItem(), 0);
 }
 
 // Deleting.
@@ -177,9 +177,9 @@ TEST_F(FileListHandlersTest, MiddleClickBesideTheRowsAndOtherButtonsDoNothing) {
 TEST_F(FileListHandlersTest, DeleteSendsTheSelectedFilesToTheRecycleBinLastFirst) {
   for (const char* name : {"a.swf", "b.swf", "c.swf", "d.swf"}) AddSizedFile(std::string("C:\\m\\") + name, 1);
   ShowFolder();
-  cwin.List().SelectOnly(0);
-  cwin.List().SetSelected(2, true);
-  cwin.List().SetSelected(3, true);
+  cwin.Library().List().SelectOnly(0);
+  cwin.Library().List().SetSelected(2, true);
+  cwin.Library().List().SetSelected(3, true);
   handlers().FL_KeyDown(46, 0);
   EXPECT_EQ(files.shellDeletes,
             (std::vector<std::string>{"recycle C:\\m\\d.swf", "recycle C:\\m\\c.swf", "recycle C:\\m\\a.swf"}));
@@ -194,11 +194,11 @@ TEST_F(FileListHandlersTest, DeletingDeletesTheFilesSelectedAtTheStartWhateverTh
   for (const char* name : {"a.swf", "b.swf", "c.swf"}) AddSizedFile(std::string("C:\\m\\") + name, 1);
   for (const char* name : {"x.swf", "y.swf", "z.swf"}) AddSizedFile(std::string("C:\\n\\") + name, 1);
   ShowFolder();
-  cwin.List().SelectOnly(0);
-  cwin.List().SetSelected(2, true);
+  cwin.Library().List().SelectOnly(0);
+  cwin.Library().List().SetSelected(2, true);
   files.whileShellAsks = [&] {
-    cwin.CurrentFolder = "C:\\n\\";
-    cwin.List().Clear();
+    cwin.Library().CurrentFolder = "C:\\n\\";
+    cwin.Library().List().Clear();
     handlers().ListFolder("C:\\n\\", "swf");
   };
   handlers().FL_KeyDown(46, 0);
@@ -208,10 +208,10 @@ TEST_F(FileListHandlersTest, DeletingDeletesTheFilesSelectedAtTheStartWhateverTh
   // Re-sorting meanwhile: the rows removed are the deleted files' rows.
   AddSizedFile("C:\\m\\a.swf", 1);
   AddSizedFile("C:\\m\\c.swf", 1);
-  cwin.List().Clear();
+  cwin.Library().List().Clear();
   ShowFolder();
-  cwin.List().SelectOnly(0);  // b.swf, listed first
-  files.whileShellAsks = [&] { cwin.List().SortBy(0, 1); };
+  cwin.Library().List().SelectOnly(0);  // b.swf, listed first
+  files.whileShellAsks = [&] { cwin.Library().List().SortBy(0, 1); };
   handlers().FL_KeyDown(46, 0);
   EXPECT_EQ(files.shellDeletes.back(), "recycle C:\\m\\b.swf");
   EXPECT_EQ(Names(), (std::vector<std::string>{"c.swf", "a.swf"}));
@@ -220,12 +220,12 @@ TEST_F(FileListHandlersTest, DeletingDeletesTheFilesSelectedAtTheStartWhateverTh
 TEST_F(FileListHandlersTest, ShiftDeleteDeletesForGood) {
   AddSizedFile("C:\\m\\a.swf", 1);
   ShowFolder();
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   handlers().FL_KeyDown(46, 1 | 2);
   EXPECT_EQ(files.shellDeletes, (std::vector<std::string>{"delete C:\\m\\a.swf"}));
   EXPECT_FALSE(files.Contains("C:\\m\\a.swf"));
   EXPECT_TRUE(files.Recycled().empty());
-  EXPECT_EQ(cwin.List().Count(), 0);
+  EXPECT_EQ(cwin.Library().List().Count(), 0);
 }
 
 TEST_F(FileListHandlersTest, ADeclinedOrFailedDeletionStillRemovesTheRowWithAttributesReset) {
@@ -233,16 +233,16 @@ TEST_F(FileListHandlersTest, ADeclinedOrFailedDeletionStillRemovesTheRowWithAttr
   AddSizedFile("C:\\m\\b.swf", 1);
   ShowFolder();
   files.shellDeclines = true;
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   handlers().FL_KeyDown(46, 0);
   EXPECT_TRUE(files.Contains("C:\\m\\a.swf"));
   EXPECT_EQ(files.Attributes("C:\\m\\a.swf"), attr::kArchive);
   EXPECT_EQ(Names(), (std::vector<std::string>{"b.swf"}));
 
   files.FailNext("ShellDelete", "拒绝访问。");
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   handlers().FL_KeyDown(46, 0);
-  EXPECT_EQ(cwin.List().Count(), 0);
+  EXPECT_EQ(cwin.Library().List().Count(), 0);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -252,7 +252,7 @@ TEST_F(FileListHandlersTest, F2StartsEditingTheSelectedRowAndEveryRowMayBeEdited
   AddSizedFile("C:\\m\\abc.swf", 1);
   AddSizedFile("C:\\m\\def.swf", 1);
   ShowFolder();
-  cwin.List().SelectOnly(1);
+  cwin.Library().List().SelectOnly(1);
   notices.notices.clear();
   handlers().FL_KeyDown(113, 0);
   EXPECT_EQ(notices.notices, (std::vector<std::string>{"edit 1"}));
@@ -264,14 +264,14 @@ TEST_F(FileListHandlersTest, F2StartsEditingTheSelectedRowAndEveryRowMayBeEdited
 TEST_F(FileListHandlersTest, ARenameMovesTheFileAndTheRowShowsTheNewName) {
   AddSizedFile("C:\\m\\abc.swf", 1, k20240305T1709Utc, attr::kReadOnly);
   ShowFolder();
-  AddItem(cwin.Tree(), "C:\\m\\abc.swf", "", kSearchResultsIndex);
-  cwin.List().SelectOnly(0);
+  AddItem(cwin.Library().Tree(), "C:\\m\\abc.swf", "", kSearchResultsIndex);
+  cwin.Library().List().SelectOnly(0);
   EXPECT_TRUE(handlers().FL_AfterLabelEdit(0, "xyz.swf"));
   EXPECT_FALSE(files.Contains("C:\\m\\abc.swf"));
   EXPECT_TRUE(files.Contains("C:\\m\\xyz.swf"));
   EXPECT_EQ(Names(), (std::vector<std::string>{"xyz.swf"}));
   EXPECT_TRUE(dialogs.messages.empty());
-  const TreeNode* entry = cwin.Tree().FindKey("abc.swf");
+  const TreeNode* entry = cwin.Library().Tree().FindKey("abc.swf");
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->text, "abc.swf");
   EXPECT_EQ(entry->tag, "C:\\m\\");
@@ -281,7 +281,7 @@ TEST_F(FileListHandlersTest, AFailedRenameExplainsWhyAndKeepsTheOldName) {
   AddSizedFile("C:\\m\\abc.swf", 1, k20240305T1709Utc, attr::kReadOnly | attr::kHidden);
   AddSizedFile("C:\\m\\taken.swf", 1);
   ShowFolder();
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   notices.notices.clear();
   EXPECT_FALSE(handlers().FL_AfterLabelEdit(0, "taken.swf"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -300,7 +300,7 @@ TEST_F(FileListHandlersTest, AnotherColumnSortsInTheDirectionInForceAndASecondCl
   AddSizedFile("C:\\m\\a.swf", 100);
   AddSizedFile("C:\\m\\c.swf", 2000);
   ShowFolder();
-  EXPECT_FALSE(cwin.List().Sorted());
+  EXPECT_FALSE(cwin.Library().List().Sorted());
   EXPECT_EQ(handlers().LastSortColumn(), 0);
   notices.notices.clear();
 
@@ -311,13 +311,13 @@ TEST_F(FileListHandlersTest, AnotherColumnSortsInTheDirectionInForceAndASecondCl
 
   handlers().FL_ColumnClick(1);
   EXPECT_EQ(Names(), (std::vector<std::string>{"b.swf", "c.swf", "a.swf"}));
-  EXPECT_EQ(cwin.List().HeaderImage(1), 8);
+  EXPECT_EQ(cwin.Library().List().HeaderImage(1), 8);
 
   handlers().FL_ColumnClick(0);
   EXPECT_EQ(Names(), (std::vector<std::string>{"c.swf", "b.swf", "a.swf"}));
-  EXPECT_EQ(cwin.List().HeaderImage(0), 8);
-  EXPECT_EQ(cwin.List().HeaderImage(1), 0);
-  EXPECT_EQ(cwin.List().SortOrder(), 1);
+  EXPECT_EQ(cwin.Library().List().HeaderImage(0), 8);
+  EXPECT_EQ(cwin.Library().List().HeaderImage(1), 0);
+  EXPECT_EQ(cwin.Library().List().SortOrder(), 1);
 }
 
 TEST_F(FileListHandlersTest, TheFirstClickOnTheNameColumnSortsAscendingAndTheSecondReverses) {
@@ -326,13 +326,13 @@ TEST_F(FileListHandlersTest, TheFirstClickOnTheNameColumnSortsAscendingAndTheSec
   ShowFolder();
   handlers().FL_ColumnClick(0);
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.swf", "b.swf"}));
-  EXPECT_EQ(cwin.List().HeaderImage(0), 9);
+  EXPECT_EQ(cwin.Library().List().HeaderImage(0), 9);
   handlers().FL_ColumnClick(0);
   EXPECT_EQ(Names(), (std::vector<std::string>{"b.swf", "a.swf"}));
-  EXPECT_EQ(cwin.List().HeaderImage(0), 8);
+  EXPECT_EQ(cwin.Library().List().HeaderImage(0), 8);
   handlers().FL_ColumnClick(7);
   EXPECT_EQ(handlers().LastSortColumn(), 0);
-  EXPECT_EQ(cwin.List().HeaderImage(0), 8);
+  EXPECT_EQ(cwin.Library().List().HeaderImage(0), 8);
 }
 
 // Names sort as the user's locale does, like Explorer: Chinese by pinyin, not by code
@@ -348,8 +348,8 @@ TEST_F(FileListHandlersTest, NamesSortByPinyinIgnoringCaseAndSizesByTheirTexts) 
   EXPECT_EQ(Names(), (std::vector<std::string>{"阿里.swf", "北京.swf", "张三.swf"}));
 
   for (const char* name : {"Beta.swf", "alpha.swf", "Gamma.swf"}) AddSizedFile(std::string("C:\\n\\") + name, 1);
-  cwin.CurrentFolder = "C:\\n\\";
-  cwin.List().Clear();
+  cwin.Library().CurrentFolder = "C:\\n\\";
+  cwin.Library().List().Clear();
   handlers().ListFolder("C:\\n\\", "swf");
   handlers().FL_ColumnClick(0);
   EXPECT_EQ(Names(), (std::vector<std::string>{"alpha.swf", "Beta.swf", "Gamma.swf"}));
@@ -360,7 +360,7 @@ TEST_F(FileListHandlersTest, NamesSortByPinyinIgnoringCaseAndSizesByTheirTexts) 
 TEST_F(FileListHandlersTest, RightClickOpensTheMenuWithItsEntriesInOrderAndKeepsTheSelection) {
   AddSizedFile("C:\\m\\a.swf", 1);
   ShowFolder();
-  cwin.List().SelectOnly(0);
+  cwin.Library().List().SelectOnly(0);
   notices.notices.clear();
   RightClick();
   ASSERT_EQ(window.fileListMenus.size(), 1u);
@@ -374,7 +374,7 @@ TEST_F(FileListHandlersTest, RightClickOpensTheMenuWithItsEntriesInOrderAndKeeps
     EXPECT_TRUE(Entry(always).enabled) << always;
   }
   EXPECT_TRUE(notices.notices.empty());
-  EXPECT_EQ(cwin.List().SelectedItem(), 0);
+  EXPECT_EQ(cwin.Library().List().SelectedItem(), 0);
 }
 
 TEST_F(FileListHandlersTest, PackingNeedsRowsAndTheStubInTheProgramFolder) {
@@ -404,14 +404,14 @@ TEST_F(FileListHandlersTest, BatchConversionFollowsTheFirstRowAndKeepsItsStateFo
   handlers().FL_ColumnClick(0);  // by name, still ascending: a.EXE comes first
   RightClick();
   EXPECT_TRUE(Entry("mFL_TranFlie(0)").enabled);
-  cwin.List().Clear();
+  cwin.Library().List().Clear();
   RightClick();
   EXPECT_TRUE(Entry("mFL_TranFlie(0)").enabled);
 
   ShowFolder("swf");
   RightClick();
   EXPECT_FALSE(Entry("mFL_TranFlie(0)").enabled);
-  cwin.List().Clear();
+  cwin.Library().List().Clear();
   RightClick();
   EXPECT_FALSE(Entry("mFL_TranFlie(0)").enabled);
 }
@@ -419,7 +419,7 @@ TEST_F(FileListHandlersTest, BatchConversionFollowsTheFirstRowAndKeepsItsStateFo
 TEST_F(FileListHandlersTest, AddingNamesTheSelectedCategoryOrTheMoviesCategory) {
   AddSizedFile("C:\\m\\a.swf", 1);
   ShowFolder();
-  LibraryTree& tree = cwin.Tree();
+  LibraryTree& tree = cwin.Library().Tree();
   const int category = tree.Add(0, "", "动画", tree_image::kClosedFolder, "2");
   const int movie = AddItem(tree, "C:\\m\\a.swf", "", category);
   ASSERT_GT(movie, 0);
@@ -447,7 +447,7 @@ TEST_F(FileListHandlersTest, AddingNamesTheSelectedCategoryOrTheMoviesCategory) 
 TEST_F(FileListHandlersTest, AddingIsOffForFoldersAndForAnEmptyListAndKeepsTheLastCaption) {
   AddSizedFile("C:\\m\\a.swf", 1);
   ShowFolder();
-  LibraryTree& tree = cwin.Tree();
+  LibraryTree& tree = cwin.Library().Tree();
   const int category = tree.Add(0, "", "收藏", tree_image::kClosedFolder, "2");
   tree.Select(category);
   RightClick();
@@ -460,7 +460,7 @@ TEST_F(FileListHandlersTest, AddingIsOffForFoldersAndForAnEmptyListAndKeepsTheLa
   EXPECT_EQ(Entry("mFL_AddTo").caption, "添加到 收藏");
 
   tree.Select(kSearchResultsIndex);
-  cwin.List().Clear();
+  cwin.Library().List().Clear();
   RightClick();
   EXPECT_FALSE(Entry("mFL_AddTo").enabled);
   EXPECT_EQ(Entry("mFL_AddTo").caption, "添加到 收藏");

@@ -32,8 +32,8 @@ class TreeFixture : public MainWindowFixture {
     MarkParents(path);
     files.AddFile(path, std::move(content), attributes);
   }
-  LibraryTree& Tree() { return cwin.Tree(); }
-  TreeHandlers& Events() { return cwin.TreeEvents(); }
+  LibraryTree& Tree() { return cwin.Library().Tree(); }
+  TreeHandlers& Events() { return cwin.Library().TreeEvents(); }
 
   void Start() { cwin.Load(""); }
 
@@ -58,12 +58,12 @@ class TreeFixture : public MainWindowFixture {
 
   // A category as the store files it: last at the top level, counted.
   int AddCategory(const std::string& name) {
-    ++cwin.CategoryCount;
+    ++cwin.Library().CategoryCount;
     return Tree().Add(0, "", name, tree_image::kClosedFolder, tree_tag::kCategory);
   }
   std::vector<std::string> ListedRows() {
     std::vector<std::string> rows;
-    for (int row = 0; row < cwin.List().Count(); ++row) rows.push_back(cwin.List().Row(row).text);
+    for (int row = 0; row < cwin.Library().List().Count(); ++row) rows.push_back(cwin.Library().List().Row(row).text);
     return rows;
   }
   void AddPlayableMovie(const std::string& path) { File(path, SwfWriter().BackgroundColor({}).Bytes()); }
@@ -176,14 +176,14 @@ TEST_F(TreeClick, ListsAFolderWithMoviesAndLeavesTheListAloneOtherwise) {
   Events().Expand(At(kPc + "\\C:"));
   Events().Expand(At(kPc + "\\C:\\Movies"));
   Events().Tree_NodeClick(At(kPc + "\\C:\\Movies\\full"));
-  EXPECT_EQ(cwin.CurrentFolder, "C:\\Movies\\full\\");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "C:\\Movies\\full\\");
   EXPECT_EQ(ListedRows(), (std::vector<std::string>{"a.swf", "b.SWF"}));
 
   Events().Tree_NodeClick(At(kPc + "\\C:\\Movies\\empty"));
   // A folder whose movies went after it was marked shows nothing new either.
   files.DeleteFile("C:\\Movies\\stale\\old.swf");
   Events().Tree_NodeClick(At(kPc + "\\C:\\Movies\\stale"));
-  EXPECT_EQ(cwin.CurrentFolder, "C:\\Movies\\full\\");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "C:\\Movies\\full\\");
   EXPECT_EQ(ListedRows(), (std::vector<std::string>{"a.swf", "b.SWF"}));
 }
 
@@ -192,10 +192,10 @@ TEST_F(TreeClick, ListsADriveRootButNothingForMyComputer) {
   File("\\stray.swf");  // what an empty folder path would find
   Start();
   Events().Tree_NodeClick(kMyComputerIndex);
-  EXPECT_EQ(cwin.CurrentFolder, "");
-  EXPECT_EQ(cwin.List().Count(), 0);
+  EXPECT_EQ(cwin.Library().CurrentFolder, "");
+  EXPECT_EQ(cwin.Library().List().Count(), 0);
   Events().Tree_NodeClick(At(kPc + "\\C:"));
-  EXPECT_EQ(cwin.CurrentFolder, "C:\\");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "C:\\");
   EXPECT_EQ(ListedRows(), std::vector<std::string>{"root.swf"});
 }
 
@@ -223,7 +223,7 @@ TEST_F(TreeClick, RereadsACdRomDriveOnEveryClick) {
   EXPECT_EQ(ChildTexts(kPc + "\\D:\\one"), std::vector<std::string>{"deep"});
   EXPECT_EQ(Node(kPc + "\\D:").tag, "1");
   EXPECT_FALSE(Node(kPc + "\\D:").expanded) << "reading does not open the drive on screen";
-  EXPECT_EQ(cwin.CurrentFolder, "D:\\");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "D:\\");
   EXPECT_EQ(ListedRows(), std::vector<std::string>{"intro.swf"});
 
   Folder("D:\\two");
@@ -239,7 +239,7 @@ TEST_F(TreeClick, SurvivesARemovableDriveWithoutMedium) {
   files.FailNext("List", "设备未就绪。");
   Events().Tree_NodeClick(At(kPc + "\\A:"));
   EXPECT_TRUE(ChildTexts(kPc + "\\A:").empty());
-  EXPECT_EQ(cwin.CurrentFolder, "");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -254,7 +254,7 @@ TEST_F(TreeReveal, OpensThePathSelectsTheFolderAndListsIt) {
   for (const std::string& path : {kPc, kPc + "\\C:", kPc + "\\C:\\a", kPc + "\\C:\\a\\b"}) {
     EXPECT_TRUE(Node(path).expanded) << path;
   }
-  EXPECT_EQ(cwin.CurrentFolder, "C:\\a\\b\\");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "C:\\a\\b\\");
   EXPECT_EQ(ListedRows(), std::vector<std::string>{"m.swf"});
 }
 
@@ -267,7 +267,7 @@ TEST_F(TreeReveal, SelectsTheDeepestNodeItReachesWhenThePathIsGone) {
   EXPECT_EQ(SelectedPath(), kPc);
   Events().RevealPath("");
   EXPECT_EQ(SelectedPath(), kPc);
-  EXPECT_EQ(cwin.CurrentFolder, "");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -277,7 +277,7 @@ TEST_F(TreeReveal, ReadsACdRomOnTheWay) {
   Start();
   Events().RevealPath("D:\\disc\\m.swf");
   EXPECT_EQ(SelectedPath(), kPc + "\\D:\\disc");
-  EXPECT_EQ(cwin.CurrentFolder, "D:\\disc\\");
+  EXPECT_EQ(cwin.Library().CurrentFolder, "D:\\disc\\");
 }
 
 using TreeEntries = TreeFixture;
@@ -338,13 +338,13 @@ TEST_F(TreeKeys, DeleteOrF5OnACategoryAsksAndDeletesOnlyOnOk) {
     EXPECT_EQ(dialogs.messages[0].style, 65);
     EXPECT_EQ(dialogs.messages[0].caption, "删除类别");
     EXPECT_NE(At("游戏"), 0);
-    EXPECT_EQ(cwin.CategoryCount, 2);
+    EXPECT_EQ(cwin.Library().CategoryCount, 2);
     dialogs.messages.clear();
   }
   Events().Tree_KeyDown(116, 0);
   EXPECT_EQ(At("游戏"), 0);
   EXPECT_EQ(Tree().FindKey("g.swf"), nullptr) << "its entries go with it";
-  EXPECT_EQ(cwin.CategoryCount, 1);
+  EXPECT_EQ(cwin.Library().CategoryCount, 1);
   EXPECT_EQ(SelectedPath(), "动画");
 }
 
@@ -365,7 +365,7 @@ TEST_F(TreeKeys, DeleteRemovesAMovieEntryWithoutAskingAndClosesTheCategoryLeftSe
   EXPECT_EQ(Tree().Node(category)->image, tree_image::kClosedFolder);
   EXPECT_FALSE(Tree().Node(category)->expanded);
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(cwin.CategoryCount, 1);
+  EXPECT_EQ(cwin.Library().CategoryCount, 1);
   EXPECT_TRUE(files.Contains("C:\\m\\a.swf")) << "files on disk stay";
 }
 

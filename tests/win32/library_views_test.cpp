@@ -39,25 +39,25 @@ class LibraryViews : public MainWindowWiring {
 };
 
 TEST_F(LibraryViews, TreeControlFollowsNodesAddedChangedSelectedAndRemoved) {
-  const int index = cwin.Tree().Add(0, "", "动画", 6, "2");
+  const int index = cwin.Library().Tree().Add(0, "", "动画", 6, "2");
   const HWND tree = view.TreeHandle();
   HTREEITEM item = TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree)));
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(TreeItemText(tree, item), "动画");
-  cwin.Tree().SetText(index, "卡通");
+  cwin.Library().Tree().SetText(index, "卡通");
   EXPECT_EQ(TreeItemText(tree, item), "卡通");
-  cwin.Tree().Select(index);
+  cwin.Library().Tree().Select(index);
   EXPECT_EQ(TreeView_GetSelection(tree), item);
-  cwin.Tree().Remove(index);
+  cwin.Library().Tree().Remove(index);
   EXPECT_EQ(TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree))), nullptr);
 }
 
 // A folder never opened in the control loses its subfolders (F5 after they were
 // deleted, a disc taken out): its "+" goes at once, without a click.
 TEST_F(LibraryViews, TheExpandButtonFollowsTheModelForNodesNeverOpened) {
-  const int category = cwin.Tree().Add(0, "", "动画", 6, "2");
-  cwin.Tree().Add(category, "", "a", 6);
-  cwin.Tree().Add(category, "", "b", 6);
+  const int category = cwin.Library().Tree().Add(0, "", "动画", 6, "2");
+  cwin.Library().Tree().Add(category, "", "a", 6);
+  cwin.Library().Tree().Add(category, "", "b", 6);
   const HWND tree = view.TreeHandle();
   const HTREEITEM item = TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree)));
   ASSERT_NE(item, nullptr);
@@ -69,16 +69,16 @@ TEST_F(LibraryViews, TheExpandButtonFollowsTheModelForNodesNeverOpened) {
     return tv.cChildren != 0;
   };
   EXPECT_TRUE(hasButton());
-  cwin.Tree().RemoveChildrenOf(category);
+  cwin.Library().Tree().RemoveChildrenOf(category);
   EXPECT_FALSE(hasButton());
-  const int only = cwin.Tree().Add(category, "", "c", 6);
+  const int only = cwin.Library().Tree().Add(category, "", "c", 6);
   EXPECT_TRUE(hasButton());
-  cwin.Tree().Remove(only);
+  cwin.Library().Tree().Remove(only);
   EXPECT_FALSE(hasButton());
 }
 
 TEST_F(LibraryViews, OnlyCategoriesCanBeRenamedInTheControl) {
-  const int index = cwin.Tree().Add(0, "", "New", 6, "2");
+  const int index = cwin.Library().Tree().Add(0, "", "New", 6, "2");
   const HWND tree = view.TreeHandle();
   const HTREEITEM results = TreeView_GetNextSibling(tree, TreeView_GetRoot(tree));
   SetFocus(tree);
@@ -88,7 +88,7 @@ TEST_F(LibraryViews, OnlyCategoriesCanBeRenamedInTheControl) {
   ASSERT_NE(edit, nullptr);
   SetWindowTextW(edit, L"宫崎骏");
   TreeView_EndEditLabelNow(tree, FALSE);
-  EXPECT_EQ(cwin.Tree().Node(index)->text, "宫崎骏");
+  EXPECT_EQ(cwin.Library().Tree().Node(index)->text, "宫崎骏");
   EXPECT_EQ(TreeItemText(tree, category), "宫崎骏");
 }
 
@@ -97,25 +97,25 @@ TEST_F(LibraryViews, RevealingAFolderListsItsMoviesInTheListControl) {
   Write("한국 영화.swf", 10240);
   Write("hidden.swf", 1, FILE_ATTRIBUTE_HIDDEN);
   Write("notes.txt", 5);
-  cwin.TreeEvents().RevealPath(folder);
+  cwin.Library().TreeEvents().RevealPath(folder);
   PumpMessages();
-  EXPECT_EQ(cwin.CurrentFolder, folder);
+  EXPECT_EQ(cwin.Library().CurrentFolder, folder);
   ASSERT_EQ(ListView_GetItemCount(view.ListHandle()), 3);
-  for (int row = 0; row < 3; ++row) EXPECT_EQ(Cell(row, 0), cwin.List().Row(row).text);
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(Cell(row, 0), cwin.Library().List().Row(row).text);
   const int korean = Cell(0, 0) == "한국 영화.swf" ? 0 : Cell(1, 0) == "한국 영화.swf" ? 1 : 2;
   EXPECT_EQ(Cell(korean, 1), "   10 KB");
   EXPECT_EQ(Cell(korean, 2).size(), 16u);  // yyyy/mm/dd hh:mm
 
-  const int selected = cwin.Tree().Selected();
+  const int selected = cwin.Library().Tree().Selected();
   ASSERT_NE(selected, 0);
-  EXPECT_EQ(cwin.Tree().Node(selected)->text, "tavelin-lib-" + std::to_string(GetCurrentProcessId()));
+  EXPECT_EQ(cwin.Library().Tree().Node(selected)->text, "tavelin-lib-" + std::to_string(GetCurrentProcessId()));
 }
 
 TEST_F(LibraryViews, ClickingAColumnHeaderSortsAndMarksTheHeader) {
   Write("a.swf", 5000);
   Write("c.swf", 100);
   Write("b.swf", 3000);
-  cwin.TreeEvents().RevealPath(folder);
+  cwin.Library().TreeEvents().RevealPath(folder);
   NMLISTVIEW click{};
   click.hdr.hwndFrom = view.ListHandle();
   click.hdr.code = LVN_COLUMNCLICK;
@@ -133,9 +133,9 @@ TEST_F(LibraryViews, ClickingAColumnHeaderSortsAndMarksTheHeader) {
 TEST_F(LibraryViews, AFailedRenameShowsTheSystemsReasonAndKeepsTheName) {
   Write("a.swf", 10);
   Write("b.swf", 10);
-  cwin.TreeEvents().RevealPath(folder);
-  const int row = cwin.List().Row(0).text == "a.swf" ? 0 : 1;
-  EXPECT_FALSE(cwin.ListEvents().FL_AfterLabelEdit(row, "b.swf"));
+  cwin.Library().TreeEvents().RevealPath(folder);
+  const int row = cwin.Library().List().Row(0).text == "a.swf" ? 0 : 1;
+  EXPECT_FALSE(cwin.Library().ListEvents().FL_AfterLabelEdit(row, "b.swf"));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   const std::string prefix = "重命名时发生错误，可能的原因如下：\r";
   EXPECT_EQ(dialogs.messages[0].text.rfind(prefix, 0), 0u);
@@ -148,14 +148,14 @@ TEST_F(LibraryViews, AFailedRenameShowsTheSystemsReasonAndKeepsTheName) {
 TEST_F(LibraryViews, DeleteKeySendsTheSelectedFileToTheRecycleBinAfterTheShellAsks) {
   Write("gone.swf", 10, FILE_ATTRIBUTE_READONLY);
   Write("kept.swf", 10);
-  cwin.TreeEvents().RevealPath(folder);
-  const int row = cwin.List().Row(0).text == "gone.swf" ? 0 : 1;
-  cwin.List().SelectOnly(row);
+  cwin.Library().TreeEvents().RevealPath(folder);
+  const int row = cwin.Library().List().Row(0).text == "gone.swf" ? 0 : 1;
+  cwin.Library().List().SelectOnly(row);
   AutoAnswer yes(nullptr, [](HWND box) {
     PostMessageW(box, WM_COMMAND, IDYES, 0);
     return true;
   });
-  cwin.ListEvents().FL_KeyDown(VK_DELETE, 0);
+  cwin.Library().ListEvents().FL_KeyDown(VK_DELETE, 0);
   EXPECT_FALSE(files.FileExists(folder + "gone.swf"));
   EXPECT_TRUE(files.FileExists(folder + "kept.swf"));
   EXPECT_EQ(ListView_GetItemCount(view.ListHandle()), 1);

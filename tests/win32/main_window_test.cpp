@@ -89,7 +89,7 @@ TEST_F(MainWindowWiring, ClosingTheMainWindowUnloadsTheOutputWindow) {
   const HWND output = putOut.Handle();
   SendMessageW(view.Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(output));
-  EXPECT_EQ(cwin.Player, nullptr);
+  EXPECT_EQ(cwin.Playback().Player, nullptr);
 }
 
 }  // namespace
@@ -151,7 +151,7 @@ TEST_F(MainWindowWiring, DraggingTheThumbWithTheRightButtonSetsTheVolumeLabel) {
   GetWindowRect(view.SliderHandle(), &thumb);
   MapWindowPoints(nullptr, view.Handle(), reinterpret_cast<POINT*>(&thumb), 2);
   EXPECT_EQ(thumb.left, 101);
-  EXPECT_TRUE(cwin.TrackProgress);
+  EXPECT_TRUE(cwin.Playback().TrackProgress);
 }
 
 }  // namespace

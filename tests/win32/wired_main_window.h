@@ -51,8 +51,8 @@ class MainWindowWiring : public ::testing::Test {
     view.Attach(&cwin);
     putOut.SetOnLoaded([this](HWND) {
       view.SetStatusStripHome(putOut.Handle());
-      putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.ShowStatus,
-                          [&cwin = cwin](WindowState state) { cwin.PutOut_Resize(state); });
+      putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.Playback().ShowStatus,
+                          [&cwin = cwin](WindowState state) { cwin.Playback().PutOut_Resize(state); });
     });
     cwin.Load("");
     cwin.Show();
