@@ -4,6 +4,7 @@
 
 #include "library/category_store.h"
 #include "platform/dialogs.h"
+#include "platform/text.h"
 
 namespace tavelin {
 
@@ -38,6 +39,24 @@ void Library::WriteStore(const PlayerOptions& options) {
   } catch (const std::exception& e) {
     host_.ShowMessage("无法保存媒体库文件：" + StoreFilePath() + "\r" + e.what(), mb::kOk | mb::kIconWarning);
   }
+}
+
+void Library::NewCategory() {
+  const int index = tree_.Add(0, "", "New", tree_image::kClosedFolder);
+  if (index == 0) return;
+  tree_.Select(index);
+  tree_.SetTag(index, tree_tag::kCategory);
+  tree_.StartLabelEdit(index);
+  ++CategoryCount;
+}
+
+void Library::ClearSelectedCategory() {
+  const int index = tree_.Selected();
+  const TreeNode* node = tree_.Node(index);
+  if (!node || !EqualsIgnoreCase(node->tag, tree_tag::kCategory)) return;
+  const std::string question = "你确定要删除类别: " + node->text + " 的所有条目吗？";
+  if (host_.ShowMessage(question, mb::kOkCancel | mb::kIconInformation, "清除类别内容") != mb::kAnswerOk) return;
+  treeHandlers_.RemoveChildren(index);
 }
 
 }  // namespace tavelin

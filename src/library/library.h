@@ -40,6 +40,11 @@ class Library {
   // that existed but could not be read is never replaced.
   void WriteStore(const PlayerOptions& options);
 
+  // The toolbar's category buttons: a new category named "New" whose name the user edits
+  // at once; emptying the selected category after asking.
+  void NewCategory();
+  void ClearSelectedCategory();
+
   // The folder whose files the list shows, with a trailing "\".
   std::string CurrentFolder;
   // The user's categories (the top-level nodes after "搜索结果").

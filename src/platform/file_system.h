@@ -3,6 +3,7 @@
 // Windows semantics. Every member throws Failure with the system's description.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,8 @@ class FileSystem {
   // Reads at most maxBytes from the start of the file.
   virtual std::vector<std::uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) = 0;
   // Creates or replaces the file with exactly these bytes.
-  virtual void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) = 0;
-  virtual void AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) = 0;
+  virtual void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+  virtual void AppendFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
   // Copies, replacing an existing target.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;
   virtual void Rename(const std::string& from, const std::string& to) = 0;

@@ -26,6 +26,8 @@ class OutputWindowHost {
   virtual void SetVisible(bool visible) = 0;
   virtual ScreenRect WindowRect() = 0;
   virtual void Focus() = 0;
+  // Puts the window into the topmost band, or takes it out of it.
+  virtual void SetTopmost(bool topmost) = 0;
   // Loads the standard arrow and I-beam cursors that the movie window compares against.
   virtual void LoadStandardCursors() = 0;
 };

@@ -47,6 +47,28 @@ class Playback {
 
   PlayerMenus& Menus() { return menus_; }
 
+  // The toolbar's and the player menu's commands on the movie.
+  // Button 1: resumes the movie, or with none loaded plays the file selected in
+  // `navWindow` (the tree or list that last had the focus).
+  void PlayButton(WindowId navWindow);
+  // Button 2: pauses a playing movie, unloads a paused one.
+  void StopButton();
+  // Buttons 3 and 4: back or forward by the step size from the frame last shown.
+  void StepButton(int button);
+  // Button 8: pins both windows on top, or takes them out of the topmost band.
+  void TogglePin();
+  // The play button's "网络...": asks for an address and gives it to the control.
+  void OpenNetworkAddress();
+  void ToggleAutoPlay();
+  void ToggleMovieLoop();
+  void ToggleListLoop();
+  // "设置背景色": the colour dialog; the colour lasts until the next Play.
+  void ChooseBackgroundColor();
+  // "设置步进(帧)": asks for the frames a step moves.
+  void AskStepSize();
+  // The grey line of the step menu: the movie's frame rate.
+  std::string FrameRateCaption() const;
+
   // The control; null before construction reaches it and after the window unloads.
   MovieControl* Player = nullptr;
   std::int32_t FlashWidth = 0, FlashHeigh = 0;

@@ -27,6 +27,10 @@ class PlaybackWindow {
   // The full-screen status line: its text and its width in pixels.
   virtual void SetStatusLine(const std::string& text, int width) = 0;
   virtual void EnableStatusTimer() = 0;
+  // Puts the main window into the topmost band, or takes it out of it.
+  virtual void SetTopmost(bool topmost) = 0;
+  // The pressed state of a toolbar check button.
+  virtual void SetToolbarButtonPressed(int index, bool pressed) = 0;
 };
 
 // What playback asks of the rest of the program.

@@ -28,4 +28,38 @@ std::vector<MenuItemState> PlayerMenus::Checked(const std::vector<std::string>& 
   return items;
 }
 
+std::vector<MenuEntry> PlayerMenus::PopUpEntries(bool fullScreen, bool movieLoaded) const {
+  namespace pm = player_menu;
+  const MenuEntry separator{};
+  std::vector<MenuEntry> quality, scale;
+  for (const MenuItemState& item : QualityItems()) {
+    quality.push_back({pm::kQualityFirst + static_cast<int>(quality.size()), item.caption, item.checked, true, {}});
+  }
+  for (const MenuItemState& item : ScaleItems()) {
+    scale.push_back({pm::kScaleFirst + static_cast<int>(scale.size()), item.caption, item.checked, true, {}});
+  }
+  return {
+      {pm::kAbout, "关于...", false, true, {}},
+      separator,
+      {pm::kHelp, "帮助", false, true, {}},
+      {pm::kSetColor, "设置背景色", false, true, {}},
+      {0, "视频质量", false, true, quality},
+      {0, "缩放模式", false, true, scale},
+      separator,
+      {pm::kZoomIn, "放大\t[控制键]+O", false, true, {}},
+      {pm::kZoomOut, "缩小\t[控制键]+I", false, true, {}},
+      {pm::kZoomRect, zoomRect_.caption, zoomRect_.checked, zoomRect_.enabled, {}},
+      {pm::kZoomReset, "区域还原", false, true, {}},
+      separator,
+      {pm::kAutoStart, "自动播放", options_.AutoPlay, true, {}},
+      {pm::kFlashLoop, "播放循环", options_.MovieLoop, true, {}},
+      {pm::kListLoop, "列表循环", options_.ListLoop, true, {}},
+      {pm::kView, fullScreen ? "还原" : "全屏", false, true, {}},
+      {pm::kExpandPath, "展开路径", false, true, {}},
+      {pm::kPack, "打包(SWF -> EXE)", false, movieLoaded, {}},
+      separator,
+      {pm::kClose, "关闭", false, true, {}},
+  };
+}
+
 }  // namespace tavelin

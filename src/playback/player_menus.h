@@ -19,6 +19,25 @@ struct MenuItemState {
   bool enabled = true;
 };
 
+// One entry of a pop-up menu as the window shows it; `id` comes back when chosen.
+struct MenuEntry {
+  int id = 0;  // 0: a separator, or an entry that opens `submenu`
+  std::string caption;
+  bool checked = false;
+  bool enabled = true;
+  std::vector<MenuEntry> submenu;
+};
+
+// Command ids of the player pop-up menu.
+namespace player_menu {
+enum : int {
+  kAbout = 1, kHelp, kSetColor, kZoomIn, kZoomOut, kZoomRect, kZoomReset, kAutoStart, kFlashLoop, kListLoop,
+  kView, kExpandPath, kPack, kClose,
+  kQualityFirst = 100,  // + quality index
+  kScaleFirst = 200,    // + scale index
+};
+}  // namespace player_menu
+
 class PlayerMenus {
  public:
   // Quality names the movie control takes, by item index.
@@ -42,6 +61,10 @@ class PlayerMenus {
   MenuItemState AutoStart() const { return {"自动播放", options_.AutoPlay, true}; }
   MenuItemState FlashLoop() const { return {"播放循环", options_.MovieLoop, true}; }
   MenuItemState ListLoop() const { return {"列表循环", options_.ListLoop, true}; }
+
+  // The player pop-up menu as it opens: "全屏" or "还原" by the output window's state,
+  // "打包" only while a movie is loaded.
+  std::vector<MenuEntry> PopUpEntries(bool fullScreen, bool movieLoaded) const;
 
  private:
   static std::vector<MenuItemState> Checked(const std::vector<std::string>& captions, int chosen);

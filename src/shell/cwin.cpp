@@ -15,7 +15,8 @@ CWin::CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut)
       window_(window),
       putOut_(putOut),
       playback_(ports, window, putOut, *this, Options, Screen),
-      library_(ports, window, *this) {}
+      library_(ports, window, *this),
+      projector_(ports, *this) {}
 
 void CWin::Load(const std::string& commandLine) {
   auto step = [this](auto&& action) { failures_.Run(action); };
@@ -92,11 +93,11 @@ void CWin::ListDrives() {
           break;
         case DriveType::kFixed:
           library_.Tree().Add(kMyComputerIndex, "", name, tree_image::kFixedDrive);
-          window_.AddSearchMenuItem(name + "\\");
+          AddSearchMenuItem(name + "\\");
           break;
         case DriveType::kCdRom:
           library_.Tree().Add(kMyComputerIndex, "", name, tree_image::kCdRomDrive, tree_tag::kUnreadDrive);
-          window_.AddSearchMenuItem(name + "\\");
+          AddSearchMenuItem(name + "\\");
           break;
         default:
           break;
@@ -192,27 +193,6 @@ int CWin::ShowMessage(const std::string& text, int style, const std::string& cap
   }
 }
 
-void CWin::Form_KeyDown(int, int) {
-  // The keyboard shortcuts arrive with the toolbar's commands.
-}
-
-void CWin::TC_ButtonClick(int button) {
-  StepRecord steps;
-  switch (button) {
-    case 6:
-    case 7:
-      // Previous or next file: the tree or list that last had the focus moves its
-      // selection one line (Up or Down) and plays it (Enter).
-      steps.Run([&] { ports_.desktop.PostKeyDown(NavWindow, 2 * button + 26, 2); });
-      steps.Run([&] { ports_.desktop.PostKeyDown(NavWindow, 13, 0); });
-      break;
-    default:
-      // The other buttons' commands arrive with the toolbar's commands.
-      break;
-  }
-  if (steps.HasFailure()) ShowMessage(steps.LastFailure(), 0);
-}
-
 void CWin::SetToolbarButtonEnabled(int index, bool enabled) {
   toolbar_.Button(index).enabled = enabled;
   window_.SetToolbarButtonEnabled(index, enabled);
@@ -221,6 +201,11 @@ void CWin::SetToolbarButtonEnabled(int index, bool enabled) {
 void CWin::SetCaption(const std::string& caption) {
   caption_ = caption;
   window_.SetCaption(caption);
+}
+
+void CWin::AddSearchMenuItem(const std::string& caption) {
+  searchMenu_.push_back(caption);
+  window_.AddSearchMenuItem(caption);
 }
 
 void CWin::PlaceControls() { window_.PlaceControls(treeBox_, splitterBox_, listBox_); }

@@ -6,6 +6,7 @@
 // the rest of the program, and reaches the real windows through the host interfaces.
 
 #include <string>
+#include <vector>
 
 #include "library/library.h"
 #include "options/player_options.h"
@@ -14,6 +15,7 @@
 #include "platform/window_types.h"
 #include "playback/playback.h"
 #include "playback/toolbar_model.h"
+#include "projector/projector_tools.h"
 #include "shell/window_hosts.h"
 
 namespace tavelin {
@@ -29,7 +31,7 @@ inline constexpr ControlBox kSplitter{226, 26, 4, 157};
 inline constexpr ControlBox kList{232, 26, 382, 157};
 }  // namespace layout
 
-class CWin : private PlaybackHost, private LibraryHost {
+class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost {
  public:
   CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut);
   CWin(const CWin&) = delete;
@@ -57,12 +59,22 @@ class CWin : private PlaybackHost, private LibraryHost {
   // The main window's keyboard shortcuts; the tree and the list pass on the keys they
   // do not handle themselves.
   void Form_KeyDown(int keyCode, int shift) override;
-  // The toolbar's button handler; its commands arrive with the toolbar.
+  // The toolbar: a button's click, its drop-down arrow (which opens its menu and runs
+  // the entry chosen), and the entries of the play button's menu (1 network, 2 play a
+  // projector, 3 unpack a projector).
   void TC_ButtonClick(int button);
+  void TC_ButtonDropDown(int button);
+  void TC_ButtonMenuClick(int index);
   void SetToolbarButtonEnabled(int index, bool enabled) override;
+  // The player pop-up menu at the pointer (a right click on the movie), and its commands.
+  void ShowPlayerMenu();
+  void PlayerMenuCommand(int id);
+  // Opens the help file at its start page (F1, the help button, "帮助").
+  void OpenHelp();
 
   tavelin::Playback& Playback() { return playback_; }
   tavelin::Library& Library() { return library_; }
+  ProjectorTools& Projector() { return projector_; }
   ToolbarModel& Toolbar() { return toolbar_; }
   MainWindowHost& Window() { return window_; }
   OutputWindowHost& PutOut() { return putOut_; }
@@ -79,6 +91,7 @@ class CWin : private PlaybackHost, private LibraryHost {
   WindowId NavWindow = 0;  // the tree or the list, whichever last had the focus
   bool StopRequested = false;
   std::int32_t LastWidth = 0;
+  bool KeyPreview = true;  // the main window sees keys first; toolbar button 10 turns it off
   PlayerOptions Options;
 
  private:
@@ -90,6 +103,7 @@ class CWin : private PlaybackHost, private LibraryHost {
   void SetNavWindow(WindowId window) override;
   std::string ProgramFolder() override;
 
+  void AddSearchMenuItem(const std::string& caption);
   void HandleCommandLine(const std::string& commandLine);
   void ListDrives();
   int ReadFontSize();
@@ -101,6 +115,8 @@ class CWin : private PlaybackHost, private LibraryHost {
   OutputWindowHost& putOut_;
   tavelin::Playback playback_;
   tavelin::Library library_;
+  ProjectorTools projector_;
+  std::vector<std::string> searchMenu_;  // the drives the search menu offers
   ToolbarModel toolbar_;
   StepRecord failures_;
   std::string caption_;

@@ -4,9 +4,11 @@
 // Windows side implements it; tests use a fake.
 
 #include <string>
+#include <vector>
 
 #include "library/library_window.h"
 #include "playback/output_window_host.h"
+#include "playback/player_menus.h"
 #include "playback/playback_window.h"
 
 namespace tavelin {
@@ -42,6 +44,17 @@ class MainWindowHost : public PlaybackWindow, public LibraryWindow {
   // Lets the user drag the window as if by its title bar.
   virtual void BeginWindowDrag() = 0;
   virtual void SetToolbarButtonEnabled(int index, bool enabled) = 0;
+
+  // The window itself, to post keys to.
+  virtual WindowId Id() = 0;
+  // Pop-up menus; each returns the id of the entry chosen, 0 for none. Below a toolbar
+  // button (its drop-down arrow), or at the pointer.
+  virtual int PopUpMenuBelowButton(int button, const std::vector<MenuEntry>& entries) = 0;
+  virtual int PopUpMenuAtPointer(const std::vector<MenuEntry>& entries) = 0;
+  // The About window: shown, not modal; one window however often it is asked for.
+  virtual void ShowAboutWindow() = 0;
+  // Closes the main window as its close box does (its unload runs).
+  virtual void Close() = 0;
 };
 
 }  // namespace tavelin

@@ -48,9 +48,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));
 
   MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+  auto pump = [&] {
+    if (view.About().HandleDialogKeys(message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
-  }
-  return static_cast<int>(message.wParam);
+  };
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) pump();
+  const int exitCode = static_cast<int>(message.wParam);
+  // An About window still open keeps the program until it is closed.
+  while (view.About().Handle() && GetMessageW(&message, nullptr, 0, 0) > 0) pump();
+  return exitCode;
 }

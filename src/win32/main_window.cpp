@@ -66,7 +66,8 @@ HIMAGELIST LoadImageStrip(HINSTANCE instance, int resource, int count) {
 int ScreenTwipsPerPixelX() { return TwipsPerPixel(LOGPIXELSX); }
 int ScreenTwipsPerPixelY() { return TwipsPerPixel(LOGPIXELSY); }
 
-MainWindow::MainWindow(HINSTANCE instance, bool quitOnDestroy) : instance_(instance), quitOnDestroy_(quitOnDestroy) {}
+MainWindow::MainWindow(HINSTANCE instance, bool quitOnDestroy)
+    : instance_(instance), quitOnDestroy_(quitOnDestroy), about_(instance) {}
 
 MainWindow::~MainWindow() {
   if (cwin_) {

@@ -14,6 +14,7 @@
 
 #include "library/library_tree.h"
 #include "shell/window_hosts.h"
+#include "win32/about_window.h"
 
 namespace tavelin {
 class CWin;
@@ -92,6 +93,15 @@ class MainWindow : public MainWindowHost {
   HWND SliderHandle() const { return slider_; }
   void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override;
   void SetToolbarButtonEnabled(int index, bool enabled) override;
+  void SetToolbarButtonPressed(int index, bool pressed) override;
+  void SetTopmost(bool topmost) override;
+  WindowId Id() override { return reinterpret_cast<WindowId>(hwnd_); }
+  int PopUpMenuBelowButton(int button, const std::vector<MenuEntry>& entries) override;
+  int PopUpMenuAtPointer(const std::vector<MenuEntry>& entries) override;
+  void ShowAboutWindow() override;
+  void Close() override;
+  // The About window while it is open, for the program to wait for it at the end.
+  AboutWindow& About() { return about_; }
 
  private:
   template <class Owner>
@@ -117,6 +127,7 @@ class MainWindow : public MainWindowHost {
   static constexpr UINT_PTR kStatusTimer = 1;
   static constexpr int kStatusLineHeight = 16;
   std::array<HWND, 7> labels_{};
+  AboutWindow about_;
   static constexpr COLORREF kProgressBackground = RGB(0, 0, 170), kProgressText = RGB(255, 255, 255);
   HBRUSH progressBrush_ = nullptr;
   HIMAGELIST toolbarImages_ = nullptr, libraryImages_ = nullptr;

@@ -2,6 +2,7 @@
 // messages of its children (the thumb and the labels) turned into handler calls.
 #include "win32/main_window.h"
 
+#include <commctrl.h>
 #include <windowsx.h>
 
 #include "shell/cwin.h"
@@ -117,9 +118,22 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDOWN:
       if (cwin_) cwin_->Form_MouseDown(message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4);
       return 0;
+    case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lParam) == toolbar_ && cwin_) {
+        cwin_->TC_ButtonClick(LOWORD(wParam));
+        return 0;
+      }
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_KEYDOWN:
+      if (wParam == VK_F1 && cwin_) cwin_->OpenHelp();  // F1 opens the help whatever else is on
+      return 0;
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
       LRESULT result = 0;
+      if (header.hwndFrom == toolbar_ && header.code == TBN_DROPDOWN && cwin_) {
+        cwin_->TC_ButtonDropDown(reinterpret_cast<const NMTOOLBARW&>(header).iItem);
+        return TBDDRET_DEFAULT;
+      }
       if (treeView_ && treeView_->OnNotify(header, result)) return result;
       if (listView_ && listView_->OnNotify(header, result)) return result;
       return DefWindowProcW(hwnd_, message, wParam, lParam);

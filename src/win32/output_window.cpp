@@ -2,6 +2,7 @@
 
 #include "platform/failure.h"
 #include "win32/main_window.h"
+#include "win32/topmost.h"
 #include "win32/window_class.h"
 
 namespace tavelin::win32 {
@@ -71,6 +72,8 @@ void OutputWindow::MoveTwips(int left, int top, int width, int height) {
     throw Failure("无法移动输出窗口");
   }
 }
+
+void OutputWindow::SetTopmost(bool topmost) { SetTopmostBand(hwnd_, topmost); }
 
 void OutputWindow::SetVisible(bool visible) {
   if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);

@@ -47,6 +47,7 @@ class OutputWindow : public OutputWindowHost {
   ScreenRect WindowRect() override;
   void Focus() override;
   void LoadStandardCursors() override;
+  void SetTopmost(bool topmost) override;
 
  private:
   template <class Owner>

@@ -1,5 +1,6 @@
 #include "support/fake_file_system.h"
 
+#include <span>
 #include <algorithm>
 #include <utility>
 
@@ -195,7 +196,7 @@ std::vector<std::uint8_t> FakeFileSystem::ReadFile(const std::string& path, std:
   return {node.content.begin(), node.content.begin() + static_cast<std::ptrdiff_t>(n)};
 }
 
-void FakeFileSystem::WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void FakeFileSystem::WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   CheckFailure("WriteFile");
   RequireParentFolder(path);
   if (Node* existing = Find(path)) {
@@ -209,7 +210,7 @@ void FakeFileSystem::WriteFile(const std::string& path, const std::vector<std::u
             attr::kArchive, FileTime{clock_++});
     throw Failure(description);
   }
-  AddFile(path, bytes, attr::kArchive, FileTime{clock_++});
+  AddFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), attr::kArchive, FileTime{clock_++});
 }
 
 void FakeFileSystem::FailNextWriteAfter(std::size_t bytes, const std::string& description) {
@@ -227,12 +228,12 @@ void FakeFileSystem::ReplaceFile(const std::string& from, const std::string& to)
   AddFile(to, source.content, source.attributes, source.lastWrite);
 }
 
-void FakeFileSystem::AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void FakeFileSystem::AppendFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   CheckFailure("AppendFile");
   RequireParentFolder(path);
   Node* existing = Find(path);
   if (!existing) {
-    AddFile(path, bytes, attr::kArchive, FileTime{clock_++});
+    AddFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()), attr::kArchive, FileTime{clock_++});
     return;
   }
   if (existing->folder || (existing->attributes & attr::kReadOnly)) throw Failure(kAccessDenied);

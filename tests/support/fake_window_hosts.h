@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "library/file_list_handlers.h"
@@ -46,6 +47,8 @@ class FakeOutputWindow : public OutputWindowHost {
   }
   void Focus() override { focused = true; }
   void LoadStandardCursors() override { cursorsLoaded = true; }
+  void SetTopmost(bool t) override { topmost = t; }
+  bool topmost = false;
 
  private:
   void Note(const std::string& what) {
@@ -124,6 +127,34 @@ class FakeMainWindow : public MainWindowHost {
   std::vector<std::vector<FileListMenuItem>> fileListMenus;
   std::map<int, bool> toolbarEnabled;
   void EnableStatusTimer() override { timerEnabled = true; }
+  void SetTopmost(bool t) override { topmost = t; }
+  void SetToolbarButtonPressed(int index, bool pressed) override { toolbarPressed[index] = pressed; }
+  WindowId Id() override { return 0x4444; }
+  // Menus answer from `menuAnswers` (0 when empty) and are recorded.
+  int PopUpMenuBelowButton(int button, const std::vector<MenuEntry>& entries) override {
+    buttonMenus.push_back({button, entries});
+    return NextMenuAnswer();
+  }
+  int PopUpMenuAtPointer(const std::vector<MenuEntry>& entries) override {
+    pointerMenus.push_back(entries);
+    return NextMenuAnswer();
+  }
+  void ShowAboutWindow() override { ++aboutShown; }
+  void Close() override { ++closes; }
+
+  bool topmost = false;
+  std::map<int, bool> toolbarPressed;
+  std::vector<std::pair<int, std::vector<MenuEntry>>> buttonMenus;
+  std::vector<std::vector<MenuEntry>> pointerMenus;
+  std::vector<int> menuAnswers;
+  int aboutShown = 0, closes = 0;
+
+  int NextMenuAnswer() {
+    if (menuAnswers.empty()) return 0;
+    const int answer = menuAnswers.front();
+    menuAnswers.erase(menuAnswers.begin());
+    return answer;
+  }
 
  private:
   void Step(const std::string& name) {

@@ -32,12 +32,13 @@ TEST(FakeFileSystem, ListsInCreationOrderMatchingWildcardsWithoutRegardToCase) {
 
 TEST(FakeFileSystem, WritesFailLikeWindowsDoes) {
   FakeFileSystem fs;
+  const std::vector<std::uint8_t> n{'n'};
   fs.AddFile("C:\\ro.txt", "old", attr::kReadOnly);
-  EXPECT_THROW(fs.WriteFile("C:\\ro.txt", {'n'}), Failure);
+  EXPECT_THROW(fs.WriteFile("C:\\ro.txt", n), Failure);
   EXPECT_EQ(fs.Content("C:\\ro.txt"), "old");
-  EXPECT_THROW(fs.WriteFile("C:\\missing\\x.txt", {'n'}), Failure);
+  EXPECT_THROW(fs.WriteFile("C:\\missing\\x.txt", n), Failure);
   fs.SetAttributesNormal("C:\\ro.txt");
-  fs.WriteFile("C:\\ro.txt", {'n'});
+  fs.WriteFile("C:\\ro.txt", n);
   EXPECT_EQ(fs.Content("C:\\ro.txt"), "n");
 
   fs.FailNext("Rename", "磁盘已满。");

@@ -140,6 +140,51 @@ TEST_F(MainWindowWiring, TheProgressLabelIsWhiteOnDarkBlue) {
   EXPECT_TRUE(white);
 }
 
+// The About window is not modal and asking twice gives the same window; its button
+// closes it.
+TEST_F(MainWindowWiring, TheAboutWindowOpensOnceAndItsButtonClosesIt) {
+  cwin.PlayerMenuCommand(player_menu::kAbout);
+  cwin.PlayerMenuCommand(player_menu::kAbout);
+  PumpMessages();
+  int windows = 0;
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"TavelinAbout", nullptr); w;
+       w = FindWindowExW(nullptr, w, L"TavelinAbout", nullptr)) {
+    ++windows;
+  }
+  EXPECT_EQ(windows, 1);
+  const HWND about = view.About().Handle();
+  ASSERT_NE(about, nullptr);
+  wchar_t caption[128] = {};
+  GetWindowTextW(about, caption, 128);
+  EXPECT_EQ(Narrow(caption), "Tavelin Player(Tavelin播放器) 9.3.235.2");
+  RECT client{};
+  GetClientRect(about, &client);
+  EXPECT_EQ(client.right, 4650 / 15);
+  EXPECT_TRUE(IsWindowEnabled(view.Handle()));  // not modal
+  SendMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+  PumpMessages();
+  EXPECT_EQ(view.About().Handle(), nullptr);
+}
+
+// The toolbar's buttons arrive as their commands: button 13 makes a category.
+// The toolbar's buttons arrive as their commands: pinning and a new category.
+TEST_F(MainWindowWiring, AToolbarClickRunsTheButtonsCommand) {
+  const auto click = [&](int button) {
+    SendMessageW(view.Handle(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(view.ToolbarHandle()));
+    PumpMessages();
+  };
+  click(8);
+  EXPECT_TRUE(GetWindowLongW(view.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(GetWindowLongW(putOut.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(SendMessageW(view.ToolbarHandle(), TB_ISBUTTONCHECKED, 8, 0));
+  click(8);
+  EXPECT_FALSE(GetWindowLongW(view.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(GetWindowLongW(putOut.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  click(13);
+  EXPECT_EQ(cwin.Library().CategoryCount, 1);
+}
+
 TEST_F(MainWindowWiring, DraggingTheThumbWithTheRightButtonSetsTheVolumeLabel) {
   SendMessageW(view.SliderHandle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
   SendMessageW(view.SliderHandle(), WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(105, 5));

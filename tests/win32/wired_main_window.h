@@ -47,6 +47,7 @@ inline std::string TreeItemText(HWND tree, HTREEITEM item) {
 class MainWindowWiring : public ::testing::Test {
  protected:
   void SetUp() override {
+    ForgetStore();
     ASSERT_TRUE(view.Create());
     view.Attach(&cwin);
     putOut.SetOnLoaded([this](HWND) {
@@ -61,6 +62,13 @@ class MainWindowWiring : public ::testing::Test {
   void TearDown() override {
     if (view.Handle()) DestroyWindow(view.Handle());
     PumpMessages();
+    ForgetStore();
+  }
+  // Each test starts without a library: the store the last one left beside the test
+  // program goes.
+  void ForgetStore() {
+    const std::string store = files.ProgramFolder() + "\\" + files.ExecutableBaseName() + ".ini";
+    DeleteFileW(Widen(store).c_str());
   }
 
   HINSTANCE instance = GetModuleHandleW(nullptr);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <span>
 
 #include "platform/failure.h"
 #include "win32/ports/long_path.h"
@@ -58,7 +59,7 @@ DirectoryEntry EntryFrom(const WIN32_FIND_DATAW& data) {
   return entry;
 }
 
-void WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes) {
+void WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const DWORD piece = static_cast<DWORD>(std::min(kChunk, bytes.size() - done));
@@ -176,7 +177,7 @@ std::vector<std::uint8_t> Win32FileSystem::ReadFile(const std::string& path, std
   return bytes;
 }
 
-void Win32FileSystem::WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void Win32FileSystem::WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   const std::wstring target = SystemPath(path);
   // Replacing a hidden or system file succeeds only when the new file keeps those
   // attributes; a read-only file stays protected and the call fails.
@@ -195,7 +196,7 @@ void Win32FileSystem::WriteFile(const std::string& path, const std::vector<std::
   if (!FlushFileBuffers(file.get())) ThrowLastError();
 }
 
-void Win32FileSystem::AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void Win32FileSystem::AppendFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   const std::wstring target = SystemPath(path);
   RefuseReadOnly(target);
   FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,

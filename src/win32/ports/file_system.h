@@ -14,8 +14,8 @@ class Win32FileSystem : public FileSystem {
   bool FolderExists(const std::string& path) override;
   DriveType GetDriveType(const std::string& root) override;
   std::vector<std::uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
-  void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
-  void AppendFile(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+  void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+  void AppendFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   void CopyFile(const std::string& from, const std::string& to) override;
   void Rename(const std::string& from, const std::string& to) override;
   void ReplaceFile(const std::string& from, const std::string& to) override;

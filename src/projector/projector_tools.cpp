@@ -1,0 +1,94 @@
+#include "projector/projector_tools.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/failure.h"
+#include "projector/projector_layout.h"
+
+namespace tavelin {
+namespace {
+
+// Projectors are a few megabytes; a larger file is refused rather than read whole.
+constexpr std::uint64_t kLargestProjector = std::uint64_t{2} << 30;
+constexpr const char* kProjectorTooLarge = "文件过大，无法从中分解影片";
+
+// The size of the file at `path` as the folder lists it; nothing when there is no such
+// file (read-only ones count, hidden and system files and folders do not).
+std::optional<std::uint64_t> ListedFileSize(FileSystem& files, const std::string& path) {
+  try {
+    for (const DirectoryEntry& entry : files.List(path)) {
+      if (!(entry.attributes & (attr::kDirectory | attr::kHidden | attr::kSystem))) return entry.size;
+    }
+  } catch (const Failure&) {
+    // A path the system cannot look up names no file.
+  }
+  return std::nullopt;
+}
+
+// `output` up to its last "."; the whole of it when it has none.
+std::string BaseOf(const std::string& output) {
+  const std::size_t dot = output.rfind('.');
+  return dot == std::string::npos ? output : output.substr(0, dot);
+}
+
+}  // namespace
+
+void ProjectorTools::ExtractSwf(const std::string& source, const std::string& output, bool playAfter) {
+  if (source.empty() || output.empty()) return;
+  const std::optional<std::uint64_t> size = ListedFileSize(ports_.files, source);
+  if (!size) return;
+
+  FileSystem& files = ports_.files;
+  StepRecord steps;
+  std::vector<std::uint8_t> buffer;
+  const bool read = steps.Run([&] {
+    if (*size > kLargestProjector) throw Failure(kProjectorTooLarge);
+    buffer = files.ReadFile(source, static_cast<std::size_t>(kLargestProjector));
+  });
+  if (!read) {
+    host_.ShowMessage(steps.LastFailure(), 0);
+    return;
+  }
+  const std::span<const std::uint8_t> bytes(buffer);
+  const projector::ProjectorContents contents = projector::FindMovies(bytes);
+
+  std::string played = output;
+  bool mayPlay = true;
+  switch (contents.layout) {
+    case projector::Layout::kNone:
+      return;  // no movie inside: nothing to say
+    case projector::Layout::kOffsetMarker:
+    case projector::Layout::kKnownStub:
+      steps.Run([&] {
+        if (contents.offsetPastEnd) throw Failure(failure_text::kSubscriptOutOfRange);
+        const projector::MoviePiece& movie = contents.movies.front();
+        files.WriteFile(output, bytes.subspan(movie.start, movie.length));
+      });
+      break;
+    case projector::Layout::kScanned: {
+      const std::string base = BaseOf(output);
+      const std::size_t count = contents.movies.size();
+      for (std::size_t n = 1; n <= count; ++n) {
+        const projector::MoviePiece& movie = contents.movies[n - 1];
+        const bool last = n == count;
+        const std::string name = (last && n == 1) ? base + ".swf" : base + std::to_string(n) + ".swf";
+        if (!steps.Run([&] { files.WriteFile(name, bytes.subspan(movie.start, movie.length)); })) break;
+        if (last) played = name;
+      }
+      // A projector with more movies than the scan cuts is unpacked, not played.
+      mayPlay = static_cast<int>(count) < projector::kMostScannedMovies;
+      break;
+    }
+  }
+  if (steps.HasFailure()) {
+    host_.ShowMessage(steps.LastFailure(), 0);
+    return;
+  }
+  bool written = false;
+  steps.Run([&] { written = files.FileExists(played); });
+  if (playAfter && mayPlay && written) host_.Play(played);
+}
+
+}  // namespace tavelin
