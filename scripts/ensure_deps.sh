@@ -7,6 +7,7 @@ TAVELIN_PACKAGES=(
   zlib1g-dev libgtest-dev googletest libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
   wine64 xvfb xauth locales fonts-wqy-microhei imagemagick
+  fp-utils  # chmcmd and chmls: the help file Tavelin.chm
 )
 
 tavelin_as_root() {
