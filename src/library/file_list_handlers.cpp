@@ -191,7 +191,8 @@ void FileListHandlers::FL_MouseDown(int button, int, int row) {
     FileList& list = w_.List();
     if (button == mouse::kRight) {
       UpdateMenu();
-      w_.Window().PopUpFileListMenu(menu_);
+      const int chosen = w_.Window().PopUpFileListMenu(menu_);
+      if (chosen >= 0 && chosen < static_cast<int>(menu_.size())) FL_MenuCommand(menu_[static_cast<std::size_t>(chosen)].name);
     } else if (button == mouse::kMiddle) {
       if (!list.HasRow(row)) return;
       list.SetSelected(list.SelectedItem(), false);
@@ -199,6 +200,20 @@ void FileListHandlers::FL_MouseDown(int button, int, int row) {
       FL_DblClick();
       w_.Host().MaximizeOutputWindow();
     }
+  });
+}
+
+void FileListHandlers::FL_MenuCommand(const std::string& name) {
+  Guarded([&] {
+    FileList& list = w_.List();
+    if (name == "mFL_ShowEXE") {
+      w_.ShowExecutables();
+    } else if (name == "mFL_CreateExe") {
+      if (list.HasRow(list.SelectedItem())) w_.Host().PackMovie(w_.CurrentFolder + list.Row(list.SelectedItem()).text);
+    } else if (name == "mFL_TranFlie(0)" || name == "mFL_TranFlie(1)") {
+      w_.Host().ConvertProjectors(name == "mFL_TranFlie(1)");
+    }
+    // The other entries' commands arrive with the library commands.
   });
 }
 

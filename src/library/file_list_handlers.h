@@ -37,6 +37,8 @@ class FileListHandlers {
   // Returns whether the new text is accepted.
   bool FL_AfterLabelEdit(int row, const std::string& newText);
   void FL_GotFocus();
+  // An entry of the pop-up menu, by its control name.
+  void FL_MenuCommand(const std::string& name);
 
   int LastSortColumn() const { return lastSortColumn_; }
   const std::vector<FileListMenuItem>& Menu() const { return menu_; }

@@ -50,6 +50,15 @@ void Library::NewCategory() {
   ++CategoryCount;
 }
 
+void Library::ShowExecutables() {
+  const int selected = tree_.Selected();
+  const std::string folder = treeHandlers_.FolderPath(selected);
+  if (folder.empty()) return;  // a category or a root is no folder of the disk
+  list_.Clear();
+  CurrentFolder = WithTrailingBackslash(folder);
+  listHandlers_.ListFolder(CurrentFolder, "exe");
+}
+
 void Library::ClearSelectedCategory() {
   const int index = tree_.Selected();
   const TreeNode* node = tree_.Node(index);

@@ -44,6 +44,8 @@ class Library {
   // at once; emptying the selected category after asking.
   void NewCategory();
   void ClearSelectedCategory();
+  // "显示 EXE 文件": lists the executables of the selected drive or folder.
+  void ShowExecutables();
 
   // The folder whose files the list shows, with a trailing "\".
   std::string CurrentFolder;

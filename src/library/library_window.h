@@ -18,7 +18,8 @@ class LibraryWindow {
   virtual WindowId TreeWindow() = 0;
   // Pop-up menus at the pointer: the tree's, and the list's with its entries' states.
   virtual void PopUpTreeMenu() = 0;
-  virtual void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) = 0;
+  // Returns the position in `items` of the entry chosen, -1 for none.
+  virtual int PopUpFileListMenu(const std::vector<FileListMenuItem>& items) = 0;
 };
 
 class LibraryHost {
@@ -36,6 +37,10 @@ class LibraryHost {
   // The tree or the list got the focus: the toolbar's keys go there now.
   virtual void SetNavWindow(WindowId window) = 0;
   virtual void SetToolbarButtonEnabled(int index, bool enabled) = 0;
+  // The projector tools on the list's files: packing one movie (asking for the name),
+  // and extracting the listed projectors (all of them, or the selected ones).
+  virtual void PackMovie(const std::string& movie) = 0;
+  virtual void ConvertProjectors(bool selectedOnly) = 0;
   // The program folder, with a trailing backslash.
   virtual std::string ProgramFolder() = 0;
 };

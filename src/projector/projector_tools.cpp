@@ -4,7 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "platform/dialogs.h"
 #include "platform/failure.h"
+#include "platform/text.h"
 #include "projector/projector_layout.h"
 
 namespace tavelin {
@@ -13,6 +15,9 @@ namespace {
 // Projectors are a few megabytes; a larger file is refused rather than read whole.
 constexpr std::uint64_t kLargestProjector = std::uint64_t{2} << 30;
 constexpr const char* kProjectorTooLarge = "文件过大，无法从中分解影片";
+constexpr const char* kFileMissing = "文件不存在!";
+constexpr const char* kStubName = "data.dat";
+constexpr std::uint32_t kSaveFlags = 8388614;  // resizable, read-only box hidden, overwrite prompt
 
 // The size of the file at `path` as the folder lists it; nothing when there is no such
 // file (read-only ones count, hidden and system files and folders do not).
@@ -89,6 +94,75 @@ void ProjectorTools::ExtractSwf(const std::string& source, const std::string& ou
   bool written = false;
   steps.Run([&] { written = files.FileExists(played); });
   if (playAfter && mayPlay && written) host_.Play(played);
+}
+
+void ProjectorTools::PackSwf(const std::string& source, std::string output) {
+  if (source.find("//") != std::string::npos) return;  // a network address
+  FileSystem& files = ports_.files;
+  std::string name;
+  try {
+    for (const DirectoryEntry& entry : files.List(source)) {
+      if (!(entry.attributes & attr::kDirectory)) {
+        name = entry.name;
+        break;
+      }
+    }
+  } catch (const Failure&) {
+    // A path the system cannot look up names no file.
+  }
+  if (name.empty()) {
+    host_.ShowMessage(kFileMissing, mb::kIconInformation);
+    return;
+  }
+  const std::string stub = host_.ProgramFolder() + kStubName;
+  bool stubThere = false;
+  StepRecord steps;
+  steps.Run([&] { stubThere = files.FileExists(stub); });
+  if (!stubThere) {
+    // Never a projector without its player: the user learns which file is missing.
+    host_.ShowMessage(std::string(kFileMissing) + "\r" + stub, mb::kIconInformation);
+    return;
+  }
+  if (output.empty()) {
+    const std::string defaultName = name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+    std::optional<std::string> chosen;
+    steps.Run([&] {
+      chosen = ports_.dialogs.PickFile({"选择或创建打包文件名", kSaveFlags, "应用程序|*.exe", true, defaultName, "exe"});
+    });
+    if (!chosen || chosen->empty()) return;
+    output = *chosen;
+  }
+  const std::string temporary = output + ".new";
+  const bool written = steps.Run([&] {
+    const std::vector<std::uint8_t> movie = files.ReadFile(source, static_cast<std::size_t>(kLargestProjector));
+    files.CopyFile(stub, temporary);
+    files.AppendFile(temporary, movie);
+    files.ReplaceFile(temporary, output);
+  });
+  if (written) return;
+  StepRecord cleanup;
+  cleanup.Run([&] {
+    if (files.FileExists(temporary)) files.DeleteFile(temporary);
+  });
+  host_.ShowMessage(steps.LastFailure(), 0);
+}
+
+void ProjectorTools::ConvertProjectors(const std::string& folder, const std::vector<BatchItem>& items,
+                                       bool selectedOnly, BatchProgress& progress) {
+  progress.Begin();
+  const std::size_t total = items.size();
+  for (std::size_t i = 1; i <= total; ++i) {
+    const BatchItem& item = items[i - 1];
+    if (selectedOnly && !item.selected) continue;
+    const std::string source = folder + item.name;
+    const std::string output =
+        folder + (item.name.size() >= 3 ? item.name.substr(0, item.name.size() - 3) : std::string()) + "swf";
+    if (!EqualsIgnoreCase(source, output)) ExtractSwf(source, output, false);
+    const auto done = static_cast<long long>(i), count = static_cast<long long>(total);
+    progress.Advance(std::to_string(done * 100 / count) + "%", static_cast<int>(done * kProgressWidth / count));
+    if (progress.YieldAndCheckStop()) break;
+  }
+  progress.End();
 }
 
 }  // namespace tavelin

@@ -3,6 +3,7 @@
 // batch conversion join them here.
 
 #include <string>
+#include <vector>
 
 #include "platform/ports.h"
 
@@ -15,6 +16,26 @@ class ProjectorHost {
   // Loads and starts a movie file (reports everything itself).
   virtual void Play(const std::string& file) = 0;
   virtual int ShowMessage(const std::string& text, int style, const std::string& caption = {}) = 0;
+  // The program folder, with a trailing backslash: the stub data.dat lives there.
+  virtual std::string ProgramFolder() = 0;
+};
+
+// One file of the list a batch conversion works through.
+struct BatchItem {
+  std::string name;  // the list's text: a file of the folder converted
+  bool selected = false;
+};
+
+// How a batch conversion shows its progress and learns that it should stop.
+class BatchProgress {
+ public:
+  virtual ~BatchProgress() = default;
+  virtual void Begin() = 0;
+  // After item `done` of `total`: the label's caption and width.
+  virtual void Advance(const std::string& caption, int width) = 0;
+  // Lets the window answer input; true when the user asked to stop.
+  virtual bool YieldAndCheckStop() = 0;
+  virtual void End() = 0;
 };
 
 class ProjectorTools {
@@ -28,6 +49,22 @@ class ProjectorTools {
   // Silent when an argument is empty, the source is missing or holds no movie; any
   // failure is reported once at the end, and files already written stay.
   void ExtractSwf(const std::string& source, const std::string& output, bool playAfter);
+
+  // Writes the stub data.dat followed by the movie `source` to `output`; an empty
+  // `output` is asked for with the save dialog. Network addresses are ignored; a
+  // missing movie or stub is reported ("文件不存在!"), and so is a failed write. The
+  // projector is written to a temporary file that then replaces `output`, so a failure
+  // never leaves a half-written projector under that name.
+  void PackSwf(const std::string& source, std::string output);
+
+  // Extracts each projector of `items` (the selected ones only when `selectedOnly`) in
+  // `folder` to the same name with "swf" for its last three letters, showing progress
+  // after each, until the user asks to stop. A file would never be extracted onto
+  // itself: an item whose output is its own path is skipped.
+  void ConvertProjectors(const std::string& folder, const std::vector<BatchItem>& items, bool selectedOnly,
+                         BatchProgress& progress);
+  // The progress label's full width.
+  static constexpr int kProgressWidth = 224;
 
  private:
   Ports ports_;

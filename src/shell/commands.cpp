@@ -211,7 +211,15 @@ void CWin::PlayerMenuCommand(int id) {
     case pm::kClose:
       ignored.Run([&] { window_.Close(); });
       break;
-    default:  // "展开路径" and "打包" arrive with the library commands and the packing
+    case pm::kPack:
+      // Beside the movie, without a dialog: intro.swf becomes intro.exe.
+      if (player) {
+        std::string movie;
+        ignored.Run([&] { movie = player->Movie(); });
+        if (movie.size() >= 3) projector_.PackSwf(movie, movie.substr(0, movie.size() - 3) + "exe");
+      }
+      break;
+    default:  // "展开路径" arrives with the library commands
       break;
   }
 }

@@ -224,4 +224,41 @@ void CWin::SetNavWindow(WindowId window) { NavWindow = window; }
 
 std::string CWin::ProgramFolder() { return AppFolder; }
 
+void CWin::PackMovie(const std::string& movie) { projector_.PackSwf(movie, ""); }
+
+void CWin::ConvertProjectors(bool selectedOnly) {
+  // The list may change while the batch yields: it works on the rows as they are now.
+  const FileList& list = library_.List();
+  std::vector<BatchItem> items;
+  items.reserve(static_cast<std::size_t>(list.Count()));
+  for (int row = 0; row < list.Count(); ++row) items.push_back({list.Row(row).text, list.Row(row).selected});
+  projector_.ConvertProjectors(library_.CurrentFolder, items, selectedOnly, *this);
+}
+
+void CWin::Begin() {
+  StopRequested = false;
+  StepRecord ignored;
+  ignored.Run([&] { window_.SetProgressLabelWidth(0); });
+  ignored.Run([&] { window_.ShowProgressLabel(true); });
+}
+
+void CWin::Advance(const std::string& caption, int width) {
+  StepRecord ignored;
+  ignored.Run([&] { window_.SetLabelText(6, caption); });
+  ignored.Run([&] { window_.SetProgressLabelWidth(width); });
+}
+
+bool CWin::YieldAndCheckStop() {
+  StepRecord ignored;
+  ignored.Run([&] { ports_.desktop.YieldToMessages(); });
+  return StopRequested;
+}
+
+void CWin::End() {
+  SetCaption(std::string(kAppTitle));
+  StopRequested = true;
+  StepRecord ignored;
+  ignored.Run([&] { window_.ShowProgressLabel(false); });
+}
+
 }  // namespace tavelin

@@ -31,7 +31,7 @@ inline constexpr ControlBox kSplitter{226, 26, 4, 157};
 inline constexpr ControlBox kList{232, 26, 382, 157};
 }  // namespace layout
 
-class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost {
+class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost, private BatchProgress {
  public:
   CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut);
   CWin(const CWin&) = delete;
@@ -102,6 +102,13 @@ class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost {
   void MaximizeOutputWindow() override;
   void SetNavWindow(WindowId window) override;
   std::string ProgramFolder() override;
+  void PackMovie(const std::string& movie) override;
+  void ConvertProjectors(bool selectedOnly) override;
+  // How a batch conversion shows itself: the progress label in place of the bar.
+  void Begin() override;
+  void Advance(const std::string& caption, int width) override;
+  bool YieldAndCheckStop() override;
+  void End() override;
 
   void AddSearchMenuItem(const std::string& caption);
   void HandleCommandLine(const std::string& commandLine);

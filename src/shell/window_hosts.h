@@ -55,6 +55,9 @@ class MainWindowHost : public PlaybackWindow, public LibraryWindow {
   virtual void ShowAboutWindow() = 0;
   // Closes the main window as its close box does (its unload runs).
   virtual void Close() = 0;
+  // The progress label L(6) of batch work in place of the bar, and its width (of 224).
+  virtual void ShowProgressLabel(bool shown) = 0;
+  virtual void SetProgressLabelWidth(int width) = 0;
 };
 
 }  // namespace tavelin

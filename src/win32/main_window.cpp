@@ -331,20 +331,22 @@ void MainWindow::PopUpTreeMenu() {
   DestroyMenu(menu);
 }
 
-void MainWindow::PopUpFileListMenu(const std::vector<FileListMenuItem>& items) {
+int MainWindow::PopUpFileListMenu(const std::vector<FileListMenuItem>& items) {
   HMENU menu = CreatePopupMenu();
-  UINT command = 1;
-  for (const FileListMenuItem& item : items) {
+  for (std::size_t position = 0; position < items.size(); ++position) {
+    const FileListMenuItem& item = items[position];
     if (item.separator) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), command++, Widen(item.caption).c_str());
+      AppendMenuW(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), position + 1, Widen(item.caption).c_str());
     }
   }
   POINT pointer{};
   GetCursorPos(&pointer);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd_, nullptr);
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd_, nullptr));
   DestroyMenu(menu);
+  return chosen - 1;
 }
 
 void MainWindow::SetToolbarButtonEnabled(int index, bool enabled) {

@@ -91,7 +91,7 @@ class MainWindow : public MainWindowHost {
   void SetStatusLine(const std::string& text, int width) override;
   void PopUpTreeMenu() override;
   HWND SliderHandle() const { return slider_; }
-  void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override;
+  int PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override;
   void SetToolbarButtonEnabled(int index, bool enabled) override;
   void SetToolbarButtonPressed(int index, bool pressed) override;
   void SetTopmost(bool topmost) override;
@@ -100,6 +100,8 @@ class MainWindow : public MainWindowHost {
   int PopUpMenuAtPointer(const std::vector<MenuEntry>& entries) override;
   void ShowAboutWindow() override;
   void Close() override;
+  void ShowProgressLabel(bool shown) override;
+  void SetProgressLabelWidth(int width) override;
   // The About window while it is open, for the program to wait for it at the end.
   AboutWindow& About() { return about_; }
 
@@ -130,6 +132,7 @@ class MainWindow : public MainWindowHost {
   AboutWindow about_;
   static constexpr COLORREF kProgressBackground = RGB(0, 0, 170), kProgressText = RGB(255, 255, 255);
   HBRUSH progressBrush_ = nullptr;
+  int progressWidth_ = 224;
   HIMAGELIST toolbarImages_ = nullptr, libraryImages_ = nullptr;
   HBITMAP thumb_ = nullptr;
   HBITMAP stripImage_ = nullptr;  // the strip as drawn, painted from here without flicker

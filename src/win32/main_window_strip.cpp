@@ -85,7 +85,7 @@ void MainWindow::DrawStatusStrip(const StripLayout& layout) {
     HWND label = labels_[static_cast<std::size_t>(i)];
     if (!label) continue;
     const StripPoint at = layout.labels[static_cast<std::size_t>(i)];
-    const int width = i == 6 ? 224 : i == 5 ? std::max(32, static_cast<int>(client.right) - at.x - 18) : 32;
+    const int width = i == 6 ? progressWidth_ : i == 5 ? std::max(32, static_cast<int>(client.right) - at.x - 18) : 32;
     SetWindowPos(label, HWND_TOP, at.x, at.y, width, strip::kThumbHeight, SWP_NOACTIVATE);
   }
   SetWindowPos(slider_, HWND_TOP, thumbLeft_, thumbTop_, strip::kThumbWidth, strip::kThumbHeight, SWP_NOACTIVATE);
@@ -124,6 +124,17 @@ void MainWindow::SetStatusLine(const std::string& text, int width) {
   SetWindowTextW(statusLabel_, Widen(text).c_str());
   SetWindowPos(statusLabel_, nullptr, 0, 0, width, kStatusLineHeight - 2, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(statusStrip_, nullptr, 0, 0, width - 2, kStatusLineHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::ShowProgressLabel(bool shown) {
+  ShowWindow(slider_, shown ? SW_HIDE : SW_SHOWNA);
+  ShowWindow(labels_[6], shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void MainWindow::SetProgressLabelWidth(int width) {
+  progressWidth_ = width;
+  SetWindowPos(labels_[6], HWND_TOP, 0, 0, width, strip::kThumbHeight, SWP_NOMOVE | SWP_NOACTIVATE);
+  UpdateWindow(labels_[6]);
 }
 
 }  // namespace tavelin::win32

@@ -121,7 +121,15 @@ class FakeMainWindow : public MainWindowHost {
   StripLayout strip;
   std::string statusLine;
   void PopUpTreeMenu() override { ++treeMenus; }
-  void PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override { fileListMenus.push_back(items); }
+  // Answers with the entry named `fileListMenuChoice`, if any.
+  int PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override {
+    fileListMenus.push_back(items);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (items[i].name == fileListMenuChoice && items[i].enabled) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  std::string fileListMenuChoice;
   void SetToolbarButtonEnabled(int index, bool enabled) override { toolbarEnabled[index] = enabled; }
   int treeMenus = 0;
   std::vector<std::vector<FileListMenuItem>> fileListMenus;
@@ -140,6 +148,10 @@ class FakeMainWindow : public MainWindowHost {
     return NextMenuAnswer();
   }
   void ShowAboutWindow() override { ++aboutShown; }
+  void ShowProgressLabel(bool shown) override { progressShown = shown; }
+  void SetProgressLabelWidth(int width) override { progressWidth = width; }
+  bool progressShown = false;
+  int progressWidth = -1;
   void Close() override { ++closes; }
 
   bool topmost = false;

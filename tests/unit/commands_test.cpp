@@ -158,5 +158,27 @@ TEST_F(Commands, StepAndNavigationKeysNeedCtrlAloneAndZoomKeysScaleByTheModifier
   EXPECT_TRUE(cwin.StopRequested);
 }
 
+TEST_F(Commands, TheListMenuConvertsItsProjectorsWithTheProgressLabelInPlaceOfTheBar) {
+  std::vector<std::uint8_t> projector(0x24000, 'x');
+  const std::vector<std::uint8_t> movie = SwfWriter().BackgroundColor({}).Bytes();
+  projector.insert(projector.end(), movie.begin(), movie.end());
+  files.AddFile("C:\\p\\One.exe", projector);
+  files.AddFile("C:\\p\\Two.EXE", projector);
+  cwin.Library().CurrentFolder = "C:\\p\\";
+  cwin.Library().ListEvents().ListFolder("C:\\p\\", "exe");
+  std::vector<std::string> progress;
+  desktop.onYield = [&] { progress.push_back(window.labels[6]); };
+  window.fileListMenuChoice = "mFL_TranFlie(0)";
+  cwin.Library().ListEvents().FL_MouseDown(2, 0, -1);
+  EXPECT_EQ(files.Content("C:\\p\\One.swf"), std::string(movie.begin(), movie.end()));
+  EXPECT_TRUE(files.Contains("C:\\p\\Two.swf"));
+  EXPECT_EQ(progress, std::vector<std::string>{"50%"});  // the hook runs at the first yield only
+  EXPECT_EQ(window.labels[6], "100%");
+  EXPECT_EQ(window.progressWidth, 224);
+  EXPECT_FALSE(window.progressShown);
+  EXPECT_TRUE(cwin.StopRequested);
+  EXPECT_EQ(cwin.Caption(), "Tavelin Player(Tavelin播放器) 9.3.235.2");
+}
+
 }  // namespace
 }  // namespace tavelin::testing

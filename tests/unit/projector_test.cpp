@@ -75,6 +75,7 @@ class Extraction : public ::testing::Test, protected testing::FakeWorld, protect
     messages.push_back(text);
     return mb::kAnswerOk;
   }
+  std::string ProgramFolder() override { return "C:\\Tavelin\\"; }
   // A projector with a movie at each offset and the given length.
   void Projector(const std::string& path, std::size_t length, const std::vector<std::size_t>& movies) {
     Bytes file = Stub(length);
@@ -140,6 +141,89 @@ TEST_F(Extraction, NothingToDoIsSilentAndFailuresAreReportedOnce) {
   EXPECT_EQ(messages.size(), 1u);
   EXPECT_TRUE(files.Contains("C:\\two1.swf"));  // written before the failure, and kept
   EXPECT_TRUE(played.empty());
+}
+
+TEST_F(Extraction, PackingPutsTheStubBeforeTheMovieAndExtractionGetsItBackWhole) {
+  Bytes stub = Stub(290816);  // byte 0x70 not zero, no signature at the shorter known lengths
+  files.AddFile("C:\\Tavelin\\data.dat", stub);
+  Bytes movie = Stub(10000);
+  PutSignature(movie, 0);
+  files.AddFile("D:\\m\\intro.swf", movie);
+  files.AddFile("D:\\m\\intro.exe", "an older, longer projector that must go");
+  tools.PackSwf("D:\\m\\intro.swf", "D:\\m\\intro.exe");
+  const std::string packed = files.Content("D:\\m\\intro.exe");
+  ASSERT_EQ(packed.size(), 300816u);
+  EXPECT_EQ(packed.substr(0x47000), std::string(movie.begin(), movie.end()));
+  EXPECT_FALSE(files.Contains("D:\\m\\intro.exe.new"));
+  tools.ExtractSwf("D:\\m\\intro.exe", "D:\\m\\back.swf", false);
+  EXPECT_EQ(files.Content("D:\\m\\back.swf"), std::string(movie.begin(), movie.end()));
+
+  dialogs.fileAnswers = {std::nullopt};  // the list's entry asks for a name; cancelling writes nothing
+  tools.PackSwf("D:\\m\\intro.swf", "");
+  EXPECT_EQ(dialogs.filePicks.back().initialName, "intro");
+  tools.PackSwf("http://www.example.com/a.swf", "D:\\m\\web.exe");
+  EXPECT_FALSE(files.Contains("D:\\m\\web.exe"));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Extraction, PackingReportsWhatIsMissingAndNeverLeavesAHalfWrittenProjector) {
+  tools.PackSwf("D:\\m\\none.swf", "D:\\m\\none.exe");
+  EXPECT_EQ(messages, std::vector<std::string>{"文件不存在!"});
+  files.AddFile("D:\\m\\a.swf", "FWS...");
+  tools.PackSwf("D:\\m\\a.swf", "D:\\m\\a.exe");  // no data.dat beside the program
+  EXPECT_EQ(messages.back(), "文件不存在!\rC:\\Tavelin\\data.dat");
+  EXPECT_FALSE(files.Contains("D:\\m\\a.exe"));
+
+  files.AddFile("C:\\Tavelin\\data.dat", Stub(5000));
+  files.AddFile("D:\\m\\a.exe", "the old projector");
+  files.FailNext("AppendFile", "磁盘空间不足。");
+  tools.PackSwf("D:\\m\\a.swf", "D:\\m\\a.exe");
+  EXPECT_EQ(messages.back(), "磁盘空间不足。");
+  EXPECT_EQ(files.Content("D:\\m\\a.exe"), "the old projector");
+  EXPECT_FALSE(files.Contains("D:\\m\\a.exe.new"));
+}
+
+class RecordedProgress : public BatchProgress {
+ public:
+  void Begin() override { steps.push_back("begin"); }
+  void Advance(const std::string& caption, int width) override {
+    steps.push_back(caption + " " + std::to_string(width));
+  }
+  bool YieldAndCheckStop() override { return --itemsUntilStop == 0; }
+  void End() override { steps.push_back("end"); }
+  std::vector<std::string> steps;
+  int itemsUntilStop = -1;
+};
+
+TEST_F(Extraction, BatchConversionShowsProgressPerItemAndStopsWhenAsked) {
+  std::vector<BatchItem> items;
+  for (const char* name : {"A.exe", "B.exe", "C.exe", "Intro.EXE"}) {
+    Projector(std::string("D:\\p\\") + name, 3000, {2000});
+    items.push_back({name, false});
+  }
+  RecordedProgress four;
+  tools.ConvertProjectors("D:\\p\\", items, false, four);
+  EXPECT_EQ(four.steps, (std::vector<std::string>{"begin", "25% 56", "50% 112", "75% 168", "100% 224", "end"}));
+  EXPECT_TRUE(files.Contains("D:\\p\\Intro.swf"));
+  EXPECT_TRUE(played.empty());
+
+  items.pop_back();
+  RecordedProgress three;
+  tools.ConvertProjectors("D:\\p\\", items, false, three);
+  EXPECT_EQ(three.steps, (std::vector<std::string>{"begin", "33% 74", "66% 149", "100% 224", "end"}));
+
+  items.push_back({"movie.swf", true});  // a movie row: its output is itself, never overwritten
+  files.AddFile("D:\\p\\movie.swf", "FWS keep me");
+  items[2].selected = true;
+  RecordedProgress selected;
+  tools.ConvertProjectors("D:\\p\\", items, true, selected);
+  EXPECT_EQ(selected.steps, (std::vector<std::string>{"begin", "75% 168", "100% 224", "end"}));
+  EXPECT_EQ(files.Content("D:\\p\\movie.swf"), "FWS keep me");
+
+  RecordedProgress stopped;
+  stopped.itemsUntilStop = 2;  // Esc during the second item's yield
+  tools.ConvertProjectors("D:\\p\\", items, false, stopped);
+  EXPECT_EQ(stopped.steps, (std::vector<std::string>{"begin", "25% 56", "50% 112", "end"}));
 }
 
 }  // namespace
