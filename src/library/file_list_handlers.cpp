@@ -212,8 +212,14 @@ void FileListHandlers::FL_MenuCommand(const std::string& name) {
       if (list.HasRow(list.SelectedItem())) w_.Host().PackMovie(w_.CurrentFolder + list.Row(list.SelectedItem()).text);
     } else if (name == "mFL_TranFlie(0)" || name == "mFL_TranFlie(1)") {
       w_.Host().ConvertProjectors(name == "mFL_TranFlie(1)");
+    } else if (name == "mFL_AddTo") {
+      w_.AddSelectedFileToCategory();
+    } else if (name == "mFL_Clear") {
+      w_.ClearList();
+    } else if (name == "mFL_CopyPath") {
+      w_.CopyListPath();
     }
-    // The other entries' commands arrive with the library commands.
+    // "关联 swf 文件到 Tavelin" and "有效性检验" arrive with their own commands.
   });
 }
 

@@ -4,6 +4,7 @@
 
 #include "library/category_store.h"
 #include "platform/dialogs.h"
+#include "platform/input.h"
 #include "platform/text.h"
 
 namespace tavelin {
@@ -57,6 +58,58 @@ void Library::ShowExecutables() {
   list_.Clear();
   CurrentFolder = WithTrailingBackslash(folder);
   listHandlers_.ListFolder(CurrentFolder, "exe");
+}
+
+void Library::AddSelectedFileToCategory() {
+  const int selected = tree_.Selected();
+  const TreeNode* node = tree_.Node(selected);
+  if (!node || !list_.HasRow(list_.SelectedItem())) return;
+  const std::string& name = list_.Row(list_.SelectedItem()).text;
+  if (node->image == tree_image::kMovie) {
+    tree_.AddFirst(tree_.Parent(selected), "", name, tree_image::kMovie, CurrentFolder);
+  } else if (EqualsIgnoreCase(node->tag, tree_tag::kCategory)) {
+    tree_.Add(selected, "", name, tree_image::kMovie, CurrentFolder);
+  }
+}
+
+void Library::ClearList() {
+  list_.Clear();
+  treeHandlers_.Collapse(kMyComputerIndex);
+  CurrentFolder.clear();
+}
+
+void Library::CopyListPath() {
+  if (!list_.HasRow(list_.SelectedItem())) return;
+  ports_.desktop.SetClipboardText(CurrentFolder + list_.Row(list_.SelectedItem()).text);
+}
+
+void Library::CopyTreePath() {
+  const int selected = tree_.Selected();
+  const TreeNode* node = tree_.Node(selected);
+  if (!node || EqualsIgnoreCase(node->tag, tree_tag::kCategory)) return;
+  ports_.desktop.SetClipboardText(node->image == tree_image::kMovie ? node->tag + node->text
+                                                                     : treeHandlers_.FolderPath(selected));
+}
+
+void Library::RevealMovie(const std::string& movie) {
+  if (movie.empty() || movie.find("://") != std::string::npos) return;
+  treeHandlers_.RevealPath(movie);
+}
+
+void Library::TreeMenuCommand(int entry) {
+  switch (entry) {
+    case 1:
+      ShowExecutables();
+      break;
+    case 2:
+      treeHandlers_.Tree_KeyDown(key::kDelete, 0);
+      break;
+    case 3:
+      CopyTreePath();
+      break;
+    default:
+      break;
+  }
 }
 
 void Library::ClearSelectedCategory() {

@@ -46,6 +46,23 @@ class Library {
   void ClearSelectedCategory();
   // "显示 EXE 文件": lists the executables of the selected drive or folder.
   void ShowExecutables();
+  // The pop-up menus' commands. None reports anything; with nothing to act on, none
+  // does anything.
+  // "添加到 ...": the list's selected file as a new entry of the selected category (its
+  // last), or before the selected movie entry's siblings (their first). No key: the
+  // same file may be added again.
+  void AddSelectedFileToCategory();
+  // "清除文件框": an empty list, "我的电脑" closed, no current folder.
+  void ClearList();
+  // "复制路径": the selected row's full path, or the selected node's (a movie entry's
+  // file, a drive or folder without its trailing ""; categories copy nothing).
+  void CopyListPath();
+  void CopyTreePath();
+  // "展开路径": the tree opens down to the movie's folder. Network addresses are no
+  // folder of the disk and reveal nothing.
+  void RevealMovie(const std::string& movie);
+  // The tree's pop-up menu: 1 "显示 EXE 文件", 2 "删除选择项" (as the Delete key), 3 "复制路径".
+  void TreeMenuCommand(int entry);
 
   // The folder whose files the list shows, with a trailing "\".
   std::string CurrentFolder;

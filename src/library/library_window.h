@@ -17,7 +17,8 @@ class LibraryWindow {
   virtual WindowId ListWindow() = 0;
   virtual WindowId TreeWindow() = 0;
   // Pop-up menus at the pointer: the tree's, and the list's with its entries' states.
-  virtual void PopUpTreeMenu() = 0;
+  // The tree's menu returns its entry chosen (1 "显示 EXE 文件", 2 "删除选择项", 3 "复制路径"), 0 for none.
+  virtual int PopUpTreeMenu() = 0;
   // Returns the position in `items` of the entry chosen, -1 for none.
   virtual int PopUpFileListMenu(const std::vector<FileListMenuItem>& items) = 0;
 };

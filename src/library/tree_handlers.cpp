@@ -303,7 +303,7 @@ void TreeHandlers::Tree_MouseDown(int button, int, int index) {
   Ignoring([&] {
     if (button == mouse::kLeft && w_.Tree().Node(index)) w_.Tree().Select(index);
     // The menu acts on the selected node, which the right button leaves where it is.
-    if (button == mouse::kRight) w_.Window().PopUpTreeMenu();
+    if (button == mouse::kRight) w_.TreeMenuCommand(w_.Window().PopUpTreeMenu());
   });
 }
 

@@ -219,7 +219,14 @@ void CWin::PlayerMenuCommand(int id) {
         if (movie.size() >= 3) projector_.PackSwf(movie, movie.substr(0, movie.size() - 3) + "exe");
       }
       break;
-    default:  // "展开路径" arrives with the library commands
+    case pm::kExpandPath:
+      if (player) {
+        std::string movie;
+        ignored.Run([&] { movie = player->Movie(); });
+        library_.RevealMovie(movie);
+      }
+      break;
+    default:
       break;
   }
 }

@@ -321,14 +321,16 @@ void MainWindow::BeginWindowDrag() {
   PostMessageW(hwnd_, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
 }
 
-void MainWindow::PopUpTreeMenu() {
+int MainWindow::PopUpTreeMenu() {
   HMENU menu = CreatePopupMenu();
-  for (const wchar_t* caption : {L"显示 EXE 文件", L"删除选择项", L"复制路径"}) AppendMenuW(menu, MF_STRING, 0, caption);
+  UINT id = 1;
+  for (const wchar_t* caption : {L"显示 EXE 文件", L"删除选择项", L"复制路径"}) AppendMenuW(menu, MF_STRING, id++, caption);
   POINT pointer{};
   GetCursorPos(&pointer);
-  // The entries' commands come with the library commands; choosing one does nothing yet.
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd_, nullptr);
+  const int chosen = static_cast<int>(
+      TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pointer.x, pointer.y, 0, hwnd_, nullptr));
   DestroyMenu(menu);
+  return chosen;
 }
 
 int MainWindow::PopUpFileListMenu(const std::vector<FileListMenuItem>& items) {

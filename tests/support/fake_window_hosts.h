@@ -120,7 +120,11 @@ class FakeMainWindow : public MainWindowHost {
   int stripDrawings = 0, thumbLeft = 0, thumbMoves = 0, statusWidth = 0;
   StripLayout strip;
   std::string statusLine;
-  void PopUpTreeMenu() override { ++treeMenus; }
+  int PopUpTreeMenu() override {
+    ++treeMenus;
+    return treeMenuChoice;
+  }
+  int treeMenuChoice = 0;
   // Answers with the entry named `fileListMenuChoice`, if any.
   int PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override {
     fileListMenus.push_back(items);
