@@ -7,6 +7,7 @@
 
 #include "library/file_list.h"
 #include "library/file_list_handlers.h"
+#include "library/library_drag.h"
 #include "library/library_tree.h"
 #include "library/library_window.h"
 #include "library/tree_handlers.h"
@@ -27,6 +28,7 @@ class Library {
   FileList& List() { return list_; }
   TreeHandlers& TreeEvents() { return treeHandlers_; }
   FileListHandlers& ListEvents() { return listHandlers_; }
+  LibraryDrag& Drag() { return drag_; }
   LibraryWindow& Window() { return window_; }
   LibraryHost& Host() { return host_; }
   Ports& System() { return ports_; }
@@ -77,6 +79,7 @@ class Library {
   FileList list_;
   TreeHandlers treeHandlers_{*this};
   FileListHandlers listHandlers_{*this};
+  LibraryDrag drag_{tree_, treeHandlers_, list_, CurrentFolder};
   std::string storeReadFailure_;  // why the store that exists could not be read
 };
 

@@ -297,6 +297,14 @@ void LibraryTree::StartLabelEdit(int index) {
   if (node && observer_) observer_->LabelEditStarted(node->id);
 }
 
+void LibraryTree::SetDropHighlight(int index) {
+  const TreeNode* node = impl_->ByIndex(index);
+  const NodeId id = node ? node->id : 0;
+  if (id == dropHighlight_) return;
+  dropHighlight_ = id;
+  if (observer_) observer_->DropHighlightChanged(id);
+}
+
 int AddItem(LibraryTree& tree, const std::string& fullPath, std::string fileName, int nodeIndex) {
   const auto slash = fullPath.find_last_of('\\');
   if (fileName.empty()) fileName = slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);

@@ -65,6 +65,8 @@ class LibraryTreeObserver {
   // Children of the node went away (it may have none left), whether or not the control
   // ever showed them: its expand button follows.
   virtual void ChildrenRemoved(const TreeNode& /*parent*/) {}
+  // The node a drag would drop on (0: none).
+  virtual void DropHighlightChanged(NodeId /*highlighted*/) {}
 };
 
 class LibraryTree {
@@ -115,6 +117,9 @@ class LibraryTree {
   // The control moved its selection itself (keyboard navigation): record it quietly.
   void SelectFromView(NodeId id);
   void StartLabelEdit(int index);
+  // The node a drag hovering over the tree would drop on; 0 for none.
+  int DropHighlight() const { return IndexOf(dropHighlight_); }
+  void SetDropHighlight(int index);
 
  private:
   int Insert(int parentIndex, const std::string& key, const std::string& text, int image, const std::string& tag,
@@ -123,6 +128,7 @@ class LibraryTree {
   struct Impl;
   Impl* impl_;
   LibraryTreeObserver* observer_ = nullptr;
+  NodeId dropHighlight_ = 0;
 };
 
 // Files a movie under node `nodeIndex`: its text and key are the file name (taken

@@ -6,6 +6,7 @@
 
 #include "library/library_tree.h"
 #include "win32/keyboard.h"
+#include "win32/library_drag_drop.h"
 #include "win32/mirroring.h"
 #include "win32/text.h"
 
@@ -118,6 +119,14 @@ bool FileListView::OnNotify(const NMHDR& header, LRESULT& result) {
       for (int row = info.iFrom; row <= info.iTo && row < model_.Count(); ++row) {
         model_.SelectFromView(row, info.uNewState & LVIS_SELECTED, false);
       }
+      return true;
+    }
+    case LVN_BEGINDRAG: {
+      // The selected rows go, their names as the drag's text.
+      if (!dragDrop_) return true;
+      std::string names;
+      for (const int row : model_.SelectedRows()) names += (names.empty() ? "" : "\r\n") + model_.Row(row).text;
+      if (!names.empty()) dragDrop_->DragFromList(names);
       return true;
     }
     case NM_DBLCLK:

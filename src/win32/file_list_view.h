@@ -14,6 +14,8 @@
 
 namespace tavelin::win32 {
 
+class LibraryDragDrop;
+
 class FileListView : public FileListObserver {
  public:
   FileListView(HWND list, HIMAGELIST headerImages, FileList& model, FileListHandlers& handlers);
@@ -32,6 +34,9 @@ class FileListView : public FileListObserver {
   void ColumnsFitRequested() override;
   void LabelEditStarted(int row) override;
 
+  // Where the list's drags go.
+  void SetDragDrop(LibraryDragDrop* dragDrop) { dragDrop_ = dragDrop; }
+
  private:
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
   LRESULT OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -43,6 +48,7 @@ class FileListView : public FileListObserver {
   FileListHandlers& handlers_;
   int mirroring_ = 0;
   std::wstring text_;  // the text last handed to the control
+  LibraryDragDrop* dragDrop_ = nullptr;
 };
 
 }  // namespace tavelin::win32

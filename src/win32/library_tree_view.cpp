@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "win32/keyboard.h"
+#include "win32/library_drag_drop.h"
 #include "win32/mirroring.h"
 #include "win32/text.h"
 
@@ -136,6 +137,17 @@ void LibraryTreeView::SelectionChanged(NodeId selected) {
   TreeView_SelectItem(tree_, item);
 }
 
+void LibraryTreeView::DropHighlightChanged(NodeId highlighted) {
+  const HTREEITEM item = highlighted ? Reveal(highlighted) : nullptr;
+  Mirroring guard(mirroring_);
+  // The old target's mark is cleared by hand too: some tree controls keep it when
+  // told to highlight no item (seen under Wine).
+  if (const HTREEITEM old = TreeView_GetDropHilight(tree_); old && old != item) {
+    TreeView_SetItemState(tree_, old, 0, TVIS_DROPHILITED);
+  }
+  TreeView_SelectDropTarget(tree_, item);
+}
+
 void LibraryTreeView::LabelEditStarted(NodeId id) {
   if (const HTREEITEM item = Reveal(id)) {
     SetFocus(tree_);
@@ -186,6 +198,16 @@ bool LibraryTreeView::OnNotify(const NMHDR& header, LRESULT& result) {
     case NM_DBLCLK:
       handlers_.Tree_DblClick();
       return true;
+    case TVN_BEGINDRAGW: {
+      // The dragged entry becomes the selected one, which is what a library drag moves.
+      const auto& info = reinterpret_cast<const NMTREEVIEWW&>(header);
+      const int index = IndexOf(info.itemNew.hItem);
+      const TreeNode* node = model_.Node(index);
+      if (!node || !dragDrop_) return true;
+      model_.Select(index);
+      dragDrop_->DragFromTree(node->text);
+      return true;
+    }
     case NM_RCLICK:
       result = TRUE;  // the tree's own menu came with the button press
       return true;

@@ -20,6 +20,8 @@
 
 namespace tavelin::win32 {
 
+class LibraryDragDrop;
+
 class LibraryTreeView : public LibraryTreeObserver {
  public:
   LibraryTreeView(HWND tree, LibraryTree& model, TreeHandlers& handlers);
@@ -38,6 +40,10 @@ class LibraryTreeView : public LibraryTreeObserver {
   void NodeExpansionChanged(const TreeNode& node) override;
   void SelectionChanged(NodeId selected) override;
   void LabelEditStarted(NodeId id) override;
+  void DropHighlightChanged(NodeId highlighted) override;
+
+  // Where the tree's own drags go.
+  void SetDragDrop(LibraryDragDrop* dragDrop) { dragDrop_ = dragDrop; }
 
  private:
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
@@ -59,6 +65,7 @@ class LibraryTreeView : public LibraryTreeObserver {
   std::unordered_set<NodeId> filled_;
   int mirroring_ = 0;  // > 0 while the view changes the control for the model
   NodeId expandingByUser_ = 0;
+  LibraryDragDrop* dragDrop_ = nullptr;
 };
 
 }  // namespace tavelin::win32

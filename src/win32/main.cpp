@@ -3,6 +3,7 @@
 #include "win32/windows_api.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <optional>
 
@@ -20,6 +21,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // The library probes removable and CD-ROM drives that may be empty; the system must
   // not ask the user to insert a disc each time, the library handles them silently.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  // Drag and drop in the library and the system's dialogs need OLE on this thread.
+  const bool ole = SUCCEEDED(OleInitialize(nullptr));
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES |
                                                      ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
@@ -57,5 +60,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const int exitCode = static_cast<int>(message.wParam);
   // An About window still open keeps the program until it is closed.
   while (view.About().Handle() && GetMessageW(&message, nullptr, 0, 0) > 0) pump();
+  if (ole) OleUninitialize();
   return exitCode;
 }

@@ -74,6 +74,7 @@ MainWindow::~MainWindow() {
     cwin_->Library().Tree().SetObserver(nullptr);
     cwin_->Library().List().SetObserver(nullptr);
   }
+  dragDrop_.reset();
   treeView_.reset();
   listView_.reset();
   if (hwnd_) DestroyWindow(hwnd_);
@@ -113,6 +114,9 @@ void MainWindow::Attach(CWin* cwin) {
   listView_ = std::make_unique<FileListView>(list_, libraryImages_, cwin_->Library().List(), cwin_->Library().ListEvents());
   cwin_->Library().Tree().SetObserver(treeView_.get());
   cwin_->Library().List().SetObserver(listView_.get());
+  dragDrop_ = std::make_unique<LibraryDragDrop>(tree_, cwin_->Library().Tree(), cwin_->Library().Drag());
+  treeView_->SetDragDrop(dragDrop_.get());
+  listView_->SetDragDrop(dragDrop_.get());
 }
 
 void MainWindow::CreateControls() {

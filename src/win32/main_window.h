@@ -15,6 +15,7 @@
 #include "library/library_tree.h"
 #include "shell/window_hosts.h"
 #include "win32/about_window.h"
+#include "win32/library_drag_drop.h"
 
 namespace tavelin {
 class CWin;
@@ -104,6 +105,8 @@ class MainWindow : public MainWindowHost {
   void SetProgressLabelWidth(int width) override;
   // The About window while it is open, for the program to wait for it at the end.
   AboutWindow& About() { return about_; }
+  // The library's drag and drop, for tests that drive a drag through it.
+  LibraryDragDrop* DragDrop() { return dragDrop_.get(); }
 
  private:
   template <class Owner>
@@ -141,6 +144,7 @@ class MainWindow : public MainWindowHost {
   HMENU searchMenu_ = nullptr;
   std::unique_ptr<LibraryTreeView> treeView_;
   std::unique_ptr<FileListView> listView_;
+  std::unique_ptr<LibraryDragDrop> dragDrop_;
   bool splitterDragging_ = false;
 };
 

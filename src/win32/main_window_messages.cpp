@@ -146,6 +146,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       KillTimer(hwnd_, kStatusTimer);
+      dragDrop_.reset();  // the tree stops being a drop target while OLE is still there
       if (cwin_) cwin_->Unload();
       SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include "auto_answer.h"
 #include "wired_main_window.h"
+#include "win32/library_drag_drop.h"
 
 namespace tavelin::win32 {
 namespace {
@@ -75,6 +76,42 @@ TEST_F(LibraryViews, TheExpandButtonFollowsTheModelForNodesNeverOpened) {
   EXPECT_TRUE(hasButton());
   cwin.Library().Tree().Remove(only);
   EXPECT_FALSE(hasButton());
+}
+
+// A drag from the list reaches the tree's real drop target with a real data object:
+// the row is filed under the category; a drag from another program is refused.
+TEST_F(LibraryViews, ListRowsDraggedOntoACategoryAreFiledAndOutsideDragsRefused) {
+  Write("a.swf", 10);
+  cwin.Library().CurrentFolder = folder;
+  cwin.Library().ListEvents().ListFolder(folder, "swf");
+  cwin.Library().List().SelectOnly(0);
+  const int category = cwin.Library().Tree().Add(0, "", "动画", 6, "2");
+  const HWND tree = view.TreeHandle();
+  const HTREEITEM item = TreeView_GetNextSibling(tree, TreeView_GetNextSibling(tree, TreeView_GetRoot(tree)));
+  RECT box{};
+  TreeView_GetItemRect(tree, item, &box, TRUE);
+  POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+  ClientToScreen(tree, &centre);
+  const POINTL at{centre.x, centre.y};
+  IDropTarget* target = view.DragDrop()->Target();
+  IDataObject* data = NewTextDataObject("a.swf");
+
+  DWORD effect = DROPEFFECT_COPY;  // nothing started inside the program: refused
+  target->DragEnter(data, MK_LBUTTON, at, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  target->DragLeave();
+
+  cwin.Library().Drag().StartFromList();
+  effect = DROPEFFECT_COPY;
+  target->DragEnter(data, MK_LBUTTON, at, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_EQ(TreeView_GetDropHilight(tree), item);
+  target->Drop(data, 0, at, &effect);
+  cwin.Library().Drag().Complete();
+  data->Release();
+  EXPECT_FALSE(TreeView_GetItemState(tree, item, TVIS_DROPHILITED) & TVIS_DROPHILITED);
+  ASSERT_EQ(cwin.Library().Tree().Children(category).size(), 1u);
+  EXPECT_EQ(cwin.Library().Tree().Node(cwin.Library().Tree().Children(category)[0])->tag, folder);
 }
 
 TEST_F(LibraryViews, OnlyCategoriesCanBeRenamedInTheControl) {

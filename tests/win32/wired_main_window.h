@@ -47,6 +47,7 @@ inline std::string TreeItemText(HWND tree, HTREEITEM item) {
 class MainWindowWiring : public ::testing::Test {
  protected:
   void SetUp() override {
+    OleInitialize(nullptr);  // library drags, as the program has them
     ForgetStore();
     ASSERT_TRUE(view.Create());
     view.Attach(&cwin);
