@@ -78,6 +78,11 @@ class FileSystem {
   virtual void ShellDelete(const std::string& path, bool allowUndo) = 0;
   virtual void DeleteFile(const std::string& path) = 0;
 
+  // What makes a folder the same folder however it is reached (through a junction or a
+  // link): on Windows its volume serial number and file index. Empty when the system
+  // cannot tell.
+  virtual std::string FolderIdentity(const std::string& path) = 0;
+
   // The system folder, without a trailing backslash.
   virtual std::string SystemFolder() = 0;
   // The folder of the running executable, without a trailing backslash.

@@ -154,9 +154,31 @@ std::string FakeFileSystem::Content(const std::string& path) const {
   return node ? std::string(node->content.begin(), node->content.end()) : std::string();
 }
 
+void FakeFileSystem::AddLink(const std::string& path, const std::string& target) {
+  AddFolder(path, attr::kDirectory | 0x400);  // a reparse point
+  links_[Key(path)] = target;
+}
+
+std::string FakeFileSystem::Resolve(const std::string& path) const {
+  std::string resolved = path;
+  for (const auto& [link, target] : links_) {
+    const std::string key = Key(resolved);
+    if (key == link || (key.size() > link.size() && key.compare(0, link.size(), link) == 0 && key[link.size()] == '\\')) {
+      resolved = target + resolved.substr(link.size());
+    }
+  }
+  return resolved;
+}
+
+std::string FakeFileSystem::FolderIdentity(const std::string& path) {
+  std::string folder = Resolve(path);
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return Find(folder) ? Key(folder) : std::string();
+}
+
 std::vector<DirectoryEntry> FakeFileSystem::List(const std::string& pattern) {
   CheckFailure("List");
-  const std::string folderKey = Key(ParentOf(pattern));
+  const std::string folderKey = Key(ParentOf(Resolve(pattern)));
   const std::string namePattern = NameOf(pattern);
   std::vector<const Node*> found;
   for (const auto& [key, node] : nodes_) {

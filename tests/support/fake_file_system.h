@@ -55,6 +55,10 @@ class FakeFileSystem : public FileSystem {
   // Runs while the shell's confirmation is open, as the user's clicks elsewhere would.
   std::function<void()> whileShellAsks;
   std::vector<std::string> shellDeletes;  // "recycle C:\a.swf" or "delete C:\a.swf"
+  // A link (junction) at `path` showing the folder `target`: listing through it lists
+  // the target, and both have one identity.
+  void AddLink(const std::string& path, const std::string& target);
+  std::string FolderIdentity(const std::string& path) override;
   std::string SystemFolder() override { return systemFolder_; }
   std::string ProgramFolder() override { return programFolder_; }
   std::string ExecutableBaseName() override { return programBaseName_; }
@@ -77,7 +81,11 @@ class FakeFileSystem : public FileSystem {
   void RequireParentFolder(const std::string& path) const;
   Node& Put(const std::string& path, bool folder);
 
+  // A path with every link on its way replaced by the link's target.
+  std::string Resolve(const std::string& path) const;
+
   std::map<std::string, Node> nodes_;  // by lower-case path
+  std::map<std::string, std::string> links_;  // lower-case link path -> target path
   std::map<char, DriveType> drives_;
   std::map<std::string, std::string> failures_;
   std::size_t partialWriteBytes_ = 0;

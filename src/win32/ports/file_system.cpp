@@ -278,6 +278,17 @@ void Win32FileSystem::DeleteFile(const std::string& path) {
   if (!DeleteFileW(SystemPath(path).c_str())) ThrowLastError();
 }
 
+std::string Win32FileSystem::FolderIdentity(const std::string& path) {
+  // A folder opens as a handle only with backup semantics; reading its attributes needs no access.
+  FileHandle folder(CreateFileW(SystemPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.valid()) return {};
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!GetFileInformationByHandle(folder.get(), &information)) return {};
+  return std::to_string(information.dwVolumeSerialNumber) + ":" + std::to_string(information.nFileIndexHigh) + ":" +
+         std::to_string(information.nFileIndexLow);
+}
+
 std::string Win32FileSystem::SystemFolder() {
   for (int attempt = 0; attempt < 4; ++attempt) {
     const UINT needed = GetSystemDirectoryW(nullptr, 0);  // includes the terminating NUL

@@ -23,6 +23,7 @@ class Win32FileSystem : public FileSystem {
   void DeleteToRecycleBin(const std::string& path) override;
   void DeleteFile(const std::string& path) override;
   void ShellDelete(const std::string& path, bool allowUndo) override;
+  std::string FolderIdentity(const std::string& path) override;
   std::string SystemFolder() override;
   std::string ProgramFolder() override;
   std::string ExecutableBaseName() override;
