@@ -55,7 +55,8 @@ bool Dictionary::Define(const Movie& movie, const Tag& tag) {
         for (auto* lines : {&morph->definition.startLines, &morph->definition.endLines}) {
           for (LineStyle& line : *lines) ResolveBitmap(line.fill);
         }
-        Add(morph->definition.id, std::shared_ptr<const MorphCharacter>(std::move(morph)));
+        const std::uint16_t id = morph->definition.id;
+        Add(id, std::shared_ptr<const MorphCharacter>(std::move(morph)));
         return true;
       }
       case code::kDefineSprite: {
