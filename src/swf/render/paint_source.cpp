@@ -1,0 +1,212 @@
+#include "swf/render/paint_source.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/render/pixel.h"
+
+namespace tavelin::swf::render {
+namespace {
+
+constexpr double kGradientHalfSize = 16384.0;
+// Keeps fill coordinates far outside any fill within int range before they are rounded.
+constexpr float kCoordinateLimit = 1.0e9f;
+
+float Bounded(float v) {
+  if (!(v > -kCoordinateLimit)) return -kCoordinateLimit;
+  if (!(v < kCoordinateLimit)) return kCoordinateLimit;
+  return v;
+}
+
+template <SpreadMode kSpread>
+inline std::uint32_t Lookup(const std::uint32_t* colors, float t) {
+  t = Bounded(t);
+  if constexpr (kSpread == SpreadMode::kPad) {
+    t = std::clamp(t, 0.0f, 1.0f);
+  } else if constexpr (kSpread == SpreadMode::kRepeat) {
+    t -= std::floor(t);
+  } else {
+    t = std::fabs(t - 2.0f * std::floor(t * 0.5f + 0.5f));  // distance to the nearest even number
+  }
+  return colors[std::min(255, static_cast<int>(t * 255.0f + 0.5f))];
+}
+
+template <SpreadMode kSpread>
+void LinearRow(const std::uint32_t* colors, float t, float dt, int count, std::uint32_t* out) {
+  for (int i = 0; i < count; ++i) out[i] = Lookup<kSpread>(colors, t + dt * static_cast<float>(i));
+}
+
+template <SpreadMode kSpread>
+void RadialRow(const std::uint32_t* colors, float u, float v, float du, float dv, int count, std::uint32_t* out) {
+  for (int i = 0; i < count; ++i) {
+    const float x = u + du * static_cast<float>(i), y = v + dv * static_cast<float>(i);
+    out[i] = Lookup<kSpread>(colors, std::sqrt(x * x + y * y));
+  }
+}
+
+// The fraction of the way from the focal point to the circle, along the ray through the
+// pixel: with d = p - F, t = |d|^2 / (-F.d + sqrt((F.d)^2 + (1 - |F|^2) |d|^2)).
+template <SpreadMode kSpread>
+void FocalRow(const std::uint32_t* colors, float focal, float u, float v, float du, float dv, int count,
+              std::uint32_t* out) {
+  const float inside = 1.0f - focal * focal;
+  for (int i = 0; i < count; ++i) {
+    const float dx = u + du * static_cast<float>(i) - focal, dy = v + dv * static_cast<float>(i);
+    const float fd = focal * dx;
+    const float dd = dx * dx + dy * dy;
+    const float denominator = -fd + std::sqrt(fd * fd + inside * dd);
+    out[i] = Lookup<kSpread>(colors, denominator > 0.0f ? dd / denominator : 0.0f);
+  }
+}
+
+inline int Wrap(int i, int size) {
+  const int m = i % size;
+  return m < 0 ? m + size : m;
+}
+
+}  // namespace
+
+bool Invert(const Matrix& m, Matrix& inverse) {
+  const double det = m.a * m.d - m.b * m.c;
+  if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+  inverse = {m.d / det, -m.b / det, -m.c / det, m.a / det, (m.c * m.ty - m.d * m.tx) / det,
+             (m.b * m.tx - m.a * m.ty) / det};
+  return std::isfinite(inverse.a) && std::isfinite(inverse.b) && std::isfinite(inverse.c) &&
+         std::isfinite(inverse.d) && std::isfinite(inverse.tx) && std::isfinite(inverse.ty);
+}
+
+PaintSource PaintSource::Solid(std::uint32_t premultiplied) {
+  PaintSource s;
+  s.kind_ = Kind::kSolid;
+  s.solid_ = premultiplied;
+  return s;
+}
+
+PaintSource PaintSource::ForGradient(FillKind kind, const Gradient& gradient, const Matrix& toDevice,
+                                     const std::array<std::uint32_t, 256>& colors) {
+  PaintSource s;
+  const Matrix unit = toDevice * Matrix{kGradientHalfSize, 0, 0, kGradientHalfSize, 0, 0};
+  Matrix inverse;
+  if (!Invert(unit, inverse)) {
+    // A gradient squashed to a line or a point shows its outermost colour.
+    return Solid(colors[255]);
+  }
+  s.kind_ = kind == FillKind::kLinearGradient ? Kind::kLinear : kind == FillKind::kRadialGradient ? Kind::kRadial : Kind::kFocal;
+  s.ua_ = inverse.a, s.ub_ = inverse.b, s.uc_ = inverse.c, s.ud_ = inverse.d, s.utx_ = inverse.tx, s.uty_ = inverse.ty;
+  if (s.kind_ == Kind::kLinear) {
+    // t = (u + 1) / 2 directly.
+    s.ua_ *= 0.5, s.uc_ *= 0.5, s.utx_ = s.utx_ * 0.5 + 0.5;
+  }
+  s.colors_ = colors.data();
+  s.spread_ = gradient.spread;
+  // A focal point on the circle itself leaves no room for the ray; keep it just inside.
+  s.focal_ = std::clamp(gradient.focalPoint, -0.98f, 0.98f);
+  return s;
+}
+
+PaintSource PaintSource::ForBitmap(const Bitmap& bitmap, const Matrix& toDevice, bool repeat, SampleQuality sampling,
+                                   const ColorTransform& cxform) {
+  PaintSource s;
+  Matrix inverse;
+  if (bitmap.width <= 0 || bitmap.height <= 0 ||
+      bitmap.pixels.size() < static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height) ||
+      !Invert(toDevice, inverse)) {
+    return s;
+  }
+  s.kind_ = Kind::kBitmap;
+  s.ua_ = inverse.a, s.ub_ = inverse.b, s.uc_ = inverse.c, s.ud_ = inverse.d, s.utx_ = inverse.tx, s.uty_ = inverse.ty;
+  s.bitmap_ = &bitmap;
+  s.repeat_ = repeat;
+  s.sampling_ = sampling;
+  s.transformTexels_ = !IsIdentity(cxform);
+  s.cxform_ = cxform;
+  return s;
+}
+
+void PaintSource::Generate(int y, int x0, int count, std::uint32_t* out) const {
+  switch (kind_) {
+    case Kind::kNothing:
+      std::fill(out, out + count, 0u);
+      break;
+    case Kind::kSolid:
+      std::fill(out, out + count, solid_);
+      break;
+    case Kind::kLinear:
+    case Kind::kRadial:
+    case Kind::kFocal:
+      GenerateGradient(y, x0, count, out);
+      break;
+    case Kind::kBitmap:
+      GenerateBitmap(y, x0, count, out);
+      break;
+  }
+}
+
+void PaintSource::GenerateGradient(int y, int x0, int count, std::uint32_t* out) const {
+  const double px = x0 + 0.5, py = y + 0.5;
+  const float u = Bounded(static_cast<float>(ua_ * px + uc_ * py + utx_));
+  const float v = Bounded(static_cast<float>(ub_ * px + ud_ * py + uty_));
+  const float du = static_cast<float>(ua_), dv = static_cast<float>(ub_);
+  auto run = [&]<SpreadMode kSpread>() {
+    switch (kind_) {
+      case Kind::kLinear:
+        LinearRow<kSpread>(colors_, u, du, count, out);
+        break;
+      case Kind::kRadial:
+        RadialRow<kSpread>(colors_, u, v, du, dv, count, out);
+        break;
+      default:
+        FocalRow<kSpread>(colors_, focal_, u, v, du, dv, count, out);
+        break;
+    }
+  };
+  switch (spread_) {
+    case SpreadMode::kPad:
+      run.template operator()<SpreadMode::kPad>();
+      break;
+    case SpreadMode::kReflect:
+      run.template operator()<SpreadMode::kReflect>();
+      break;
+    case SpreadMode::kRepeat:
+      run.template operator()<SpreadMode::kRepeat>();
+      break;
+  }
+}
+
+void PaintSource::GenerateBitmap(int y, int x0, int count, std::uint32_t* out) const {
+  const int w = bitmap_->width, h = bitmap_->height;
+  const std::uint32_t* texels = bitmap_->pixels.data();
+  const double py = y + 0.5;
+  auto texel = [&](int tx, int ty) {
+    if (repeat_) {
+      tx = Wrap(tx, w);
+      ty = Wrap(ty, h);
+    } else {
+      tx = std::clamp(tx, 0, w - 1);
+      ty = std::clamp(ty, 0, h - 1);
+    }
+    return texels[static_cast<std::size_t>(ty) * static_cast<std::size_t>(w) + static_cast<std::size_t>(tx)];
+  };
+  for (int i = 0; i < count; ++i) {
+    const double px = x0 + i + 0.5;
+    const float u = Bounded(static_cast<float>(ua_ * px + uc_ * py + utx_));
+    const float v = Bounded(static_cast<float>(ub_ * px + ud_ * py + uty_));
+    std::uint32_t c;
+    if (sampling_ == SampleQuality::kNearest) {
+      c = texel(static_cast<int>(std::floor(u)), static_cast<int>(std::floor(v)));
+    } else {
+      // Bilinear between the four texel centres around the sample.
+      const float su = u - 0.5f, sv = v - 0.5f;
+      const float fu = std::floor(su), fv = std::floor(sv);
+      const int tx = static_cast<int>(fu), ty = static_cast<int>(fv);
+      const std::uint32_t wx = static_cast<std::uint32_t>((su - fu) * 256.0f + 0.5f);
+      const std::uint32_t wy = static_cast<std::uint32_t>((sv - fv) * 256.0f + 0.5f);
+      const std::uint32_t top = ScalePixel(texel(tx, ty), 256 - wx) + ScalePixel(texel(tx + 1, ty), wx);
+      const std::uint32_t bottom = ScalePixel(texel(tx, ty + 1), 256 - wx) + ScalePixel(texel(tx + 1, ty + 1), wx);
+      c = ScalePixel(top, 256 - wy) + ScalePixel(bottom, wy);
+    }
+    out[i] = transformTexels_ ? TransformPremultiplied(cxform_, c) : c;
+  }
+}
+
+}  // namespace tavelin::swf::render
