@@ -227,6 +227,42 @@ TEST_F(EngineMovieControlTest, RenderFillsTheMappedStageWithTheBackgroundColour)
   EXPECT_TRUE(picture.pixels.empty());
 }
 
+TEST_F(EngineMovieControlTest, RenderDrawsTheMovieFramesThroughTheStageMapping) {
+  // A 20 x 20 px stage whose 10 x 10 px red square moves right in frame 2 and reaches
+  // past the stage's edge in frame 3.
+  constexpr const char* kSquare = "C:\\Movies\\square.swf";
+  files.AddFile(kSquare, SwfWriter()
+                             .StagePixels(20, 20)
+                             .FrameRate(10)
+                             .BackgroundColor({255, 255, 255})
+                             .DefineRectangle(1, 200, 200, {255, 0, 0})
+                             .PlaceObject(1, 1, 0, 0)
+                             .ShowFrame()
+                             .MoveObject(1, 200, 0)
+                             .ShowFrame()
+                             .MoveObject(1, 300, 0)
+                             .ShowFrame()
+                             .Bytes());
+  control.SetMovie(kSquare);
+  control.SetViewportSize(40, 80);  // show all: the stage is 40 x 40 at rows 20..59
+  EXPECT_EQ(PixelAt(5, 25), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(25, 25), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(5, 15), kEmpty);
+  EXPECT_TRUE(control.AdvanceClock(0.1));
+  EXPECT_EQ(PixelAt(5, 25), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(25, 25), 0xFFFF0000u);
+  control.AdvanceClock(0.1);
+  control.SetZoomRect(0, 0, 800, 400);  // a view wider than the stage: the overhang stays empty
+  EXPECT_EQ(PixelAt(10, 30), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(18, 30), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(22, 30), kEmpty);
+  control.SetZoomRect(0, 0, 0, 0);
+  control.GotoFrame(0);  // backwards: the square is where frame 1 had it
+  EXPECT_EQ(PixelAt(5, 25), 0xFFFF0000u);
+  EXPECT_EQ(ChangesDuring([&] { control.SetQuality("Low"); }), 1);  // stopped: drawn again now
+  EXPECT_EQ(ChangesDuring([&] { control.SetQuality("AutoLow"); }), 0);
+}
+
 TEST_F(EngineMovieControlTest, ZoomAndZoomRectChangeWhatTheViewportShows) {
   control.SetMovie(kPlain);  // 2000 x 1000 twips
   control.SetViewportSize(200, 200);
