@@ -21,6 +21,7 @@
 
 #include "swf/movie.h"
 #include "swf/player/player.h"
+#include "swf/player/truetype_fonts.h"
 
 namespace {
 
@@ -92,13 +93,29 @@ std::vector<std::uint8_t> ReadWhole(const std::string& path) {
   return bytes;
 }
 
+// Text fields without embedded fonts are drawn with Debian's fonts where installed.
+constexpr const char* kDeviceFontFiles[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc",
+};
+
+std::vector<std::vector<std::uint8_t>> DeviceFontFiles() {
+  std::vector<std::vector<std::uint8_t>> files;
+  for (const char* path : kDeviceFontFiles) {
+    std::ifstream in(path, std::ios::binary);
+    if (in) files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return files;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const Options options = Parse(argc, argv);
   try {
     auto movie = std::make_shared<const Movie>(LoadMovie(ReadWhole(options.movie)));
-    player::Player player(movie);
+    player::TrueTypeFonts deviceFonts(DeviceFontFiles());
+    player::Player player(movie, deviceFonts.Empty() ? nullptr : &deviceFonts);
     for (int frame = 1; frame < options.frames; ++frame) player.NextFrame();
 
     const StageRect& stage = movie->Stage();

@@ -50,12 +50,51 @@ std::vector<std::uint8_t> WithoutStrayMarkers(std::span<const std::uint8_t> data
   return out;
 }
 
+// stb_image trusts a Huffman table's symbol counts and overflows its tables when they
+// add up to more than 256, so every table is checked before the decoder sees it.
+bool HuffmanTablesFit(std::span<const std::uint8_t> jpeg) {
+  std::size_t at = 2;  // after the start marker
+  while (at + 1 < jpeg.size()) {
+    if (jpeg[at] != 0xFF) {
+      ++at;  // entropy-coded data between markers
+      continue;
+    }
+    const std::uint8_t marker = jpeg[at + 1];
+    if (marker == 0xFF) {
+      ++at;  // fill byte
+      continue;
+    }
+    if (marker == 0x00 || marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7)) {
+      at += 2;  // stuffed byte, or a marker without a segment
+      continue;
+    }
+    if (marker == 0xD9) return true;
+    if (at + 4 > jpeg.size()) return true;  // the decoder reports the truncation
+    const std::size_t length = std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3];
+    if (length < 2 || at + 2 + length > jpeg.size()) return true;
+    if (marker == 0xC4) {
+      std::size_t table = at + 4;
+      const std::size_t end = at + 2 + length;
+      while (table < end) {
+        if (end - table < 17) return false;
+        std::size_t symbols = 0;
+        for (std::size_t i = 1; i <= 16; ++i) symbols += jpeg[table + i];
+        if (symbols > 256 || end - table - 17 < symbols) return false;
+        table += 17 + symbols;
+      }
+    }
+    at += 2 + length;
+  }
+  return true;
+}
+
 // Decodes a JPEG, PNG or GIF picture into unpremultiplied RGBA bytes.
 Bitmap DecodePicture(std::span<const std::uint8_t> data, std::vector<std::uint8_t>* alphaOut = nullptr) {
   if (data.size() > INT_MAX) throw DecodeError("picture too large");
   int width = 0, height = 0, channels = 0;
   const auto* bytes = data.data();
   const int length = static_cast<int>(data.size());
+  if (IsJpeg(data) && !HuffmanTablesFit(data)) throw DecodeError("damaged JPEG tables");
   if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) throw DecodeError("undecodable picture");
   CheckSize(width, height);
   stbi_uc* rgba = stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);
