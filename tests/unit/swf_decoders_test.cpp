@@ -224,6 +224,17 @@ TEST(SwfDecoders, JpegsDecodeWithStrayMarkersSharedTablesAndAlpha) {
   jpeg3.insert(jpeg3.end(), alpha.begin(), alpha.end());
   ExpectNear(DecodeDefineBitsJpeg(jpeg3, 3).bitmap->pixels[9], 0x80641414, 6);
 
+  // Huffman tables claiming more symbols than a table holds are refused, not decoded.
+  Bytes inflated{6, 0};
+  inflated.insert(inflated.end(), jpeg.begin(), jpeg.end());
+  for (std::size_t i = 2; i + 21 < inflated.size(); ++i) {
+    if (inflated[i] == 0xFF && inflated[i + 1] == 0xC4) {
+      for (std::size_t k = 0; k < 16; ++k) inflated[i + 5 + k] = 0xFF;
+      break;
+    }
+  }
+  EXPECT_THROW(DecodeDefineBitsJpeg(inflated, 2), DecodeError);
+
   // Not a picture at all.
   EXPECT_THROW(DecodeDefineBitsJpeg(Bytes{1, 0, 0xFF, 0xD8, 0x00, 0x01}, 2), DecodeError);
 }
