@@ -201,9 +201,9 @@ void PaintSource::GenerateBitmap(int y, int x0, int count, std::uint32_t* out) c
       const int tx = static_cast<int>(fu), ty = static_cast<int>(fv);
       const std::uint32_t wx = static_cast<std::uint32_t>((su - fu) * 256.0f + 0.5f);
       const std::uint32_t wy = static_cast<std::uint32_t>((sv - fv) * 256.0f + 0.5f);
-      const std::uint32_t top = ScalePixel(texel(tx, ty), 256 - wx) + ScalePixel(texel(tx + 1, ty), wx);
-      const std::uint32_t bottom = ScalePixel(texel(tx, ty + 1), 256 - wx) + ScalePixel(texel(tx + 1, ty + 1), wx);
-      c = ScalePixel(top, 256 - wy) + ScalePixel(bottom, wy);
+      const std::uint32_t top = LerpPixel(texel(tx, ty), texel(tx + 1, ty), wx);
+      const std::uint32_t bottom = LerpPixel(texel(tx, ty + 1), texel(tx + 1, ty + 1), wx);
+      c = LerpPixel(top, bottom, wy);
     }
     out[i] = transformTexels_ ? TransformPremultiplied(cxform_, c) : c;
   }

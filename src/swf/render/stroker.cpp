@@ -9,6 +9,9 @@ namespace {
 
 // Bounds the pieces of a round cap or join on huge strokes.
 constexpr int kMaxArcPieces = 128;
+// Arcs are cut finer than curves: on thin strokes a cap or join is only a few pixels
+// across, and the area an inscribed polygon loses would show.
+constexpr double kArcFlatness = kFlatness / 4;
 
 struct Vec {
   double x, y;
@@ -26,7 +29,7 @@ class OutlinePen {
   OutlinePen(EdgeList& edges, const StrokeGeometry& g) : edges_(edges), g_(g) {
     // Angle per arc piece so that a piece strays at most kFlatness from the circle.
     const double r = g.halfWidth;
-    arcStep_ = r > kFlatness ? 2 * std::acos(1 - kFlatness / r) : std::numbers::pi / 2;
+    arcStep_ = r > kArcFlatness ? 2 * std::acos(1 - kArcFlatness / r) : std::numbers::pi / 2;
     arcStep_ = std::max(arcStep_, std::numbers::pi / kMaxArcPieces);
   }
 
