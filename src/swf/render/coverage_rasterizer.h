@@ -28,6 +28,7 @@ class CoverageRasterizer {
     if (box.Empty()) return;
     Accumulate(edges, box, mode);
     for (int y = box.y0; y < box.y1; ++y) {
+      if (touchedTo_[static_cast<std::size_t>(y - box.y0)] < 0) continue;  // no line crosses the row
       int first = 0, count = 0;
       SweepRow(y - box.y0, rule, mode, first, count);
       if (count > 0) row(y, box.x0 + first, count, coverage_.data() + first);
@@ -37,12 +38,19 @@ class CoverageRasterizer {
  private:
   void Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode);
   void AddAreaLine(float x0, float y0, float x1, float y1);
+  void Touch(int row, int from, int to) {
+    int& lo = touchedFrom_[static_cast<std::size_t>(row)];
+    int& hi = touchedTo_[static_cast<std::size_t>(row)];
+    if (from < lo) lo = from;
+    if (to > hi) hi = to;
+  }
   void AddCentreLine(float x0, float y0, float x1, float y1);
   // Turns one row of cells into coverage (clearing the cells for the next region) and
   // reports the run of pixels that have any.
   void SweepRow(int row, FillRule rule, CoverageMode mode, int& first, int& count);
 
   std::vector<float> cells_;  // rows of stride_ cells, kept all zero between regions
+  std::vector<int> touchedFrom_, touchedTo_;  // per row, the cells lines wrote (to inclusive)
   std::vector<std::uint8_t> coverage_;
   int width_ = 0, height_ = 0, stride_ = 0;
 };

@@ -11,6 +11,7 @@
 #include "swf/render/path_flattener.h"
 #include "swf/render/pixel.h"
 #include "swf/render/prepared_shape.h"
+#include "swf/render/span_compositor.h"
 #include "swf/render/stroker.h"
 
 namespace tavelin::swf::render {
@@ -56,31 +57,11 @@ CoverageMode ModeFor(Quality quality) {
 void PaintColorRow(std::uint32_t* dst, const std::uint8_t* coverage, int count, const PaintSource& source, int y,
                    int x0, std::uint32_t* scratch) {
   if (source.kind() == PaintSource::Kind::kSolid) {
-    const std::uint32_t c = source.solid();
-    if ((c >> 24) == 255) {
-      for (int i = 0; i < count; ++i) {
-        const std::uint32_t k = coverage[i];
-        if (k == 255) {
-          dst[i] = c;
-        } else if (k != 0) {
-          dst[i] = SourceOver(ScalePixel(c, CoverageFactor(k)), dst[i]);
-        }
-      }
-    } else {
-      for (int i = 0; i < count; ++i) {
-        const std::uint32_t k = coverage[i];
-        if (k != 0) dst[i] = SourceOver(ScalePixel(c, CoverageFactor(k)), dst[i]);
-      }
-    }
+    CompositeSolidSpan(dst, source.solid(), coverage, count);
     return;
   }
   source.Generate(y, x0, count, scratch);
-  for (int i = 0; i < count; ++i) {
-    const std::uint32_t k = coverage[i];
-    if (k == 0) continue;
-    const std::uint32_t s = k == 255 ? scratch[i] : ScalePixel(scratch[i], CoverageFactor(k));
-    dst[i] = SourceOver(s, dst[i]);
-  }
+  CompositeSpan(dst, scratch, coverage, count);
 }
 
 // Adds coverage to a mask being built (union).
