@@ -33,7 +33,7 @@ Rgba RandomColor(std::mt19937& random, std::uint8_t alpha) {
 // A shape as drawing tools make them: a gradient-filled body of curves (radial or
 // linear, partly transparent), a translucent solid highlight, and on some an outline.
 Shape MakeDefinition(std::mt19937& random, int index) {
-  std::uniform_real_distribution<double> radius(15, 45);  // pixels on the stage
+  std::uniform_real_distribution<double> radius(8, 30);  // pixels on the stage
   const double rx = radius(random) * kTwips, ry = radius(random) * kTwips;
   ShapeBuilder b;
   FillStyle body;

@@ -34,13 +34,14 @@ inline __m128i InverseAlpha16(__m128i pixels16) {
   return _mm_sub_epi16(_mm_set1_epi16(256), alpha);
 }
 
-// Four pixels: src scaled by coverage factors, then over dst.
-inline __m128i Over4(__m128i src, __m128i dst, std::uint32_t k0, std::uint32_t k1, std::uint32_t k2, std::uint32_t k3) {
+// Four pixels: src scaled by their coverage (four bytes), then over dst.
+inline __m128i Over4(__m128i src, __m128i dst, std::uint32_t coverage4) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i f01 = _mm_set_epi16(static_cast<short>(k1), static_cast<short>(k1), static_cast<short>(k1), static_cast<short>(k1),
-                                    static_cast<short>(k0), static_cast<short>(k0), static_cast<short>(k0), static_cast<short>(k0));
-  const __m128i f23 = _mm_set_epi16(static_cast<short>(k3), static_cast<short>(k3), static_cast<short>(k3), static_cast<short>(k3),
-                                    static_cast<short>(k2), static_cast<short>(k2), static_cast<short>(k2), static_cast<short>(k2));
+  __m128i k = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(coverage4)), zero);  // 4 x 16 bits
+  k = _mm_add_epi16(k, _mm_srli_epi16(k, 7));                                           // 255 -> 256
+  const __m128i pairs = _mm_unpacklo_epi16(k, k);                                        // k0 k0 k1 k1 k2 k2 k3 k3
+  const __m128i f01 = _mm_unpacklo_epi32(pairs, pairs);
+  const __m128i f23 = _mm_unpackhi_epi32(pairs, pairs);
   const __m128i s01 = Scale16(_mm_unpacklo_epi8(src, zero), f01);
   const __m128i s23 = Scale16(_mm_unpackhi_epi8(src, zero), f23);
   const __m128i d01 = Scale16(_mm_unpacklo_epi8(dst, zero), InverseAlpha16(s01));
@@ -68,8 +69,7 @@ void CompositeSpan(std::uint32_t* dst, const std::uint32_t* src, const std::uint
       }
     }
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
-    const __m128i out = Over4(s, d, CoverageFactor(coverage[i]), CoverageFactor(coverage[i + 1]),
-                              CoverageFactor(coverage[i + 2]), CoverageFactor(coverage[i + 3]));
+    const __m128i out = Over4(s, d, k4);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
   }
 #endif
@@ -90,8 +90,7 @@ void CompositeSolidSpan(std::uint32_t* dst, std::uint32_t color, const std::uint
       continue;
     }
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
-    const __m128i out = Over4(s, d, CoverageFactor(coverage[i]), CoverageFactor(coverage[i + 1]),
-                              CoverageFactor(coverage[i + 2]), CoverageFactor(coverage[i + 3]));
+    const __m128i out = Over4(s, d, k4);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
   }
 #endif
