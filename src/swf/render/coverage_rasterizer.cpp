@@ -24,8 +24,8 @@ inline int CeilOf(float v) {
 void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode) {
   width_ = box.x1 - box.x0;
   height_ = box.y1 - box.y0;
-  // Two spare cells: a line on the right side writes one and two cells past the last pixel.
-  stride_ = width_ + 2;
+  // Spare cells: a line on the right side writes up to three cells past the last pixel.
+  stride_ = width_ + 3;
   const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_);
   if (cells_.size() < needed) cells_.resize(needed, 0.0f);
   if (coverage_.size() < static_cast<std::size_t>(width_)) coverage_.resize(static_cast<std::size_t>(width_));
@@ -56,6 +56,10 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
   }
   const float dxdy = (x1 - x0) / (y1 - y0);
   const int rowEnd = std::min(height_, CeilOf(y1));
+  if (std::fabs(dxdy) < 1.0f) {
+    AddSteepLine(x0, y0, x1, y1, dxdy, dir, rowEnd);
+    return;
+  }
   float xTop = x0;
   for (int row = FloorOf(y0); row < rowEnd; ++row) {
     const float top = std::max(static_cast<float>(row), y0);
@@ -100,6 +104,38 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
       cells[last] += height * (1.0f - lastCovered);
       Touch(row, first, last);
     }
+    xTop = xBottom;
+  }
+}
+
+// A line moving less than a pixel sideways per row stays within two columns in each
+// row, so each row's share is found without branching on where it crosses a column
+// (which varies from row to row and defeats branch prediction). With the line spanning
+// `left`..`right` in the row, `e` of that in column `first` and the rest in the next:
+//   column first keeps (e / w) * (first + 1 - left - e / 2),
+//   column first + 1 keeps e / w + (g / w) * (1 - g / 2), with g = w - e,
+// and every column after that the whole band.
+void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd) {
+  float xTop = x0;
+  float* cells = cells_.data() + static_cast<std::size_t>(FloorOf(y0)) * static_cast<std::size_t>(stride_);
+  for (int row = FloorOf(y0); row < rowEnd; ++row, cells += stride_) {
+    const float top = std::max(static_cast<float>(row), y0);
+    const float bottom = std::min(static_cast<float>(row + 1), y1);
+    const float xBottom = bottom == y1 ? x1 : x0 + (bottom - y0) * dxdy;
+    const float height = (bottom - top) * dir;
+    const float left = std::min(xTop, xBottom), right = std::max(xTop, xBottom);
+    const int first = FloorOf(left);
+    const float boundary = static_cast<float>(first + 1);
+    const float w = right - left;
+    const float e = std::min(right, boundary) - left;
+    const float g = w - e;
+    const float inFirst = w > 1e-6f ? e / w : 1.0f;
+    const float c0 = inFirst * (boundary - left - e * 0.5f);
+    const float c1 = inFirst + (1.0f - inFirst) * (1.0f - g * 0.5f);
+    cells[first] += height * c0;
+    cells[first + 1] += height * (c1 - c0);
+    cells[first + 2] += height * (1.0f - c1);
+    Touch(row, first, first + 2);
     xTop = xBottom;
   }
 }

@@ -38,6 +38,7 @@ class CoverageRasterizer {
  private:
   void Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode);
   void AddAreaLine(float x0, float y0, float x1, float y1);
+  void AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd);
   void Touch(int row, int from, int to) {
     int& lo = touchedFrom_[static_cast<std::size_t>(row)];
     int& hi = touchedTo_[static_cast<std::size_t>(row)];

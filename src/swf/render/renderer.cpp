@@ -270,7 +270,7 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
     geometry.startCap = line.startCap;
     geometry.endCap = line.endCap;
     geometry.join = line.join;
-    geometry.miterLimit = std::max(1.0, static_cast<double>(std::isfinite(line.miterLimit) ? line.miterLimit : 1.0f));
+    geometry.miterLimit = std::isfinite(line.miterLimit) ? std::clamp(static_cast<double>(line.miterLimit), 1.0, 1000.0) : 1.0;
     const double margin = geometry.halfWidth * std::max(geometry.miterLimit, 1.5) + 1;
     const CullBox strokeCull{clip.x0 - margin, clip.y0 - margin, clip.x1 + margin, clip.y1 + margin};
     edges.Reset(clip);
@@ -303,7 +303,7 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& matrix, const ColorTr
   const PreparedShape& prepared = PrepareShape(shape);
   if (!prepared.hasPoints) return;
   // Skip shapes wholly outside the clip: the extent of every point, widened by the
-  // widest stroke (at the largest scale and with room for miters).
+  // farthest reach of a stroke (at the largest scale) and the one-pixel floor.
   double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
   for (const Point corner : {Point{prepared.minX, prepared.minY}, Point{prepared.maxX, prepared.minY},
                              Point{prepared.minX, prepared.maxY}, Point{prepared.maxX, prepared.maxY}}) {
@@ -312,7 +312,7 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& matrix, const ColorTr
     x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
   }
   const double scale = std::max({std::hypot(matrix.a, matrix.b), std::hypot(matrix.c, matrix.d), 1 / kTwipsPerPixel});
-  const double margin = std::min(prepared.widestLine * scale, kMaxHalfWidth) * 8 + 2;
+  const double margin = std::min(prepared.strokeReach * scale, kMaxHalfWidth) + 2;
   if (x1 + margin < clip.x0 || y1 + margin < clip.y0 || x0 - margin > clip.x1 || y0 - margin > clip.y1) return;
 
   for (std::size_t g = 0; g < shape.groups.size(); ++g) {
