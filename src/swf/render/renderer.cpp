@@ -25,6 +25,7 @@ constexpr double kMaxCoordinate = 1e18;
 // Strokes wider than this (in pixels) cover any target they touch anyway.
 constexpr double kMaxHalfWidth = 1e7;
 constexpr double kTwipsPerPixel = 20;
+constexpr int kPrefetchRows = 2;
 
 struct ColorLayer {
   std::vector<std::uint32_t> pixels;
@@ -216,6 +217,7 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
   *drawTarget.dirty = drawTarget.dirty->Union(box);
   if (colors.size() < static_cast<std::size_t>(Width())) colors.resize(static_cast<std::size_t>(Width()));
   const std::size_t stride = static_cast<std::size_t>(Width());
+  const int height = Height();
   rasterizer.Rasterize(edges, rule, ModeFor(quality), [&](int y, int x0, int count, std::uint8_t* coverage) {
     const std::size_t offset = static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x0);
     if (mask != nullptr) {
@@ -225,6 +227,12 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
     if (drawTarget.coverage != nullptr) {
       PaintMaskRow(drawTarget.coverage + offset, coverage, count);
     } else {
+      // A large target does not stay in cache between shapes: ask for the pixels two
+      // rows down now, so they arrive while this row is painted.
+      if (y + kPrefetchRows < height) {
+        const std::uint32_t* ahead = drawTarget.pixels + offset + kPrefetchRows * stride;
+        for (int i = 0; i < count; i += 16) __builtin_prefetch(ahead + i, 1);
+      }
       PaintColorRow(drawTarget.pixels + offset, coverage, count, source, y, x0, colors.data());
     }
   });
