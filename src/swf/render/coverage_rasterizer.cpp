@@ -31,6 +31,8 @@ void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, 
   if (coverage_.size() < static_cast<std::size_t>(width_)) coverage_.resize(static_cast<std::size_t>(width_));
   touchedFrom_.assign(static_cast<std::size_t>(height_), stride_);
   touchedTo_.assign(static_cast<std::size_t>(height_), -1);
+  blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
+  touchedBlocks_.assign(static_cast<std::size_t>(height_) * static_cast<std::size_t>(blockWords_), 0);
 
   const float ox = static_cast<float>(box.x0), oy = static_cast<float>(box.y0);
   const float maxX = static_cast<float>(width_), maxY = static_cast<float>(height_);
@@ -223,12 +225,18 @@ inline void StoreCoverage4(__m128 winding, std::uint8_t* out) {
 }
 
 // The exact-area sweep eight cells at a time. The running winding is the only chain
-// from one group to the next, and it costs one addition per eight cells.
+// from one group to the next, and it costs one addition per eight cells. Blocks no line
+// wrote are all zero: their pixels share the running winding's coverage.
 template <FillRule kRule>
-float SweepArea8(float* cells, std::uint8_t* out, int from, int to) {
+float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, int from, int to) {
   __m128 carry = _mm_setzero_ps();
-  int x = from;
+  int x = from - from % 8;
   for (; x + 8 <= to + 1; x += 8) {
+    const int block = x / 8;
+    if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
+      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), 8);
+      continue;
+    }
     const __m128 a = PrefixSum4(_mm_loadu_ps(cells + x));
     const __m128 b = _mm_add_ps(PrefixSum4(_mm_loadu_ps(cells + x + 4)), LastLane(a));
     _mm_storeu_ps(cells + x, _mm_setzero_ps());
@@ -248,9 +256,10 @@ float SweepArea8(float* cells, std::uint8_t* out, int from, int to) {
 #endif
 
 template <FillRule kRule>
-float SweepIn(CoverageMode mode, float* cells, std::uint8_t* out, int from, int to) {
+float SweepIn(CoverageMode mode, float* cells, std::uint8_t* out, [[maybe_unused]] const std::uint64_t* blocks,
+              int from, int to) {
 #if defined(__SSE2__)
-  if (mode == CoverageMode::kArea) return SweepArea8<kRule>(cells, out, from, to);
+  if (mode == CoverageMode::kArea) return SweepArea8<kRule>(cells, out, blocks, from, to);
 #endif
   switch (mode) {
     case CoverageMode::kCentre:
@@ -274,8 +283,10 @@ void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int
   const int to = std::min(touchedTo, width_ - 1);
   float winding = 0.0f;
   if (from <= to) {
-    winding = rule == FillRule::kEvenOdd ? SweepIn<FillRule::kEvenOdd>(mode, cells, out, from, to)
-                                         : SweepIn<FillRule::kNonZero>(mode, cells, out, from, to);
+    const std::uint64_t* blocks =
+        touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    winding = rule == FillRule::kEvenOdd ? SweepIn<FillRule::kEvenOdd>(mode, cells, out, blocks, from, to)
+                                         : SweepIn<FillRule::kNonZero>(mode, cells, out, blocks, from, to);
   }
   for (int x = std::max(from, to + 1); x <= touchedTo; ++x) cells[x] = 0.0f;
   int end = to + 1;
