@@ -2,17 +2,37 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavelin::swf::render {
+namespace {
+
+// Floor and ceiling of values known to be >= 0 and in int range; truncation avoids the
+// library calls std::floor and std::ceil become without SSE4.1.
+inline int FloorOf(float v) { return static_cast<int>(v); }
+inline int CeilOf(float v) {
+  const int i = static_cast<int>(v);
+  return static_cast<float>(i) < v ? i + 1 : i;
+}
+
+}  // namespace
 
 void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode) {
   width_ = box.x1 - box.x0;
   height_ = box.y1 - box.y0;
-  // Two spare cells: a line on the right side writes one and two cells past the last pixel.
-  stride_ = width_ + 2;
+  // Spare cells: a line on the right side writes up to three cells past the last pixel.
+  stride_ = width_ + 3;
   const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_);
   if (cells_.size() < needed) cells_.resize(needed, 0.0f);
   if (coverage_.size() < static_cast<std::size_t>(width_)) coverage_.resize(static_cast<std::size_t>(width_));
+  touchedFrom_.assign(static_cast<std::size_t>(height_), stride_);
+  touchedTo_.assign(static_cast<std::size_t>(height_), -1);
+  blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
+  touchedBlocks_.assign(static_cast<std::size_t>(height_) * static_cast<std::size_t>(blockWords_), 0);
 
   const float ox = static_cast<float>(box.x0), oy = static_cast<float>(box.y0);
   const float maxX = static_cast<float>(width_), maxY = static_cast<float>(height_);
@@ -37,9 +57,13 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
     dir = -1.0f;
   }
   const float dxdy = (x1 - x0) / (y1 - y0);
-  const int rowEnd = std::min(height_, static_cast<int>(std::ceil(y1)));
+  const int rowEnd = std::min(height_, CeilOf(y1));
+  if (std::fabs(dxdy) < 1.0f) {
+    AddSteepLine(x0, y0, x1, y1, dxdy, dir, rowEnd);
+    return;
+  }
   float xTop = x0;
-  for (int row = static_cast<int>(y0); row < rowEnd; ++row) {
+  for (int row = FloorOf(y0); row < rowEnd; ++row) {
     const float top = std::max(static_cast<float>(row), y0);
     const float bottom = std::min(static_cast<float>(row + 1), y1);
     if (bottom <= top) continue;
@@ -47,34 +71,73 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
     const float height = (bottom - top) * dir;
     float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
     const float left = std::min(xTop, xBottom), right = std::max(xTop, xBottom);
-    const int first = static_cast<int>(left);  // left >= 0
-    const int last = static_cast<int>(std::ceil(right));
+    const int first = FloorOf(left);
+    const int last = CeilOf(right);
     if (last <= first + 1) {
       // Inside one column: the pixel keeps the part right of the line's mean x.
       const float inside = (static_cast<float>(first) + 1.0f) - (left + right) * 0.5f;
       cells[first] += height * inside;
       cells[first + 1] += height * (1.0f - inside);
+      Touch(row, first, first + 1);
     } else {
       // Across columns: the covered part of the band grows linearly from `left` to
-      // `right`; its integral from the left gives each column's share.
-      const float span = right - left;
-      auto integral = [&](float x) {
-        if (x <= left) return 0.0f;
-        if (x >= right) return span * 0.5f + (x - right);
-        const float d = x - left;
-        return d * d / (2.0f * span);
-      };
-      float previous = 0.0f;
-      float below = integral(static_cast<float>(first));
-      for (int column = first; column < last; ++column) {
-        const float above = integral(static_cast<float>(column + 1));
-        const float covered = above - below;
-        cells[column] += height * (covered - previous);
-        previous = covered;
-        below = above;
+      // `right`. With H(x) its integral from the left, column j keeps H(j + 1) - H(j):
+      // a square at the first column, a constant step 1/span per column in between, and
+      // the rest at the last.
+      const float perUnit = 1.0f / (right - left);
+      const float halfPerUnit = 0.5f * perUnit;
+      const float perColumn = height * perUnit;
+      const float lead = static_cast<float>(first + 1) - left;
+      const float firstCovered = lead * lead * halfPerUnit;
+      cells[first] += height * firstCovered;
+      // H(first + 2) - H(first + 1) - firstCovered, when first + 2 <= right.
+      float previous = firstCovered;
+      if (last > first + 2) {
+        const float second = (2.0f * lead + 1.0f) * halfPerUnit;
+        cells[first + 1] += height * (second - previous);
+        previous = second + static_cast<float>(last - first - 3) * perUnit;
+        for (int column = first + 2; column < last - 1; ++column) cells[column] += perColumn;
       }
-      cells[last] += height * (1.0f - previous);
+      // Column last - 1 keeps H(last) - H(last - 1) = 1 - q^2 / (2 span), where q is the
+      // part of that column left of `right`.
+      const float q = right - static_cast<float>(last - 1);
+      const float lastCovered = 1.0f - q * q * halfPerUnit;
+      cells[last - 1] += height * (lastCovered - previous);
+      cells[last] += height * (1.0f - lastCovered);
+      Touch(row, first, last);
     }
+    xTop = xBottom;
+  }
+}
+
+// A line moving less than a pixel sideways per row stays within two columns in each
+// row, so each row's share is found without branching on where it crosses a column
+// (which varies from row to row and defeats branch prediction). With the line spanning
+// `left`..`right` in the row, `e` of that in column `first` and the rest in the next:
+//   column first keeps (e / w) * (first + 1 - left - e / 2),
+//   column first + 1 keeps e / w + (g / w) * (1 - g / 2), with g = w - e,
+// and every column after that the whole band.
+void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd) {
+  float xTop = x0;
+  float* cells = cells_.data() + static_cast<std::size_t>(FloorOf(y0)) * static_cast<std::size_t>(stride_);
+  for (int row = FloorOf(y0); row < rowEnd; ++row, cells += stride_) {
+    const float top = std::max(static_cast<float>(row), y0);
+    const float bottom = std::min(static_cast<float>(row + 1), y1);
+    const float xBottom = bottom == y1 ? x1 : x0 + (bottom - y0) * dxdy;
+    const float height = (bottom - top) * dir;
+    const float left = std::min(xTop, xBottom), right = std::max(xTop, xBottom);
+    const int first = FloorOf(left);
+    const float boundary = static_cast<float>(first + 1);
+    const float w = right - left;
+    const float e = std::min(right, boundary) - left;
+    const float g = w - e;
+    const float inFirst = w > 1e-6f ? e / w : 1.0f;
+    const float c0 = inFirst * (boundary - left - e * 0.5f);
+    const float c1 = inFirst + (1.0f - inFirst) * (1.0f - g * 0.5f);
+    cells[first] += height * c0;
+    cells[first + 1] += height * (c1 - c0);
+    cells[first + 2] += height * (1.0f - c1);
+    Touch(row, first, first + 2);
     xTop = xBottom;
   }
 }
@@ -89,48 +152,158 @@ void CoverageRasterizer::AddCentreLine(float x0, float y0, float x1, float y1) {
   const float dxdy = (x1 - x0) / (y1 - y0);
   // Rows whose centre lies in [y0, y1): the crossing counts for every pixel whose
   // centre lies right of it.
-  const int rowBegin = static_cast<int>(std::ceil(y0 - 0.5f));
-  const int rowEnd = std::min(height_, static_cast<int>(std::ceil(y1 - 0.5f)));
+  const int rowBegin = CeilOf(std::max(y0 - 0.5f, 0.0f));
+  const int rowEnd = std::min(height_, CeilOf(std::max(y1 - 0.5f, 0.0f)));
   for (int row = std::max(rowBegin, 0); row < rowEnd; ++row) {
     const float x = x0 + (static_cast<float>(row) + 0.5f - y0) * dxdy;
-    const int column = std::clamp(static_cast<int>(std::floor(x + 0.5f)), 0, width_ + 1);
+    const int column = std::clamp(FloorOf(std::max(x + 0.5f, 0.0f)), 0, width_ + 1);
     cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(column)] += dir;
+    Touch(row, column, column);
   }
 }
+
+namespace {
+
+template <FillRule kRule, CoverageMode kMode>
+inline std::uint8_t CoverageOf(float winding) {
+  float amount = std::fabs(winding);
+  if constexpr (kRule == FillRule::kEvenOdd) {
+    if (amount > 1.0f) {
+      amount = std::fmod(amount, 2.0f);
+      if (amount > 1.0f) amount = 2.0f - amount;
+    }
+  } else {
+    amount = std::min(amount, 1.0f);
+  }
+  if constexpr (kMode == CoverageMode::kCentre) {
+    return amount > 0.5f ? 255 : 0;
+  } else if constexpr (kMode == CoverageMode::kQuarterArea) {
+    return static_cast<std::uint8_t>(static_cast<int>(amount * 4.0f + 0.5f) * 255 / 4);
+  } else {
+    return static_cast<std::uint8_t>(amount * 255.0f + 0.5f);
+  }
+}
+
+// Running sum over cells [from, to] into out[from..to], clearing the cells; returns the
+// winding after `to`.
+template <FillRule kRule, CoverageMode kMode>
+float Sweep(float* cells, std::uint8_t* out, int from, int to) {
+  float winding = 0.0f;
+  for (int x = from; x <= to; ++x) {
+    winding += cells[x];
+    cells[x] = 0.0f;
+    out[x] = CoverageOf<kRule, kMode>(winding);
+  }
+  return winding;
+}
+
+#if defined(__SSE2__)
+// Sums of the four cells up to each lane.
+inline __m128 PrefixSum4(__m128 v) {
+  v = _mm_add_ps(v, _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(v), 4)));
+  return _mm_add_ps(v, _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(v), 8)));
+}
+
+inline __m128 LastLane(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3)); }
+
+template <FillRule kRule>
+inline void StoreCoverage4(__m128 winding, std::uint8_t* out) {
+  const __m128 half = _mm_set1_ps(0.5f);
+  __m128 amount = _mm_andnot_ps(_mm_set1_ps(-0.0f), winding);
+  if constexpr (kRule == FillRule::kEvenOdd) {
+    // Windings are small whole numbers plus a fraction: fold them into 0..1..0.
+    const __m128 two = _mm_set1_ps(2.0f);
+    const __m128 pairs = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_mul_ps(amount, half)));
+    amount = _mm_sub_ps(amount, _mm_mul_ps(pairs, two));
+    amount = _mm_min_ps(amount, _mm_sub_ps(two, amount));
+  } else {
+    amount = _mm_min_ps(amount, _mm_set1_ps(1.0f));
+  }
+  const __m128i values = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(amount, _mm_set1_ps(255.0f)), half));
+  const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(values, values), _mm_setzero_si128()));
+  std::memcpy(out, &packed, 4);
+}
+
+// The exact-area sweep eight cells at a time. The running winding is the only chain
+// from one group to the next, and it costs one addition per eight cells. Blocks no line
+// wrote are all zero: their pixels share the running winding's coverage.
+template <FillRule kRule>
+float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, int from, int to) {
+  __m128 carry = _mm_setzero_ps();
+  int x = from - from % 8;
+  for (; x + 8 <= to + 1; x += 8) {
+    const int block = x / 8;
+    if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
+      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), 8);
+      continue;
+    }
+    const __m128 a = PrefixSum4(_mm_loadu_ps(cells + x));
+    const __m128 b = _mm_add_ps(PrefixSum4(_mm_loadu_ps(cells + x + 4)), LastLane(a));
+    _mm_storeu_ps(cells + x, _mm_setzero_ps());
+    _mm_storeu_ps(cells + x + 4, _mm_setzero_ps());
+    StoreCoverage4<kRule>(_mm_add_ps(a, carry), out + x);
+    StoreCoverage4<kRule>(_mm_add_ps(b, carry), out + x + 4);
+    carry = _mm_add_ps(carry, LastLane(b));
+  }
+  float rest = _mm_cvtss_f32(carry);
+  for (; x <= to; ++x) {
+    rest += cells[x];
+    cells[x] = 0.0f;
+    out[x] = CoverageOf<kRule, CoverageMode::kArea>(rest);
+  }
+  return rest;
+}
+#endif
+
+template <FillRule kRule>
+float SweepIn(CoverageMode mode, float* cells, std::uint8_t* out, [[maybe_unused]] const std::uint64_t* blocks,
+              int from, int to) {
+#if defined(__SSE2__)
+  if (mode == CoverageMode::kArea) return SweepArea8<kRule>(cells, out, blocks, from, to);
+#endif
+  switch (mode) {
+    case CoverageMode::kCentre:
+      return Sweep<kRule, CoverageMode::kCentre>(cells, out, from, to);
+    case CoverageMode::kQuarterArea:
+      return Sweep<kRule, CoverageMode::kQuarterArea>(cells, out, from, to);
+    case CoverageMode::kArea:
+      break;
+  }
+  return Sweep<kRule, CoverageMode::kArea>(cells, out, from, to);
+}
+
+}  // namespace
 
 void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int& first, int& count) {
   float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
   std::uint8_t* out = coverage_.data();
-  int lo = width_, hi = -1;
+  const int from = touchedFrom_[static_cast<std::size_t>(row)];
+  const int touchedTo = touchedTo_[static_cast<std::size_t>(row)];
+  // Cells past the last pixel hold only what lies beyond the box: cleared, not summed.
+  const int to = std::min(touchedTo, width_ - 1);
   float winding = 0.0f;
-  for (int x = 0; x < width_; ++x) {
-    winding += cells[x];
-    cells[x] = 0.0f;
-    float amount = std::fabs(winding);
-    if (rule == FillRule::kEvenOdd) {
-      if (amount > 1.0f) {
-        amount = std::fmod(amount, 2.0f);
-        if (amount > 1.0f) amount = 2.0f - amount;
-      }
-    } else if (amount > 1.0f) {
-      amount = 1.0f;
-    }
-    int value;
-    if (mode == CoverageMode::kCentre) {
-      value = amount > 0.5f ? 255 : 0;
-    } else if (mode == CoverageMode::kQuarterArea) {
-      value = static_cast<int>(amount * 4.0f + 0.5f) * 255 / 4;
-    } else {
-      value = static_cast<int>(amount * 255.0f + 0.5f);
-    }
-    out[x] = static_cast<std::uint8_t>(value);
-    if (value != 0) {
-      if (x < lo) lo = x;
-      hi = x;
+  if (from <= to) {
+    const std::uint64_t* blocks =
+        touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    winding = rule == FillRule::kEvenOdd ? SweepIn<FillRule::kEvenOdd>(mode, cells, out, blocks, from, to)
+                                         : SweepIn<FillRule::kNonZero>(mode, cells, out, blocks, from, to);
+  }
+  for (int x = std::max(from, to + 1); x <= touchedTo; ++x) cells[x] = 0.0f;
+  int end = to + 1;
+  // Past the last touched cell the winding stays as it is: a region cut by the box's
+  // right side goes on to it.
+  if (end < width_ && from <= to) {
+    const std::uint8_t rest = rule == FillRule::kEvenOdd ? CoverageOf<FillRule::kEvenOdd, CoverageMode::kArea>(winding)
+                                                         : CoverageOf<FillRule::kNonZero, CoverageMode::kArea>(winding);
+    if (rest != 0) {
+      std::fill(out + end, out + width_, mode == CoverageMode::kArea ? rest : std::uint8_t{255});
+      end = width_;
     }
   }
-  cells[width_] = 0.0f;
-  cells[width_ + 1] = 0.0f;
+  int lo = std::max(from, 0);
+  int hi = end - 1;
+  while (lo <= hi && out[lo] == 0) ++lo;
+  while (hi >= lo && out[hi] == 0) --hi;
   first = lo;
   count = hi >= lo ? hi - lo + 1 : 0;
 }

@@ -28,6 +28,7 @@ class CoverageRasterizer {
     if (box.Empty()) return;
     Accumulate(edges, box, mode);
     for (int y = box.y0; y < box.y1; ++y) {
+      if (touchedTo_[static_cast<std::size_t>(y - box.y0)] < 0) continue;  // no line crosses the row
       int first = 0, count = 0;
       SweepRow(y - box.y0, rule, mode, first, count);
       if (count > 0) row(y, box.x0 + first, count, coverage_.data() + first);
@@ -37,12 +38,29 @@ class CoverageRasterizer {
  private:
   void Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode);
   void AddAreaLine(float x0, float y0, float x1, float y1);
+  void AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd);
+  void Touch(int row, int from, int to) {
+    int& lo = touchedFrom_[static_cast<std::size_t>(row)];
+    int& hi = touchedTo_[static_cast<std::size_t>(row)];
+    if (from < lo) lo = from;
+    if (to > hi) hi = to;
+    std::uint64_t* blocks = touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    for (int block = from / kBlockCells; block <= to / kBlockCells; ++block) {
+      blocks[block / 64] |= std::uint64_t{1} << (block % 64);
+    }
+  }
   void AddCentreLine(float x0, float y0, float x1, float y1);
   // Turns one row of cells into coverage (clearing the cells for the next region) and
   // reports the run of pixels that have any.
   void SweepRow(int row, FillRule rule, CoverageMode mode, int& first, int& count);
 
   std::vector<float> cells_;  // rows of stride_ cells, kept all zero between regions
+  std::vector<int> touchedFrom_, touchedTo_;  // per row, the cells lines wrote (to inclusive)
+  // Per row, one bit per block of kBlockCells cells that a line wrote: the sweep passes
+  // the others (inside a region or between its parts) without reading them.
+  static constexpr int kBlockCells = 8;
+  std::vector<std::uint64_t> touchedBlocks_;
+  int blockWords_ = 0;
   std::vector<std::uint8_t> coverage_;
   int width_ = 0, height_ = 0, stride_ = 0;
 };

@@ -24,9 +24,16 @@ void EdgeList::Reset(const PixelBox& clip) {
 }
 
 void EdgeList::AddLine(double x0, double y0, double x1, double y1) {
-  if (y0 == y1 || clip_.Empty()) return;  // horizontal lines cover nothing
-  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
+  if (y0 == y1) return;  // horizontal lines cover nothing
   const double top = clip_.y0, bottom = clip_.y1, left = clip_.x0, right = clip_.x1;
+  // Most lines lie inside the box (this also refuses NaN, which fails every comparison).
+  if (x0 >= left && x0 <= right && x1 >= left && x1 <= right && y0 >= top && y0 <= bottom && y1 >= top &&
+      y1 <= bottom) {
+    Store(x0, y0, x1, y1);
+    return;
+  }
+  if (clip_.Empty()) return;
+  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) return;
   if ((y0 <= top && y1 <= top) || (y0 >= bottom && y1 >= bottom)) return;
   if (x0 >= right && x1 >= right) {
     reachesRight_ = true;

@@ -16,6 +16,15 @@ inline std::uint32_t ScalePixel(std::uint32_t c, std::uint32_t k) {
   return rb | ag;
 }
 
+// a + (b - a) * w / 256 on all four channels, rounded (w in 0..256): equal inputs come
+// back unchanged.
+inline std::uint32_t LerpPixel(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+  const std::uint32_t keep = 256 - w;
+  const std::uint32_t rb = (((a & 0x00FF00FFu) * keep + (b & 0x00FF00FFu) * w + 0x00800080u) >> 8) & 0x00FF00FFu;
+  const std::uint32_t ag = (((a >> 8) & 0x00FF00FFu) * keep + ((b >> 8) & 0x00FF00FFu) * w + 0x00800080u) & 0xFF00FF00u;
+  return rb | ag;
+}
+
 // Coverage 0..255 as a ScalePixel factor, so that 255 keeps a pixel exactly.
 inline std::uint32_t CoverageFactor(std::uint32_t coverage) { return coverage + (coverage >> 7); }
 

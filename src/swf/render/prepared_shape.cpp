@@ -116,8 +116,8 @@ std::shared_ptr<const PreparedShape> Build(const Shape& shape) {
     }
     BuildStrokes(group, out);
     for (const LineStyle& line : group.lines) {
-      prepared->widestLine = std::max(prepared->widestLine, static_cast<double>(line.width));
-      if (line.width == 0) prepared->anyHairline = true;
+      const double miter = line.join == JoinStyle::kMiter && line.miterLimit > 1.5f ? std::min(line.miterLimit, 1000.0f) : 1.5;
+      prepared->strokeReach = std::max(prepared->strokeReach, line.width * 0.5 * miter);
     }
   }
   prepared->hasPoints = !first;

@@ -42,8 +42,9 @@ struct PreparedShape {
   std::vector<PreparedGroup> groups;
   bool hasPoints = false;
   std::int32_t minX = 0, minY = 0, maxX = 0, maxY = 0;  // every point, control points included
-  double widestLine = 0;  // twips
-  bool anyHairline = false;
+  // How far any stroke's paint reaches from its centre line, in twips: half the widest
+  // width, times the miter limit where miters may stick out.
+  double strokeReach = 0;
 };
 
 // The shape's prepared data, building (or rebuilding, when the shape's lists no longer

@@ -11,6 +11,7 @@
 #include "swf/render/path_flattener.h"
 #include "swf/render/pixel.h"
 #include "swf/render/prepared_shape.h"
+#include "swf/render/span_compositor.h"
 #include "swf/render/stroker.h"
 
 namespace tavelin::swf::render {
@@ -24,6 +25,7 @@ constexpr double kMaxCoordinate = 1e18;
 // Strokes wider than this (in pixels) cover any target they touch anyway.
 constexpr double kMaxHalfWidth = 1e7;
 constexpr double kTwipsPerPixel = 20;
+constexpr int kPrefetchRows = 2;
 
 struct ColorLayer {
   std::vector<std::uint32_t> pixels;
@@ -56,31 +58,11 @@ CoverageMode ModeFor(Quality quality) {
 void PaintColorRow(std::uint32_t* dst, const std::uint8_t* coverage, int count, const PaintSource& source, int y,
                    int x0, std::uint32_t* scratch) {
   if (source.kind() == PaintSource::Kind::kSolid) {
-    const std::uint32_t c = source.solid();
-    if ((c >> 24) == 255) {
-      for (int i = 0; i < count; ++i) {
-        const std::uint32_t k = coverage[i];
-        if (k == 255) {
-          dst[i] = c;
-        } else if (k != 0) {
-          dst[i] = SourceOver(ScalePixel(c, CoverageFactor(k)), dst[i]);
-        }
-      }
-    } else {
-      for (int i = 0; i < count; ++i) {
-        const std::uint32_t k = coverage[i];
-        if (k != 0) dst[i] = SourceOver(ScalePixel(c, CoverageFactor(k)), dst[i]);
-      }
-    }
+    CompositeSolidSpan(dst, source.solid(), coverage, count);
     return;
   }
   source.Generate(y, x0, count, scratch);
-  for (int i = 0; i < count; ++i) {
-    const std::uint32_t k = coverage[i];
-    if (k == 0) continue;
-    const std::uint32_t s = k == 255 ? scratch[i] : ScalePixel(scratch[i], CoverageFactor(k));
-    dst[i] = SourceOver(s, dst[i]);
-  }
+  CompositeSpan(dst, scratch, coverage, count);
 }
 
 // Adds coverage to a mask being built (union).
@@ -235,6 +217,7 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
   *drawTarget.dirty = drawTarget.dirty->Union(box);
   if (colors.size() < static_cast<std::size_t>(Width())) colors.resize(static_cast<std::size_t>(Width()));
   const std::size_t stride = static_cast<std::size_t>(Width());
+  const int height = Height();
   rasterizer.Rasterize(edges, rule, ModeFor(quality), [&](int y, int x0, int count, std::uint8_t* coverage) {
     const std::size_t offset = static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x0);
     if (mask != nullptr) {
@@ -244,6 +227,12 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
     if (drawTarget.coverage != nullptr) {
       PaintMaskRow(drawTarget.coverage + offset, coverage, count);
     } else {
+      // A large target does not stay in cache between shapes: ask for the pixels two
+      // rows down now, so they arrive while this row is painted.
+      if (y + kPrefetchRows < height) {
+        const std::uint32_t* ahead = drawTarget.pixels + offset + kPrefetchRows * stride;
+        for (int i = 0; i < count; i += 16) __builtin_prefetch(ahead + i, 1);
+      }
       PaintColorRow(drawTarget.pixels + offset, coverage, count, source, y, x0, colors.data());
     }
   });
@@ -289,7 +278,7 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
     geometry.startCap = line.startCap;
     geometry.endCap = line.endCap;
     geometry.join = line.join;
-    geometry.miterLimit = std::max(1.0, static_cast<double>(std::isfinite(line.miterLimit) ? line.miterLimit : 1.0f));
+    geometry.miterLimit = std::isfinite(line.miterLimit) ? std::clamp(static_cast<double>(line.miterLimit), 1.0, 1000.0) : 1.0;
     const double margin = geometry.halfWidth * std::max(geometry.miterLimit, 1.5) + 1;
     const CullBox strokeCull{clip.x0 - margin, clip.y0 - margin, clip.x1 + margin, clip.y1 + margin};
     edges.Reset(clip);
@@ -322,7 +311,7 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& matrix, const ColorTr
   const PreparedShape& prepared = PrepareShape(shape);
   if (!prepared.hasPoints) return;
   // Skip shapes wholly outside the clip: the extent of every point, widened by the
-  // widest stroke (at the largest scale and with room for miters).
+  // farthest reach of a stroke (at the largest scale) and the one-pixel floor.
   double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
   for (const Point corner : {Point{prepared.minX, prepared.minY}, Point{prepared.maxX, prepared.minY},
                              Point{prepared.minX, prepared.maxY}, Point{prepared.maxX, prepared.maxY}}) {
@@ -331,7 +320,7 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& matrix, const ColorTr
     x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
   }
   const double scale = std::max({std::hypot(matrix.a, matrix.b), std::hypot(matrix.c, matrix.d), 1 / kTwipsPerPixel});
-  const double margin = std::min(prepared.widestLine * scale, kMaxHalfWidth) * 8 + 2;
+  const double margin = std::min(prepared.strokeReach * scale, kMaxHalfWidth) + 2;
   if (x1 + margin < clip.x0 || y1 + margin < clip.y0 || x0 - margin > clip.x1 || y0 - margin > clip.y1) return;
 
   for (std::size_t g = 0; g < shape.groups.size(); ++g) {

@@ -9,6 +9,9 @@ namespace {
 
 // Bounds the pieces of a round cap or join on huge strokes.
 constexpr int kMaxArcPieces = 128;
+// Arcs are cut finer than curves: on thin strokes a cap or join is only a few pixels
+// across, and the area an inscribed polygon loses would show.
+constexpr double kArcFlatness = kFlatness / 4;
 
 struct Vec {
   double x, y;
@@ -26,9 +29,14 @@ class OutlinePen {
   OutlinePen(EdgeList& edges, const StrokeGeometry& g) : edges_(edges), g_(g) {
     // Angle per arc piece so that a piece strays at most kFlatness from the circle.
     const double r = g.halfWidth;
-    arcStep_ = r > kFlatness ? 2 * std::acos(1 - kFlatness / r) : std::numbers::pi / 2;
+    arcStep_ = r > kArcFlatness ? 2 * std::acos(1 - kArcFlatness / r) : std::numbers::pi / 2;
     arcStep_ = std::max(arcStep_, std::numbers::pi / kMaxArcPieces);
+    cosArcStep_ = std::cos(arcStep_);
   }
+
+  // Whether turning by the angle between unit vectors with this dot product needs more
+  // than the single chord.
+  bool NeedsArc(double dot) const { return dot < cosArcStep_; }
 
   void MoveTo(DevicePoint p) { start_ = pen_ = p; }
   void LineTo(DevicePoint p) {
@@ -45,9 +53,13 @@ class OutlinePen {
     const int pieces = std::clamp(static_cast<int>(std::ceil(std::fabs(sweep) / arcStep_)), 1, kMaxArcPieces);
     const double step = sweep / pieces;
     const double r = g_.halfWidth;
+    // Turn the radius step by step; the error over at most kMaxArcPieces rotations stays
+    // far below a pixel's fraction.
+    const double c = std::cos(step), s = std::sin(step);
+    Vec at = from;
     for (int i = 1; i <= pieces; ++i) {
-      const double angle = step * i, c = std::cos(angle), s = std::sin(angle);
-      LineTo({centre.x + (from.x * c - from.y * s) * r, centre.y + (from.x * s + from.y * c) * r});
+      at = {at.x * c - at.y * s, at.x * s + at.y * c};
+      LineTo({centre.x + at.x * r, centre.y + at.y * r});
     }
   }
 
@@ -88,8 +100,12 @@ class OutlinePen {
     const double r = g_.halfWidth;
     switch (g_.join) {
       case JoinStyle::kRound:
-        // Always round the outside: a full reversal gives atan2 = +pi, the wrong way.
-        Arc(corner, {-u0.y, u0.x}, -std::fabs(std::atan2(cross, dot)));
+        if (!NeedsArc(dot)) {
+          LineTo(next);  // a gentle turn: the arc is within the flatness of its chord
+        } else {
+          // Always round the outside: a full reversal gives atan2 = +pi, the wrong way.
+          Arc(corner, {-u0.y, u0.x}, -std::fabs(std::atan2(cross, dot)));
+        }
         break;
       case JoinStyle::kBevel:
         LineTo(next);
@@ -127,6 +143,7 @@ class OutlinePen {
   const StrokeGeometry& g_;
   DevicePoint start_{}, pen_{};
   double arcStep_ = 0.1;
+  double cosArcStep_ = 1;
 };
 
 // Runs along `points` on the offset side: from the first run's offset to the last run's
