@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "support/swf_writer.h"
-#include "swf/player/text_layout.h"
+#include "swf/player/html_text.h"
 
 namespace tavelin::swf::player {
 namespace {
@@ -137,6 +137,20 @@ TEST(SwfPlayer, GoingBackRebuildsTheFrameKeepingObjectsThatStayed) {
   EXPECT_EQ(player.CurrentFrame(), 2);
 }
 
+TEST(SwfPlayer, FramesAreFoundByTheirLabels) {
+  const auto label = [](const std::string& text) {
+    std::vector<std::uint8_t> body(text.begin(), text.end());
+    body.push_back(0);
+    return body;
+  };
+  SwfWriter movie;
+  movie.ShowFrame().RawTag(tag_code::kFrameLabel, label("Intro")).ShowFrame().RawTag(tag_code::kFrameLabel, label("end")).ShowFrame();
+  Player player(Load(movie));
+  EXPECT_EQ(player.FrameOfLabel("intro"), 1);
+  EXPECT_EQ(player.FrameOfLabel("END"), 2);
+  EXPECT_EQ(player.FrameOfLabel("middle"), -1);
+}
+
 TEST(SwfPlayer, ADamagedDefinitionDropsOnlyThatCharacter) {
   SwfWriter probe;
   probe.DefineRectangle(2, 300, 300, {0, 0, 255});
@@ -242,7 +256,26 @@ TEST(SwfPlayer, TextFieldsLayOutTheirInitialTextWithTheEmbeddedFont) {
   EXPECT_DOUBLE_EQ(field->glyphs[3].matrix.tx, 240 + (600 + 1024 + 300) * scale);
   EXPECT_DOUBLE_EQ(field->glyphs[4].matrix.tx, 240);
   EXPECT_DOUBLE_EQ(field->glyphs[4].matrix.ty, firstBaseline + lineHeight);
-  EXPECT_EQ(StripHtml("<p align=\"left\"><font size=\"12\">a &amp; b</font></p><p>c<br>d</p>"), "a & b\nc\nd");
+}
+
+TEST(SwfPlayer, HtmlTextBecomesStyledRuns) {
+  TextStyle base;
+  base.face = "Box";
+  base.color = {0, 0, 0, 255};
+  const StyledText text = ParseHtmlText(
+      "<p align=\"left\"><font size=\"12\">a &amp; <b>b</b></font></p><p><font face='Other' color=\"#FF8000\">c<br>d</font><i>\xC3\xA9</i></p>", base, 8);
+  EXPECT_EQ(text.text, U"a & b\nc\nd\u00E9");
+  ASSERT_EQ(text.styleOf.size(), text.text.size());
+  const auto style = [&](std::size_t i) { return text.styles[text.styleOf[i]]; };
+  EXPECT_DOUBLE_EQ(style(0).size, 240);
+  EXPECT_FALSE(style(0).bold);
+  EXPECT_TRUE(style(4).bold);
+  EXPECT_EQ(style(6).face, "Other");
+  EXPECT_EQ(style(6).color, (Rgba{255, 128, 0, 255}));
+  EXPECT_EQ(style(8).face, "Other");
+  EXPECT_TRUE(style(9).italic);
+  EXPECT_EQ(style(9).face, "Box");
+  EXPECT_EQ(ParseHtmlText("<unknown>x</unknown>", base, 8).text, U"x");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "swf/player/dictionary.h"
 
+#include <algorithm>
+
 #include "swf/format/bitmap_decoder.h"
 #include "swf/format/reader.h"
 #include "swf/format/shape_decoder.h"
@@ -14,6 +16,23 @@ const Character& Dictionary::Find(std::uint16_t id) const {
   static const Character kNone;
   const auto it = characters_.find(id);
   return it == characters_.end() ? kNone : it->second;
+}
+
+std::shared_ptr<const Font> Dictionary::FindFont(const std::string& name, bool bold, bool italic) const {
+  const auto same = [](const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+             return lower(x) == lower(y);
+           });
+  };
+  std::shared_ptr<const Font> anyStyle;
+  for (const auto& [id, character] : characters_) {
+    const auto* font = std::get_if<std::shared_ptr<const Font>>(&character);
+    if (!font || (*font)->glyphs.empty() || !same((*font)->definition.name, name)) continue;
+    if ((*font)->definition.bold == bold && (*font)->definition.italic == italic) return *font;
+    if (!anyStyle) anyStyle = *font;
+  }
+  return anyStyle;
 }
 
 void Dictionary::Add(std::uint16_t id, Character character) { characters_.emplace(id, std::move(character)); }

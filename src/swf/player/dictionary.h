@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -30,6 +31,9 @@ class Dictionary {
     const auto* found = std::get_if<std::shared_ptr<const T>>(&Find(id));
     return found ? *found : nullptr;
   }
+  // An embedded font with outlines by name (ASCII case ignored) and style; failing
+  // that, one of that name in any style; null when none.
+  std::shared_ptr<const Font> FindFont(const std::string& name, bool bold, bool italic) const;
   std::size_t Size() const { return characters_.size(); }
 
  private:

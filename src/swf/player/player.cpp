@@ -1,5 +1,7 @@
 #include "swf/player/player.h"
 
+#include "swf/format/frame_label.h"
+
 namespace tavelin::swf::player {
 
 Player::Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts)
@@ -17,6 +19,20 @@ void Player::NextFrame() {
 void Player::GotoFrame(int frame) {
   runner_.BeginTick();
   runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, frame, 0);
+}
+
+int Player::FrameOfLabel(const std::string& label) const {
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text;
+  };
+  const std::string wanted = lower(label);
+  for (int frame = 0; frame < FrameCount(); ++frame) {
+    for (const Tag& tag : movie_->FrameTags(frame)) {
+      if (tag.code == tag_code::kFrameLabel && lower(format::DecodeFrameLabel(movie_->TagBody(tag))) == wanted) return frame;
+    }
+  }
+  return -1;
 }
 
 Rgba Player::BackgroundColor() const {

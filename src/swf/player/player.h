@@ -3,6 +3,7 @@
 // and the drawing of the current frame through the renderer.
 
 #include <memory>
+#include <string>
 
 #include "swf/format/records.h"
 #include "swf/framebuffer.h"
@@ -34,6 +35,10 @@ class Player {
   // Shows a frame of the main timeline (0-based, clamped) as the movie had it there;
   // sprite instances that stay keep their own frames.
   void GotoFrame(int frame);
+
+  // The main timeline's frame (0-based) carrying `label`, compared without regard to
+  // ASCII case; -1 when no frame has it.
+  int FrameOfLabel(const std::string& label) const;
 
   // Draws the current frame over what `target` holds (the caller paints the
   // background). `stageTwipsToPixels` maps the stage's twips to target pixels.

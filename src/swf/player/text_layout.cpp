@@ -6,6 +6,7 @@
 
 #include "swf/player/device_fonts.h"
 #include "swf/player/dictionary.h"
+#include "swf/player/html_text.h"
 
 namespace tavelin::swf::player {
 namespace {
@@ -21,34 +22,6 @@ Matrix Scale(double s) { return {s, 0, 0, s, 0, 0}; }
 
 ColorTransform Tint(Rgba c) {
   return {c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, c.a / 255.0f, 0, 0, 0, 0};
-}
-
-std::u32string DecodeText(const std::string& text, int movieVersion) {
-  std::u32string out;
-  if (movieVersion < 6) {
-    // Older movies stored text in the author's code page; Latin-1 keeps ASCII right.
-    for (char c : text) out.push_back(static_cast<unsigned char>(c));
-    return out;
-  }
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const int extra = byte < 0x80 ? 0 : (byte >> 5) == 6 ? 1 : (byte >> 4) == 14 ? 2 : (byte >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || (extra > 0 && i + static_cast<std::size_t>(extra) >= text.size())) {
-      out.push_back(0xFFFD);
-      ++i;
-      continue;
-    }
-    char32_t code = extra == 0 ? byte : byte & (0x3F >> extra);
-    bool valid = true;
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      code = code << 6 | (next & 0x3F);
-    }
-    out.push_back(valid ? code : 0xFFFD);
-    i += valid ? static_cast<std::size_t>(extra) + 1 : 1;
-  }
-  return out;
 }
 
 // A glyph source for one field: the embedded font or the system's.
@@ -82,8 +55,38 @@ struct LaidGlyph {
   std::shared_ptr<const Shape> outline;
   double x = 0;        // from the line's start, twips
   double advance = 0;  // twips
+  double scale = 1;    // glyph units to twips
+  ColorTransform tint;
   char32_t code = 0;
 };
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text;
+}
+
+FieldFont EmbeddedFont(std::shared_ptr<const Font> embedded) {
+  FieldFont font;
+  const format::FontDefinition& def = embedded->definition;
+  for (std::size_t i = 0; i < def.codes.size() && i < embedded->glyphs.size(); ++i) font.indexOf.emplace(def.codes[i], i);
+  font.unitsPerEm = def.unitsPerEm;
+  font.ascent = def.hasLayout ? def.ascent : def.unitsPerEm * 0.8;
+  font.descent = def.hasLayout ? def.descent : def.unitsPerEm * 0.2;
+  font.embedded = std::move(embedded);
+  return font;
+}
+
+FieldFont SystemFont(DeviceFonts* device, const TextStyle& style) {
+  FieldFont font;
+  font.device = device;
+  font.name = style.face.empty() ? "_sans" : style.face;
+  font.bold = style.bold;
+  font.italic = style.italic;
+  font.unitsPerEm = kDeviceUnitsPerEm;
+  font.ascent = device->Ascent(font.name);
+  font.descent = device->Descent(font.name);
+  return font;
+}
 
 std::shared_ptr<const Shape> FieldBackground(const Rect& b) {
   auto shape = std::make_shared<Shape>();
@@ -158,51 +161,63 @@ std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefini
   laid->bounds = field.bounds;
   if (field.border) laid->background = FieldBackground(field.bounds);
 
-  FieldFont font;
+  // The field's own font: embedded when it has outlines, otherwise the system's.
   const auto embedded = field.hasFont ? dictionary.FindAs<Font>(field.fontId) : nullptr;
-  if (embedded && !embedded->glyphs.empty()) {
-    font.embedded = embedded;
-    const format::FontDefinition& def = embedded->definition;
-    for (std::size_t i = 0; i < def.codes.size() && i < embedded->glyphs.size(); ++i) font.indexOf.emplace(def.codes[i], i);
-    font.unitsPerEm = def.unitsPerEm;
-    font.ascent = def.hasLayout ? def.ascent : def.unitsPerEm * 0.8;
-    font.descent = def.hasLayout ? def.descent : def.unitsPerEm * 0.2;
-  } else {
-    if (!deviceFonts) return laid;
-    font.device = deviceFonts;
-    font.name = embedded ? embedded->definition.name : "_sans";
-    font.bold = embedded && embedded->definition.bold;
-    font.italic = embedded && embedded->definition.italic;
-    font.unitsPerEm = kDeviceUnitsPerEm;
-    font.ascent = deviceFonts->Ascent(font.name);
-    font.descent = deviceFonts->Descent(font.name);
-  }
+  const bool useEmbedded = embedded && !embedded->glyphs.empty();
+  if (!useEmbedded && !deviceFonts) return laid;
+  TextStyle base;
+  base.face = embedded ? embedded->definition.name : "";
+  // HTML text is regular unless its tags say otherwise; plain text takes the font's style.
+  base.bold = !field.html && embedded && embedded->definition.bold;
+  base.italic = !field.html && embedded && embedded->definition.italic;
+  base.color = field.color;
+  base.size = field.fontHeight;
+  const FieldFont baseFont = useEmbedded ? EmbeddedFont(embedded) : SystemFont(deviceFonts, base);
 
-  const double scale = field.fontHeight / font.unitsPerEm;
-  const double lineHeight = (font.ascent + font.descent) * scale + field.leading;
+  // Styled runs pick fonts by face and style: an embedded font of that name and style,
+  // else one of that name, else the field's own.
+  std::unordered_map<std::string, FieldFont> fonts;
+  const auto fontFor = [&](const TextStyle& style) -> const FieldFont& {
+    const std::string key = LowerAscii(style.face) + (style.bold ? "|b" : "|") + (style.italic ? "i" : "");
+    if (const auto it = fonts.find(key); it != fonts.end()) return it->second;
+    FieldFont font = baseFont;
+    if (useEmbedded) {
+      if (auto match = dictionary.FindFont(style.face, style.bold, style.italic)) font = EmbeddedFont(std::move(match));
+    } else {
+      font = SystemFont(deviceFonts, style);
+    }
+    return fonts.emplace(key, std::move(font)).first->second;
+  };
+
+  const double baseScale = field.fontHeight / baseFont.unitsPerEm;
+  const double lineHeight = (baseFont.ascent + baseFont.descent) * baseScale + field.leading;
   const double left = field.bounds.xMin + kGutterTwips + field.leftMargin;
   const double available = std::max(0.0, static_cast<double>(field.bounds.xMax) - kGutterTwips - field.rightMargin - left);
 
-  std::u32string text = DecodeText(field.html ? StripHtml(field.initialText) : field.initialText, movieVersion);
-  if (field.password) std::fill(text.begin(), text.end(), U'*');
+  StyledText text = field.html ? ParseHtmlText(field.initialText, base, movieVersion) : PlainText(field.initialText, base, movieVersion);
+  if (field.password) std::fill(text.text.begin(), text.text.end(), U'*');
 
   // Break into lines: at line breaks, and where a wrapping field runs out of width.
   std::vector<std::vector<LaidGlyph>> lines(1);
   double x = field.indent;
   std::size_t total = 0;
-  for (std::size_t i = 0; i < text.size() && total < kMaxFieldGlyphs; ++i) {
-    const char32_t c = text[i];
+  for (std::size_t i = 0; i < text.text.size() && total < kMaxFieldGlyphs; ++i) {
+    const char32_t c = text.text[i];
     if (c == U'\r' || c == U'\n') {
-      if (c == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') ++i;
+      if (c == U'\r' && i + 1 < text.text.size() && text.text[i + 1] == U'\n') ++i;
       lines.emplace_back();
       x = field.indent;
       continue;
     }
+    const TextStyle& style = text.styles[text.styleOf[i]];
+    const FieldFont& font = fontFor(style);
     LaidGlyph glyph;
     glyph.code = c;
     double advance = 0;
     if (!font.Get(c, glyph.outline, advance)) continue;
-    glyph.advance = advance * scale;
+    glyph.scale = style.size / font.unitsPerEm;
+    glyph.advance = advance * glyph.scale;
+    glyph.tint = Tint(style.color);
     if (field.wordWrap && x + glyph.advance > available && !lines.back().empty() && c != U' ') {
       // Move the current word to a new line when the line holds something before it.
       auto& line = lines.back();
@@ -227,8 +242,7 @@ std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefini
     ++total;
   }
 
-  const ColorTransform tint = Tint(field.color);
-  double baseline = field.bounds.yMin + kGutterTwips + font.ascent * scale;
+  double baseline = field.bounds.yMin + kGutterTwips + baseFont.ascent * baseScale;
   for (std::size_t n = 0; n < lines.size(); ++n, baseline += lineHeight) {
     const auto& line = lines[n];
     double width = 0;
@@ -239,43 +253,10 @@ std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefini
     if (field.align == format::TextAlign::kRight) offset += available - width;
     if (field.align == format::TextAlign::kCenter) offset += (available - width) / 2;
     for (const LaidGlyph& g : line) {
-      if (g.outline) laid->glyphs.push_back({g.outline, Translate(offset + g.x, baseline) * Scale(scale), tint});
+      if (g.outline) laid->glyphs.push_back({g.outline, Translate(offset + g.x, baseline) * Scale(g.scale), g.tint});
     }
   }
   return laid;
-}
-
-std::string StripHtml(const std::string& html) {
-  std::string out;
-  for (std::size_t i = 0; i < html.size();) {
-    if (html[i] == '<') {
-      const std::size_t close = html.find('>', i);
-      if (close == std::string::npos) break;
-      std::string tag = html.substr(i + 1, close - i - 1);
-      for (char& c : tag) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-      if (tag == "br" || tag == "br/" || tag == "br /" || tag == "/p" || tag == "/li") out.push_back('\n');
-      i = close + 1;
-      continue;
-    }
-    if (html[i] == '&') {
-      static const std::pair<const char*, const char*> kEntities[] = {
-          {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&nbsp;", " "}};
-      bool matched = false;
-      for (const auto& [entity, text] : kEntities) {
-        if (html.compare(i, std::char_traits<char>::length(entity), entity) == 0) {
-          out += text;
-          i += std::char_traits<char>::length(entity);
-          matched = true;
-          break;
-        }
-      }
-      if (matched) continue;
-    }
-    out.push_back(html[i++]);
-  }
-  // A closing paragraph at the very end adds no empty line.
-  if (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
 }
 
 }  // namespace tavelin::swf::player

@@ -1,7 +1,8 @@
 #pragma once
 // Turns text definitions into glyphs placed in the text's twips: static text at the
 // advances its records give, text fields by laying out their initial text in their
-// bounds with the field's font, size, colour, margins and alignment.
+// bounds with the field's font, size, colour, margins and alignment (HTML text in the
+// fonts, colours and sizes its tags choose).
 
 #include <memory>
 #include <string>
@@ -22,9 +23,5 @@ std::shared_ptr<const Font> WithFontInfo(const Font& font, const format::FontInf
 std::shared_ptr<const TextCharacter> LayOutStaticText(const format::TextDefinition& text, const Dictionary& dictionary);
 std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefinition& field, const Dictionary& dictionary,
                                                     DeviceFonts* deviceFonts, int movieVersion);
-
-// The visible text of an HTML text field: tags dropped, line-breaking tags turned into
-// line breaks, the common entities decoded.
-std::string StripHtml(const std::string& html);
 
 }  // namespace tavelin::swf::player
