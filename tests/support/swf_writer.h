@@ -126,7 +126,8 @@ class SwfWriter {
   // DefineText2: one record of glyph indices and advances (twips) in one font.
   SwfWriter& DefineText(std::uint16_t id, std::uint16_t fontId, std::uint16_t height, Rgba8 colour, TwipPoint origin,
                         const std::vector<std::pair<std::uint32_t, std::int32_t>>& glyphs);
-  // DefineEditText with an embedded font and initial text.
+  // DefineEditText with an embedded font and initial text; font 0 names none (the
+  // system's font at the default size draws it).
   SwfWriter& DefineEditText(std::uint16_t id, std::array<std::int32_t, 4> bounds, std::uint16_t fontId, std::uint16_t height,
                             Rgba8 colour, const std::string& text);
   // DefineBitsLossless2 in 32-bit form: premultiplied 0xAARRGGBB texels, rows top down.

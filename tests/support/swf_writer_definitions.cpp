@@ -342,10 +342,13 @@ SwfWriter& SwfWriter::DefineEditText(std::uint16_t id, std::array<std::int32_t, 
   std::vector<std::uint8_t> body;
   Put16(body, id);
   PutRect(body, bounds[0], bounds[2], bounds[1], bounds[3]);
-  body.push_back(0x80 | 0x04 | 0x01);  // text, colour, font
-  body.push_back(0x01);                // use the embedded outlines
-  Put16(body, fontId);
-  Put16(body, height);
+  const bool embedded = fontId != 0;
+  body.push_back(embedded ? 0x80 | 0x04 | 0x01 : 0x80 | 0x04);  // text, colour (and font)
+  body.push_back(embedded ? 0x01 : 0x00);                          // use the embedded outlines
+  if (embedded) {
+    Put16(body, fontId);
+    Put16(body, height);
+  }
   PutRgba(body, colour);
   body.push_back(0);  // no variable
   body.insert(body.end(), text.begin(), text.end());

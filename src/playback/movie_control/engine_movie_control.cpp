@@ -6,6 +6,7 @@
 
 #include "platform/failure.h"
 #include "playback/movie_control/stage_view.h"
+#include "playback/movie_control/system_fonts.h"
 #include "swf/movie.h"
 #include "swf/player/player.h"
 #include "swf/timeline.h"
@@ -75,7 +76,7 @@ struct EngineMovieControl::State {
     std::unique_ptr<swf::player::Player> player;
   };
 
-  explicit State(FileSystem& f) : files(f) {}
+  explicit State(FileSystem& f) : files(f), systemFonts(f) {}
 
   Loaded& Require() {
     if (!loaded) throw Failure(kNoMovie);
@@ -86,6 +87,7 @@ struct EngineMovieControl::State {
   }
 
   FileSystem& files;
+  SystemFonts systemFonts;  // outlives every player, which draws device text with it
   std::string movieText;
   std::optional<Loaded> loaded;
   bool loop = true;
@@ -115,7 +117,7 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
   auto loaded = std::make_shared<const swf::Movie>(swf::LoadMovie(bytes));
   swf::Timeline timeline(loaded->FrameCount(), loaded->FrameRate());
-  auto player = std::make_unique<swf::player::Player>(loaded);
+  auto player = std::make_unique<swf::player::Player>(loaded, &s.systemFonts);
 
   // Nothing below throws: the previous movie stays until the new one is complete.
   timeline.SetLoop(s.loop);
