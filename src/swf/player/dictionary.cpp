@@ -1,6 +1,7 @@
 #include "swf/player/dictionary.h"
 
 #include <algorithm>
+#include <string>
 
 #include "swf/format/bitmap_decoder.h"
 #include "swf/format/reader.h"
@@ -18,24 +19,38 @@ const Character& Dictionary::Find(std::uint16_t id) const {
   return it == characters_.end() ? kNone : it->second;
 }
 
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return text;
+}
+
+}  // namespace
+
+void Dictionary::IndexFont(std::uint16_t id, const Font& font) {
+  if (!font.glyphs.empty()) fontsByName_[Lower(font.definition.name)].push_back(id);
+}
+
 std::shared_ptr<const Font> Dictionary::FindFont(const std::string& name, bool bold, bool italic) const {
-  const auto same = [](const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-             return lower(x) == lower(y);
-           });
-  };
+  const auto named = fontsByName_.find(Lower(name));
+  if (named == fontsByName_.end()) return nullptr;
   std::shared_ptr<const Font> anyStyle;
-  for (const auto& [id, character] : characters_) {
-    const auto* font = std::get_if<std::shared_ptr<const Font>>(&character);
-    if (!font || (*font)->glyphs.empty() || !same((*font)->definition.name, name)) continue;
-    if ((*font)->definition.bold == bold && (*font)->definition.italic == italic) return *font;
-    if (!anyStyle) anyStyle = *font;
+  for (const std::uint16_t id : named->second) {
+    const auto font = FindAs<Font>(id);
+    // A font renamed by a later DefineFontInfo stays listed under its old name too.
+    if (!font || Lower(font->definition.name) != named->first) continue;
+    if (font->definition.bold == bold && font->definition.italic == italic) return font;
+    if (!anyStyle) anyStyle = font;
   }
   return anyStyle;
 }
 
-void Dictionary::Add(std::uint16_t id, Character character) { characters_.emplace(id, std::move(character)); }
+void Dictionary::Add(std::uint16_t id, Character character) {
+  const auto [it, added] = characters_.emplace(id, std::move(character));
+  if (!added) return;
+  if (const auto* font = std::get_if<std::shared_ptr<const Font>>(&it->second)) IndexFont(id, **font);
+}
 
 void Dictionary::ResolveBitmap(FillStyle& fill) const {
   if (fill.kind >= FillKind::kRepeatingBitmap) fill.bitmap = FindAs<Bitmap>(fill.bitmapId);
@@ -109,7 +124,11 @@ bool Dictionary::Define(const Movie& movie, const Tag& tag) {
       case code::kDefineFontInfo:
       case code::kDefineFontInfo2: {
         const format::FontInfoDefinition info = format::DecodeDefineFontInfo(body, tag.code == code::kDefineFontInfo ? 1 : 2);
-        if (const auto font = FindAs<Font>(info.fontId)) characters_[info.fontId] = WithFontInfo(*font, info);
+        if (const auto font = FindAs<Font>(info.fontId)) {
+          auto named = WithFontInfo(*font, info);
+          IndexFont(info.fontId, *named);
+          characters_[info.fontId] = std::move(named);
+        }
         return true;
       }
       case code::kDefineText:

@@ -42,7 +42,11 @@ class Dictionary {
   void ResolveBitmaps(Shape& shape) const;
   void ResolveBitmap(FillStyle& fill) const;
 
+  void IndexFont(std::uint16_t id, const Font& font);
+
   std::unordered_map<std::uint16_t, Character> characters_;
+  // Font ids by lower-case name, so text fields find fonts without a scan.
+  std::unordered_map<std::string, std::vector<std::uint16_t>> fontsByName_;
   std::vector<std::uint8_t> jpegTables_;
   DeviceFonts* deviceFonts_;
 };
