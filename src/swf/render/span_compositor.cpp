@@ -48,6 +48,15 @@ inline __m128i Over4(__m128i src, __m128i dst, std::uint32_t coverage4) {
   const __m128i d23 = Scale16(_mm_unpackhi_epi8(dst, zero), InverseAlpha16(s23));
   return _mm_packus_epi16(_mm_add_epi16(s01, d01), _mm_add_epi16(s23, d23));
 }
+// Four fully covered pixels: src over dst.
+inline __m128i OverFull4(__m128i src, __m128i dst) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s01 = _mm_unpacklo_epi8(src, zero);
+  const __m128i s23 = _mm_unpackhi_epi8(src, zero);
+  const __m128i d01 = Scale16(_mm_unpacklo_epi8(dst, zero), InverseAlpha16(s01));
+  const __m128i d23 = Scale16(_mm_unpackhi_epi8(dst, zero), InverseAlpha16(s23));
+  return _mm_packus_epi16(_mm_add_epi16(s01, d01), _mm_add_epi16(s23, d23));
+}
 #endif
 
 }  // namespace
@@ -61,12 +70,15 @@ void CompositeSpan(std::uint32_t* dst, const std::uint32_t* src, const std::uint
     if (k4 == 0) continue;
     const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
     if (k4 == 0xFFFFFFFFu) {
-      // Fully covered: opaque sources replace what is below.
+      // Fully covered: opaque sources replace what is below, others need no scaling.
       const __m128i alphas = _mm_srli_epi32(s, 24);
       if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_set1_epi32(255))) == 0xFFFF) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
-        continue;
+      } else {
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), OverFull4(s, d));
       }
+      continue;
     }
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
     const __m128i out = Over4(s, d, k4);
@@ -85,8 +97,13 @@ void CompositeSolidSpan(std::uint32_t* dst, std::uint32_t color, const std::uint
     std::uint32_t k4;
     std::memcpy(&k4, coverage + i, 4);
     if (k4 == 0) continue;
-    if (k4 == 0xFFFFFFFFu && opaque) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+    if (k4 == 0xFFFFFFFFu) {
+      if (opaque) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+      } else {
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), OverFull4(s, d));
+      }
       continue;
     }
     const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
