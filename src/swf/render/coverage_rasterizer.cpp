@@ -24,11 +24,12 @@ inline int CeilOf(float v) {
 void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode) {
   width_ = box.x1 - box.x0;
   height_ = box.y1 - box.y0;
-  // Spare cells: a line on the right side writes up to three cells past the last pixel.
-  stride_ = width_ + 3;
+  // Spare cells: a line on the right side writes up to three cells past the last pixel,
+  // and the sweep reads whole groups of eight.
+  stride_ = (width_ + 3 + 7) / 8 * 8 + 8;
   const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_);
   if (cells_.size() < needed) cells_.resize(needed, 0.0f);
-  if (coverage_.size() < static_cast<std::size_t>(width_)) coverage_.resize(static_cast<std::size_t>(width_));
+  if (coverage_.size() < static_cast<std::size_t>(stride_)) coverage_.resize(static_cast<std::size_t>(stride_));
   touchedFrom_.assign(static_cast<std::size_t>(height_), stride_);
   touchedTo_.assign(static_cast<std::size_t>(height_), -1);
   blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
@@ -229,9 +230,11 @@ inline void StoreCoverage4(__m128 winding, std::uint8_t* out) {
 // wrote are all zero: their pixels share the running winding's coverage.
 template <FillRule kRule>
 float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, int from, int to) {
+  // Whole groups, past `to` if need be: the cells there are clear or lie beyond the box,
+  // and the coverage written for them is never painted.
   __m128 carry = _mm_setzero_ps();
   int x = from - from % 8;
-  for (; x + 8 <= to + 1; x += 8) {
+  for (; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
       std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), 8);
@@ -245,13 +248,7 @@ float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, i
     StoreCoverage4<kRule>(_mm_add_ps(b, carry), out + x + 4);
     carry = _mm_add_ps(carry, LastLane(b));
   }
-  float rest = _mm_cvtss_f32(carry);
-  for (; x <= to; ++x) {
-    rest += cells[x];
-    cells[x] = 0.0f;
-    out[x] = CoverageOf<kRule, CoverageMode::kArea>(rest);
-  }
-  return rest;
+  return _mm_cvtss_f32(carry);
 }
 #endif
 
