@@ -17,7 +17,7 @@ inline void CompositeOne(std::uint32_t& dst, std::uint32_t src, std::uint32_t k)
   const std::uint32_t a = src >> 24;
   if (a == 255) {
     dst = src;
-  } else if (a != 0 || src != 0) {
+  } else if (a != 0) {  // premultiplied: a clear source adds nothing
     dst = SourceOver(src, dst);
   }
 }
