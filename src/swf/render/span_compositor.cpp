@@ -2,10 +2,14 @@
 
 #include <cstring>
 
+#include "swf/render/cpu_features.h"
 #include "swf/render/pixel.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(TAVELIN_RENDER_AVX2)
+#include <immintrin.h>
 #endif
 
 namespace tavelin::swf::render {
@@ -59,10 +63,84 @@ inline __m128i OverFull4(__m128i src, __m128i dst) {
 }
 #endif
 
+#if defined(TAVELIN_RENDER_AVX2)
+TAVELIN_TARGET_AVX2 inline __m256i InverseAlpha16x8(__m256i pixels16) {
+  const __m256i alpha =
+      _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(pixels16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+  return _mm256_sub_epi16(_mm256_set1_epi16(256), alpha);
+}
+
+// The same arithmetic as Over4 on eight pixels. 256-bit unpacks work inside each 128-bit
+// half, so the coverage factors are laid out to match: pixels 0, 1 | 4, 5 and 2, 3 | 6, 7.
+TAVELIN_TARGET_AVX2 inline __m256i Over8(__m256i src, __m256i dst, const std::uint8_t* coverage, bool full) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i s01 = _mm256_unpacklo_epi8(src, zero);
+  const __m256i s23 = _mm256_unpackhi_epi8(src, zero);
+  __m256i scaled01 = s01, scaled23 = s23;
+  if (!full) {
+    __m256i k = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage)));
+    k = _mm256_add_epi32(k, _mm256_srli_epi32(k, 7));  // 255 -> 256
+    k = _mm256_or_si256(k, _mm256_slli_epi32(k, 16));  // both 16-bit halves
+    scaled01 = _mm256_srli_epi16(_mm256_mullo_epi16(s01, _mm256_unpacklo_epi32(k, k)), 8);
+    scaled23 = _mm256_srli_epi16(_mm256_mullo_epi16(s23, _mm256_unpackhi_epi32(k, k)), 8);
+  }
+  const __m256i d01 = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(dst, zero), InverseAlpha16x8(scaled01)), 8);
+  const __m256i d23 = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(dst, zero), InverseAlpha16x8(scaled23)), 8);
+  return _mm256_packus_epi16(_mm256_add_epi16(scaled01, d01), _mm256_add_epi16(scaled23, d23));
+}
+
+TAVELIN_TARGET_AVX2 inline bool AllOpaque8(__m256i pixels) {
+  return _mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_srli_epi32(pixels, 24), _mm256_set1_epi32(255))) == -1;
+}
+
+// Paints whole groups of eight; returns how many pixels it painted.
+TAVELIN_TARGET_AVX2 int CompositeSpan8(std::uint32_t* dst, const std::uint32_t* src, const std::uint8_t* coverage,
+                                      int count) {
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t k8;
+    std::memcpy(&k8, coverage + i, 8);
+    if (k8 == 0) continue;
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const bool full = k8 == ~std::uint64_t{0};
+    if (full && AllOpaque8(s)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+      continue;
+    }
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Over8(s, d, coverage + i, full));
+  }
+  return i;
+}
+
+TAVELIN_TARGET_AVX2 int CompositeSolidSpan8(std::uint32_t* dst, std::uint32_t color, const std::uint8_t* coverage,
+                                           int count) {
+  const __m256i s = _mm256_set1_epi32(static_cast<int>(color));
+  const bool opaque = (color >> 24) == 255;
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t k8;
+    std::memcpy(&k8, coverage + i, 8);
+    if (k8 == 0) continue;
+    const bool full = k8 == ~std::uint64_t{0};
+    if (full && opaque) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+      continue;
+    }
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), Over8(s, d, coverage + i, full));
+  }
+  return i;
+}
+#endif
+
 }  // namespace
 
 void CompositeSpan(std::uint32_t* dst, const std::uint32_t* src, const std::uint8_t* coverage, int count) {
   int i = 0;
+#if defined(TAVELIN_RENDER_AVX2)
+  if (HasAvx2()) i = CompositeSpan8(dst, src, coverage, count);
+#endif
 #if defined(__SSE2__)
   for (; i + 4 <= count; i += 4) {
     std::uint32_t k4;
@@ -91,6 +169,9 @@ void CompositeSpan(std::uint32_t* dst, const std::uint32_t* src, const std::uint
 void CompositeSolidSpan(std::uint32_t* dst, std::uint32_t color, const std::uint8_t* coverage, int count) {
   const bool opaque = (color >> 24) == 255;
   int i = 0;
+#if defined(TAVELIN_RENDER_AVX2)
+  if (HasAvx2()) i = CompositeSolidSpan8(dst, color, coverage, count);
+#endif
 #if defined(__SSE2__)
   const __m128i s = _mm_set1_epi32(static_cast<int>(color));
   for (; i + 4 <= count; i += 4) {
