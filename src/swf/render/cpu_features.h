@@ -3,7 +3,9 @@
 // SSE2 version (every x86-64) and add an AVX2 one, chosen at run time, since the program
 // is built for the baseline processor.
 
-#if defined(__x86_64__) || defined(__i386__)
+// Not on Windows: there GCC does not keep the stack 32-byte aligned for the AVX values it
+// spills, and an aligned spill would fault; the SSE2 versions serve the program there.
+#if (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
 #define TAVELIN_RENDER_AVX2 1
 #define TAVELIN_TARGET_AVX2 __attribute__((target("avx2")))
 #endif
