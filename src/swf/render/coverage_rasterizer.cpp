@@ -32,13 +32,14 @@ void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, 
   // Spare cells: a line on the right side writes up to three cells past the last pixel,
   // and the sweep reads whole groups of eight.
   stride_ = (width_ + 3 + 7) / 8 * 8 + 8;
-  const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_);
+  // One spare row: a line along the bottom writes zeros into the row below it.
+  const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1);
   if (cells_.size() < needed) cells_.resize(needed, 0.0f);
   if (coverage_.size() < static_cast<std::size_t>(stride_)) coverage_.resize(static_cast<std::size_t>(stride_));
-  touchedFrom_.assign(static_cast<std::size_t>(height_), stride_);
-  touchedTo_.assign(static_cast<std::size_t>(height_), -1);
+  touchedFrom_.assign(static_cast<std::size_t>(height_ + 1), stride_);
+  touchedTo_.assign(static_cast<std::size_t>(height_ + 1), -1);
   blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
-  touchedBlocks_.assign(static_cast<std::size_t>(height_) * static_cast<std::size_t>(blockWords_), 0);
+  touchedBlocks_.assign(static_cast<std::size_t>(height_ + 1) * static_cast<std::size_t>(blockWords_), 0);
 
   const float ox = static_cast<float>(box.x0), oy = static_cast<float>(box.y0);
   const float maxX = static_cast<float>(width_), maxY = static_cast<float>(height_);
@@ -66,6 +67,10 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
   const int rowEnd = std::min(height_, CeilOf(y1));
   if (std::fabs(dxdy) < 1.0f) {
     AddSteepLine(x0, y0, x1, y1, dxdy, dir, rowEnd);
+    return;
+  }
+  if (std::fabs(dxdy) <= kColumnWiseSlope) {
+    AddShallowLine(x0, y0, x1, y1, dxdy, dir);
     return;
   }
   float xTop = x0;
@@ -145,6 +150,44 @@ void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, fl
     cells[first + 2] += height * (1.0f - c1);
     Touch(row, first, first + 2);
     xTop = xBottom;
+  }
+}
+
+// A line moving at least a pixel sideways per row, taken a column at a time: within one
+// column it rises less than a row, so it lies in at most two rows, r and r + 1. Each part
+// gives its height to its row, split between the column and the next by its mean x, like
+// a line inside one column. Nothing here depends on where the line crosses a row, so no
+// branch mispredicts; parts of no height write zeros (the spare row takes those below the
+// last row).
+void CoverageRasterizer::AddShallowLine(float x0, float y0, float x1, float y1, float dxdy, float dir) {
+  if (x0 > x1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+  }
+  const float dydx = (y1 - y0) / (x1 - x0);
+  const int columnEnd = CeilOf(x1);
+  for (int column = FloorOf(x0); column < columnEnd; ++column) {
+    const float left = std::max(static_cast<float>(column), x0);
+    const float right = std::min(static_cast<float>(column + 1), x1);
+    const float yLeft = left == x0 ? y0 : y0 + (left - x0) * dydx;
+    const float yRight = right == x1 ? y1 : y0 + (right - x0) * dydx;
+    const bool rising = yLeft <= yRight;
+    const float low = rising ? yLeft : yRight, high = rising ? yRight : yLeft;
+    const float xLow = rising ? left : right, xHigh = rising ? right : left;
+    const int row = std::min(FloorOf(low), height_ - 1);
+    const float split = std::min(high, static_cast<float>(row + 1));
+    const float xSplit = xLow + (split - low) * dxdy;
+    const float below = (split - low) * dir, above = (high - split) * dir;
+    const float base = static_cast<float>(column);
+    const float meanBelow = (xLow + xSplit) * 0.5f - base, meanAbove = (xSplit + xHigh) * 0.5f - base;
+    float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) +
+                   static_cast<std::size_t>(column);
+    cells[0] += below * (1.0f - meanBelow);
+    cells[1] += below * meanBelow;
+    cells[stride_] += above * (1.0f - meanAbove);
+    cells[stride_ + 1] += above * meanAbove;
+    Touch(row, column, column + 1);
+    Touch(row + 1, column, column + 1);
   }
 }
 

@@ -39,6 +39,9 @@ class CoverageRasterizer {
   void Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode);
   void AddAreaLine(float x0, float y0, float x1, float y1);
   void AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd);
+  void AddShallowLine(float x0, float y0, float x1, float y1, float dxdy, float dir);
+  // Lines flatter than this go row by row again: a column at a time would cost more.
+  static constexpr float kColumnWiseSlope = 8.0f;
   void Touch(int row, int from, int to) {
     int& lo = touchedFrom_[static_cast<std::size_t>(row)];
     int& hi = touchedTo_[static_cast<std::size_t>(row)];

@@ -17,7 +17,7 @@ namespace {
 
 inline void CompositeOne(std::uint32_t& dst, std::uint32_t src, std::uint32_t k) {
   if (k == 0) return;
-  if (k != 255) src = ScalePixel(src, CoverageFactor(k));
+  if (k != 255) src = MulPixel(src, k);
   const std::uint32_t a = src >> 24;
   if (a == 255) {
     dst = src;
@@ -27,66 +27,68 @@ inline void CompositeOne(std::uint32_t& dst, std::uint32_t src, std::uint32_t k)
 }
 
 #if defined(__SSE2__)
-// Two pixels in 16-bit lanes scaled by per-pixel factors (0..256) in the same lanes.
-inline __m128i Scale16(__m128i pixels16, __m128i factors16) {
-  return _mm_srli_epi16(_mm_mullo_epi16(pixels16, factors16), 8);
+// Two pixels in 16-bit lanes times per-lane factors (0..255) / 255, rounded as Mul255.
+inline __m128i Mul255x16(__m128i pixels16, __m128i factors16) {
+  const __m128i t = _mm_add_epi16(_mm_mullo_epi16(pixels16, factors16), _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
 }
 
-// 256 - alpha for each of two pixels, spread over its four lanes.
+// 255 - alpha for each of two pixels, spread over its four lanes.
 inline __m128i InverseAlpha16(__m128i pixels16) {
   const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-  return _mm_sub_epi16(_mm_set1_epi16(256), alpha);
+  return _mm_sub_epi16(_mm_set1_epi16(255), alpha);
 }
 
-// Four pixels: src scaled by their coverage (four bytes), then over dst.
+// Four pixels: src times their coverage (four bytes), then over dst.
 inline __m128i Over4(__m128i src, __m128i dst, std::uint32_t coverage4) {
   const __m128i zero = _mm_setzero_si128();
-  __m128i k = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(coverage4)), zero);  // 4 x 16 bits
-  k = _mm_add_epi16(k, _mm_srli_epi16(k, 7));                                           // 255 -> 256
-  const __m128i pairs = _mm_unpacklo_epi16(k, k);                                        // k0 k0 k1 k1 k2 k2 k3 k3
-  const __m128i f01 = _mm_unpacklo_epi32(pairs, pairs);
-  const __m128i f23 = _mm_unpackhi_epi32(pairs, pairs);
-  const __m128i s01 = Scale16(_mm_unpacklo_epi8(src, zero), f01);
-  const __m128i s23 = Scale16(_mm_unpackhi_epi8(src, zero), f23);
-  const __m128i d01 = Scale16(_mm_unpacklo_epi8(dst, zero), InverseAlpha16(s01));
-  const __m128i d23 = Scale16(_mm_unpackhi_epi8(dst, zero), InverseAlpha16(s23));
+  const __m128i k = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(coverage4)), zero);  // 4 x 16 bits
+  const __m128i pairs = _mm_unpacklo_epi16(k, k);                                            // k0 k0 k1 k1 k2 k2 k3 k3
+  const __m128i s01 = Mul255x16(_mm_unpacklo_epi8(src, zero), _mm_unpacklo_epi32(pairs, pairs));
+  const __m128i s23 = Mul255x16(_mm_unpackhi_epi8(src, zero), _mm_unpackhi_epi32(pairs, pairs));
+  const __m128i d01 = Mul255x16(_mm_unpacklo_epi8(dst, zero), InverseAlpha16(s01));
+  const __m128i d23 = Mul255x16(_mm_unpackhi_epi8(dst, zero), InverseAlpha16(s23));
   return _mm_packus_epi16(_mm_add_epi16(s01, d01), _mm_add_epi16(s23, d23));
 }
+
 // Four fully covered pixels: src over dst.
 inline __m128i OverFull4(__m128i src, __m128i dst) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i s01 = _mm_unpacklo_epi8(src, zero);
   const __m128i s23 = _mm_unpackhi_epi8(src, zero);
-  const __m128i d01 = Scale16(_mm_unpacklo_epi8(dst, zero), InverseAlpha16(s01));
-  const __m128i d23 = Scale16(_mm_unpackhi_epi8(dst, zero), InverseAlpha16(s23));
+  const __m128i d01 = Mul255x16(_mm_unpacklo_epi8(dst, zero), InverseAlpha16(s01));
+  const __m128i d23 = Mul255x16(_mm_unpackhi_epi8(dst, zero), InverseAlpha16(s23));
   return _mm_packus_epi16(_mm_add_epi16(s01, d01), _mm_add_epi16(s23, d23));
 }
 #endif
 
 #if defined(TAVELIN_RENDER_AVX2)
-TAVELIN_TARGET_AVX2 inline __m256i InverseAlpha16x8(__m256i pixels16) {
+TAVELIN_TARGET_AVX2 inline __m256i Mul255x16x2(__m256i pixels16, __m256i factors16) {
+  const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(pixels16, factors16), _mm256_set1_epi16(128));
+  return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+TAVELIN_TARGET_AVX2 inline __m256i InverseAlpha16x2(__m256i pixels16) {
   const __m256i alpha =
       _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(pixels16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-  return _mm256_sub_epi16(_mm256_set1_epi16(256), alpha);
+  return _mm256_sub_epi16(_mm256_set1_epi16(255), alpha);
 }
 
 // The same arithmetic as Over4 on eight pixels. 256-bit unpacks work inside each 128-bit
 // half, so the coverage factors are laid out to match: pixels 0, 1 | 4, 5 and 2, 3 | 6, 7.
 TAVELIN_TARGET_AVX2 inline __m256i Over8(__m256i src, __m256i dst, const std::uint8_t* coverage, bool full) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i s01 = _mm256_unpacklo_epi8(src, zero);
-  const __m256i s23 = _mm256_unpackhi_epi8(src, zero);
-  __m256i scaled01 = s01, scaled23 = s23;
+  __m256i s01 = _mm256_unpacklo_epi8(src, zero);
+  __m256i s23 = _mm256_unpackhi_epi8(src, zero);
   if (!full) {
     __m256i k = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage)));
-    k = _mm256_add_epi32(k, _mm256_srli_epi32(k, 7));  // 255 -> 256
     k = _mm256_or_si256(k, _mm256_slli_epi32(k, 16));  // both 16-bit halves
-    scaled01 = _mm256_srli_epi16(_mm256_mullo_epi16(s01, _mm256_unpacklo_epi32(k, k)), 8);
-    scaled23 = _mm256_srli_epi16(_mm256_mullo_epi16(s23, _mm256_unpackhi_epi32(k, k)), 8);
+    s01 = Mul255x16x2(s01, _mm256_unpacklo_epi32(k, k));
+    s23 = Mul255x16x2(s23, _mm256_unpackhi_epi32(k, k));
   }
-  const __m256i d01 = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(dst, zero), InverseAlpha16x8(scaled01)), 8);
-  const __m256i d23 = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(dst, zero), InverseAlpha16x8(scaled23)), 8);
-  return _mm256_packus_epi16(_mm256_add_epi16(scaled01, d01), _mm256_add_epi16(scaled23, d23));
+  const __m256i d01 = Mul255x16x2(_mm256_unpacklo_epi8(dst, zero), InverseAlpha16x2(s01));
+  const __m256i d23 = Mul255x16x2(_mm256_unpackhi_epi8(dst, zero), InverseAlpha16x2(s23));
+  return _mm256_packus_epi16(_mm256_add_epi16(s01, d01), _mm256_add_epi16(s23, d23));
 }
 
 TAVELIN_TARGET_AVX2 inline bool AllOpaque8(__m256i pixels) {
