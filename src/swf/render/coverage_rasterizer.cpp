@@ -89,7 +89,7 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
       const float inside = (static_cast<float>(first) + 1.0f) - (left + right) * 0.5f;
       cells[first] += height * inside;
       cells[first + 1] += height * (1.0f - inside);
-      Touch(row, first, first + 1);
+      TouchFew(row, first, first + 1);
     } else {
       // Across columns: the covered part of the band grows linearly from `left` to
       // `right`. With H(x) its integral from the left, column j keeps H(j + 1) - H(j):
@@ -148,7 +148,7 @@ void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, fl
     cells[first] += height * c0;
     cells[first + 1] += height * (c1 - c0);
     cells[first + 2] += height * (1.0f - c1);
-    Touch(row, first, first + 2);
+    TouchFew(row, first, first + 2);
     xTop = xBottom;
   }
 }
@@ -186,8 +186,8 @@ void CoverageRasterizer::AddShallowLine(float x0, float y0, float x1, float y1, 
     cells[1] += below * meanBelow;
     cells[stride_] += above * (1.0f - meanAbove);
     cells[stride_ + 1] += above * meanAbove;
-    Touch(row, column, column + 1);
-    Touch(row + 1, column, column + 1);
+    TouchFew(row, column, column + 1);
+    TouchFew(row + 1, column, column + 1);
   }
 }
 
@@ -207,7 +207,7 @@ void CoverageRasterizer::AddCentreLine(float x0, float y0, float x1, float y1) {
     const float x = x0 + (static_cast<float>(row) + 0.5f - y0) * dxdy;
     const int column = std::clamp(FloorOf(std::max(x + 0.5f, 0.0f)), 0, width_ + 1);
     cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(column)] += dir;
-    Touch(row, column, column);
+    TouchFew(row, column, column);
   }
 }
 
