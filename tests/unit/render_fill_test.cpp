@@ -89,6 +89,30 @@ TEST(RenderFill, SlantedEdgeHasManyLevelsAtHighFewAtMediumTwoAtLow) {
   EXPECT_EQ(levels(Quality::kLow), 2u);
 }
 
+TEST(RenderFill, CoverageAddsUpToTheAreaOfAnyTriangle) {
+  // Edges at every slope and sub-pixel position: the partial coverage of all pixels sums
+  // to the triangle's exact area (each pixel rounds to 1/255, hence the tolerance).
+  std::mt19937 random(11);
+  std::uniform_int_distribution<std::int32_t> coordinate(2 * kTwips, 98 * kTwips);
+  for (int i = 0; i < 200; ++i) {
+    const Point a{coordinate(random), coordinate(random)}, b{coordinate(random), coordinate(random)},
+        c{coordinate(random), coordinate(random)};
+    const double area = std::fabs(static_cast<double>(b.x - a.x) * (c.y - a.y) -
+                                  static_cast<double>(c.x - a.x) * (b.y - a.y)) / 2 / (kTwips * kTwips);
+    ShapeBuilder builder;
+    const auto fill = builder.AddSolidFill(kBlack);
+    // Alternate which side carries the fill; the region is the same.
+    builder.Styles(i % 2 == 0 ? fill : 0, i % 2 == 0 ? 0 : fill, 0).MoveTo(a.x, a.y).LineTo(b.x, b.y).LineTo(c.x, c.y).LineTo(a.x, a.y);
+    Canvas canvas(100, 100);
+    canvas.Draw(builder.Build());
+    double ink = 0;
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 100; ++x) ink += (255 - canvas.At(x, y).r) / 255.0;
+    }
+    EXPECT_NEAR(ink, area, 0.05 + area * 0.002) << i;
+  }
+}
+
 TEST(RenderFill, FillOnEitherSideOfTheEdgesMakesTheSameRegion) {
   // A ring: outer square 10..50 and a hole 20..40, once with the fill on the right of
   // clockwise outlines (fill1 outside, fill0 round the hole), once with both drawn the

@@ -135,5 +135,21 @@ TEST(RenderBlend, LayersNestAndTakeMasksFromOutside) {
   EXPECT_EQ(canvas.At(30, 5), (Rgba{100, 150, 250, 255}));
 }
 
+TEST(RenderBlend, OpenLayersAndMasksAreDroppedWhenTheTargetChangesSize) {
+  Canvas canvas(40, 10);
+  canvas.renderer.BeginMask();
+  canvas.Draw(Square(0, 0, 10, 10, kGreen));
+  canvas.renderer.EndMask();
+  canvas.renderer.BeginLayer();
+  canvas.Draw(Square(0, 0, 40, 10, kRed));
+  canvas.framebuffer.Resize(80, 30);
+  canvas.renderer.Clear(kWhite);
+  canvas.Draw(Square(30, 0, 70, 30, kBlue));  // at the top level, unmasked
+  canvas.renderer.EndLayer(BlendMode::kMultiply);
+  canvas.renderer.PopMask();
+  EXPECT_EQ(canvas.At(5, 5), kWhite);
+  EXPECT_EQ(canvas.At(50, 25), kBlue);
+}
+
 }  // namespace
 }  // namespace tavelin::swf::render

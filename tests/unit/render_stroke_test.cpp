@@ -3,6 +3,7 @@
 // and strokes drawing over the fills of their group.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "support/render_canvas.h"
@@ -145,6 +146,23 @@ TEST(RenderStroke, JoinsShapeTheOuterCornerAndTheMiterLimitCutsSharpOnes) {
   EXPECT_EQ(cut->At(83, 29), kBlack);  // cut 4 pixels out, square to the spike
   EXPECT_EQ(cut->At(84, 29), kWhite);
   EXPECT_EQ(cut->At(90, 29), kWhite);
+}
+
+TEST(RenderStroke, CurvedOutlinesKeepTheirWidthAllRound) {
+  // A circle of radius 40 round (50, 50), stroked 4 pixels wide: every ray from the
+  // centre crosses 4 pixels of ink, between radius 38 and 42.
+  ShapeBuilder b;
+  b.Styles(0, 0, b.AddLine(Line(80))).Ellipse(50 * kTwips, 50 * kTwips, 40 * kTwips, 40 * kTwips);
+  Canvas canvas(100, 100);
+  canvas.Draw(b.Build());
+  EXPECT_NEAR(InkInRow(canvas, 50), 8.0, 0.15);
+  EXPECT_NEAR(InkInColumn(canvas, 50), 8.0, 0.15);
+  for (double angle = 0; angle < 6.28; angle += 0.25) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    EXPECT_EQ(canvas.At(static_cast<int>(50 + 40 * c), static_cast<int>(50 + 40 * s)), kBlack) << angle;
+    EXPECT_EQ(canvas.At(static_cast<int>(50 + 36 * c), static_cast<int>(50 + 36 * s)), kWhite) << angle;
+    EXPECT_EQ(canvas.At(static_cast<int>(50 + 44.5 * c), static_cast<int>(50 + 44.5 * s)), kWhite) << angle;
+  }
 }
 
 TEST(RenderStroke, ClosedOutlinesJoinAtTheirStartUnlessTheStyleSaysNoClose) {

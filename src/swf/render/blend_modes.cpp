@@ -88,9 +88,9 @@ std::uint32_t BlendPixel(BlendMode mode, std::uint32_t src, std::uint32_t dst) {
       return Join(out);
     }
     case BlendMode::kAlpha:
-      return ScalePixel(dst, CoverageFactor(src >> 24));
+      return MulPixel(dst, src >> 24);
     case BlendMode::kErase:
-      return ScalePixel(dst, CoverageFactor(255 - (src >> 24)));
+      return MulPixel(dst, 255 - (src >> 24));
   }
   return SourceOver(src, dst);
 }

@@ -4,8 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "swf/render/cpu_features.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(TAVELIN_RENDER_AVX2)
+#include <immintrin.h>
 #endif
 
 namespace tavelin::swf::render {
@@ -24,15 +29,17 @@ inline int CeilOf(float v) {
 void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode) {
   width_ = box.x1 - box.x0;
   height_ = box.y1 - box.y0;
-  // Spare cells: a line on the right side writes up to three cells past the last pixel.
-  stride_ = width_ + 3;
-  const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_);
+  // Spare cells: a line on the right side writes up to three cells past the last pixel,
+  // and the sweep reads whole groups of eight.
+  stride_ = (width_ + 3 + 7) / 8 * 8 + 8;
+  // One spare row: a line along the bottom writes zeros into the row below it.
+  const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1);
   if (cells_.size() < needed) cells_.resize(needed, 0.0f);
-  if (coverage_.size() < static_cast<std::size_t>(width_)) coverage_.resize(static_cast<std::size_t>(width_));
-  touchedFrom_.assign(static_cast<std::size_t>(height_), stride_);
-  touchedTo_.assign(static_cast<std::size_t>(height_), -1);
+  if (coverage_.size() < static_cast<std::size_t>(stride_)) coverage_.resize(static_cast<std::size_t>(stride_));
+  touchedFrom_.assign(static_cast<std::size_t>(height_ + 1), stride_);
+  touchedTo_.assign(static_cast<std::size_t>(height_ + 1), -1);
   blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
-  touchedBlocks_.assign(static_cast<std::size_t>(height_) * static_cast<std::size_t>(blockWords_), 0);
+  touchedBlocks_.assign(static_cast<std::size_t>(height_ + 1) * static_cast<std::size_t>(blockWords_), 0);
 
   const float ox = static_cast<float>(box.x0), oy = static_cast<float>(box.y0);
   const float maxX = static_cast<float>(width_), maxY = static_cast<float>(height_);
@@ -62,6 +69,10 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
     AddSteepLine(x0, y0, x1, y1, dxdy, dir, rowEnd);
     return;
   }
+  if (std::fabs(dxdy) <= kColumnWiseSlope) {
+    AddShallowLine(x0, y0, x1, y1, dxdy, dir);
+    return;
+  }
   float xTop = x0;
   for (int row = FloorOf(y0); row < rowEnd; ++row) {
     const float top = std::max(static_cast<float>(row), y0);
@@ -78,7 +89,7 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
       const float inside = (static_cast<float>(first) + 1.0f) - (left + right) * 0.5f;
       cells[first] += height * inside;
       cells[first + 1] += height * (1.0f - inside);
-      Touch(row, first, first + 1);
+      TouchFew(row, first, first + 1);
     } else {
       // Across columns: the covered part of the band grows linearly from `left` to
       // `right`. With H(x) its integral from the left, column j keeps H(j + 1) - H(j):
@@ -137,8 +148,46 @@ void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, fl
     cells[first] += height * c0;
     cells[first + 1] += height * (c1 - c0);
     cells[first + 2] += height * (1.0f - c1);
-    Touch(row, first, first + 2);
+    TouchFew(row, first, first + 2);
     xTop = xBottom;
+  }
+}
+
+// A line moving at least a pixel sideways per row, taken a column at a time: within one
+// column it rises less than a row, so it lies in at most two rows, r and r + 1. Each part
+// gives its height to its row, split between the column and the next by its mean x, like
+// a line inside one column. Nothing here depends on where the line crosses a row, so no
+// branch mispredicts; parts of no height write zeros (the spare row takes those below the
+// last row).
+void CoverageRasterizer::AddShallowLine(float x0, float y0, float x1, float y1, float dxdy, float dir) {
+  if (x0 > x1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+  }
+  const float dydx = (y1 - y0) / (x1 - x0);
+  const int columnEnd = CeilOf(x1);
+  for (int column = FloorOf(x0); column < columnEnd; ++column) {
+    const float left = std::max(static_cast<float>(column), x0);
+    const float right = std::min(static_cast<float>(column + 1), x1);
+    const float yLeft = left == x0 ? y0 : y0 + (left - x0) * dydx;
+    const float yRight = right == x1 ? y1 : y0 + (right - x0) * dydx;
+    const bool rising = yLeft <= yRight;
+    const float low = rising ? yLeft : yRight, high = rising ? yRight : yLeft;
+    const float xLow = rising ? left : right, xHigh = rising ? right : left;
+    const int row = std::min(FloorOf(low), height_ - 1);
+    const float split = std::min(high, static_cast<float>(row + 1));
+    const float xSplit = xLow + (split - low) * dxdy;
+    const float below = (split - low) * dir, above = (high - split) * dir;
+    const float base = static_cast<float>(column);
+    const float meanBelow = (xLow + xSplit) * 0.5f - base, meanAbove = (xSplit + xHigh) * 0.5f - base;
+    float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) +
+                   static_cast<std::size_t>(column);
+    cells[0] += below * (1.0f - meanBelow);
+    cells[1] += below * meanBelow;
+    cells[stride_] += above * (1.0f - meanAbove);
+    cells[stride_ + 1] += above * meanAbove;
+    TouchFew(row, column, column + 1);
+    TouchFew(row + 1, column, column + 1);
   }
 }
 
@@ -158,7 +207,7 @@ void CoverageRasterizer::AddCentreLine(float x0, float y0, float x1, float y1) {
     const float x = x0 + (static_cast<float>(row) + 0.5f - y0) * dxdy;
     const int column = std::clamp(FloorOf(std::max(x + 0.5f, 0.0f)), 0, width_ + 1);
     cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(column)] += dir;
-    Touch(row, column, column);
+    TouchFew(row, column, column);
   }
 }
 
@@ -229,9 +278,11 @@ inline void StoreCoverage4(__m128 winding, std::uint8_t* out) {
 // wrote are all zero: their pixels share the running winding's coverage.
 template <FillRule kRule>
 float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, int from, int to) {
+  // Whole groups, past `to` if need be: the cells there are clear or lie beyond the box,
+  // and the coverage written for them is never painted.
   __m128 carry = _mm_setzero_ps();
   int x = from - from % 8;
-  for (; x + 8 <= to + 1; x += 8) {
+  for (; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
       std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), 8);
@@ -245,19 +296,62 @@ float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, i
     StoreCoverage4<kRule>(_mm_add_ps(b, carry), out + x + 4);
     carry = _mm_add_ps(carry, LastLane(b));
   }
-  float rest = _mm_cvtss_f32(carry);
-  for (; x <= to; ++x) {
-    rest += cells[x];
-    cells[x] = 0.0f;
-    out[x] = CoverageOf<kRule, CoverageMode::kArea>(rest);
+  return _mm_cvtss_f32(carry);
+}
+#endif
+
+#if defined(TAVELIN_RENDER_AVX2)
+// The same sweep with one 256-bit vector per group of eight.
+TAVELIN_TARGET_AVX2 inline __m256 PrefixSum8(__m256 v) {
+  v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 4)));
+  v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 8)));
+  // The shifts stay inside each half: carry the low half's total into the high half.
+  const __m256 lowTotal = _mm256_permute2f128_ps(v, v, 0x08);  // zero | low half
+  return _mm256_add_ps(v, _mm256_shuffle_ps(lowTotal, lowTotal, _MM_SHUFFLE(3, 3, 3, 3)));
+}
+
+template <FillRule kRule>
+TAVELIN_TARGET_AVX2 inline void StoreCoverage8(__m256 winding, std::uint8_t* out) {
+  const __m256 half = _mm256_set1_ps(0.5f);
+  __m256 amount = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), winding);
+  if constexpr (kRule == FillRule::kEvenOdd) {
+    const __m256 two = _mm256_set1_ps(2.0f);
+    const __m256 pairs = _mm256_floor_ps(_mm256_mul_ps(amount, half));
+    amount = _mm256_sub_ps(amount, _mm256_mul_ps(pairs, two));
+    amount = _mm256_min_ps(amount, _mm256_sub_ps(two, amount));
+  } else {
+    amount = _mm256_min_ps(amount, _mm256_set1_ps(1.0f));
   }
-  return rest;
+  const __m256i values = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(amount, _mm256_set1_ps(255.0f)), half));
+  const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(values), _mm256_extracti128_si256(values, 1));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, words));
+}
+
+template <FillRule kRule>
+TAVELIN_TARGET_AVX2 float SweepArea8Wide(float* cells, std::uint8_t* out, const std::uint64_t* blocks, int from, int to) {
+  __m256 carry = _mm256_setzero_ps();
+  const __m256i last = _mm256_set1_epi32(7);
+  for (int x = from - from % 8; x <= to; x += 8) {
+    const int block = x / 8;
+    if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
+      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry)), 8);
+      continue;
+    }
+    const __m256 sums = _mm256_add_ps(PrefixSum8(_mm256_loadu_ps(cells + x)), carry);
+    _mm256_storeu_ps(cells + x, _mm256_setzero_ps());
+    StoreCoverage8<kRule>(sums, out + x);
+    carry = _mm256_permutevar8x32_ps(sums, last);
+  }
+  return _mm256_cvtss_f32(carry);
 }
 #endif
 
 template <FillRule kRule>
 float SweepIn(CoverageMode mode, float* cells, std::uint8_t* out, [[maybe_unused]] const std::uint64_t* blocks,
               int from, int to) {
+#if defined(TAVELIN_RENDER_AVX2)
+  if (mode == CoverageMode::kArea && HasAvx2()) return SweepArea8Wide<kRule>(cells, out, blocks, from, to);
+#endif
 #if defined(__SSE2__)
   if (mode == CoverageMode::kArea) return SweepArea8<kRule>(cells, out, blocks, from, to);
 #endif

@@ -4,6 +4,7 @@
 // sum along a row then gives, for every pixel, the winding inside the region and, on its
 // edges, the exact covered fraction (in twips precision: no vertex is rounded).
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -39,6 +40,9 @@ class CoverageRasterizer {
   void Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode);
   void AddAreaLine(float x0, float y0, float x1, float y1);
   void AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd);
+  void AddShallowLine(float x0, float y0, float x1, float y1, float dxdy, float dir);
+  // Lines flatter than this go row by row again: a column at a time would cost more.
+  static constexpr float kColumnWiseSlope = 8.0f;
   void Touch(int row, int from, int to) {
     int& lo = touchedFrom_[static_cast<std::size_t>(row)];
     int& hi = touchedTo_[static_cast<std::size_t>(row)];
@@ -48,6 +52,17 @@ class CoverageRasterizer {
     for (int block = from / kBlockCells; block <= to / kBlockCells; ++block) {
       blocks[block / 64] |= std::uint64_t{1} << (block % 64);
     }
+  }
+  // The same for at most kBlockCells cells (two blocks at most), without a loop.
+  void TouchFew(int row, int from, int to) {
+    int& lo = touchedFrom_[static_cast<std::size_t>(row)];
+    int& hi = touchedTo_[static_cast<std::size_t>(row)];
+    lo = std::min(lo, from);
+    hi = std::max(hi, to);
+    std::uint64_t* blocks = touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    const int first = from / kBlockCells, last = to / kBlockCells;
+    blocks[first / 64] |= std::uint64_t{1} << (first % 64);
+    blocks[last / 64] |= std::uint64_t{1} << (last % 64);
   }
   void AddCentreLine(float x0, float y0, float x1, float y1);
   // Turns one row of cells into coverage (clearing the cells for the next region) and

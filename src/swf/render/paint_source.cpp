@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/render/cpu_features.h"
 #include "swf/render/pixel.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(TAVELIN_RENDER_AVX2)
+#include <immintrin.h>
 #endif
 
 namespace tavelin::swf::render {
@@ -69,6 +73,16 @@ inline void Lookup4(const std::uint32_t* colors, __m128 t, std::uint32_t* out) {
   out[0] = colors[i[0]], out[1] = colors[i[1]], out[2] = colors[i[2]], out[3] = colors[i[3]];
 }
 
+// sqrt(v) as v / sqrt(v) from the fast reciprocal estimate and one Newton step: about
+// 22 bits, far finer than the 256 colours need, and cheaper than a full square root.
+inline __m128 SquareRoot4(__m128 v) {
+  const __m128 safe = _mm_max_ps(v, _mm_set1_ps(1e-30f));
+  const __m128 y = _mm_rsqrt_ps(safe);
+  const __m128 refined =
+      _mm_mul_ps(y, _mm_sub_ps(_mm_set1_ps(1.5f), _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(0.5f), safe), _mm_mul_ps(y, y))));
+  return _mm_mul_ps(v, refined);
+}
+
 inline __m128 Steps4(float start, float step) {
   return _mm_add_ps(_mm_set1_ps(start), _mm_mul_ps(_mm_set1_ps(step), _mm_set_ps(3.0f, 2.0f, 1.0f, 0.0f)));
 }
@@ -86,7 +100,7 @@ int RadialRow4(const std::uint32_t* colors, float u, float v, float du, float dv
   int i = 0;
   for (; i + 4 <= count; i += 4) {
     const __m128 x = Steps4(u + du * static_cast<float>(i), du), y = Steps4(v + dv * static_cast<float>(i), dv);
-    Lookup4<kSpread>(colors, _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y))), out + i);
+    Lookup4<kSpread>(colors, SquareRoot4(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y))), out + i);
   }
   return i;
 }
@@ -106,6 +120,66 @@ int FocalRow4(const std::uint32_t* colors, float focal, float u, float v, float 
     // Where the denominator is zero the pixel is the focal point itself: t = 0.
     const __m128 t = _mm_and_ps(positive, _mm_div_ps(dd, _mm_or_ps(denominator, _mm_andnot_ps(positive, _mm_set1_ps(1.0f)))));
     Lookup4<kSpread>(colors, t, out + i);
+  }
+  return i;
+}
+#endif
+
+#if defined(TAVELIN_RENDER_AVX2)
+// Eight pixels at a time with the table lookups gathered; the same values as the
+// four-pixel version.
+template <SpreadMode kSpread>
+TAVELIN_TARGET_AVX2 inline void Lookup8(const std::uint32_t* colors, __m256 t, std::uint32_t* out) {
+  if constexpr (kSpread == SpreadMode::kRepeat) {
+    t = _mm256_sub_ps(t, _mm256_floor_ps(t));
+  } else if constexpr (kSpread == SpreadMode::kReflect) {
+    const __m256 even = _mm256_mul_ps(_mm256_floor_ps(_mm256_add_ps(_mm256_mul_ps(t, _mm256_set1_ps(0.5f)), _mm256_set1_ps(0.5f))),
+                                      _mm256_set1_ps(2.0f));
+    t = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), _mm256_sub_ps(t, even));
+  }
+  __m256 index = _mm256_add_ps(_mm256_mul_ps(t, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f));
+  index = _mm256_min_ps(_mm256_max_ps(index, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+  const __m256i found = _mm256_i32gather_epi32(reinterpret_cast<const int*>(colors), _mm256_cvttps_epi32(index), 4);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), found);
+}
+
+TAVELIN_TARGET_AVX2 inline __m256 Steps8(float start, float step) {
+  return _mm256_add_ps(_mm256_set1_ps(start),
+                       _mm256_mul_ps(_mm256_set1_ps(step), _mm256_set_ps(7.0f, 6.0f, 5.0f, 4.0f, 3.0f, 2.0f, 1.0f, 0.0f)));
+}
+
+TAVELIN_TARGET_AVX2 inline __m256 SquareRoot8(__m256 v) {
+  const __m256 safe = _mm256_max_ps(v, _mm256_set1_ps(1e-30f));
+  const __m256 y = _mm256_rsqrt_ps(safe);
+  const __m256 refined = _mm256_mul_ps(
+      y, _mm256_sub_ps(_mm256_set1_ps(1.5f), _mm256_mul_ps(_mm256_mul_ps(_mm256_set1_ps(0.5f), safe), _mm256_mul_ps(y, y))));
+  return _mm256_mul_ps(v, refined);
+}
+
+// Whole groups of eight of a gradient row near its square; returns how many it made.
+template <SpreadMode kSpread>
+TAVELIN_TARGET_AVX2 int GradientRow8(PaintSource::Kind kind, const std::uint32_t* colors, float focal, float u, float v,
+                                     float du, float dv, int count, std::uint32_t* out) {
+  const __m256 f = _mm256_set1_ps(focal), inside = _mm256_set1_ps(1.0f - focal * focal);
+  int i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256 x = Steps8(u + du * static_cast<float>(i), du);
+    if (kind == PaintSource::Kind::kLinear) {
+      Lookup8<kSpread>(colors, x, out + i);
+      continue;
+    }
+    const __m256 y = Steps8(v + dv * static_cast<float>(i), dv);
+    if (kind == PaintSource::Kind::kRadial) {
+      Lookup8<kSpread>(colors, SquareRoot8(_mm256_add_ps(_mm256_mul_ps(x, x), _mm256_mul_ps(y, y))), out + i);
+      continue;
+    }
+    const __m256 dx = _mm256_sub_ps(x, f);
+    const __m256 fd = _mm256_mul_ps(f, dx);
+    const __m256 dd = _mm256_add_ps(_mm256_mul_ps(dx, dx), _mm256_mul_ps(y, y));
+    const __m256 denominator = _mm256_sub_ps(_mm256_sqrt_ps(_mm256_add_ps(_mm256_mul_ps(fd, fd), _mm256_mul_ps(inside, dd))), fd);
+    const __m256 positive = _mm256_cmp_ps(denominator, _mm256_setzero_ps(), _CMP_GT_OQ);
+    const __m256 t = _mm256_and_ps(positive, _mm256_div_ps(dd, _mm256_blendv_ps(_mm256_set1_ps(1.0f), denominator, positive)));
+    Lookup8<kSpread>(colors, t, out + i);
   }
   return i;
 }
@@ -234,20 +308,27 @@ void PaintSource::GenerateGradient(int y, int x0, int count, std::uint32_t* out)
 #if defined(__SSE2__)
     if constexpr (!kFar) {
       int done = 0;
+#if defined(TAVELIN_RENDER_AVX2)
+      if (HasAvx2()) done = GradientRow8<kSpread>(kind_, colors_, focal_, u, v, du, dv, count, out);
+#endif
+      const float uRest = u + du * static_cast<float>(done), vRest = v + dv * static_cast<float>(done);
+      const int rest = count - done;
+      std::uint32_t* outRest = out + done;
+      int four = 0;
       switch (kind_) {
         case Kind::kLinear:
-          done = LinearRow4<kSpread>(colors_, u, du, count, out);
-          LinearRow<kSpread, kFar>(colors_, u + du * static_cast<float>(done), du, count - done, out + done);
+          four = LinearRow4<kSpread>(colors_, uRest, du, rest, outRest);
+          LinearRow<kSpread, kFar>(colors_, uRest + du * static_cast<float>(four), du, rest - four, outRest + four);
           break;
         case Kind::kRadial:
-          done = RadialRow4<kSpread>(colors_, u, v, du, dv, count, out);
-          RadialRow<kSpread, kFar>(colors_, u + du * static_cast<float>(done), v + dv * static_cast<float>(done), du,
-                                   dv, count - done, out + done);
+          four = RadialRow4<kSpread>(colors_, uRest, vRest, du, dv, rest, outRest);
+          RadialRow<kSpread, kFar>(colors_, uRest + du * static_cast<float>(four), vRest + dv * static_cast<float>(four),
+                                   du, dv, rest - four, outRest + four);
           break;
         default:
-          done = FocalRow4<kSpread>(colors_, focal_, u, v, du, dv, count, out);
-          FocalRow<kSpread, kFar>(colors_, focal_, u + du * static_cast<float>(done), v + dv * static_cast<float>(done),
-                                  du, dv, count - done, out + done);
+          four = FocalRow4<kSpread>(colors_, focal_, uRest, vRest, du, dv, rest, outRest);
+          FocalRow<kSpread, kFar>(colors_, focal_, uRest + du * static_cast<float>(four),
+                                  vRest + dv * static_cast<float>(four), du, dv, rest - four, outRest + four);
           break;
       }
       return;

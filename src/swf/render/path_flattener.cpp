@@ -27,7 +27,7 @@ void FlattenQuadAt(DevicePoint p0, DevicePoint p1, DevicePoint p2, const CullBox
   // Cutting a quadratic into n equal steps of t strays at most |p0 - 2p1 + p2| / (4 n^2).
   const double ddx = p0.x - 2 * p1.x + p2.x, ddy = p0.y - 2 * p1.y + p2.y;
   const double bend = std::sqrt(ddx * ddx + ddy * ddy);
-  const double wanted = std::ceil(std::sqrt(bend / (4 * kFlatness)));
+  const double wanted = std::sqrt(bend / (4 * kFlatness));  // pieces, before rounding up
   if (!(wanted <= kMaxUniformPieces) && depth < kMaxSplitDepth) {
     const DevicePoint a{(p0.x + p1.x) * 0.5, (p0.y + p1.y) * 0.5};
     const DevicePoint b{(p1.x + p2.x) * 0.5, (p1.y + p2.y) * 0.5};
@@ -36,7 +36,8 @@ void FlattenQuadAt(DevicePoint p0, DevicePoint p1, DevicePoint p2, const CullBox
     FlattenQuadAt(mid, b, p2, cull, out, depth + 1);
     return;
   }
-  const int pieces = std::clamp(static_cast<int>(wanted <= kMaxUniformPieces ? wanted : kMaxUniformPieces), 1,
+  // Rounded up by truncating and adding one (std::ceil is a library call without SSE4.1).
+  const int pieces = std::clamp(wanted <= kMaxUniformPieces ? static_cast<int>(wanted) + 1 : kMaxUniformPieces, 1,
                                 kMaxUniformPieces);
   const double step = 1.0 / pieces;
   for (int i = 1; i < pieces; ++i) {

@@ -158,6 +158,19 @@ struct Renderer::State {
     mask.dirty = {};
   }
 
+  // Layers and masks are as large as the target was when they began. Should the target
+  // change size under open ones, they are dropped and drawing goes on at the top level.
+  void FollowTargetSize() {
+    if (frameWidth == Width() && frameHeight == Height()) return;
+    frames.clear();
+    layersInUse = masksInUse = 0;
+    for (ColorLayer& layer : layers) layer = {};
+    for (MaskLayer& mask : masks) mask = {};
+    framebufferDirty = {};
+    frameWidth = Width();
+    frameHeight = Height();
+  }
+
   PaintSource SourceFor(const FillStyle& style, GradientColors& cache, const Matrix& matrix,
                         const ColorTransform& cxform) const;
   void Fill(const PaintSource& source, FillRule rule, const DrawTarget& drawTarget, const MaskLayer* mask);
@@ -172,6 +185,7 @@ struct Renderer::State {
   std::vector<MaskLayer> masks;
   std::size_t layersInUse = 0, masksInUse = 0;
   PixelBox framebufferDirty;
+  int frameWidth = 0, frameHeight = 0;  // the target's size the layers and masks have
 
   // Scratch kept between draws so drawing allocates only while buffers still grow.
   EdgeList edges;
@@ -301,6 +315,7 @@ void Renderer::Clear(Rgba background) {
 
 void Renderer::DrawShape(const Shape& shape, const Matrix& matrix, const ColorTransform& cxform) {
   State& s = *state_;
+  s.FollowTargetSize();
   if (!s.Usable() || !Finite(matrix)) return;
   const State::DrawTarget drawTarget = s.CurrentTarget();
   if (drawTarget.Discards()) return;
@@ -330,11 +345,13 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& matrix, const ColorTr
 
 void Renderer::BeginMask() {
   State& s = *state_;
+  s.FollowTargetSize();
   s.frames.push_back({State::FrameKind::kMaskBuild, s.Usable() ? s.AcquireMask() : -1});
 }
 
 void Renderer::EndMask() {
   State& s = *state_;
+  s.FollowTargetSize();
   if (s.frames.empty() || s.frames.back().kind != State::FrameKind::kMaskBuild) return;
   State::Frame& frame = s.frames.back();
   frame.kind = State::FrameKind::kMask;
@@ -356,6 +373,7 @@ void Renderer::EndMask() {
 
 void Renderer::PopMask() {
   State& s = *state_;
+  s.FollowTargetSize();
   if (s.frames.empty() || s.frames.back().kind != State::FrameKind::kMask) return;
   if (s.frames.back().buffer >= 0) s.ReleaseMask();
   s.frames.pop_back();
@@ -363,11 +381,13 @@ void Renderer::PopMask() {
 
 void Renderer::BeginLayer() {
   State& s = *state_;
+  s.FollowTargetSize();
   s.frames.push_back({State::FrameKind::kLayer, s.Usable() ? s.AcquireLayer() : -1});
 }
 
 void Renderer::EndLayer(BlendMode mode) {
   State& s = *state_;
+  s.FollowTargetSize();
   if (s.frames.empty() || s.frames.back().kind != State::FrameKind::kLayer) return;
   const int buffer = s.frames.back().buffer;
   s.frames.pop_back();

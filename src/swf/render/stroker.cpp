@@ -32,6 +32,18 @@ class OutlinePen {
     arcStep_ = r > kArcFlatness ? 2 * std::acos(1 - kArcFlatness / r) : std::numbers::pi / 2;
     arcStep_ = std::max(arcStep_, std::numbers::pi / kMaxArcPieces);
     cosArcStep_ = std::cos(arcStep_);
+    // A turn is gentle when the two offset lines' crossing lies within kArcFlatness of
+    // where any join would put the outline: r (1 / cos(turn / 2) - 1) <= flatness.
+    const double halfTurnCos = r / (r + kArcFlatness);
+    cosGentle_ = 2 * halfTurnCos * halfTurnCos - 1;
+  }
+
+  bool Gentle(Vec u0, Vec u1) const { return u0.x * u1.x + u0.y * u1.y >= cosGentle_; }
+
+  // Where the offset lines of the runs along u0 and u1 cross, near `corner`.
+  DevicePoint Crossing(DevicePoint corner, Vec u0, Vec u1) const {
+    const double scale = g_.halfWidth / (1 + u0.x * u1.x + u0.y * u1.y);
+    return {corner.x - (u0.y + u1.y) * scale, corner.y + (u0.x + u1.x) * scale};
   }
 
   // Whether turning by the angle between unit vectors with this dot product needs more
@@ -144,17 +156,29 @@ class OutlinePen {
   DevicePoint start_{}, pen_{};
   double arcStep_ = 0.1;
   double cosArcStep_ = 1;
+  double cosGentle_ = 1;
 };
 
 // Runs along `points` on the offset side: from the first run's offset to the last run's
-// offset at the last point, joining at each inner point.
+// offset at the last point, joining at each inner point. Gentle turns (most of a
+// flattened curve's) go straight to the offset lines' crossing: one line, not two or three.
 void Side(OutlinePen& pen, const std::vector<DevicePoint>& points, bool forward) {
   const std::size_t n = points.size();
   auto at = [&](std::size_t i) { return forward ? points[i] : points[n - 1 - i]; };
+  Vec u = Direction(at(0), at(1));
   for (std::size_t i = 0; i + 1 < n; ++i) {
-    const Vec u = Direction(at(i), at(i + 1));
-    pen.LineTo(pen.Offset(at(i + 1), u));
-    if (i + 2 < n) pen.Join(at(i + 1), u, Direction(at(i + 1), at(i + 2)));
+    if (i + 2 >= n) {
+      pen.LineTo(pen.Offset(at(i + 1), u));
+      break;
+    }
+    const Vec next = Direction(at(i + 1), at(i + 2));
+    if (pen.Gentle(u, next)) {
+      pen.LineTo(pen.Crossing(at(i + 1), u, next));
+    } else {
+      pen.LineTo(pen.Offset(at(i + 1), u));
+      pen.Join(at(i + 1), u, next);
+    }
+    u = next;
   }
 }
 
@@ -162,10 +186,16 @@ void ClosedLoop(OutlinePen& pen, const std::vector<DevicePoint>& points, bool fo
   const std::size_t n = points.size();
   auto at = [&](std::size_t i) { return forward ? points[i % n] : points[n - 1 - (i % n)]; };
   pen.MoveTo(pen.Offset(at(0), Direction(at(0), at(1))));
+  Vec u = Direction(at(0), at(1));
   for (std::size_t i = 0; i < n; ++i) {
-    const Vec u = Direction(at(i), at(i + 1));
-    pen.LineTo(pen.Offset(at(i + 1), u));
-    pen.Join(at(i + 1), u, Direction(at(i + 1), at(i + 2)));
+    const Vec next = Direction(at(i + 1), at(i + 2));
+    if (pen.Gentle(u, next)) {
+      pen.LineTo(pen.Crossing(at(i + 1), u, next));
+    } else {
+      pen.LineTo(pen.Offset(at(i + 1), u));
+      pen.Join(at(i + 1), u, next);
+    }
+    u = next;
   }
   pen.Close();
 }
