@@ -9,6 +9,7 @@
 #include "support/swf_writer.h"
 #include "swf/format/bitmap_decoder.h"
 #include "swf/format/inflate.h"
+#include "swf/format/place_object.h"
 #include "swf/format/reader.h"
 #include "swf/format/shape_decoder.h"
 #include "swf/movie.h"
@@ -237,6 +238,38 @@ TEST(SwfDecoders, JpegsDecodeWithStrayMarkersSharedTablesAndAlpha) {
 
   // Not a picture at all.
   EXPECT_THROW(DecodeDefineBitsJpeg(Bytes{1, 0, 0xFF, 0xD8, 0x00, 0x01}, 2), DecodeError);
+}
+
+TEST(SwfDecoders, PlaceObject3ReadsPastClassNameFiltersAndCacheToItsBlendMode) {
+  Bytes body{0x06, 0x0F, 7, 0};                // matrix and character; class name, cache, blend, filters
+  body.insert(body.end(), {'F', 'o', 'o', 0});  // class name
+  body.insert(body.end(), {42, 0, 0x00});       // character 42, identity matrix
+  body.insert(body.end(), {3});                 // three filters:
+  body.insert(body.end(), {1, 0, 0, 1, 0, 0, 0, 1, 0, 1});  // blur
+  body.insert(body.end(), {4, 2});              // gradient glow with two colours
+  body.insert(body.end(), 2 * 5 + 19, 0x11);
+  body.insert(body.end(), {5, 2, 1});           // convolution, 2 x 1
+  body.insert(body.end(), 8 + 2 * 4 + 5, 0x22);
+  body.insert(body.end(), {3, 1});              // blend mode multiply, cached
+  const PlaceObject place = DecodePlaceObject(body, 3);
+  EXPECT_EQ(place.depth, 7);
+  EXPECT_EQ(place.characterId, 42);
+  EXPECT_EQ(place.matrix, Matrix{});
+  EXPECT_EQ(place.blendMode, 3);
+  EXPECT_FALSE(place.move);
+  EXPECT_FALSE(place.clipDepth.has_value());
+
+  // PlaceObject (the first kind) with and without its optional colour transform.
+  const Bytes first{9, 0, 2, 0, 0x00};
+  EXPECT_FALSE(DecodePlaceObject(first, 1).colorTransform.has_value());
+  EXPECT_EQ(DecodePlaceObject(first, 1).characterId, 9);
+  Bytes tinted = first;
+  tinted.insert(tinted.end(), {0x65, 0, 0, 0, 0});  // multiply terms only, 9 bits: 0.5 0.0 0.0
+  const PlaceObject withColour = DecodePlaceObject(tinted, 1);
+  ASSERT_TRUE(withColour.colorTransform.has_value());
+  EXPECT_FLOAT_EQ(withColour.colorTransform->mulR, 0.5f);
+  EXPECT_FLOAT_EQ(withColour.colorTransform->mulA, 1.0f);
+  EXPECT_THROW(DecodePlaceObject(Bytes{0x06, 0x0F, 7, 0, 'F'}, 3), DecodeError);
 }
 
 TEST(SwfDecoders, ReaderNeverReadsPastItsBytes) {

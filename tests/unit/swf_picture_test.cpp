@@ -216,5 +216,21 @@ TEST(SwfPicture, ALosslessBitmapFillShowsItsTexels) {
   EXPECT_EQ(picture.At(12, 12), kWhite);
 }
 
+TEST(SwfPicture, AButtonShowsItsUpState) {
+  // DefineButton2: red square (up state) at 0, 0; blue square (over state) at 10, 10 px.
+  const std::vector<std::uint8_t> button{3, 0, 0x00, 0, 0,           // id 3, not a menu, no actions
+                                         0x01, 1, 0, 1, 0, 0x00, 0x00,  // up: character 1, depth 1
+                                         0x02, 2, 0, 2, 0, 0x00, 0x00,  // over: character 2, depth 2
+                                         0x00};
+  Picture picture(Stage()
+                      .DefineRectangle(1, 100, 100, {255, 0, 0})
+                      .DefineRectangle(2, 400, 400, {0, 0, 255})
+                      .RawTag(tag_code::kDefineButton2, button)
+                      .Place(Put(1, 3, 100, 100))
+                      .ShowFrame());
+  EXPECT_EQ(picture.At(5, 5), kRed);
+  EXPECT_EQ(picture.At(12, 12), kWhite);
+}
+
 }  // namespace
 }  // namespace tavelin::swf::player
