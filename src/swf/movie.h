@@ -46,6 +46,7 @@ inline constexpr std::uint16_t kDefineFontInfo = 13;
 inline constexpr std::uint16_t kDefineBitsLossless = 20;
 inline constexpr std::uint16_t kDefineBitsJpeg2 = 21;
 inline constexpr std::uint16_t kDefineShape2 = 22;
+inline constexpr std::uint16_t kDefineButtonCxform = 23;
 inline constexpr std::uint16_t kPlaceObject2 = 26;
 inline constexpr std::uint16_t kRemoveObject2 = 28;
 inline constexpr std::uint16_t kDefineShape3 = 32;

@@ -222,14 +222,22 @@ TEST(SwfPicture, AButtonShowsItsUpState) {
                                          0x01, 1, 0, 1, 0, 0x00, 0x00,  // up: character 1, depth 1
                                          0x02, 2, 0, 2, 0, 0x00, 0x00,  // over: character 2, depth 2
                                          0x00};
+  // DefineButton with the red square, turned blue by DefineButtonCxform (red -255,
+  // blue +255).
+  const std::vector<std::uint8_t> plainButton{4, 0, 0x01, 1, 0, 1, 0, 0x00, 0x00, 0x00};
+  const std::vector<std::uint8_t> recolour{4, 0, 0xA6, 0x02, 0x00, 0x7F, 0x80};
   Picture picture(Stage()
                       .DefineRectangle(1, 100, 100, {255, 0, 0})
                       .DefineRectangle(2, 400, 400, {0, 0, 255})
                       .RawTag(tag_code::kDefineButton2, button)
+                      .RawTag(tag_code::kDefineButton, plainButton)
+                      .RawTag(tag_code::kDefineButtonCxform, recolour)
                       .Place(Put(1, 3, 100, 100))
+                      .Place(Put(2, 4, 300, 300))
                       .ShowFrame());
   EXPECT_EQ(picture.At(5, 5), kRed);
   EXPECT_EQ(picture.At(12, 12), kWhite);
+  EXPECT_EQ(picture.At(16, 16), kBlue);
 }
 
 }  // namespace

@@ -149,6 +149,19 @@ bool Dictionary::Define(const Movie& movie, const Tag& tag) {
         Add(button->id, button);
         return true;
       }
+      case code::kDefineButtonCxform: {
+        // Colours the characters of a DefineButton (which has no colour transforms of
+        // its own).
+        format::Reader reader(body);
+        const std::uint16_t id = reader.U16();
+        const ColorTransform cxform = reader.ReadColorTransform(false);
+        if (const auto button = FindAs<format::ButtonDefinition>(id)) {
+          auto coloured = std::make_shared<format::ButtonDefinition>(*button);
+          for (format::ButtonRecord& record : coloured->records) record.colorTransform = cxform;
+          characters_[id] = std::shared_ptr<const format::ButtonDefinition>(std::move(coloured));
+        }
+        return true;
+      }
       default:
         return false;
     }
