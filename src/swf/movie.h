@@ -34,9 +34,37 @@ namespace tag_code {
 inline constexpr std::uint16_t kEnd = 0;
 inline constexpr std::uint16_t kShowFrame = 1;
 inline constexpr std::uint16_t kDefineShape = 2;
+inline constexpr std::uint16_t kPlaceObject = 4;
+inline constexpr std::uint16_t kRemoveObject = 5;
+inline constexpr std::uint16_t kDefineBits = 6;
+inline constexpr std::uint16_t kDefineButton = 7;
+inline constexpr std::uint16_t kJpegTables = 8;
 inline constexpr std::uint16_t kSetBackgroundColor = 9;
+inline constexpr std::uint16_t kDefineFont = 10;
+inline constexpr std::uint16_t kDefineText = 11;
+inline constexpr std::uint16_t kDefineFontInfo = 13;
+inline constexpr std::uint16_t kDefineBitsLossless = 20;
+inline constexpr std::uint16_t kDefineBitsJpeg2 = 21;
+inline constexpr std::uint16_t kDefineShape2 = 22;
+inline constexpr std::uint16_t kDefineButtonCxform = 23;
 inline constexpr std::uint16_t kPlaceObject2 = 26;
 inline constexpr std::uint16_t kRemoveObject2 = 28;
+inline constexpr std::uint16_t kDefineShape3 = 32;
+inline constexpr std::uint16_t kDefineText2 = 33;
+inline constexpr std::uint16_t kDefineButton2 = 34;
+inline constexpr std::uint16_t kDefineBitsJpeg3 = 35;
+inline constexpr std::uint16_t kDefineBitsLossless2 = 36;
+inline constexpr std::uint16_t kDefineEditText = 37;
+inline constexpr std::uint16_t kDefineSprite = 39;
+inline constexpr std::uint16_t kFrameLabel = 43;
+inline constexpr std::uint16_t kDefineMorphShape = 46;
+inline constexpr std::uint16_t kDefineFont2 = 48;
+inline constexpr std::uint16_t kDefineFontInfo2 = 62;
+inline constexpr std::uint16_t kPlaceObject3 = 70;
+inline constexpr std::uint16_t kDefineFont3 = 75;
+inline constexpr std::uint16_t kDefineShape4 = 83;
+inline constexpr std::uint16_t kDefineMorphShape2 = 84;
+inline constexpr std::uint16_t kDefineBitsJpeg4 = 90;
 }  // namespace tag_code
 
 // The stage rectangle in twips (twentieths of a pixel), as the header gives it.

@@ -16,6 +16,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 MovieWindow::MovieWindow(FileSystem& files) : control_(files) {
   QueryPerformanceFrequency(&tickFrequency_);
   control_.SetOnChange([this] {
+    frameStale_ = true;
     if (!hwnd_) return;
     Retime();
     InvalidateRect(hwnd_, nullptr, FALSE);
@@ -95,7 +96,14 @@ void MovieWindow::OnTimer() {
 void MovieWindow::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(hwnd_, &paint);
-  control_.Render(frame_);
+  if (frameStale_) {
+    try {
+      control_.Render(frame_);
+    } catch (const std::exception&) {
+      frame_ = swf::Framebuffer{};  // no exception leaves a window procedure
+    }
+    frameStale_ = false;
+  }
   if (frame_.width > 0 && frame_.height > 0) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;

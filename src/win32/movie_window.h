@@ -1,6 +1,12 @@
 #pragma once
 // The movie control's window: a child of the output window that runs the engine's
 // clock on a timer at the movie's frame rate and paints its frames.
+//
+// Everything runs on the interface thread: the timer moves the clock on and marks the
+// window invalid, and WM_PAINT draws the current frame once. Windows merges pending
+// timer messages and paints only when the queue is otherwise empty, so when drawing
+// overruns a frame's slot the clock (which measures real time) moves on by the frames
+// due and only the newest one is drawn: frames are skipped, never queued.
 
 #include "win32/windows_api.h"
 
@@ -31,7 +37,10 @@ class MovieWindow {
   void Paint();
 
   EngineMovieControl control_;
+  // The last frame drawn; repainting an uncovered window copies it again instead of
+  // drawing the movie anew. Set when the control reports a change.
   swf::Framebuffer frame_;
+  bool frameStale_ = true;
   HWND hwnd_ = nullptr;
   UINT timerInterval_ = 0;
   LARGE_INTEGER lastTick_{};

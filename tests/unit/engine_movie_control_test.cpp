@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "platform/failure.h"
 #include "support/fake_file_system.h"
 #include "support/swf_writer.h"
@@ -225,6 +228,74 @@ TEST_F(EngineMovieControlTest, RenderFillsTheMappedStageWithTheBackgroundColour)
   control.SetViewportSize(0, 0);
   control.Render(picture);
   EXPECT_TRUE(picture.pixels.empty());
+}
+
+TEST_F(EngineMovieControlTest, RenderDrawsTheMovieFramesThroughTheStageMapping) {
+  // A 20 x 20 px stage whose 10 x 10 px red square moves right in frame 2 and reaches
+  // past the stage's edge in frame 3.
+  constexpr const char* kSquare = "C:\\Movies\\square.swf";
+  files.AddFile(kSquare, SwfWriter()
+                             .StagePixels(20, 20)
+                             .FrameRate(10)
+                             .BackgroundColor({255, 255, 255})
+                             .DefineRectangle(1, 200, 200, {255, 0, 0})
+                             .PlaceObject(1, 1, 0, 0)
+                             .ShowFrame()
+                             .MoveObject(1, 200, 0)
+                             .ShowFrame()
+                             .MoveObject(1, 300, 0)
+                             .ShowFrame()
+                             .Bytes());
+  control.SetMovie(kSquare);
+  control.SetViewportSize(40, 80);  // show all: the stage is 40 x 40 at rows 20..59
+  EXPECT_EQ(PixelAt(5, 25), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(25, 25), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(5, 15), kEmpty);
+  EXPECT_TRUE(control.AdvanceClock(0.1));
+  EXPECT_EQ(PixelAt(5, 25), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(25, 25), 0xFFFF0000u);
+  control.AdvanceClock(0.1);
+  control.SetZoomRect(0, 0, 800, 400);  // a view wider than the stage: the overhang stays empty
+  EXPECT_EQ(PixelAt(10, 30), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(18, 30), 0xFFFF0000u);
+  EXPECT_EQ(PixelAt(22, 30), kEmpty);
+  control.SetZoomRect(0, 0, 0, 0);
+  control.GotoFrame(0);  // backwards: the square is where frame 1 had it
+  EXPECT_EQ(PixelAt(5, 25), 0xFFFF0000u);
+  EXPECT_EQ(ChangesDuring([&] { control.SetQuality("Low"); }), 1);  // stopped: drawn again now
+  EXPECT_EQ(ChangesDuring([&] { control.SetQuality("AutoLow"); }), 0);
+}
+
+TEST_F(EngineMovieControlTest, TextFieldsWithoutAnEmbeddedFontAreDrawnWithTheSystemFonts) {
+  // The system's font folder holds a TrueType font taken from this machine when it has
+  // one (Debian's DejaVu Sans standing in for Arial).
+  std::ifstream font("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+  if (!font) GTEST_SKIP() << "no TrueType font on this machine";
+  files.SetSystemFolder("C:\\Windows\\System32");
+  files.AddFolder("C:\\Windows\\Fonts");
+  files.AddFile("C:\\Windows\\Fonts\\arial.ttf",
+                std::vector<std::uint8_t>(std::istreambuf_iterator<char>(font), std::istreambuf_iterator<char>()));
+  constexpr const char* kField = "C:\\Movies\\field.swf";
+  files.AddFile(kField, SwfWriter()
+                            .Version(8)
+                            .StagePixels(40, 20)
+                            .BackgroundColor({255, 255, 255})
+                            .DefineEditText(1, {0, 0, 800, 400}, 0, 0, {0, 0, 0, 255}, "HHHH")
+                            .PlaceObject(1, 1)
+                            .ShowFrame()
+                            .Bytes());
+  control.SetMovie(kField);
+  control.SetViewportSize(40, 20);
+  control.Render(picture);
+  // The letters' stems: dark pixels along the first line, none below it.
+  int dark = 0, darkBelow = 0;
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      if ((picture.At(x, y) & 0xFF) < 100) ++(y < 16 ? dark : darkBelow);
+    }
+  }
+  EXPECT_GT(dark, 20);
+  EXPECT_EQ(darkBelow, 0);
 }
 
 TEST_F(EngineMovieControlTest, ZoomAndZoomRectChangeWhatTheViewportShows) {

@@ -6,7 +6,9 @@
 
 #include "platform/failure.h"
 #include "playback/movie_control/stage_view.h"
+#include "playback/movie_control/system_fonts.h"
 #include "swf/movie.h"
+#include "swf/player/player.h"
 #include "swf/timeline.h"
 
 // Members that need a movie, with none loaded:
@@ -45,6 +47,20 @@ std::string AsciiLower(std::string text) {
   return text;
 }
 
+swf::render::Quality RenderQuality(Quality quality) {
+  switch (quality) {
+    case Quality::kHigh:
+    case Quality::kAutoHigh:
+      return swf::render::Quality::kHigh;
+    case Quality::kMedium:
+      return swf::render::Quality::kMedium;
+    case Quality::kAutoLow:
+    case Quality::kLow:
+      break;
+  }
+  return swf::render::Quality::kLow;
+}
+
 TwipRect ToTwipRect(const swf::StageRect& stage) {
   return {static_cast<double>(stage.xMin), static_cast<double>(stage.yMin), static_cast<double>(stage.xMax),
           static_cast<double>(stage.yMax)};
@@ -54,11 +70,13 @@ TwipRect ToTwipRect(const swf::StageRect& stage) {
 
 struct EngineMovieControl::State {
   struct Loaded {
-    swf::Movie movie;
+    std::shared_ptr<const swf::Movie> movie;
     swf::Timeline timeline;
+    // Kept on the timeline's frame: each frame the clock moves on is played in turn.
+    std::unique_ptr<swf::player::Player> player;
   };
 
-  explicit State(FileSystem& f) : files(f) {}
+  explicit State(FileSystem& f) : files(f), systemFonts(f) {}
 
   Loaded& Require() {
     if (!loaded) throw Failure(kNoMovie);
@@ -69,6 +87,7 @@ struct EngineMovieControl::State {
   }
 
   FileSystem& files;
+  SystemFonts systemFonts;  // outlives every player, which draws device text with it
   std::string movieText;
   std::optional<Loaded> loaded;
   bool loop = true;
@@ -96,14 +115,15 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
   // One byte more than the limit tells an oversized file from one exactly at it.
   const std::vector<std::uint8_t> bytes = s.files.ReadFile(movie, swf::kMaxMovieBytes + 1);
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
-  swf::Movie loaded = swf::LoadMovie(bytes);
+  auto loaded = std::make_shared<const swf::Movie>(swf::LoadMovie(bytes));
+  swf::Timeline timeline(loaded->FrameCount(), loaded->FrameRate());
+  auto player = std::make_unique<swf::player::Player>(loaded, &s.systemFonts);
 
   // Nothing below throws: the previous movie stays until the new one is complete.
-  swf::Timeline timeline(loaded.FrameCount(), loaded.FrameRate());
   timeline.SetLoop(s.loop);
   timeline.Play();  // a movie starts playing as soon as it is loaded
-  s.view.SetStage(ToTwipRect(loaded.Stage()));
-  s.loaded.emplace(State::Loaded{std::move(loaded), timeline});
+  s.view.SetStage(ToTwipRect(loaded->Stage()));
+  s.loaded.emplace(State::Loaded{std::move(loaded), timeline, std::move(player)});
   s.movieText = movie;
   s.Changed();
 }
@@ -161,10 +181,12 @@ int EngineMovieControl::TotalFrames() { return state_->Require().timeline.FrameC
 bool EngineMovieControl::Playing() { return IsPlaying(); }
 
 void EngineMovieControl::GotoFrame(int frame) {
-  swf::Timeline& timeline = state_->Require().timeline;
-  const int before = timeline.CurrentFrame();
-  timeline.GotoFrame(frame);
-  if (timeline.CurrentFrame() != before) state_->Changed();
+  State::Loaded& loaded = state_->Require();
+  const int before = loaded.timeline.CurrentFrame();
+  loaded.timeline.GotoFrame(frame);
+  if (loaded.timeline.CurrentFrame() == before) return;
+  loaded.player->GotoFrame(loaded.timeline.CurrentFrame());
+  state_->Changed();
 }
 
 int EngineMovieControl::CurrentFrame() { return state_->Require().timeline.CurrentFrame(); }
@@ -179,9 +201,11 @@ void EngineMovieControl::SetQuality(const std::string& quality) {
   const std::string name = AsciiLower(quality);
   for (const auto& [text, value] : kNames) {
     if (name == text) {
-      // Only shapes are drawn differently by quality, and the background looks the
-      // same at every quality, so a change shows nothing new yet.
+      const bool redraw = RenderQuality(state_->quality) != RenderQuality(value);
       state_->quality = value;
+      // A playing movie shows the new quality with its next frame; a stopped one is
+      // drawn again now.
+      if (redraw && state_->loaded && !state_->loaded->timeline.IsPlaying()) state_->Changed();
       return;
     }
   }
@@ -199,9 +223,16 @@ void EngineMovieControl::SetViewportSize(int width, int height) {
 
 bool EngineMovieControl::AdvanceClock(double seconds) {
   if (!state_->loaded) return false;
-  const bool moved = state_->loaded->timeline.Advance(seconds);
-  if (moved) state_->Changed();
-  return moved;
+  State::Loaded& loaded = *state_->loaded;
+  const int before = loaded.timeline.CurrentFrame();
+  if (!loaded.timeline.Advance(seconds)) return false;
+  // Frames the clock skipped after a late tick are still played, so sprites and the
+  // display list stay right; only the last one is drawn.
+  const int count = loaded.timeline.FrameCount();
+  const int steps = ((loaded.timeline.CurrentFrame() - before) % count + count) % count;
+  for (int i = 0; i < steps; ++i) loaded.player->NextFrame();
+  state_->Changed();
+  return true;
 }
 
 double EngineMovieControl::FrameInterval() const {
@@ -214,7 +245,7 @@ void EngineMovieControl::Render(swf::Framebuffer& target) const {
   std::fill(target.pixels.begin(), target.pixels.end(), kEmptyArea);
   if (!s.loaded) return;
 
-  const std::uint32_t rgb = s.backgroundColor == kOwnColour ? s.loaded->movie.BackgroundColor()
+  const std::uint32_t rgb = s.backgroundColor == kOwnColour ? s.loaded->movie->BackgroundColor()
                                                             : static_cast<std::uint32_t>(s.backgroundColor);
   const std::uint32_t argb = 0xFF000000u | (rgb & 0xFFFFFFu);
   const PixelSpan stage = CoveredPixels(s.view.Map(s.view.Stage()), target.width, target.height);
@@ -222,6 +253,20 @@ void EngineMovieControl::Render(swf::Framebuffer& target) const {
   for (int y = stage.top; y < stage.bottom; ++y) {
     const auto row = target.pixels.begin() + static_cast<std::ptrdiff_t>(y) * target.width;
     std::fill(row + stage.left, row + stage.right, argb);
+  }
+
+  const StageTransform t = s.view.Transform();
+  s.loaded->player->Draw(target, swf::Matrix{t.scaleX, 0, 0, t.scaleY, t.offsetX, t.offsetY}, RenderQuality(s.quality));
+
+  // What lies outside the stage is not shown: the bars stay empty.
+  for (int y = 0; y < target.height; ++y) {
+    const auto row = target.pixels.begin() + static_cast<std::ptrdiff_t>(y) * target.width;
+    if (y < stage.top || y >= stage.bottom) {
+      std::fill(row, row + target.width, kEmptyArea);
+      continue;
+    }
+    std::fill(row, row + stage.left, kEmptyArea);
+    std::fill(row + stage.right, row + target.width, kEmptyArea);
   }
 }
 

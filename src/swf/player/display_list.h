@@ -1,0 +1,49 @@
+#pragma once
+// Display lists: the objects a timeline shows, by depth, each with its placement and,
+// for sprites and buttons, the objects inside it.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "swf/format/records.h"
+#include "swf/player/character.h"
+
+namespace tavelin::swf::player {
+
+struct DisplayObject;
+using DisplayList = std::map<std::uint16_t, DisplayObject>;
+
+// A timeline in play: the main movie's or a sprite instance's.
+struct TimelineState {
+  int frame = -1;  // 0-based; -1 before the first frame ran
+  DisplayList list;
+};
+
+struct DisplayObject {
+  std::uint16_t characterId = 0;
+  Character character;
+  Matrix matrix;
+  ColorTransform colorTransform;
+  std::uint16_t ratio = 0;
+  std::string name;
+  std::uint16_t clipDepth = 0;  // above 0: a mask for the depths up to this one
+  std::uint8_t blendMode = 0;
+  bool visible = true;
+
+  // The parent's frame whose PlaceObject created this object (or gave it its current
+  // character): rebuilding an earlier frame keeps the object when the same placement
+  // made it.
+  int placedInFrame = -1;
+  // The player tick that created it; objects created this tick do not advance yet.
+  std::uint64_t createdTick = 0;
+  // The morph shape at `ratio`, for morph characters.
+  std::shared_ptr<const Shape> morphed;
+  // Sprites: their own timeline. Buttons: the objects of the state shown (frame unused).
+  std::unique_ptr<TimelineState> timeline;
+  // Keeps the player's count of live objects (see TimelineRunner).
+  std::shared_ptr<void> liveToken;
+};
+
+}  // namespace tavelin::swf::player

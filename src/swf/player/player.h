@@ -1,0 +1,58 @@
+#pragma once
+// Plays a movie's picture: the dictionary, the main timeline and every sprite instance,
+// and the drawing of the current frame through the renderer.
+
+#include <memory>
+#include <string>
+
+#include "swf/format/records.h"
+#include "swf/framebuffer.h"
+#include "swf/movie.h"
+#include "swf/player/dictionary.h"
+#include "swf/player/display_list.h"
+#include "swf/player/timeline_runner.h"
+#include "swf/render/renderer.h"
+
+namespace tavelin::swf::player {
+
+class DeviceFonts;
+
+class Player {
+ public:
+  // Shows the movie's first frame. `deviceFonts` (may be null) draws text fields that
+  // use the system's fonts; it must outlive the player.
+  explicit Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts = nullptr);
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
+
+  int FrameCount() const { return movie_->FrameCount(); }
+  // The main timeline's frame shown, 0-based.
+  int CurrentFrame() const { return root_.frame; }
+
+  // One frame of play: the main timeline moves on (after the last frame, back to the
+  // first) and every sprite instance plays its next frame.
+  void NextFrame();
+  // Shows a frame of the main timeline (0-based, clamped) as the movie had it there;
+  // sprite instances that stay keep their own frames.
+  void GotoFrame(int frame);
+
+  // The main timeline's frame (0-based) carrying `label`, compared without regard to
+  // ASCII case; -1 when no frame has it.
+  int FrameOfLabel(const std::string& label) const;
+
+  // Draws the current frame over what `target` holds (the caller paints the
+  // background). `stageTwipsToPixels` maps the stage's twips to target pixels.
+  void Draw(Framebuffer& target, const Matrix& stageTwipsToPixels, render::Quality quality) const;
+
+  const DisplayList& Objects() const { return root_.list; }
+  const Dictionary& Characters() const { return dictionary_; }
+  Rgba BackgroundColor() const;
+
+ private:
+  std::shared_ptr<const Movie> movie_;
+  Dictionary dictionary_;
+  TimelineRunner runner_;
+  TimelineState root_;
+};
+
+}  // namespace tavelin::swf::player

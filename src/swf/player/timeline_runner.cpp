@@ -1,0 +1,212 @@
+#include "swf/player/timeline_runner.h"
+
+#include <algorithm>
+
+#include "swf/format/reader.h"
+#include "swf/player/morph.h"
+
+namespace tavelin::swf::player {
+namespace {
+
+namespace code = tag_code;
+
+// What a frame's display-list tag asks for, or nothing for other tags.
+struct DisplayChange {
+  enum class Kind { kNone, kPlace, kRemove } kind = Kind::kNone;
+  format::PlaceObject place;
+  std::uint16_t depth = 0;
+};
+
+DisplayChange ReadDisplayChange(const Movie& movie, const Tag& tag) {
+  DisplayChange change;
+  try {
+    const auto body = movie.TagBody(tag);
+    switch (tag.code) {
+      case code::kPlaceObject:
+      case code::kPlaceObject2:
+      case code::kPlaceObject3:
+        change.place = format::DecodePlaceObject(body, tag.code == code::kPlaceObject ? 1 : tag.code == code::kPlaceObject2 ? 2 : 3);
+        change.kind = DisplayChange::Kind::kPlace;
+        break;
+      case code::kRemoveObject:
+      case code::kRemoveObject2:
+        change.depth = format::DecodeRemoveObjectDepth(body, tag.code == code::kRemoveObject ? 1 : 2);
+        change.kind = DisplayChange::Kind::kRemove;
+        break;
+      default:
+        break;
+    }
+  } catch (const format::DecodeError&) {
+    change.kind = DisplayChange::Kind::kNone;  // a damaged tag changes nothing
+  }
+  return change;
+}
+
+// PlaceObject fields merged over earlier ones, as a depth's state while a frame is
+// rebuilt.
+void Merge(format::PlaceObject& into, const format::PlaceObject& place) {
+  if (place.characterId) into.characterId = place.characterId;
+  if (place.matrix) into.matrix = place.matrix;
+  if (place.colorTransform) into.colorTransform = place.colorTransform;
+  if (place.ratio) into.ratio = place.ratio;
+  if (place.name) into.name = place.name;
+  if (place.clipDepth) into.clipDepth = place.clipDepth;
+  if (place.blendMode) into.blendMode = place.blendMode;
+  if (place.visible) into.visible = place.visible;
+}
+
+}  // namespace
+
+TimelineRunner::TimelineRunner(const Movie& movie, Dictionary& dictionary) : movie_(movie), dictionary_(dictionary) {}
+
+void TimelineRunner::GotoFrame(TimelineState& timeline, const FrameSource& source, int target, int nesting) {
+  target = std::clamp(target, 0, source.Count() - 1);
+  if (target == timeline.frame) return;
+  if (target < timeline.frame) {
+    Rebuild(timeline, source, target, nesting);
+    return;
+  }
+  while (timeline.frame < target) RunFrame(timeline, source, timeline.frame + 1, nesting);
+}
+
+void TimelineRunner::RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting) {
+  timeline.frame = frame;
+  for (const Tag& tag : source.Tags(frame)) {
+    if (dictionary_.Define(movie_, tag)) continue;
+    const DisplayChange change = ReadDisplayChange(movie_, tag);
+    if (change.kind == DisplayChange::Kind::kPlace) Place(timeline.list, change.place, frame, nesting);
+    if (change.kind == DisplayChange::Kind::kRemove) timeline.list.erase(change.depth);
+  }
+}
+
+void TimelineRunner::Rebuild(TimelineState& timeline, const FrameSource& source, int target, int nesting) {
+  struct Planned {
+    format::PlaceObject placement;
+    int placedInFrame = 0;
+  };
+  std::map<std::uint16_t, Planned> plan;
+  for (int frame = 0; frame <= target; ++frame) {
+    for (const Tag& tag : source.Tags(frame)) {
+      const DisplayChange change = ReadDisplayChange(movie_, tag);
+      if (change.kind == DisplayChange::Kind::kRemove) plan.erase(change.depth);
+      if (change.kind != DisplayChange::Kind::kPlace) continue;
+      const format::PlaceObject& place = change.place;
+      const auto existing = plan.find(place.depth);
+      if (existing == plan.end() || !place.move) {
+        if (!place.characterId) continue;
+        plan[place.depth] = Planned{place, frame};
+      } else {
+        Merge(existing->second.placement, place);
+        if (place.characterId) existing->second.placedInFrame = frame;
+      }
+    }
+  }
+
+  DisplayList rebuilt;
+  for (auto& [depth, planned] : plan) {
+    const std::uint16_t characterId = *planned.placement.characterId;
+    const auto old = timeline.list.find(depth);
+    DisplayObject object;
+    if (old != timeline.list.end() && old->second.placedInFrame == planned.placedInFrame && old->second.characterId == characterId) {
+      object = std::move(old->second);
+      object.matrix = Matrix{};
+      object.colorTransform = ColorTransform{};
+      object.ratio = 0;
+      object.morphed = nullptr;
+      object.name.clear();
+      object.clipDepth = 0;
+      object.blendMode = 0;
+      object.visible = true;
+    } else if (!Create(object, characterId, planned.placedInFrame, nesting)) {
+      continue;
+    }
+    ApplyPlacement(object, planned.placement);
+    rebuilt.emplace(depth, std::move(object));
+  }
+  timeline.list = std::move(rebuilt);
+  timeline.frame = target;
+}
+
+void TimelineRunner::Place(DisplayList& list, const format::PlaceObject& place, int frame, int nesting) {
+  const auto existing = list.find(place.depth);
+  if (place.move && existing != list.end()) {
+    DisplayObject& object = existing->second;
+    if (place.characterId && *place.characterId != object.characterId) {
+      // A new character at the same depth keeps the placement's other properties.
+      DisplayObject replacement;
+      if (!Create(replacement, *place.characterId, frame, nesting)) return;
+      replacement.matrix = object.matrix;
+      replacement.colorTransform = object.colorTransform;
+      replacement.ratio = object.ratio;
+      replacement.name = object.name;
+      replacement.clipDepth = object.clipDepth;
+      replacement.blendMode = object.blendMode;
+      replacement.visible = object.visible;
+      object = std::move(replacement);
+    }
+    ApplyPlacement(object, place);
+    return;
+  }
+  if (!place.characterId) return;
+  DisplayObject object;
+  if (!Create(object, *place.characterId, frame, nesting)) return;
+  ApplyPlacement(object, place);
+  list.insert_or_assign(place.depth, std::move(object));
+}
+
+void TimelineRunner::ApplyPlacement(DisplayObject& object, const format::PlaceObject& place) {
+  if (place.matrix) object.matrix = *place.matrix;
+  if (place.colorTransform) object.colorTransform = *place.colorTransform;
+  if (place.name) object.name = *place.name;
+  if (place.clipDepth) object.clipDepth = *place.clipDepth;
+  if (place.blendMode) object.blendMode = *place.blendMode;
+  if (place.visible) object.visible = *place.visible;
+  const bool ratioChanged = place.ratio && *place.ratio != object.ratio;
+  if (place.ratio) object.ratio = *place.ratio;
+  if (const auto* morph = std::get_if<std::shared_ptr<const MorphCharacter>>(&object.character)) {
+    if (ratioChanged || !object.morphed) object.morphed = MorphAt(**morph, object.ratio);
+  }
+}
+
+bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting) {
+  if (*liveObjects_ >= kMaxObjects) return false;
+  ++*liveObjects_;
+  object.liveToken = std::shared_ptr<void>(nullptr, [count = liveObjects_](void*) { --*count; });
+  object.characterId = characterId;
+  object.character = dictionary_.Find(characterId);
+  object.placedInFrame = frame;
+  object.createdTick = tick_;
+  if (nesting >= kMaxNesting) return true;  // too deep: shown without contents
+  if (const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character)) {
+    object.timeline = std::make_unique<TimelineState>();
+    GotoFrame(*object.timeline, FrameSource{&movie_, sprite->get()}, 0, nesting + 1);
+  } else if (const auto* button = std::get_if<std::shared_ptr<const format::ButtonDefinition>>(&object.character)) {
+    object.timeline = std::make_unique<TimelineState>();
+    for (const format::ButtonRecord& record : (*button)->records) {
+      if (!record.up) continue;
+      DisplayObject child;
+      if (!Create(child, record.characterId, 0, nesting + 1)) break;
+      format::PlaceObject place;
+      place.matrix = record.matrix;
+      place.colorTransform = record.colorTransform;
+      place.blendMode = record.blendMode;
+      ApplyPlacement(child, place);
+      object.timeline->list.insert_or_assign(record.depth, std::move(child));
+    }
+  }
+  return true;
+}
+
+void TimelineRunner::AdvanceSprites(DisplayList& list, int nesting) {
+  for (auto& [depth, object] : list) {
+    if (!object.timeline) continue;
+    const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character);
+    if (sprite && object.createdTick < tick_ && (*sprite)->FrameCount() > 1) {
+      const int next = (object.timeline->frame + 1) % (*sprite)->FrameCount();
+      GotoFrame(*object.timeline, FrameSource{&movie_, sprite->get()}, next, nesting + 1);
+    }
+    AdvanceSprites(object.timeline->list, nesting + 1);
+  }
+}
+
+}  // namespace tavelin::swf::player

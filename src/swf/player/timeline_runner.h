@@ -1,0 +1,63 @@
+#pragma once
+// Runs timelines: a frame's tags change its display list (definitions go to the
+// dictionary), sprite instances play their own frames, and going back to an earlier
+// frame rebuilds the list as the movie had it there.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "swf/format/place_object.h"
+#include "swf/movie.h"
+#include "swf/player/dictionary.h"
+#include "swf/player/display_list.h"
+
+namespace tavelin::swf::player {
+
+// Sprites inside sprites deeper than this are not instantiated (a sprite that places
+// itself would otherwise never end).
+inline constexpr int kMaxNesting = 24;
+// Objects alive at once in the whole movie; placements beyond it are ignored.
+inline constexpr std::size_t kMaxObjects = 100000;
+
+// The frames of one timeline: the main movie's or a sprite's.
+struct FrameSource {
+  const Movie* movie = nullptr;
+  const format::SpriteDefinition* sprite = nullptr;
+
+  int Count() const { return sprite ? sprite->FrameCount() : movie->FrameCount(); }
+  std::span<const Tag> Tags(int frame) const { return sprite ? sprite->FrameTags(frame) : movie->FrameTags(frame); }
+};
+
+class TimelineRunner {
+ public:
+  TimelineRunner(const Movie& movie, Dictionary& dictionary);
+
+  // Starts a new tick: objects created from now on wait for the next one to advance.
+  void BeginTick() { ++tick_; }
+  // Shows frame `target` (clamped to the timeline): later frames run in order, an
+  // earlier one is rebuilt from the first frame, keeping the objects that were there
+  // all along. `nesting` is the timeline's depth below the main movie.
+  void GotoFrame(TimelineState& timeline, const FrameSource& source, int target, int nesting);
+  // Moves every sprite in `list` and below that existed before this tick on by one
+  // frame, looping at its end.
+  void AdvanceSprites(DisplayList& list, int nesting);
+
+  std::size_t LiveObjects() const { return *liveObjects_; }
+
+ private:
+  void RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting);
+  void Rebuild(TimelineState& timeline, const FrameSource& source, int target, int nesting);
+  void Place(DisplayList& list, const format::PlaceObject& place, int frame, int nesting);
+  // A new object showing `characterId`, with sprite and button contents built; false
+  // when the object budget is spent.
+  bool Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting);
+  void ApplyPlacement(DisplayObject& object, const format::PlaceObject& place);
+
+  const Movie& movie_;
+  Dictionary& dictionary_;
+  std::uint64_t tick_ = 1;
+  std::shared_ptr<std::size_t> liveObjects_ = std::make_shared<std::size_t>(0);
+};
+
+}  // namespace tavelin::swf::player

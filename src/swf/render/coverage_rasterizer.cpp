@@ -1,0 +1,405 @@
+#include "swf/render/coverage_rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "swf/render/cpu_features.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(TAVELIN_RENDER_AVX2)
+#include <immintrin.h>
+#endif
+
+namespace tavelin::swf::render {
+namespace {
+
+// Floor and ceiling of values known to be >= 0 and in int range; truncation avoids the
+// library calls std::floor and std::ceil become without SSE4.1.
+inline int FloorOf(float v) { return static_cast<int>(v); }
+inline int CeilOf(float v) {
+  const int i = static_cast<int>(v);
+  return static_cast<float>(i) < v ? i + 1 : i;
+}
+
+}  // namespace
+
+void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, CoverageMode mode) {
+  width_ = box.x1 - box.x0;
+  height_ = box.y1 - box.y0;
+  // Spare cells: a line on the right side writes up to three cells past the last pixel,
+  // and the sweep reads whole groups of eight.
+  stride_ = (width_ + 3 + 7) / 8 * 8 + 8;
+  // One spare row: a line along the bottom writes zeros into the row below it.
+  const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1);
+  if (cells_.size() < needed) cells_.resize(needed, 0.0f);
+  if (coverage_.size() < static_cast<std::size_t>(stride_)) coverage_.resize(static_cast<std::size_t>(stride_));
+  touchedFrom_.assign(static_cast<std::size_t>(height_ + 1), stride_);
+  touchedTo_.assign(static_cast<std::size_t>(height_ + 1), -1);
+  blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
+  touchedBlocks_.assign(static_cast<std::size_t>(height_ + 1) * static_cast<std::size_t>(blockWords_), 0);
+
+  const float ox = static_cast<float>(box.x0), oy = static_cast<float>(box.y0);
+  const float maxX = static_cast<float>(width_), maxY = static_cast<float>(height_);
+  for (const EdgeList::Line& line : edges.Lines()) {
+    // The lines are already inside the box; the clamps only absorb float rounding.
+    const float x0 = std::clamp(line.x0 - ox, 0.0f, maxX), y0 = std::clamp(line.y0 - oy, 0.0f, maxY);
+    const float x1 = std::clamp(line.x1 - ox, 0.0f, maxX), y1 = std::clamp(line.y1 - oy, 0.0f, maxY);
+    if (mode == CoverageMode::kCentre) {
+      AddCentreLine(x0, y0, x1, y1);
+    } else {
+      AddAreaLine(x0, y0, x1, y1);
+    }
+  }
+}
+
+void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
+  if (y0 == y1) return;
+  float dir = 1.0f;
+  if (y0 > y1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+    dir = -1.0f;
+  }
+  const float dxdy = (x1 - x0) / (y1 - y0);
+  const int rowEnd = std::min(height_, CeilOf(y1));
+  if (std::fabs(dxdy) < 1.0f) {
+    AddSteepLine(x0, y0, x1, y1, dxdy, dir, rowEnd);
+    return;
+  }
+  if (std::fabs(dxdy) <= kColumnWiseSlope) {
+    AddShallowLine(x0, y0, x1, y1, dxdy, dir);
+    return;
+  }
+  float xTop = x0;
+  for (int row = FloorOf(y0); row < rowEnd; ++row) {
+    const float top = std::max(static_cast<float>(row), y0);
+    const float bottom = std::min(static_cast<float>(row + 1), y1);
+    if (bottom <= top) continue;
+    const float xBottom = bottom == y1 ? x1 : x0 + (bottom - y0) * dxdy;
+    const float height = (bottom - top) * dir;
+    float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
+    const float left = std::min(xTop, xBottom), right = std::max(xTop, xBottom);
+    const int first = FloorOf(left);
+    const int last = CeilOf(right);
+    if (last <= first + 1) {
+      // Inside one column: the pixel keeps the part right of the line's mean x.
+      const float inside = (static_cast<float>(first) + 1.0f) - (left + right) * 0.5f;
+      cells[first] += height * inside;
+      cells[first + 1] += height * (1.0f - inside);
+      TouchFew(row, first, first + 1);
+    } else {
+      // Across columns: the covered part of the band grows linearly from `left` to
+      // `right`. With H(x) its integral from the left, column j keeps H(j + 1) - H(j):
+      // a square at the first column, a constant step 1/span per column in between, and
+      // the rest at the last.
+      const float perUnit = 1.0f / (right - left);
+      const float halfPerUnit = 0.5f * perUnit;
+      const float perColumn = height * perUnit;
+      const float lead = static_cast<float>(first + 1) - left;
+      const float firstCovered = lead * lead * halfPerUnit;
+      cells[first] += height * firstCovered;
+      // H(first + 2) - H(first + 1) - firstCovered, when first + 2 <= right.
+      float previous = firstCovered;
+      if (last > first + 2) {
+        const float second = (2.0f * lead + 1.0f) * halfPerUnit;
+        cells[first + 1] += height * (second - previous);
+        previous = second + static_cast<float>(last - first - 3) * perUnit;
+        for (int column = first + 2; column < last - 1; ++column) cells[column] += perColumn;
+      }
+      // Column last - 1 keeps H(last) - H(last - 1) = 1 - q^2 / (2 span), where q is the
+      // part of that column left of `right`.
+      const float q = right - static_cast<float>(last - 1);
+      const float lastCovered = 1.0f - q * q * halfPerUnit;
+      cells[last - 1] += height * (lastCovered - previous);
+      cells[last] += height * (1.0f - lastCovered);
+      Touch(row, first, last);
+    }
+    xTop = xBottom;
+  }
+}
+
+// A line moving less than a pixel sideways per row stays within two columns in each
+// row, so each row's share is found without branching on where it crosses a column
+// (which varies from row to row and defeats branch prediction). With the line spanning
+// `left`..`right` in the row, `e` of that in column `first` and the rest in the next:
+//   column first keeps (e / w) * (first + 1 - left - e / 2),
+//   column first + 1 keeps e / w + (g / w) * (1 - g / 2), with g = w - e,
+// and every column after that the whole band.
+void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd) {
+  float xTop = x0;
+  float* cells = cells_.data() + static_cast<std::size_t>(FloorOf(y0)) * static_cast<std::size_t>(stride_);
+  for (int row = FloorOf(y0); row < rowEnd; ++row, cells += stride_) {
+    const float top = std::max(static_cast<float>(row), y0);
+    const float bottom = std::min(static_cast<float>(row + 1), y1);
+    const float xBottom = bottom == y1 ? x1 : x0 + (bottom - y0) * dxdy;
+    const float height = (bottom - top) * dir;
+    const float left = std::min(xTop, xBottom), right = std::max(xTop, xBottom);
+    const int first = FloorOf(left);
+    const float boundary = static_cast<float>(first + 1);
+    const float w = right - left;
+    const float e = std::min(right, boundary) - left;
+    const float g = w - e;
+    const float inFirst = w > 1e-6f ? e / w : 1.0f;
+    const float c0 = inFirst * (boundary - left - e * 0.5f);
+    const float c1 = inFirst + (1.0f - inFirst) * (1.0f - g * 0.5f);
+    cells[first] += height * c0;
+    cells[first + 1] += height * (c1 - c0);
+    cells[first + 2] += height * (1.0f - c1);
+    TouchFew(row, first, first + 2);
+    xTop = xBottom;
+  }
+}
+
+// A line moving at least a pixel sideways per row, taken a column at a time: within one
+// column it rises less than a row, so it lies in at most two rows, r and r + 1. Each part
+// gives its height to its row, split between the column and the next by its mean x, like
+// a line inside one column. Nothing here depends on where the line crosses a row, so no
+// branch mispredicts; parts of no height write zeros (the spare row takes those below the
+// last row).
+void CoverageRasterizer::AddShallowLine(float x0, float y0, float x1, float y1, float dxdy, float dir) {
+  if (x0 > x1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+  }
+  const float dydx = (y1 - y0) / (x1 - x0);
+  const int columnEnd = CeilOf(x1);
+  for (int column = FloorOf(x0); column < columnEnd; ++column) {
+    const float left = std::max(static_cast<float>(column), x0);
+    const float right = std::min(static_cast<float>(column + 1), x1);
+    const float yLeft = left == x0 ? y0 : y0 + (left - x0) * dydx;
+    const float yRight = right == x1 ? y1 : y0 + (right - x0) * dydx;
+    const bool rising = yLeft <= yRight;
+    const float low = rising ? yLeft : yRight, high = rising ? yRight : yLeft;
+    const float xLow = rising ? left : right, xHigh = rising ? right : left;
+    const int row = std::min(FloorOf(low), height_ - 1);
+    const float split = std::min(high, static_cast<float>(row + 1));
+    const float xSplit = xLow + (split - low) * dxdy;
+    const float below = (split - low) * dir, above = (high - split) * dir;
+    const float base = static_cast<float>(column);
+    const float meanBelow = (xLow + xSplit) * 0.5f - base, meanAbove = (xSplit + xHigh) * 0.5f - base;
+    float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) +
+                   static_cast<std::size_t>(column);
+    cells[0] += below * (1.0f - meanBelow);
+    cells[1] += below * meanBelow;
+    cells[stride_] += above * (1.0f - meanAbove);
+    cells[stride_ + 1] += above * meanAbove;
+    TouchFew(row, column, column + 1);
+    TouchFew(row + 1, column, column + 1);
+  }
+}
+
+void CoverageRasterizer::AddCentreLine(float x0, float y0, float x1, float y1) {
+  if (y0 == y1) return;
+  const float dir = y0 < y1 ? 1.0f : -1.0f;
+  if (y0 > y1) {
+    std::swap(x0, x1);
+    std::swap(y0, y1);
+  }
+  const float dxdy = (x1 - x0) / (y1 - y0);
+  // Rows whose centre lies in [y0, y1): the crossing counts for every pixel whose
+  // centre lies right of it.
+  const int rowBegin = CeilOf(std::max(y0 - 0.5f, 0.0f));
+  const int rowEnd = std::min(height_, CeilOf(std::max(y1 - 0.5f, 0.0f)));
+  for (int row = std::max(rowBegin, 0); row < rowEnd; ++row) {
+    const float x = x0 + (static_cast<float>(row) + 0.5f - y0) * dxdy;
+    const int column = std::clamp(FloorOf(std::max(x + 0.5f, 0.0f)), 0, width_ + 1);
+    cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(column)] += dir;
+    TouchFew(row, column, column);
+  }
+}
+
+namespace {
+
+template <FillRule kRule, CoverageMode kMode>
+inline std::uint8_t CoverageOf(float winding) {
+  float amount = std::fabs(winding);
+  if constexpr (kRule == FillRule::kEvenOdd) {
+    if (amount > 1.0f) {
+      amount = std::fmod(amount, 2.0f);
+      if (amount > 1.0f) amount = 2.0f - amount;
+    }
+  } else {
+    amount = std::min(amount, 1.0f);
+  }
+  if constexpr (kMode == CoverageMode::kCentre) {
+    return amount > 0.5f ? 255 : 0;
+  } else if constexpr (kMode == CoverageMode::kQuarterArea) {
+    return static_cast<std::uint8_t>(static_cast<int>(amount * 4.0f + 0.5f) * 255 / 4);
+  } else {
+    return static_cast<std::uint8_t>(amount * 255.0f + 0.5f);
+  }
+}
+
+// Running sum over cells [from, to] into out[from..to], clearing the cells; returns the
+// winding after `to`.
+template <FillRule kRule, CoverageMode kMode>
+float Sweep(float* cells, std::uint8_t* out, int from, int to) {
+  float winding = 0.0f;
+  for (int x = from; x <= to; ++x) {
+    winding += cells[x];
+    cells[x] = 0.0f;
+    out[x] = CoverageOf<kRule, kMode>(winding);
+  }
+  return winding;
+}
+
+#if defined(__SSE2__)
+// Sums of the four cells up to each lane.
+inline __m128 PrefixSum4(__m128 v) {
+  v = _mm_add_ps(v, _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(v), 4)));
+  return _mm_add_ps(v, _mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(v), 8)));
+}
+
+inline __m128 LastLane(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3)); }
+
+template <FillRule kRule>
+inline void StoreCoverage4(__m128 winding, std::uint8_t* out) {
+  const __m128 half = _mm_set1_ps(0.5f);
+  __m128 amount = _mm_andnot_ps(_mm_set1_ps(-0.0f), winding);
+  if constexpr (kRule == FillRule::kEvenOdd) {
+    // Windings are small whole numbers plus a fraction: fold them into 0..1..0.
+    const __m128 two = _mm_set1_ps(2.0f);
+    const __m128 pairs = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_mul_ps(amount, half)));
+    amount = _mm_sub_ps(amount, _mm_mul_ps(pairs, two));
+    amount = _mm_min_ps(amount, _mm_sub_ps(two, amount));
+  } else {
+    amount = _mm_min_ps(amount, _mm_set1_ps(1.0f));
+  }
+  const __m128i values = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(amount, _mm_set1_ps(255.0f)), half));
+  const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(values, values), _mm_setzero_si128()));
+  std::memcpy(out, &packed, 4);
+}
+
+// The exact-area sweep eight cells at a time. The running winding is the only chain
+// from one group to the next, and it costs one addition per eight cells. Blocks no line
+// wrote are all zero: their pixels share the running winding's coverage.
+template <FillRule kRule>
+float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, int from, int to) {
+  // Whole groups, past `to` if need be: the cells there are clear or lie beyond the box,
+  // and the coverage written for them is never painted.
+  __m128 carry = _mm_setzero_ps();
+  int x = from - from % 8;
+  for (; x <= to; x += 8) {
+    const int block = x / 8;
+    if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
+      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), 8);
+      continue;
+    }
+    const __m128 a = PrefixSum4(_mm_loadu_ps(cells + x));
+    const __m128 b = _mm_add_ps(PrefixSum4(_mm_loadu_ps(cells + x + 4)), LastLane(a));
+    _mm_storeu_ps(cells + x, _mm_setzero_ps());
+    _mm_storeu_ps(cells + x + 4, _mm_setzero_ps());
+    StoreCoverage4<kRule>(_mm_add_ps(a, carry), out + x);
+    StoreCoverage4<kRule>(_mm_add_ps(b, carry), out + x + 4);
+    carry = _mm_add_ps(carry, LastLane(b));
+  }
+  return _mm_cvtss_f32(carry);
+}
+#endif
+
+#if defined(TAVELIN_RENDER_AVX2)
+// The same sweep with one 256-bit vector per group of eight.
+TAVELIN_TARGET_AVX2 inline __m256 PrefixSum8(__m256 v) {
+  v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 4)));
+  v = _mm256_add_ps(v, _mm256_castsi256_ps(_mm256_slli_si256(_mm256_castps_si256(v), 8)));
+  // The shifts stay inside each half: carry the low half's total into the high half.
+  const __m256 lowTotal = _mm256_permute2f128_ps(v, v, 0x08);  // zero | low half
+  return _mm256_add_ps(v, _mm256_shuffle_ps(lowTotal, lowTotal, _MM_SHUFFLE(3, 3, 3, 3)));
+}
+
+template <FillRule kRule>
+TAVELIN_TARGET_AVX2 inline void StoreCoverage8(__m256 winding, std::uint8_t* out) {
+  const __m256 half = _mm256_set1_ps(0.5f);
+  __m256 amount = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), winding);
+  if constexpr (kRule == FillRule::kEvenOdd) {
+    const __m256 two = _mm256_set1_ps(2.0f);
+    const __m256 pairs = _mm256_floor_ps(_mm256_mul_ps(amount, half));
+    amount = _mm256_sub_ps(amount, _mm256_mul_ps(pairs, two));
+    amount = _mm256_min_ps(amount, _mm256_sub_ps(two, amount));
+  } else {
+    amount = _mm256_min_ps(amount, _mm256_set1_ps(1.0f));
+  }
+  const __m256i values = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(amount, _mm256_set1_ps(255.0f)), half));
+  const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(values), _mm256_extracti128_si256(values, 1));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, words));
+}
+
+template <FillRule kRule>
+TAVELIN_TARGET_AVX2 float SweepArea8Wide(float* cells, std::uint8_t* out, const std::uint64_t* blocks, int from, int to) {
+  __m256 carry = _mm256_setzero_ps();
+  const __m256i last = _mm256_set1_epi32(7);
+  for (int x = from - from % 8; x <= to; x += 8) {
+    const int block = x / 8;
+    if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
+      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry)), 8);
+      continue;
+    }
+    const __m256 sums = _mm256_add_ps(PrefixSum8(_mm256_loadu_ps(cells + x)), carry);
+    _mm256_storeu_ps(cells + x, _mm256_setzero_ps());
+    StoreCoverage8<kRule>(sums, out + x);
+    carry = _mm256_permutevar8x32_ps(sums, last);
+  }
+  return _mm256_cvtss_f32(carry);
+}
+#endif
+
+template <FillRule kRule>
+float SweepIn(CoverageMode mode, float* cells, std::uint8_t* out, [[maybe_unused]] const std::uint64_t* blocks,
+              int from, int to) {
+#if defined(TAVELIN_RENDER_AVX2)
+  if (mode == CoverageMode::kArea && HasAvx2()) return SweepArea8Wide<kRule>(cells, out, blocks, from, to);
+#endif
+#if defined(__SSE2__)
+  if (mode == CoverageMode::kArea) return SweepArea8<kRule>(cells, out, blocks, from, to);
+#endif
+  switch (mode) {
+    case CoverageMode::kCentre:
+      return Sweep<kRule, CoverageMode::kCentre>(cells, out, from, to);
+    case CoverageMode::kQuarterArea:
+      return Sweep<kRule, CoverageMode::kQuarterArea>(cells, out, from, to);
+    case CoverageMode::kArea:
+      break;
+  }
+  return Sweep<kRule, CoverageMode::kArea>(cells, out, from, to);
+}
+
+}  // namespace
+
+void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int& first, int& count) {
+  float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
+  std::uint8_t* out = coverage_.data();
+  const int from = touchedFrom_[static_cast<std::size_t>(row)];
+  const int touchedTo = touchedTo_[static_cast<std::size_t>(row)];
+  // Cells past the last pixel hold only what lies beyond the box: cleared, not summed.
+  const int to = std::min(touchedTo, width_ - 1);
+  float winding = 0.0f;
+  if (from <= to) {
+    const std::uint64_t* blocks =
+        touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    winding = rule == FillRule::kEvenOdd ? SweepIn<FillRule::kEvenOdd>(mode, cells, out, blocks, from, to)
+                                         : SweepIn<FillRule::kNonZero>(mode, cells, out, blocks, from, to);
+  }
+  for (int x = std::max(from, to + 1); x <= touchedTo; ++x) cells[x] = 0.0f;
+  int end = to + 1;
+  // Past the last touched cell the winding stays as it is: a region cut by the box's
+  // right side goes on to it.
+  if (end < width_ && from <= to) {
+    const std::uint8_t rest = rule == FillRule::kEvenOdd ? CoverageOf<FillRule::kEvenOdd, CoverageMode::kArea>(winding)
+                                                         : CoverageOf<FillRule::kNonZero, CoverageMode::kArea>(winding);
+    if (rest != 0) {
+      std::fill(out + end, out + width_, mode == CoverageMode::kArea ? rest : std::uint8_t{255});
+      end = width_;
+    }
+  }
+  int lo = std::max(from, 0);
+  int hi = end - 1;
+  while (lo <= hi && out[lo] == 0) ++lo;
+  while (hi >= lo && out[hi] == 0) --hi;
+  first = lo;
+  count = hi >= lo ? hi - lo + 1 : 0;
+}
+
+}  // namespace tavelin::swf::render
