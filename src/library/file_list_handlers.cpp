@@ -218,8 +218,10 @@ void FileListHandlers::FL_MenuCommand(const std::string& name) {
       w_.ClearList();
     } else if (name == "mFL_CopyPath") {
       w_.CopyListPath();
+    } else if (name == "mFL_Check") {
+      w_.Host().CheckValidity();
     }
-    // "关联 swf 文件到 Tavelin" and "有效性检验" arrive with their own commands.
+    // "关联 swf 文件到 Tavelin" arrives with the file association.
   });
 }
 

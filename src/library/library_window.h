@@ -42,6 +42,8 @@ class LibraryHost {
   // and extracting the listed projectors (all of them, or the selected ones).
   virtual void PackMovie(const std::string& movie) = 0;
   virtual void ConvertProjectors(bool selectedOnly) = 0;
+  // "有效性检验": names the listed files that are no movies.
+  virtual void CheckValidity() = 0;
   // The program folder, with a trailing backslash.
   virtual std::string ProgramFolder() = 0;
 };

@@ -64,7 +64,13 @@ void Playback::Play(const std::string& file) {
   }
 
   steps.Run([&] { FrameRate = static_cast<short>(header.FrameRate()); });
-  steps.Run([&] { Player->SetBackgroundColor(static_cast<std::int32_t>(header.BackgroundColor())); });
+  steps.Run([&] {
+    // Without the colour up front (file attributes come first since version 8) the
+    // control takes the movie's own colour wherever its tag stands.
+    constexpr std::int32_t kMoviesOwnColour = -1;
+    Player->SetBackgroundColor(header.FirstTagIsBackgroundColor() ? static_cast<std::int32_t>(header.BackgroundColor())
+                                                                  : kMoviesOwnColour);
+  });
   if (putOut_.State() == WindowState::kNormal) {
     steps.Run([&] { FlashWidth = header.StageWidth(); });
     steps.Run([&] { FlashHeigh = header.StageHeight(); });

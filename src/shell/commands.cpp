@@ -103,12 +103,13 @@ void CWin::TC_ButtonDropDown(int button) {
       break;
     }
     case 11: {
-      // The drive search arrives with its own commands; the menu shows what it will offer.
       std::vector<MenuEntry> entries{{1, "本地高速驱动器", false, true, {}}, {}};
       for (const std::string& drive : searchMenu_) {
         entries.push_back({static_cast<int>(entries.size()), drive, false, true, {}});
       }
-      ignored.Run([&] { window_.PopUpMenuBelowButton(11, entries); });
+      int chosen = 0;
+      ignored.Run([&] { chosen = window_.PopUpMenuBelowButton(11, entries); });
+      if (chosen) mFindItem_Click(chosen);
       break;
     }
     default:
@@ -283,8 +284,10 @@ void CWin::Form_KeyDown(int keyCode, int shift) {
         if (state != WindowState::kMinimized) putOut_.SetState(static_cast<WindowState>(2 - static_cast<int>(state)));
       });
       break;
-    case 123:  // F12: the automatic search of every fixed drive, after asking
-      ShowMessage(kAutomaticSearchQuestion, mb::kOkCancel | mb::kIconInformation, "自动操作");
+    case 123:  // F12: the automatic search of every drive, after asking
+      if (ShowMessage(kAutomaticSearchQuestion, mb::kOkCancel | mb::kIconInformation, "自动操作") == mb::kAnswerOk) {
+        mFindItem_Click(1);
+      }
       break;
     case 187:
       playback_.AdjustVolume(1);

@@ -16,7 +16,8 @@ CWin::CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut)
       putOut_(putOut),
       playback_(ports, window, putOut, *this, Options, Screen),
       library_(ports, window, *this),
-      projector_(ports, *this) {}
+      projector_(ports, *this),
+      search_(ports, *this) {}
 
 void CWin::Load(const std::string& commandLine) {
   auto step = [this](auto&& action) { failures_.Run(action); };
@@ -252,6 +253,50 @@ bool CWin::YieldAndCheckStop() {
   StepRecord ignored;
   ignored.Run([&] { ports_.desktop.YieldToMessages(); });
   return StopRequested;
+}
+
+void CWin::SetFindButtonPressed(bool pressed) {
+  toolbar_.Button(11).pressed = pressed;
+  StepRecord ignored;
+  ignored.Run([&] { window_.SetToolbarButtonPressed(11, pressed); });
+}
+
+void CWin::BeginCheck() {
+  Begin();
+  StepRecord ignored;
+  ignored.Run([&] { window_.EnableTree(false); });
+}
+
+void CWin::SetCheckProgressWidth(int width) {
+  StepRecord ignored;
+  ignored.Run([&] { window_.SetProgressLabelWidth(width); });
+}
+
+void CWin::EndCheck() {
+  End();
+  StepRecord ignored;
+  ignored.Run([&] { window_.EnableTree(true); });
+}
+
+void CWin::CheckValidity() {
+  // The list may change while the check yields: it works on the rows as they are now.
+  const FileList& list = library_.List();
+  std::vector<std::string> paths;
+  paths.reserve(static_cast<std::size_t>(list.Count()));
+  for (int row = 0; row < list.Count(); ++row) paths.push_back(library_.CurrentFolder + list.Row(row).text);
+  search_.CheckValidity(paths);
+}
+
+void CWin::mFindItem_Click(int index) {
+  std::vector<std::string> roots;
+  if (index == 1) {
+    roots = searchMenu_;
+  } else if (index >= 2 && index - 2 < static_cast<int>(searchMenu_.size())) {
+    roots.push_back(searchMenu_[static_cast<std::size_t>(index - 2)]);
+  } else {
+    return;
+  }
+  search_.SearchDrives(roots);
 }
 
 void CWin::End() {

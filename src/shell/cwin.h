@@ -16,6 +16,7 @@
 #include "playback/playback.h"
 #include "playback/toolbar_model.h"
 #include "projector/projector_tools.h"
+#include "search/drive_search.h"
 #include "shell/window_hosts.h"
 
 namespace tavelin {
@@ -31,7 +32,11 @@ inline constexpr ControlBox kSplitter{226, 26, 4, 157};
 inline constexpr ControlBox kList{232, 26, 382, 157};
 }  // namespace layout
 
-class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost, private BatchProgress {
+class CWin : private PlaybackHost,
+             private LibraryHost,
+             private ProjectorHost,
+             private BatchProgress,
+             private SearchHost {
  public:
   CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut);
   CWin(const CWin&) = delete;
@@ -71,6 +76,8 @@ class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost, p
   void PlayerMenuCommand(int id);
   // Opens the help file at its start page (F1, the help button, "帮助").
   void OpenHelp();
+  // The search menu: 1 every drive it offers, 2 onward one drive each.
+  void mFindItem_Click(int index);
 
   tavelin::Playback& Playback() { return playback_; }
   tavelin::Library& Library() { return library_; }
@@ -109,6 +116,14 @@ class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost, p
   void Advance(const std::string& caption, int width) override;
   bool YieldAndCheckStop() override;
   void End() override;
+  // What the drive search and the validity check ask.
+  LibraryTree& Tree() override { return library_.Tree(); }
+  void SetFindButtonPressed(bool pressed) override;
+  void SetStopRequested(bool stop) override { StopRequested = stop; }
+  void BeginCheck() override;
+  void SetCheckProgressWidth(int width) override;
+  void EndCheck() override;
+  void CheckValidity() override;
 
   void AddSearchMenuItem(const std::string& caption);
   void HandleCommandLine(const std::string& commandLine);
@@ -123,6 +138,7 @@ class CWin : private PlaybackHost, private LibraryHost, private ProjectorHost, p
   tavelin::Playback playback_;
   tavelin::Library library_;
   ProjectorTools projector_;
+  DriveSearch search_;
   std::vector<std::string> searchMenu_;  // the drives the search menu offers
   ToolbarModel toolbar_;
   StepRecord failures_;

@@ -58,6 +58,8 @@ class MainWindowHost : public PlaybackWindow, public LibraryWindow {
   // The progress label L(6) of batch work in place of the bar, and its width (of 224).
   virtual void ShowProgressLabel(bool shown) = 0;
   virtual void SetProgressLabelWidth(int width) = 0;
+  // The tree takes no input while the validity check runs.
+  virtual void EnableTree(bool enabled) = 0;
 };
 
 }  // namespace tavelin

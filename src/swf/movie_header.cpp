@@ -70,6 +70,13 @@ bool MovieHeader::HasSignature() const { return bytes_[1] == 'W' && bytes_[2] ==
 
 int MovieHeader::FrameRate() const { return At(9 + rectBytes_); }
 
+bool MovieHeader::FirstTagIsBackgroundColor() const {
+  constexpr int kSetBackgroundColor = 9;
+  const int first = 12 + rectBytes_;
+  const int codeAndLength = At(first) | At(first + 1) << 8;
+  return (codeAndLength >> 6) == kSetBackgroundColor;
+}
+
 std::uint32_t MovieHeader::BackgroundColor() const {
   const int first = 14 + rectBytes_;
   const std::uint32_t red = At(first), green = At(first + 1), blue = At(first + 2);

@@ -46,6 +46,10 @@ class MovieHeader {
   int FrameRate() const;
   // The first tag's colour as 0xRRGGBB.
   std::uint32_t BackgroundColor() const;
+  // Whether the first tag is the one that sets the background colour. Movies of
+  // version 8 and later start with their file attributes instead, and then the bytes
+  // BackgroundColor reads are no colour.
+  bool FirstTagIsBackgroundColor() const;
   // The stage's Xmax and Ymax in pixels (twips divided by 20).
   std::int32_t StageWidth() const;
   std::int32_t StageHeight() const;

@@ -103,6 +103,7 @@ class MainWindow : public MainWindowHost {
   void Close() override;
   void ShowProgressLabel(bool shown) override;
   void SetProgressLabelWidth(int width) override;
+  void EnableTree(bool enabled) override { EnableWindow(tree_, enabled ? TRUE : FALSE); }
   // The About window while it is open, for the program to wait for it at the end.
   AboutWindow& About() { return about_; }
   // The library's drag and drop, for tests that drive a drag through it.

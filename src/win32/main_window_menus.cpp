@@ -54,7 +54,9 @@ int MainWindow::PopUpMenuAtPointer(const std::vector<MenuEntry>& entries) {
 }
 
 void MainWindow::SetToolbarButtonPressed(int index, bool pressed) {
-  SendMessageW(toolbar_, TB_CHECKBUTTON, static_cast<WPARAM>(index), MAKELPARAM(pressed ? TRUE : FALSE, 0));
+  // Check buttons are checked; the find button is shown held down while a search runs.
+  const UINT message = index == 11 ? TB_PRESSBUTTON : TB_CHECKBUTTON;
+  SendMessageW(toolbar_, message, static_cast<WPARAM>(index), MAKELPARAM(pressed ? TRUE : FALSE, 0));
 }
 
 void MainWindow::SetTopmost(bool topmost) { SetTopmostBand(hwnd_, topmost); }

@@ -153,6 +153,8 @@ class FakeMainWindow : public MainWindowHost {
   }
   void ShowAboutWindow() override { ++aboutShown; }
   void ShowProgressLabel(bool shown) override { progressShown = shown; }
+  void EnableTree(bool enabled) override { treeEnabled = enabled; }
+  bool treeEnabled = true;
   void SetProgressLabelWidth(int width) override { progressWidth = width; }
   bool progressShown = false;
   int progressWidth = -1;

@@ -31,6 +31,15 @@ TEST_F(PlayTest, SizesTheOutputWindowToTheStageCentredAtTheTopAndStartsTheMovie)
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// Movies of version 8 and later begin with their file attributes; the colour tag
+// follows, so the bytes after the header are no colour and the movie's own is used.
+TEST_F(PlayTest, AMovieThatDoesNotStartWithItsColourKeepsItsOwn) {
+  AddMovie("C:\\v8.swf", SwfWriter().RawTag(69, {0x08, 0, 0, 0}).BackgroundColor({0x12, 0x34, 0x56}));
+  cwin.Playback().Play("C:\\v8.swf");
+  EXPECT_EQ(putOut.control.backgroundColor, -1);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(PlayTest, ShowsMinutesAndSecondsWithoutLeadingZeros) {
   AddMovie("C:\\a.swf", SwfWriter().FrameRate(12).BackgroundColor({}));
   putOut.control.totalFrames = 780;  // 65 seconds
