@@ -48,6 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                           [&cwin = cwin](WindowState state) { cwin.Playback().PutOut_Resize(state); });
   });
 
+  putOut.SetOnMenu([&cwin] { cwin.ShowPlayerMenu(); });
   Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));
 
   MSG message;

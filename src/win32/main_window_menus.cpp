@@ -50,7 +50,9 @@ int MainWindow::PopUpMenuBelowButton(int button, const std::vector<MenuEntry>& e
 int MainWindow::PopUpMenuAtPointer(const std::vector<MenuEntry>& entries) {
   POINT pointer{};
   GetCursorPos(&pointer);
-  return TrackMenu(hwnd_, entries, pointer.x, pointer.y);
+  // Owned by the window clicked (the movie's, usually), which stays in front.
+  HWND owner = GetActiveWindow();
+  return TrackMenu(owner ? owner : hwnd_, entries, pointer.x, pointer.y);
 }
 
 void MainWindow::SetToolbarButtonPressed(int index, bool pressed) {

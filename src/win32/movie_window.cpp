@@ -46,6 +46,9 @@ LRESULT MovieWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kFrameTimer) OnTimer();
       return 0;
+    case WM_RBUTTONDOWN:
+      if (onMenu_) onMenu_();
+      return 0;
     case WM_ERASEBKGND:
       return 1;  // every pixel is painted from the frame
     case WM_PAINT:

@@ -10,6 +10,9 @@
 
 #include "win32/windows_api.h"
 
+#include <functional>
+#include <utility>
+
 #include "playback/movie_control/engine_movie_control.h"
 #include "swf/framebuffer.h"
 
@@ -27,6 +30,8 @@ class MovieWindow {
   bool Create(HWND parent, HINSTANCE instance);
   HWND Handle() const { return hwnd_; }
   EngineMovieControl& Control() { return control_; }
+  // A right click on the movie opens the player menu.
+  void SetOnMenu(std::function<void()> onMenu) { onMenu_ = std::move(onMenu); }
 
  private:
   template <class Owner>
@@ -45,6 +50,7 @@ class MovieWindow {
   UINT timerInterval_ = 0;
   LARGE_INTEGER lastTick_{};
   LARGE_INTEGER tickFrequency_{};
+  std::function<void()> onMenu_;
 };
 
 }  // namespace tavelin::win32

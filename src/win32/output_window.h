@@ -27,6 +27,8 @@ class OutputWindow : public OutputWindowHost {
   HWND Handle() const { return hwnd_; }
   // Called once the window and its movie control exist (to make message boxes modal to it).
   void SetOnLoaded(std::function<void(HWND movieWindow)> onLoaded) { onLoaded_ = std::move(onLoaded); }
+  // What a right click on the movie opens.
+  void SetOnMenu(std::function<void()> onMenu) { movie_.SetOnMenu(std::move(onMenu)); }
   // The strip shown at the bottom in full screen; placed on every resize, after
   // `onResized` has been told the window's new state.
   void SetStatusStrip(HWND strip, const bool* showStatus, std::function<void(WindowState)> onResized) {
