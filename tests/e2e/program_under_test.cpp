@@ -40,6 +40,19 @@ ProgramUnderTest::~ProgramUnderTest() {
   CloseHandle(process_.hProcess);
 }
 
+std::wstring ProgramUnderTest::BuildFolder() {
+  const std::wstring program = ProgramPath();
+  return program.substr(0, program.find_last_of(L'\\') + 1);
+}
+
+bool ProgramUnderTest::StartExecutable(const std::wstring& path) {
+  std::wstring commandLine = L"\"" + path + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process_) != 0;
+}
+
 std::wstring ProgramUnderTest::StorePath() {
   const std::wstring program = ProgramPath();
   return program.substr(0, program.size() - 4) + L".ini";

@@ -18,6 +18,10 @@ class ProgramUnderTest {
   // Starts Tavelin.exe (beside this test program) with an argument text. Unless told
   // to keep it, the library store left by an earlier run is removed first.
   bool Start(const std::wstring& arguments, bool keepStore = false);
+  // Starts another program of the build's folder (a packed projector, say).
+  bool StartExecutable(const std::wstring& path);
+  // The build's folder (where Tavelin.exe and data.dat are), with a trailing backslash.
+  static std::wstring BuildFolder();
   // The library store beside Tavelin.exe.
   static std::wstring StorePath();
   // The first visible top-level window of the process with this class, or null

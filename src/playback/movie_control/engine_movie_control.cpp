@@ -113,7 +113,11 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
   if (IsNetworkAddress(movie)) throw Failure(kAddressNotSupported);
 
   // One byte more than the limit tells an oversized file from one exactly at it.
-  const std::vector<std::uint8_t> bytes = s.files.ReadFile(movie, swf::kMaxMovieBytes + 1);
+  LoadMovieData(s.files.ReadFile(movie, swf::kMaxMovieBytes + 1), movie);
+}
+
+void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie) {
+  State& s = *state_;
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
   auto loaded = std::make_shared<const swf::Movie>(swf::LoadMovie(bytes));
   swf::Timeline timeline(loaded->FrameCount(), loaded->FrameRate());
@@ -129,6 +133,13 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
 }
 
 std::string EngineMovieControl::Movie() { return state_->movieText; }
+
+void EngineMovieControl::StageSize(int& width, int& height) const {
+  if (!state_->loaded) return;
+  const swf::StageRect& stage = state_->loaded->movie->Stage();
+  width = static_cast<int>(std::clamp<std::int64_t>(stage.Width() / 20, 1, 8192));
+  height = static_cast<int>(std::clamp<std::int64_t>(stage.Height() / 20, 1, 8192));
+}
 
 void EngineMovieControl::SetLoop(bool loop) {
   state_->loop = loop;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/file_system.h"
@@ -34,6 +35,14 @@ class EngineMovieControl : public MovieControl {
   int CurrentFrame() override;
   bool IsPlaying() override;
   void SetQuality(const std::string& quality) override;
+
+  // Loads a movie from memory (a projector's own movie); `movie` is what Movie reads
+  // back. Throws Failure as SetMovie does.
+  void LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie);
+
+  // The loaded movie's stage in whole pixels (at least 1, at most 8192 a side); the
+  // arguments stay as they are when no movie is loaded.
+  void StageSize(int& width, int& height) const;
 
   // For the window that shows the control.
   bool HasMovie() const;
