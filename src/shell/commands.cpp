@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/input.h"
+#include "platform/rounding.h"
+#include "platform/text.h"
 #include "shell/cwin.h"
 
 namespace tavelin {
@@ -204,10 +206,7 @@ void CWin::PlayerMenuCommand(int id) {
       ignored.Run([&] { playback_.ToggleListLoop(); });
       break;
     case pm::kView:
-      ignored.Run([&] {
-        const WindowState state = putOut_.State();
-        if (state != WindowState::kMinimized) putOut_.SetState(static_cast<WindowState>(2 - static_cast<int>(state)));
-      });
+      ToggleFullScreen();
       break;
     case pm::kClose:
       ignored.Run([&] { window_.Close(); });
@@ -229,6 +228,41 @@ void CWin::PlayerMenuCommand(int id) {
       break;
     default:
       break;
+  }
+}
+
+void CWin::ToggleFullScreen() {
+  StepRecord ignored;
+  ignored.Run([&] {
+    const WindowState state = putOut_.State();
+    if (state != WindowState::kMinimized) putOut_.SetState(static_cast<WindowState>(2 - static_cast<int>(state)));
+  });
+}
+
+void CWin::MovieWheel(int notches, int keyState) {
+  MovieControl* player = playback_.Player;
+  if (!player || notches == 0) return;
+  const int direction = notches > 0 ? 1 : -1;
+  // The key bits pick the step: none (or one button) 12 frames and playing on; Shift
+  // 12 frames paused; Ctrl one frame paused (frame by frame); Ctrl, Shift and the
+  // right button 10 frames the other way.
+  const int k = static_cast<int>(RoundHalfEven((keyState & 15) / 4.0));
+  const int q = k / 2;
+  const int step = ((1 - q) * 11 + 1) * direction;
+  StepRecord ignored;
+  ignored.Run([&] { player->GotoFrame(player->CurrentFrame() - step); });
+  if (k == 0) ignored.Run([&] { player->Play(); });
+}
+
+void CWin::HandleDroppedFiles(const std::vector<std::string>& paths) {
+  bool played = false;
+  for (const std::string& path : paths) {
+    if (!EndsWithIgnoreCase(path, "swf")) continue;
+    AddItem(library_.Tree(), path, "", kSearchResultsIndex);
+    if (!played) {
+      played = true;
+      playback_.Play(path);
+    }
   }
 }
 
@@ -279,10 +313,7 @@ void CWin::Form_KeyDown(int keyCode, int shift) {
       ignored.Run([&] { window_.Close(); });
       break;
     case 90:  // Z: full screen and back
-      ignored.Run([&] {
-        const WindowState state = putOut_.State();
-        if (state != WindowState::kMinimized) putOut_.SetState(static_cast<WindowState>(2 - static_cast<int>(state)));
-      });
+      ToggleFullScreen();
       break;
     case 123:  // F12: the automatic search of every drive, after asking
       if (ShowMessage(kAutomaticSearchQuestion, mb::kOkCancel | mb::kIconInformation, "自动操作") == mb::kAnswerOk) {

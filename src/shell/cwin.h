@@ -79,6 +79,14 @@ class CWin : private PlaybackHost,
   // The search menu: 1 every drive it offers, 2 onward one drive each.
   void mFindItem_Click(int index);
 
+  // Gestures on the movie: a double-click (or the middle button) toggles full screen;
+  // the wheel steps through frames (`notches` > 0 turned away from the user goes back;
+  // `keyState` the wheel message's key bits); files dropped from the shell are filed
+  // under "搜索结果" and the first movie among them plays.
+  void ToggleFullScreen();
+  void MovieWheel(int notches, int keyState);
+  void HandleDroppedFiles(const std::vector<std::string>& paths);
+
   tavelin::Playback& Playback() { return playback_; }
   tavelin::Library& Library() { return library_; }
   ProjectorTools& Projector() { return projector_; }

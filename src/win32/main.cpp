@@ -48,7 +48,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                           [&cwin = cwin](WindowState state) { cwin.Playback().PutOut_Resize(state); });
   });
 
-  putOut.SetOnMenu([&cwin] { cwin.ShowPlayerMenu(); });
+  putOut.SetGestures({[&cwin] { cwin.ShowPlayerMenu(); }, [&cwin] { cwin.ToggleFullScreen(); },
+                      [&cwin](int notches, int keyState) { cwin.MovieWheel(notches, keyState); }});
+  putOut.SetOnDrop([&cwin](const std::vector<std::string>& paths) { cwin.HandleDroppedFiles(paths); });
   Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));
 
   MSG message;

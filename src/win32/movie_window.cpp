@@ -47,7 +47,24 @@ LRESULT MovieWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kFrameTimer) OnTimer();
       return 0;
     case WM_RBUTTONDOWN:
-      if (onMenu_) onMenu_();
+      if (gestures_.menu) gestures_.menu();
+      return 0;
+    case WM_LBUTTONDOWN:
+      // The whole output window is dragged by its content, unless it fills the screen.
+      if (HWND outer = GetParent(hwnd_); outer && !IsZoomed(outer)) {
+        ReleaseCapture();
+        PostMessageW(outer, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+      }
+      return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+      if (gestures_.toggleFullScreen) gestures_.toggleFullScreen();
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (gestures_.wheel) {
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        gestures_.wheel(delta > 0 ? 1 : delta < 0 ? -1 : 0, GET_KEYSTATE_WPARAM(wParam));
+      }
       return 0;
     case WM_ERASEBKGND:
       return 1;  // every pixel is painted from the frame

@@ -30,8 +30,14 @@ class MovieWindow {
   bool Create(HWND parent, HINSTANCE instance);
   HWND Handle() const { return hwnd_; }
   EngineMovieControl& Control() { return control_; }
-  // A right click on the movie opens the player menu.
-  void SetOnMenu(std::function<void()> onMenu) { onMenu_ = std::move(onMenu); }
+  // What gestures on the movie do: the right click's menu, the double-click's (or
+  // middle button's) full screen, the wheel's frame steps (notches, key bits).
+  struct Gestures {
+    std::function<void()> menu;
+    std::function<void()> toggleFullScreen;
+    std::function<void(int notches, int keyState)> wheel;
+  };
+  void SetGestures(Gestures gestures) { gestures_ = std::move(gestures); }
 
  private:
   template <class Owner>
@@ -50,7 +56,7 @@ class MovieWindow {
   UINT timerInterval_ = 0;
   LARGE_INTEGER lastTick_{};
   LARGE_INTEGER tickFrequency_{};
-  std::function<void()> onMenu_;
+  Gestures gestures_;
 };
 
 }  // namespace tavelin::win32

@@ -1,7 +1,10 @@
 #include "win32/output_window.h"
 
+#include <shellapi.h>
+
 #include "platform/failure.h"
 #include "win32/main_window.h"
+#include "win32/text.h"
 #include "win32/topmost.h"
 #include "win32/window_class.h"
 
@@ -41,6 +44,7 @@ void OutputWindow::Load() {
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (!hwnd_) throw Failure("无法创建输出窗口");
   if (!movie_.Create(hwnd_, instance_)) throw Failure("无法创建影片控件");
+  DragAcceptFiles(hwnd_, TRUE);
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   if (onLoaded_) onLoaded_(movie_.Handle());
 }
@@ -110,6 +114,25 @@ LRESULT OutputWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       OnResize();
       return 0;
+    case WM_DROPFILES: {
+      // Names are read whole, in Unicode: long paths and names outside the ANSI code
+      // page arrive intact. The handle is released here and never used again.
+      const auto drop = reinterpret_cast<HDROP>(wParam);
+      std::vector<std::string> paths;
+      const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+      for (UINT i = 0; i < count; ++i) {
+        std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        const UINT length = DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size()));
+        name.resize(length);
+        paths.push_back(Narrow(name));
+      }
+      DragFinish(drop);
+      if (onDrop_) onDrop_(paths);
+      return 0;
+    }
+    case WM_MOUSEWHEEL:
+      // The wheel over the window reaches the movie whichever has the focus.
+      return SendMessageW(movie_.Handle(), message, wParam, lParam);
     case WM_CLOSE:
       // The output window lives as long as the main window; closing it only hides it.
       ShowWindow(hwnd_, SW_HIDE);

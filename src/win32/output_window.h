@@ -5,6 +5,8 @@
 #include "win32/windows_api.h"
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "playback/output_window_host.h"
 #include "win32/movie_window.h"
@@ -27,8 +29,9 @@ class OutputWindow : public OutputWindowHost {
   HWND Handle() const { return hwnd_; }
   // Called once the window and its movie control exist (to make message boxes modal to it).
   void SetOnLoaded(std::function<void(HWND movieWindow)> onLoaded) { onLoaded_ = std::move(onLoaded); }
-  // What a right click on the movie opens.
-  void SetOnMenu(std::function<void()> onMenu) { movie_.SetOnMenu(std::move(onMenu)); }
+  // What gestures on the movie do, and where files dropped on the window go.
+  void SetGestures(MovieWindow::Gestures gestures) { movie_.SetGestures(std::move(gestures)); }
+  void SetOnDrop(std::function<void(const std::vector<std::string>&)> onDrop) { onDrop_ = std::move(onDrop); }
   // The strip shown at the bottom in full screen; placed on every resize, after
   // `onResized` has been told the window's new state.
   void SetStatusStrip(HWND strip, const bool* showStatus, std::function<void(WindowState)> onResized) {
@@ -63,6 +66,7 @@ class OutputWindow : public OutputWindowHost {
   HWND statusStrip_ = nullptr;
   const bool* showStatus_ = nullptr;
   std::function<void(HWND)> onLoaded_;
+  std::function<void(const std::vector<std::string>&)> onDrop_;
   std::function<void(WindowState)> onResized_;
 };
 

@@ -180,5 +180,24 @@ TEST_F(Commands, TheListMenuConvertsItsProjectorsWithTheProgressLabelInPlaceOfTh
   EXPECT_EQ(cwin.Caption(), "Tavelin Player(Tavelin播放器) 9.3.235.2");
 }
 
+TEST_F(Commands, TheWheelStepsFramesByItsKeysAndDroppedMoviesAreFiledAndTheFirstPlays) {
+  PlayA();
+  putOut.control.currentFrame = 100;
+  cwin.MovieWheel(1, 0);       // away from the user: 12 back, playing on
+  cwin.MovieWheel(-1, 0x0008);  // Ctrl: one frame on, paused
+  cwin.MovieWheel(1, 0x0004);  // Shift: 12 back, paused
+  EXPECT_EQ(putOut.control.calls, (std::vector<std::string>{"GotoFrame(88)", "Play()", "GotoFrame(89)", "GotoFrame(77)"}));
+
+  AddMovie("C:\\drop\\c.swf", SwfWriter().BackgroundColor({}));
+  AddMovie("C:\\drop\\a.swf", SwfWriter().BackgroundColor({}));
+  cwin.HandleDroppedFiles({"C:\\drop\\b.txt", "C:\\drop\\c.swf", "C:\\drop\\a.swf"});
+  std::vector<std::string> filed;
+  for (const int child : cwin.Library().Tree().Children(kSearchResultsIndex)) {
+    filed.push_back(cwin.Library().Tree().Node(child)->text);
+  }
+  EXPECT_EQ(filed, (std::vector<std::string>{"c.swf", "a.swf"}));
+  EXPECT_EQ(putOut.control.movie, "C:\\drop\\c.swf");
+}
+
 }  // namespace
 }  // namespace tavelin::testing

@@ -2,7 +2,12 @@
 // the handlers, with real folders and files under Wine.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <shlobj.h>
+
 #include "auto_answer.h"
+#include "support/swf_writer.h"
 #include "wired_main_window.h"
 #include "win32/library_drag_drop.h"
 
@@ -112,6 +117,29 @@ TEST_F(LibraryViews, ListRowsDraggedOntoACategoryAreFiledAndOutsideDragsRefused)
   EXPECT_FALSE(TreeView_GetItemState(tree, item, TVIS_DROPHILITED) & TVIS_DROPHILITED);
   ASSERT_EQ(cwin.Library().Tree().Children(category).size(), 1u);
   EXPECT_EQ(cwin.Library().Tree().Node(cwin.Library().Tree().Children(category)[0])->tag, folder);
+}
+
+// A shell drop with a real drop handle: a long name outside the ANSI code page arrives
+// whole, is filed under "搜索结果" and plays.
+TEST_F(LibraryViews, AMovieDroppedFromTheShellIsFiledWholeAndPlays) {
+  const std::string name = "한국 영화 " + std::string(140, 'x') + ".swf";
+  const std::vector<std::uint8_t> movie = testing::SwfWriter().BackgroundColor({}).ShowFrame().Bytes();
+  files.WriteFile(folder + name, movie);
+  putOut.SetOnDrop([this](const std::vector<std::string>& paths) { cwin.HandleDroppedFiles(paths); });
+  const std::wstring path = Widen(folder + name);
+  const SIZE_T bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  SendMessageW(putOut.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  PumpMessages();
+  const std::vector<int> results = cwin.Library().Tree().Children(kSearchResultsIndex);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(cwin.Library().Tree().Node(results[0])->text, name);
+  EXPECT_EQ(putOut.Control().Movie(), folder + name);
 }
 
 TEST_F(LibraryViews, OnlyCategoriesCanBeRenamedInTheControl) {
