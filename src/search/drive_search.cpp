@@ -67,10 +67,7 @@ void DriveSearch::SearchFolder(const std::string& start) {
       identity = files.FolderIdentity(folder);
     } catch (const Failure&) {
     }
-    if (!identity.empty()) {
-      if (std::find(visited_.begin(), visited_.end(), identity) != visited_.end()) continue;
-      visited_.push_back(identity);
-    }
+    if (!identity.empty() && !visited_.insert(identity).second) continue;
 
     std::vector<DirectoryEntry> entries;
     try {

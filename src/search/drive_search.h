@@ -4,6 +4,7 @@
 // validity check of the listed files.
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/ports.h"
@@ -34,7 +35,7 @@ class DriveSearch {
  private:
   Ports ports_;
   SearchHost& host_;
-  std::vector<std::string> visited_;  // identities of the folders walked by this search
+  std::unordered_set<std::string> visited_;  // identities of the folders walked by this search
 };
 
 }  // namespace tavelin

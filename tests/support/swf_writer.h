@@ -37,7 +37,7 @@ struct Affine {
 };
 
 // channel' = channel * multiply + add (multiply 1 keeps it).
-struct ColourTransformSpec {
+struct ColourTransformValues {
   double multiplyRed = 1, multiplyGreen = 1, multiplyBlue = 1, multiplyAlpha = 1;
   std::int32_t addRed = 0, addGreen = 0, addBlue = 0, addAlpha = 0;
 };
@@ -48,12 +48,16 @@ struct Placement {
   std::optional<std::uint16_t> characterId;
   bool move = false;
   std::optional<Affine> matrix;
-  std::optional<ColourTransformSpec> colourTransform;
+  std::optional<ColourTransformValues> colourTransform;
   std::optional<std::uint16_t> ratio;
   std::optional<std::string> name;
   std::optional<std::uint16_t> clipDepth;
   std::optional<std::uint8_t> blendMode;
 };
+
+// Placing character `id` at `depth`, and moving what stands at `depth`, at (x, y) twips.
+Placement Put(std::uint16_t depth, std::uint16_t id, std::int32_t x = 0, std::int32_t y = 0);
+Placement Move(std::uint16_t depth, std::int32_t x, std::int32_t y = 0);
 
 struct ShapeFill {
   enum class Kind { kSolid, kLinearGradient, kRadialGradient, kRepeatingBitmap, kClippedBitmap } kind = Kind::kSolid;
@@ -77,7 +81,7 @@ struct ShapeOutline {
 };
 
 // A DefineShape of any version (1..4) with its styles and outlines.
-struct ShapeSpec {
+struct ShapeDrawing {
   int version = 3;
   std::vector<ShapeFill> fills;
   std::vector<ShapeLine> lines;
@@ -114,7 +118,7 @@ class SwfWriter {
 
   // Richer definitions and placements (swf_writer_definitions.cpp).
   SwfWriter& Place(const Placement& placement);
-  SwfWriter& DefineShape(std::uint16_t id, const ShapeSpec& shape);
+  SwfWriter& DefineShape(std::uint16_t id, const ShapeDrawing& shape);
   // A sprite whose timeline is `timeline`'s tags and frames.
   SwfWriter& DefineSprite(std::uint16_t id, const SwfWriter& timeline);
   // A morph shape from one filled rectangle (left, top, right, bottom in twips) to

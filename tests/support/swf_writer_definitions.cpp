@@ -39,7 +39,7 @@ void PutMatrix(BitWriter& bits, const Affine& m) {
   bits.Align();
 }
 
-void PutColourTransform(BitWriter& bits, const ColourTransformSpec& c) {
+void PutColourTransform(BitWriter& bits, const ColourTransformValues& c) {
   const auto mul = [](double v) { return static_cast<std::int32_t>(std::lround(v * 256.0)); };
   const std::int32_t values[] = {mul(c.multiplyRed), mul(c.multiplyGreen), mul(c.multiplyBlue), mul(c.multiplyAlpha),
                                  c.addRed,           c.addGreen,           c.addBlue,           c.addAlpha};
@@ -200,7 +200,7 @@ SwfWriter& SwfWriter::Place(const Placement& p) {
   return RawTag(third ? 70 : 26, body);
 }
 
-SwfWriter& SwfWriter::DefineShape(std::uint16_t id, const ShapeSpec& shape) {
+SwfWriter& SwfWriter::DefineShape(std::uint16_t id, const ShapeDrawing& shape) {
   std::int32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
   for (const auto& outline : shape.outlines) {
     for (const auto& p : outline.points) {
@@ -370,6 +370,22 @@ SwfWriter& SwfWriter::DefineLosslessBitmap(std::uint16_t id, int width, int heig
   const auto packed = Zlib(raw);
   body.insert(body.end(), packed.begin(), packed.end());
   return RawTag(36, body);
+}
+
+Placement Put(std::uint16_t depth, std::uint16_t id, std::int32_t x, std::int32_t y) {
+  Placement p;
+  p.depth = depth;
+  p.characterId = id;
+  p.matrix = Affine{1, 0, 0, 1, x, y};
+  return p;
+}
+
+Placement Move(std::uint16_t depth, std::int32_t x, std::int32_t y) {
+  Placement p;
+  p.depth = depth;
+  p.move = true;
+  p.matrix = Affine{1, 0, 0, 1, x, y};
+  return p;
 }
 
 }  // namespace tavelin::testing

@@ -21,7 +21,7 @@ using testing::Affine;
 using testing::ShapeFill;
 using testing::ShapeLine;
 using testing::ShapeOutline;
-using testing::ShapeSpec;
+using testing::ShapeDrawing;
 using testing::SwfWriter;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -66,18 +66,18 @@ void ExpectNear(std::uint32_t actual, std::uint32_t expected, int tolerance) {
 }
 
 TEST(SwfDecoders, ShapeKeepsItsStylesEdgesAndColourDepthByVersion) {
-  ShapeSpec spec;
-  spec.fills = {ShapeFill{ShapeFill::Kind::kSolid, {10, 20, 30, 128}, {}, 0, {}},
+  ShapeDrawing drawing;
+  drawing.fills = {ShapeFill{ShapeFill::Kind::kSolid, {10, 20, 30, 128}, {}, 0, {}},
                 ShapeFill{ShapeFill::Kind::kLinearGradient, {}, {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 64}}}, 0, Affine{0.5, 0, 0, 0.25, 100, 200}},
                 ShapeFill{ShapeFill::Kind::kRepeatingBitmap, {}, {}, 7, Affine{20, 0, 0, 20, 0, 0}}};
-  spec.lines = {ShapeLine{60, {1, 2, 3, 4}}};
-  spec.outlines = {ShapeOutline{{{0, 0}, {400, 0}, {400, 300}}, 0, 1, 1, true},
+  drawing.lines = {ShapeLine{60, {1, 2, 3, 4}}};
+  drawing.outlines = {ShapeOutline{{{0, 0}, {400, 0}, {400, 300}}, 0, 1, 1, true},
                    ShapeOutline{{{-100, -50}, {20, 30}}, 2, 3, 0, false}};
 
   for (int version : {1, 3, 4}) {
     SCOPED_TRACE(version);
-    spec.version = version;
-    const ShapeDefinition def = DecodeDefineShape(FirstBody(SwfWriter().DefineShape(5, spec), version == 1 ? 2 : version == 3 ? 32 : 83), version);
+    drawing.version = version;
+    const ShapeDefinition def = DecodeDefineShape(FirstBody(SwfWriter().DefineShape(5, drawing), version == 1 ? 2 : version == 3 ? 32 : 83), version);
     EXPECT_EQ(def.id, 5);
     EXPECT_EQ(def.shape.bounds, (Rect{-100, 400, -50, 300}));
     ASSERT_EQ(def.shape.groups.size(), 1u);

@@ -12,32 +12,18 @@ namespace {
 
 using testing::Affine;
 using testing::BoxGlyph;
-using testing::ColourTransformSpec;
+using testing::ColourTransformValues;
+using testing::Move;
 using testing::Placement;
+using testing::Put;
 using testing::ShapeFill;
 using testing::ShapeOutline;
-using testing::ShapeSpec;
+using testing::ShapeDrawing;
 using testing::SwfWriter;
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kBlue = 0xFF0000FF;
-
-Placement Put(std::uint16_t depth, std::uint16_t id, std::int32_t x = 0, std::int32_t y = 0) {
-  Placement p;
-  p.depth = depth;
-  p.characterId = id;
-  p.matrix = Affine{1, 0, 0, 1, x, y};
-  return p;
-}
-
-Placement Move(std::uint16_t depth, std::int32_t x, std::int32_t y = 0) {
-  Placement p;
-  p.depth = depth;
-  p.move = true;
-  p.matrix = Affine{1, 0, 0, 1, x, y};
-  return p;
-}
 
 // A 20 x 20 pixel stage on white.
 SwfWriter Stage() {
@@ -146,7 +132,7 @@ TEST(SwfPicture, AClipDepthMasksTheDepthsAboveIt) {
 
 TEST(SwfPicture, AColourTransformHalvesAlpha) {
   Placement half = Put(1, 1);
-  half.colourTransform = ColourTransformSpec{1, 1, 1, 0.5, 0, 0, 0, 0};
+  half.colourTransform = ColourTransformValues{1, 1, 1, 0.5, 0, 0, 0, 0};
   Picture picture(Stage().DefineRectangle(1, 400, 400, {255, 0, 0}).Place(half).ShowFrame());
   ExpectPixel(picture.At(10, 10), 0xFFFF8080);
 }
@@ -205,7 +191,7 @@ TEST(SwfPicture, TextGlyphsAreDrawnAtTheirAdvancesInTheTextColour) {
 TEST(SwfPicture, ALosslessBitmapFillShowsItsTexels) {
   // A 2 x 2 bitmap, one texel per 5 px, filling a 10 x 10 px square.
   const std::vector<std::uint32_t> texels{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x80800000};
-  ShapeSpec shape;
+  ShapeDrawing shape;
   shape.fills = {ShapeFill{ShapeFill::Kind::kClippedBitmap, {}, {}, 1, Affine{100, 0, 0, 100, 0, 0}}};
   shape.outlines = {ShapeOutline{{{0, 0}, {200, 0}, {200, 200}, {0, 200}}, 0, 1, 0, true}};
   Picture picture(Stage().DefineLosslessBitmap(1, 2, 2, texels).DefineShape(2, shape).Place(Put(1, 2)).ShowFrame());

@@ -12,7 +12,9 @@ namespace {
 
 using testing::Affine;
 using testing::BoxGlyph;
+using testing::Move;
 using testing::Placement;
+using testing::Put;
 using testing::SwfWriter;
 
 std::shared_ptr<const Movie> Load(const SwfWriter& writer) { return std::make_shared<const Movie>(LoadMovie(writer.Bytes())); }
@@ -21,22 +23,6 @@ const DisplayObject& At(const DisplayList& list, std::uint16_t depth) {
   const auto it = list.find(depth);
   if (it == list.end()) throw std::runtime_error("nothing at depth " + std::to_string(depth));
   return it->second;
-}
-
-Placement Put(std::uint16_t depth, std::uint16_t id, std::int32_t x = 0, std::int32_t y = 0) {
-  Placement p;
-  p.depth = depth;
-  p.characterId = id;
-  p.matrix = Affine{1, 0, 0, 1, x, y};
-  return p;
-}
-
-Placement Move(std::uint16_t depth, std::int32_t x, std::int32_t y = 0) {
-  Placement p;
-  p.depth = depth;
-  p.move = true;
-  p.matrix = Affine{1, 0, 0, 1, x, y};
-  return p;
 }
 
 // A sprite (id 10) of three frames whose square (id 1) steps right by 100 twips a

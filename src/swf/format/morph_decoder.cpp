@@ -67,18 +67,7 @@ void ReadMorphLine(Reader& reader, int version, LineStyle& start, LineStyle& end
   start.width = reader.U16();
   end.width = reader.U16();
   if (version >= 2) {
-    const auto cap = [](std::uint32_t v) { return v == 1 ? CapStyle::kNone : v == 2 ? CapStyle::kSquare : CapStyle::kRound; };
-    start.startCap = cap(reader.Bits(2));
-    const std::uint32_t join = reader.Bits(2);
-    start.join = join == 1 ? JoinStyle::kBevel : join == 2 ? JoinStyle::kMiter : JoinStyle::kRound;
-    start.hasFill = reader.Flag();
-    start.noHScale = reader.Flag();
-    start.noVScale = reader.Flag();
-    start.pixelHinting = reader.Flag();
-    reader.Bits(5);
-    start.noClose = reader.Flag();
-    start.endCap = cap(reader.Bits(2));
-    if (join == 2) start.miterLimit = static_cast<float>(reader.Fixed8());
+    ReadLineStyle2Flags(reader, start);
     const std::uint16_t endWidth = end.width;
     end = start;
     end.width = endWidth;

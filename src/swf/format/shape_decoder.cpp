@@ -43,18 +43,7 @@ LineStyle ReadLineStyle(Reader& reader, int version) {
     line.color = version >= 3 ? reader.ReadRgba() : reader.ReadRgb();
     return line;
   }
-  const auto cap = [](std::uint32_t v) { return v == 1 ? CapStyle::kNone : v == 2 ? CapStyle::kSquare : CapStyle::kRound; };
-  line.startCap = cap(reader.Bits(2));
-  const std::uint32_t join = reader.Bits(2);
-  line.join = join == 1 ? JoinStyle::kBevel : join == 2 ? JoinStyle::kMiter : JoinStyle::kRound;
-  line.hasFill = reader.Flag();
-  line.noHScale = reader.Flag();
-  line.noVScale = reader.Flag();
-  line.pixelHinting = reader.Flag();
-  reader.Bits(5);
-  line.noClose = reader.Flag();
-  line.endCap = cap(reader.Bits(2));
-  if (join == 2) line.miterLimit = static_cast<float>(reader.Fixed8());
+  ReadLineStyle2Flags(reader, line);
   if (line.hasFill) {
     line.fill = ReadFillStyle(reader, version);
   } else {
@@ -71,6 +60,21 @@ void ReadStyles(Reader& reader, int version, StyleGroup& group) {
 }
 
 }  // namespace
+
+void ReadLineStyle2Flags(Reader& reader, LineStyle& line) {
+  const auto cap = [](std::uint32_t v) { return v == 1 ? CapStyle::kNone : v == 2 ? CapStyle::kSquare : CapStyle::kRound; };
+  line.startCap = cap(reader.Bits(2));
+  const std::uint32_t join = reader.Bits(2);
+  line.join = join == 1 ? JoinStyle::kBevel : join == 2 ? JoinStyle::kMiter : JoinStyle::kRound;
+  line.hasFill = reader.Flag();
+  line.noHScale = reader.Flag();
+  line.noVScale = reader.Flag();
+  line.pixelHinting = reader.Flag();
+  reader.Bits(5);
+  line.noClose = reader.Flag();
+  line.endCap = cap(reader.Bits(2));
+  if (join == 2) line.miterLimit = static_cast<float>(reader.Fixed8());
+}
 
 FillStyle ReadFillStyle(Reader& reader, int version) {
   FillStyle fill;

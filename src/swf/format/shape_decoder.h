@@ -20,6 +20,10 @@ ShapeDefinition DecodeDefineShape(std::span<const std::uint8_t> body, int versio
 
 // Reads one fill style of a shape of the given version.
 FillStyle ReadFillStyle(Reader& reader, int version);
+// The caps, join, scaling and fill flags of a line style of the second kind (shapes of
+// version 4 and morphs of version 2), and its miter limit. With hasFill set, a fill
+// style follows in place of the colour.
+void ReadLineStyle2Flags(Reader& reader, LineStyle& line);
 
 // Reads shape records up to their end record into `shape`, whose last group holds the
 // styles in force (more groups are added when the records bring new style lists; only
