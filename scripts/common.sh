@@ -2,6 +2,9 @@
 
 TAVELIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TAVELIN_JOBS=$(nproc 2>/dev/null || echo 2)
+# Paths inside the checkout are hashed relative to it, so checkouts share ccache's objects.
+export CCACHE_BASEDIR="$TAVELIN_ROOT"
+export CCACHE_NOHASHDIR=1
 
 # tavelin_build DIR [CMAKE ARGS...]: configures (once) and builds one tree.
 tavelin_build() {
