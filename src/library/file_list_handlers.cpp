@@ -119,7 +119,7 @@ void FileListHandlers::FL_KeyDown(int keyCode, int shift) {
         list.StartLabelEdit(list.SelectedItem());
         break;
       default:
-        w_.Host().Form_KeyDown(keyCode, shift);
+        w_.Host().PassOnKey(keyCode, shift);
         break;
     }
   });

@@ -34,7 +34,7 @@ class LibraryHost {
   // A modal message box; returns the button code (0 when none could be shown).
   virtual int ShowMessage(const std::string& text, int style, const std::string& caption = {}) = 0;
   // Keys the tree and the list do not handle go to the main window's shortcuts.
-  virtual void Form_KeyDown(int keyCode, int shift) = 0;
+  virtual void PassOnKey(int keyCode, int shift) = 0;
   // The tree or the list got the focus: the toolbar's keys go there now.
   virtual void SetNavWindow(WindowId window) = 0;
   virtual void SetToolbarButtonEnabled(int index, bool enabled) = 0;

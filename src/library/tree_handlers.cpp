@@ -256,7 +256,7 @@ void TreeHandlers::Tree_KeyDown(int keyCode, int shift) {
         return;
       }
       default:
-        w_.Host().Form_KeyDown(keyCode, shift);
+        w_.Host().PassOnKey(keyCode, shift);
     }
   });
 }

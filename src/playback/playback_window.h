@@ -26,6 +26,8 @@ class PlaybackWindow {
   virtual int TextWidth(const std::string& text) = 0;
   // The full-screen status line: its text and its width in pixels.
   virtual void SetStatusLine(const std::string& text, int width) = 0;
+  // Shows or hides the status line at the bottom of the output window.
+  virtual void ShowStatusLine(bool shown) = 0;
   virtual void EnableStatusTimer() = 0;
   // Puts the main window into the topmost band, or takes it out of it.
   virtual void SetTopmost(bool topmost) = 0;

@@ -271,6 +271,10 @@ void CWin::OpenHelp() {
   ignored.Run([&] { ports_.desktop.OpenHelp(HelpFile); });
 }
 
+void CWin::PassOnKey(int keyCode, int shift) {
+  if (!KeyPreview) Form_KeyDown(keyCode, shift);
+}
+
 void CWin::Form_KeyDown(int keyCode, int shift) {
   MovieControl* player = playback_.Player;
   StepRecord ignored;  // a key whose action fails simply has no effect
@@ -302,6 +306,13 @@ void CWin::Form_KeyDown(int keyCode, int shift) {
       break;
     case 39:
       if (ctrlOnly) TC_ButtonClick(7);
+      break;
+    case 70:  // F: the status line, in full screen only
+      ignored.Run([&] {
+        if (putOut_.State() != WindowState::kMaximized) return;
+        playback_.ShowStatus = !playback_.ShowStatus;
+        window_.ShowStatusLine(playback_.ShowStatus);
+      });
       break;
     case 73:  // I: zoom out
       if (player) ignored.Run([&] { player->Zoom(110 + 10 * shift); });

@@ -63,7 +63,10 @@ class CWin : private PlaybackHost,
   int ShowMessage(const std::string& text, int style, const std::string& caption = {}) override;
   // The main window's keyboard shortcuts; the tree and the list pass on the keys they
   // do not handle themselves.
-  void Form_KeyDown(int keyCode, int shift) override;
+  void Form_KeyDown(int keyCode, int shift);
+  // A key the tree or the list did not handle. While key preview is on the shortcut
+  // already acted when the key was pressed, so a key acts once either way.
+  void PassOnKey(int keyCode, int shift) override;
   // The toolbar: a button's click, its drop-down arrow (which opens its menu and runs
   // the entry chosen), and the entries of the play button's menu (1 network, 2 play a
   // projector, 3 unpack a projector).

@@ -10,6 +10,8 @@
 #include "shell/cwin.h"
 #include "shell/startup.h"
 #include "win32/code_page.h"
+#include "win32/key_preview.h"
+#include "win32/movie_input_wiring.h"
 #include "win32/main_window.h"
 #include "win32/output_window.h"
 #include "win32/ports/file_system.h"
@@ -35,6 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // The windows call into the logic until they are destroyed, so the logic is declared
   // first (and so destroyed last) and made once the windows exist.
   std::optional<CWin> logic;
+  std::optional<win32::MovieInputWiring> input;
   win32::OutputWindow putOut(instance, files);
   win32::MainWindow view(instance, /*quitOnDestroy=*/true);
   if (!view.Create()) return 1;
@@ -48,16 +51,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                           [&cwin = cwin](WindowState state) { cwin.Playback().PutOut_Resize(state); });
   });
 
-  putOut.SetGestures({[&cwin] { cwin.ShowPlayerMenu(); }, [&cwin] { cwin.ToggleFullScreen(); },
-                      [&cwin](int notches, int keyState) { cwin.MovieWheel(notches, keyState); }});
-  putOut.SetOnDrop([&cwin](const std::vector<std::string>& paths) { cwin.HandleDroppedFiles(paths); });
+  input.emplace(cwin, view, putOut);
   Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));
 
   MSG message;
   auto pump = [&] {
     if (view.About().HandleDialogKeys(message)) return;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    win32::DispatchWithPreview(message);
   };
   while (GetMessageW(&message, nullptr, 0, 0) > 0) pump();
   const int exitCode = static_cast<int>(message.wParam);

@@ -90,6 +90,7 @@ class MainWindow : public MainWindowHost {
   void SetThumbLeft(int x) override;
   int TextWidth(const std::string& text) override;
   void SetStatusLine(const std::string& text, int width) override;
+  void ShowStatusLine(bool shown) override;
   int PopUpTreeMenu() override;
   HWND SliderHandle() const { return slider_; }
   int PopUpFileListMenu(const std::vector<FileListMenuItem>& items) override;

@@ -126,6 +126,15 @@ void MainWindow::SetStatusLine(const std::string& text, int width) {
   SetWindowPos(statusStrip_, nullptr, 0, 0, width - 2, kStatusLineHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void MainWindow::ShowStatusLine(bool shown) {
+  if (HWND home = GetParent(statusStrip_)) {
+    RECT client{};
+    GetClientRect(home, &client);
+    SetWindowPos(statusStrip_, HWND_TOP, 0, client.bottom - kStatusLineHeight, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  ShowWindow(statusStrip_, shown ? SW_SHOWNA : SW_HIDE);
+}
+
 void MainWindow::ShowProgressLabel(bool shown) {
   ShowWindow(slider_, shown ? SW_HIDE : SW_SHOWNA);
   ShowWindow(labels_[6], shown ? SW_SHOWNA : SW_HIDE);

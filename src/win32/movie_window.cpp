@@ -1,6 +1,9 @@
 #include "win32/movie_window.h"
 
+#include "win32/output_window.h"
 #include "win32/window_class.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
@@ -46,26 +49,15 @@ LRESULT MovieWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kFrameTimer) OnTimer();
       return 0;
-    case WM_RBUTTONDOWN:
-      if (gestures_.menu) gestures_.menu();
-      return 0;
+    case WM_KEYDOWN:
+    case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
-      // The whole output window is dragged by its content, unless it fills the screen.
-      if (HWND outer = GetParent(hwnd_); outer && !IsZoomed(outer)) {
-        ReleaseCapture();
-        PostMessageW(outer, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
-      }
-      return 0;
+    case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
-      if (gestures_.toggleFullScreen) gestures_.toggleFullScreen();
-      return 0;
+    case WM_RBUTTONDOWN:
     case WM_MOUSEWHEEL:
-      if (gestures_.wheel) {
-        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-        gestures_.wheel(delta > 0 ? 1 : delta < 0 ? -1 : 0, GET_KEYSTATE_WPARAM(wParam));
-      }
-      return 0;
+      return OnInput(message, wParam, lParam);
     case WM_ERASEBKGND:
       return 1;  // every pixel is painted from the frame
     case WM_PAINT:
@@ -79,6 +71,91 @@ LRESULT MovieWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
+}
+
+// Mouse and keys go through the hook's rules first.
+LRESULT MovieWindow::OnInput(UINT message, WPARAM wParam, LPARAM lParam) {
+  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  if (!hook_) return DefWindowProcW(hwnd_, message, wParam, lParam);
+  switch (message) {
+    case WM_KEYDOWN:
+      hook_->KeyDown(static_cast<int>(wParam), static_cast<std::intptr_t>(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      hook_->MouseMove(static_cast<int>(wParam), x, y);
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(hwnd_);
+      hook_->LeftButtonDown(x, y);
+      return 0;
+    case WM_LBUTTONUP:
+      hook_->LeftButtonUp();
+      return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+      hook_->ToggleFullScreen();
+      return 0;
+    case WM_RBUTTONDOWN:
+      hook_->RightButtonDown();
+      return 0;
+    case WM_MOUSEWHEEL:
+      hook_->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam), x, y);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+PointerShape MovieWindow::Cursor() {
+  const HCURSOR shown = GetCursor();
+  if (!shown) return PointerShape::kNone;
+  if (shown == ArrowCursor) return PointerShape::kArrow;
+  if (shown == IBeamCursor) return PointerShape::kIBeam;
+  return PointerShape::kOther;
+}
+
+void MovieWindow::ShowArrowCursor() { SetCursor(ArrowCursor); }
+
+void MovieWindow::BeginBand() {
+  if (!bandDc_) bandDc_ = GetDC(hwnd_);
+}
+
+void MovieWindow::DrawBand(const BandRect& band) {
+  if (!bandDc_ || band.right <= band.left || band.bottom <= band.top) return;
+  const RECT r{band.left, band.top, band.right, band.bottom};
+  DrawFocusRect(bandDc_, &r);
+}
+
+void MovieWindow::EndBand() {
+  if (bandDc_) ReleaseDC(hwnd_, bandDc_);
+  bandDc_ = nullptr;
+}
+
+void MovieWindow::DragOutputWindow() {
+  ReleaseCapture();
+  if (HWND outer = GetParent(hwnd_)) PostMessageW(outer, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+}
+
+void MovieWindow::OutputClientSize(int& width, int& height) {
+  RECT client{};
+  GetClientRect(GetParent(hwnd_), &client);
+  width = client.right;
+  height = client.bottom;
+}
+
+void MovieWindow::ForwardKeyDown(int virtualKey, std::intptr_t keyData) {
+  if (mainWindow_) PostMessageW(mainWindow_, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), static_cast<LPARAM>(keyData));
+}
+
+void MovieWindow::FocusMainWindow() {
+  if (!mainWindow_) return;
+  SetForegroundWindow(mainWindow_);
+  SetFocus(mainWindow_);
+}
+
+void MovieWindow::FocusOutputWindow() {
+  SetForegroundWindow(GetParent(hwnd_));
+  SetFocus(hwnd_);
 }
 
 // Runs the timer at the movie's frame rate while it plays; the clock itself measures

@@ -14,35 +14,47 @@
 #include <utility>
 
 #include "playback/movie_control/engine_movie_control.h"
+#include "shell/movie_window_hook.h"
 #include "swf/framebuffer.h"
 
 namespace tavelin::win32 {
 
 inline constexpr wchar_t kMovieWindowClass[] = L"TavelinMovie";
 
-class MovieWindow {
+class MovieWindow : public MovieSurface {
  public:
   explicit MovieWindow(FileSystem& files);
   MovieWindow(const MovieWindow&) = delete;
   MovieWindow& operator=(const MovieWindow&) = delete;
-  ~MovieWindow();
+  ~MovieWindow() override;
 
   bool Create(HWND parent, HINSTANCE instance);
   HWND Handle() const { return hwnd_; }
   EngineMovieControl& Control() { return control_; }
-  // What gestures on the movie do: the right click's menu, the double-click's (or
-  // middle button's) full screen, the wheel's frame steps (notches, key bits).
-  struct Gestures {
-    std::function<void()> menu;
-    std::function<void()> toggleFullScreen;
-    std::function<void(int notches, int keyState)> wheel;
-  };
-  void SetGestures(Gestures gestures) { gestures_ = std::move(gestures); }
+  // The rules the mouse and keys follow on the movie, and the main window that keys
+  // are forwarded to.
+  void SetHook(MovieWindowHook* hook, HWND mainWindow) {
+    hook_ = hook;
+    mainWindow_ = mainWindow;
+  }
+
+  // MovieSurface.
+  PointerShape Cursor() override;
+  void ShowArrowCursor() override;
+  void BeginBand() override;
+  void DrawBand(const BandRect& band) override;
+  void EndBand() override;
+  void DragOutputWindow() override;
+  void OutputClientSize(int& width, int& height) override;
+  void ForwardKeyDown(int virtualKey, std::intptr_t keyData) override;
+  void FocusMainWindow() override;
+  void FocusOutputWindow() override;
 
  private:
   template <class Owner>
   friend LRESULT CALLBACK RouteToOwner(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnInput(UINT message, WPARAM wParam, LPARAM lParam);
   void Retime();
   void OnTimer();
   void Paint();
@@ -56,7 +68,9 @@ class MovieWindow {
   UINT timerInterval_ = 0;
   LARGE_INTEGER lastTick_{};
   LARGE_INTEGER tickFrequency_{};
-  Gestures gestures_;
+  MovieWindowHook* hook_ = nullptr;
+  HWND mainWindow_ = nullptr;
+  HDC bandDc_ = nullptr;
 };
 
 }  // namespace tavelin::win32

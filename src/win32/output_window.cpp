@@ -63,11 +63,28 @@ WindowState OutputWindow::State() {
   return WindowState::kNormal;
 }
 
+// Full screen is the maximised window without its frame, covering the whole monitor
+// it is on, taskbar included; restoring brings the frame and the former place back.
 void OutputWindow::SetState(WindowState state) {
   if (!hwnd_) throw Failure("输出窗口不存在");
-  ShowWindow(hwnd_, state == WindowState::kMaximized   ? SW_MAXIMIZE
-                    : state == WindowState::kMinimized ? SW_MINIMIZE
-                                                       : SW_RESTORE);
+  const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  if (state != WindowState::kMaximized) {
+    if (!(style & WS_DLGFRAME)) {
+      SetWindowLongPtrW(hwnd_, GWL_STYLE, style | WS_DLGFRAME);
+      SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    ShowWindow(hwnd_, state == WindowState::kMinimized ? SW_MINIMIZE : SW_RESTORE);
+    return;
+  }
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_DLGFRAME));
+  ShowWindow(hwnd_, SW_MAXIMIZE);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& m = monitor.rcMonitor;
+    SetWindowPos(hwnd_, nullptr, m.left, m.top, m.right - m.left, m.bottom - m.top,
+                 SWP_NOZORDER | SWP_FRAMECHANGED);
+  }
 }
 
 void OutputWindow::MoveTwips(int left, int top, int width, int height) {

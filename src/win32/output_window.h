@@ -30,7 +30,8 @@ class OutputWindow : public OutputWindowHost {
   // Called once the window and its movie control exist (to make message boxes modal to it).
   void SetOnLoaded(std::function<void(HWND movieWindow)> onLoaded) { onLoaded_ = std::move(onLoaded); }
   // What gestures on the movie do, and where files dropped on the window go.
-  void SetGestures(MovieWindow::Gestures gestures) { movie_.SetGestures(std::move(gestures)); }
+  void SetHook(MovieWindowHook* hook, HWND mainWindow) { movie_.SetHook(hook, mainWindow); }
+  MovieSurface& Surface() { return movie_; }
   void SetOnDrop(std::function<void(const std::vector<std::string>&)> onDrop) { onDrop_ = std::move(onDrop); }
   // The strip shown at the bottom in full screen; placed on every resize, after
   // `onResized` has been told the window's new state.

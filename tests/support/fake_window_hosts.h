@@ -117,6 +117,8 @@ class FakeMainWindow : public MainWindowHost {
     statusLine = text;
     statusWidth = width;
   }
+  void ShowStatusLine(bool shown) override { statusLineShown = shown; }
+  bool statusLineShown = false;
   int stripDrawings = 0, thumbLeft = 0, thumbMoves = 0, statusWidth = 0;
   StripLayout strip;
   std::string statusLine;

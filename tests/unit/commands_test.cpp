@@ -180,6 +180,27 @@ TEST_F(Commands, TheListMenuConvertsItsProjectorsWithTheProgressLabelInPlaceOfTh
   EXPECT_EQ(cwin.Caption(), "Tavelin Player(Tavelin播放器) 9.3.235.2");
 }
 
+TEST_F(Commands, FTogglesTheStatusLineOnlyInFullScreenAndPassedOnKeysActOnce) {
+  PlayA();
+  cwin.Form_KeyDown(70, 0);
+  EXPECT_FALSE(cwin.Playback().ShowStatus);
+  putOut.state = WindowState::kMaximized;
+  cwin.Form_KeyDown(70, 0);
+  EXPECT_TRUE(cwin.Playback().ShowStatus);
+  EXPECT_TRUE(window.statusLineShown);
+  cwin.Form_KeyDown(70, 1);
+  EXPECT_FALSE(window.statusLineShown);
+
+  // While key preview is on the key already acted when it was pressed; passed on by the
+  // tree or the list it does nothing more. With the shortcuts off, passed-on keys act.
+  putOut.control.playing = true;
+  cwin.PassOnKey(32, 0);
+  EXPECT_TRUE(putOut.control.calls.empty());
+  cwin.TC_ButtonClick(10);
+  cwin.PassOnKey(32, 0);
+  EXPECT_EQ(putOut.control.calls, (std::vector<std::string>{"Stop()"}));
+}
+
 TEST_F(Commands, TheWheelStepsFramesByItsKeysAndDroppedMoviesAreFiledAndTheFirstPlays) {
   PlayA();
   putOut.control.currentFrame = 100;

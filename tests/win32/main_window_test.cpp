@@ -201,3 +201,52 @@ TEST_F(MainWindowWiring, DraggingTheThumbWithTheRightButtonSetsTheVolumeLabel) {
 
 }  // namespace
 }  // namespace tavelin::win32
+
+namespace tavelin::win32 {
+namespace {
+
+bool HasFrame(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_DLGFRAME) != 0; }
+
+// Real key-downs in the movie window reach the shortcuts through the main window, as
+// the user's keys do: full screen covers the whole screen without a frame, F shows the
+// status line there, Z brings the former window back; with the shortcuts off the movie
+// window keeps its keys.
+TEST_F(MainWindowWiring, KeysInTheMovieWindowDriveFullScreenAndTheStatusLine) {
+  const HWND movie = reinterpret_cast<HWND>(putOut.MovieWindow());
+  RECT before{};
+  GetWindowRect(putOut.Handle(), &before);
+  const auto press = [&](int key) {
+    SendMessageW(movie, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+    PumpMessages();
+  };
+  press('Z');
+  ASSERT_TRUE(IsZoomed(putOut.Handle()));
+  RECT full{};
+  GetWindowRect(putOut.Handle(), &full);
+  EXPECT_EQ(full.left, 0);
+  EXPECT_EQ(full.top, 0);
+  EXPECT_EQ(full.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(full.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_FALSE(HasFrame(putOut.Handle()));
+  press('F');
+  EXPECT_TRUE(IsWindowVisible(view.StatusStripHandle()));
+  RECT strip{};
+  GetWindowRect(view.StatusStripHandle(), &strip);
+  EXPECT_EQ(strip.bottom, full.bottom);
+  press('F');
+  EXPECT_FALSE(IsWindowVisible(view.StatusStripHandle()));
+
+  press('Z');
+  RECT after{};
+  GetWindowRect(putOut.Handle(), &after);
+  EXPECT_FALSE(IsZoomed(putOut.Handle()));
+  EXPECT_TRUE(HasFrame(putOut.Handle()));
+  EXPECT_TRUE(EqualRect(&before, &after));
+
+  cwin.TC_ButtonClick(10);  // shortcuts off
+  press('Z');
+  EXPECT_FALSE(IsZoomed(putOut.Handle()));
+}
+
+}  // namespace
+}  // namespace tavelin::win32

@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "shell/cwin.h"
 #include "support/fake_dialogs.h"
 #include "win32/code_page.h"
+#include "win32/movie_input_wiring.h"
 #include "win32/output_window.h"
 #include "win32/ports/desktop.h"
 #include "win32/ports/file_system.h"
@@ -21,8 +23,7 @@ namespace tavelin::win32 {
 inline void PumpMessages() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    DispatchWithPreview(message);
   }
 }
 
@@ -51,6 +52,7 @@ class MainWindowWiring : public ::testing::Test {
     ForgetStore();
     ASSERT_TRUE(view.Create());
     view.Attach(&cwin);
+    input.emplace(cwin, view, putOut);
     putOut.SetOnLoaded([this](HWND) {
       view.SetStatusStripHome(putOut.Handle());
       putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.Playback().ShowStatus,
@@ -79,6 +81,7 @@ class MainWindowWiring : public ::testing::Test {
   AnsiCodePage codePage;
   // The windows call into the logic until they are gone, so they are declared after it
   // and destroyed before it; the logic only keeps references to them until then.
+  std::optional<MovieInputWiring> input;
   CWin cwin{Ports{files, dialogs, desktop, codePage}, view, putOut};
   OutputWindow putOut{instance, files};
   MainWindow view{instance, /*quitOnDestroy=*/false};

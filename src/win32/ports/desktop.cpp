@@ -1,4 +1,5 @@
 #include "win32/ports/desktop.h"
+#include "win32/key_preview.h"
 
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -212,8 +213,7 @@ void Win32Desktop::YieldToMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    DispatchWithPreview(message);
   }
 }
 
