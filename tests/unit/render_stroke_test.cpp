@@ -70,8 +70,9 @@ TEST(RenderStroke, WidthFollowsTheMatrixWithAOnePixelFloor) {
 }
 
 TEST(RenderStroke, NoScaleFlagsKeepTheWidthAlongTheirAxis) {
-  // A vertical line under a matrix that stretches x four times: the width is the mean of
-  // the two axes' scales, with a kept axis counting stage pixels.
+  // A vertical line under a matrix that stretches x four times: a stroke that keeps its
+  // width when scaled horizontally follows the vertical scale and the other way round;
+  // one that keeps both counts stage pixels; a plain one follows the smaller scale.
   auto vertical = [](bool noHScale, bool noVScale) {
     LineStyle line = Line(100, CapStyle::kNone);
     line.noHScale = noHScale;
@@ -82,8 +83,9 @@ TEST(RenderStroke, NoScaleFlagsKeepTheWidthAlongTheirAxis) {
     canvas->Draw(b.Build(), {0.2, 0, 0, 0.05, 0, 0});  // the line lands at x = 48
     return InkInRow(*canvas, 50);
   };
-  EXPECT_NEAR(vertical(false, false), 100 * (0.2 + 0.05) / 2, 0.05);  // 12.5
+  EXPECT_NEAR(vertical(false, false), 5.0, 0.05);
   EXPECT_NEAR(vertical(true, false), 5.0, 0.05);
+  EXPECT_NEAR(vertical(false, true), 20.0, 0.05);
   EXPECT_NEAR(vertical(true, true), 5.0, 0.05);
 }
 

@@ -282,11 +282,14 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
                  : line.hasFill ? SourceFor(line.fill, prepared.lineColors[i], matrix, cxform)
                                 : PaintSource::Solid(Premultiply(Transform(cxform, line.color)));
     if (source.kind() == PaintSource::Kind::kNothing) continue;
-    // The width follows the matrix along each axis that scales it; an axis that keeps
-    // it counts stage pixels. Any stroke covers at least one pixel.
-    const double alongX = line.noHScale ? 1 / kTwipsPerPixel : scaleX;
-    const double alongY = line.noVScale ? 1 / kTwipsPerPixel : scaleY;
-    const double width = line.width * (alongX + alongY) * 0.5;
+    // The width follows the matrix's smaller scale; a stroke that keeps its width when
+    // scaled horizontally follows the vertical scale alone and the other way round, and
+    // one that keeps both counts stage pixels. Any stroke covers at least one pixel.
+    const double scale = line.noHScale && line.noVScale ? 1 / kTwipsPerPixel
+                         : line.noHScale                 ? scaleY
+                         : line.noVScale                 ? scaleX
+                                                         : std::min(scaleX, scaleY);
+    const double width = line.width * scale;
     StrokeGeometry geometry;
     geometry.halfWidth = std::min(std::max(width, 1.0) * 0.5, kMaxHalfWidth);
     geometry.startCap = line.startCap;
