@@ -60,6 +60,7 @@ TEST(RenderFill, EdgePixelsShowTheCoveredFractionAtHighAndMediumAndAllOrNothingA
       {10.5, Quality::kHigh, 128},   {10.7, Quality::kHigh, 179},  {10.1, Quality::kHigh, 26},
       {10.5, Quality::kMedium, 128}, {10.7, Quality::kMedium, 192}, {10.1, Quality::kMedium, 0},
       {10.3, Quality::kLow, 0},      {10.7, Quality::kLow, 255},
+      {10.5, Quality::kLow, 0},  // a centre on the left edge is inside
   };
   for (const Case& c : cases) {
     Canvas canvas(40, 40, c.quality);
@@ -68,6 +69,13 @@ TEST(RenderFill, EdgePixelsShowTheCoveredFractionAtHighAndMediumAndAllOrNothingA
     EXPECT_EQ(canvas.At(9, 20), kWhite);
     EXPECT_EQ(canvas.At(11, 20), kBlack);
   }
+  // ... and one on the right edge outside, so a pixel goes to exactly one of two
+  // shapes meeting there.
+  Canvas low(40, 40, Quality::kLow);
+  low.Draw(Square(5, 10, 10.5, 30, kBlack));
+  low.Draw(Square(10.5, 10, 20, 30, kRed));
+  EXPECT_EQ(low.At(9, 20), kBlack);
+  EXPECT_EQ(low.At(10, 20), kRed);
 }
 
 TEST(RenderFill, SlantedEdgeHasManyLevelsAtHighFewAtMediumTwoAtLow) {

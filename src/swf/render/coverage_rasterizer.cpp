@@ -200,12 +200,14 @@ void CoverageRasterizer::AddCentreLine(float x0, float y0, float x1, float y1) {
   }
   const float dxdy = (x1 - x0) / (y1 - y0);
   // Rows whose centre lies in [y0, y1): the crossing counts for every pixel whose
-  // centre lies right of it.
+  // centre lies on it or right of it, so a centre on a left or top edge is inside and
+  // one on a right or bottom edge outside, and two shapes sharing an edge never both
+  // take (or both miss) the pixels along it.
   const int rowBegin = CeilOf(std::max(y0 - 0.5f, 0.0f));
   const int rowEnd = std::min(height_, CeilOf(std::max(y1 - 0.5f, 0.0f)));
   for (int row = std::max(rowBegin, 0); row < rowEnd; ++row) {
     const float x = x0 + (static_cast<float>(row) + 0.5f - y0) * dxdy;
-    const int column = std::clamp(FloorOf(std::max(x + 0.5f, 0.0f)), 0, width_ + 1);
+    const int column = std::clamp(CeilOf(std::max(x - 0.5f, 0.0f)), 0, width_ + 1);
     cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_) + static_cast<std::size_t>(column)] += dir;
     TouchFew(row, column, column);
   }
