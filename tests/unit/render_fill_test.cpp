@@ -166,17 +166,21 @@ TEST(RenderFill, TwoFillsShareTheEdgeBetweenThem) {
   EXPECT_EQ(canvas.At(50, 30), kWhite);
 }
 
-TEST(RenderFill, OverlappingOutlinesOfOneFillCutEachOther) {
+TEST(RenderFill, OverlappingOutlinesOfOneFillCutEachOtherUnlessTheShapeAsksToJoin) {
   // Two overlapping squares in the same fill: the overlap is outside (even-odd), as the
-  // drawing tools show such outlines.
-  ShapeBuilder b;
-  const auto fill = b.AddSolidFill(kBlack);
-  b.Styles(0, fill, 0).Rect(10 * kTwips, 10 * kTwips, 30 * kTwips, 30 * kTwips).Rect(20 * kTwips, 20 * kTwips, 40 * kTwips, 40 * kTwips);
-  Canvas canvas(50, 50);
-  canvas.Draw(b.Build());
-  EXPECT_EQ(canvas.At(15, 15), kBlack);
-  EXPECT_EQ(canvas.At(25, 25), kWhite);
-  EXPECT_EQ(canvas.At(35, 35), kBlack);
+  // drawing tools show such outlines; a shape with the non-zero hint fills it.
+  for (const bool nonZero : {false, true}) {
+    ShapeBuilder b;
+    const auto fill = b.AddSolidFill(kBlack);
+    b.Styles(0, fill, 0).Rect(10 * kTwips, 10 * kTwips, 30 * kTwips, 30 * kTwips).Rect(20 * kTwips, 20 * kTwips, 40 * kTwips, 40 * kTwips);
+    Shape shape = b.Build();
+    shape.nonZeroWinding = nonZero;
+    Canvas canvas(50, 50);
+    canvas.Draw(shape);
+    EXPECT_EQ(canvas.At(15, 15), kBlack);
+    EXPECT_EQ(canvas.At(25, 25), nonZero ? kBlack : kWhite);
+    EXPECT_EQ(canvas.At(35, 35), kBlack);
+  }
 }
 
 TEST(RenderFill, TransparencyAndColourTransformsCompositeOverWhatIsBelow) {

@@ -143,6 +143,9 @@ struct StyleGroup {
 struct Shape {
   Rect bounds;  // including strokes
   std::vector<StyleGroup> groups;
+  // Overlapping outlines of one fill join instead of cutting holes (a hint of the
+  // fourth kind of shape).
+  bool nonZeroWinding = false;
   // Whatever the rasterizer prepares once per shape (flattened edges, for instance);
   // owned and typed by the rasterizer, empty until it first draws the shape.
   mutable std::shared_ptr<const void> prepared;

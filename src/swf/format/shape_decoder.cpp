@@ -191,7 +191,8 @@ ShapeDefinition DecodeDefineShape(std::span<const std::uint8_t> body, int versio
   definition.shape.bounds = reader.ReadRect();
   if (version >= 4) {
     reader.ReadRect();  // the edges' bounds, without strokes
-    reader.U8();        // winding and stroke-scaling hints
+    // Hints: bit 2 asks for the non-zero fill rule; the stroke-scaling bits change nothing.
+    definition.shape.nonZeroWinding = (reader.U8() & 0x04) != 0;
   }
   definition.shape.groups.emplace_back();
   ReadStyles(reader, version, definition.shape.groups.back());

@@ -174,7 +174,7 @@ struct Renderer::State {
   PaintSource SourceFor(const FillStyle& style, GradientColors& cache, const Matrix& matrix,
                         const ColorTransform& cxform) const;
   void Fill(const PaintSource& source, FillRule rule, const DrawTarget& drawTarget, const MaskLayer* mask);
-  void DrawGroup(const StyleGroup& group, const PreparedGroup& prepared, const Matrix& matrix,
+  void DrawGroup(const StyleGroup& group, const PreparedGroup& prepared, FillRule fillRule, const Matrix& matrix,
                  const ColorTransform& cxform, const DrawTarget& drawTarget, const MaskLayer* mask,
                  const PixelBox& clip);
 
@@ -252,7 +252,8 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
   });
 }
 
-void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& prepared, const Matrix& matrix,
+void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& prepared, FillRule fillRule,
+                                const Matrix& matrix,
                                 const ColorTransform& cxform, const DrawTarget& drawTarget, const MaskLayer* mask,
                                 const PixelBox& clip) {
   const bool building = drawTarget.coverage != nullptr;
@@ -266,10 +267,12 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
     if (source.kind() == PaintSource::Kind::kNothing) continue;
     edges.Reset(clip);
     FlattenRegion(region, matrix, cull, points, edges);
-    // The even-odd rule: a region's parity does not depend on which way its edges run,
-    // so shapes whose tools left overlapping or doubled outlines still draw as authored,
-    // and outlines drawn over themselves cut holes as the drawing tools show them.
-    Fill(source, FillRule::kEvenOdd, drawTarget, mask);
+    // The even-odd rule unless the shape asks otherwise: a region's parity does not
+    // depend on which way its edges run, so shapes whose tools left overlapping or
+    // doubled outlines still draw as authored, and outlines drawn over themselves cut
+    // holes as the drawing tools show them. Regions run with their fill on the right,
+    // so the non-zero rule joins overlapping outlines.
+    Fill(source, fillRule, drawTarget, mask);
   }
 
   const double scaleX = std::hypot(matrix.a, matrix.b), scaleY = std::hypot(matrix.c, matrix.d);
@@ -342,7 +345,8 @@ void Renderer::DrawShape(const Shape& shape, const Matrix& matrix, const ColorTr
   if (x1 + margin < clip.x0 || y1 + margin < clip.y0 || x0 - margin > clip.x1 || y0 - margin > clip.y1) return;
 
   for (std::size_t g = 0; g < shape.groups.size(); ++g) {
-    s.DrawGroup(shape.groups[g], prepared.groups[g], matrix, cxform, drawTarget, mask, clip);
+    s.DrawGroup(shape.groups[g], prepared.groups[g], shape.nonZeroWinding ? FillRule::kNonZero : FillRule::kEvenOdd,
+                matrix, cxform, drawTarget, mask, clip);
   }
 }
 
