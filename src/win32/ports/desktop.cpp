@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <thread>
