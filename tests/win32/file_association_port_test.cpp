@@ -1,5 +1,4 @@
-// The association's script as the system's own registry editor imports it, and the
-// hand-over between two copies of one program folder, on the real system.
+// The association's script as the system's own registry editor imports it.
 #include "win32/windows_api.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +6,10 @@
 #include <string>
 
 #include "integration/file_association.h"
-#include "integration/single_instance.h"
 #include "win32/code_page.h"
 #include "win32/ports/desktop.h"
 #include "win32/ports/dialogs.h"
 #include "win32/ports/file_system.h"
-#include "win32/single_instance.h"
 #include "win32/text.h"
 
 namespace tavelin::win32 {
@@ -98,52 +95,6 @@ TEST(FileAssociationOnTheSystem, AUnicodeScriptKeepsAPathTheAnsiCodePageCannotHo
   EXPECT_EQ(ClassValue(std::wstring(kClass) + L"\\shell\\Tavelin&F\\command"), L"\"C:\\한글 폴더\\Tavelin.exe\" %1");
   ForgetAssociation();
   files.DeleteFile(script);
-}
-
-TEST(OneLibraryOnTheSystem, TheCopyHoldingTheFolderTakesCommandLinesUntilItCloses) {
-  const std::string folder = "C:\\tavelin-test-" + std::to_string(GetCurrentProcessId());
-  const std::string name = LibraryInstanceName(folder);
-  Win32InstancePort first, second;
-  ASSERT_TRUE(first.Claim(name));
-  EXPECT_FALSE(second.Claim(name));
-  EXPECT_TRUE(Win32InstancePort().Claim(LibraryInstanceName(folder + "-other")));
-
-  bool open = true;
-  std::vector<std::string> received;
-  HandOverReceiver receiver(GetModuleHandleW(nullptr), name, [&] { return open; },
-                            [&](const std::string& text) { received.push_back(text); });
-  ASSERT_NE(receiver.Handle(), nullptr);
-  // The sender waits on another thread, as a second process would, while this one pumps.
-  auto handOver = [&](const std::string& text) {
-    struct Call {
-      Win32InstancePort* port;
-      std::string name, text;
-      bool taken = false;
-    } call{&second, name, text};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-          auto* c = static_cast<Call*>(p);
-          c->taken = c->port->HandOver(c->name, c->text, 5000);
-          return 0;
-        },
-        &call, 0, nullptr);
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
-      MSG message;
-      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    }
-    CloseHandle(thread);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    return call.taken;
-  };
-  EXPECT_TRUE(handOver("C:\\影片\\a movie.swf"));
-  EXPECT_EQ(received, std::vector<std::string>{"C:\\影片\\a movie.swf"});
-  open = false;  // closing: refused, the later start waits for the name
-  EXPECT_FALSE(handOver("C:\\b.swf"));
-  receiver.Close();
-  EXPECT_FALSE(second.HandOver(name, "C:\\b.swf", 1000));
-  EXPECT_EQ(received.size(), 1u);
 }
 
 }  // namespace
