@@ -50,6 +50,13 @@ tavelin_ensure_wineprefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine shows the whole Linux file system as the fixed drive Z:, which would make every
+  # search of "all fixed drives" walk it. Z: stays usable (the tests' paths live there)
+  # but counts as a network drive, as a mapped share would on Windows.
+  if ! grep -q '^"z:"="network"' "$WINEPREFIX/system.reg" 2>/dev/null; then
+    wine reg add 'HKLM\Software\Wine\Drives' /v z: /t REG_SZ /d network /f >/dev/null 2>&1
+    wineserver -w
+  fi
   # Wine draws the caption buttons with Marlett; it finds the font only in the prefix.
   local fonts="$WINEPREFIX/drive_c/windows/Fonts"
   if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then

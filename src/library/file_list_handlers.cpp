@@ -220,8 +220,9 @@ void FileListHandlers::FL_MenuCommand(const std::string& name) {
       w_.CopyListPath();
     } else if (name == "mFL_Check") {
       w_.Host().CheckValidity();
+    } else if (name == "mFL_RegPlayer") {
+      w_.Host().AssociateMovies();
     }
-    // "关联 swf 文件到 Tavelin" arrives with the file association.
   });
 }
 

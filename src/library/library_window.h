@@ -44,6 +44,8 @@ class LibraryHost {
   virtual void ConvertProjectors(bool selectedOnly) = 0;
   // "有效性检验": names the listed files that are no movies.
   virtual void CheckValidity() = 0;
+  // "关联 swf 文件到 Tavelin": .swf files open in this program from the shell.
+  virtual void AssociateMovies() = 0;
   // The program folder, with a trailing backslash.
   virtual std::string ProgramFolder() = 0;
 };

@@ -25,6 +25,16 @@ class Desktop {
 
   // Starts a process from a command line and returns without waiting for it.
   virtual void StartProcess(const std::string& commandLine, ShowState show) = 0;
+  // Starts a program through the shell, which may ask the user for elevation, with
+  // its window shown as `show`, and returns at once. With announceAssociations the
+  // shell is told, once the program has ended, that file associations changed (this
+  // waits on a thread of its own, never on the caller's).
+  virtual void ShellStart(const std::string& program, const std::string& parameters, ShowState show,
+                          bool announceAssociations) = 0;
+  // A string of the program's string table.
+  virtual std::string LoadText(int id) = 0;
+  // The user's folder for temporary files, with a trailing backslash.
+  virtual std::string TemporaryFolder() = 0;
   // Opens a compiled help file at a topic ("C:\Tavelin\Tavelin.chm::/11.htm").
   virtual void OpenHelp(const std::string& helpPath) = 0;
 

@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kSystem = 0x04;
 inline constexpr std::uint32_t kDirectory = 0x10;
 inline constexpr std::uint32_t kArchive = 0x20;
 inline constexpr std::uint32_t kNormal = 0x80;
+inline constexpr std::uint32_t kReparsePoint = 0x400;  // a junction or a symbolic link
 }  // namespace attr
 
 // Drive types as the system reports them for a root such as "C:\".

@@ -51,23 +51,33 @@ void DriveSearch::SearchDrives(const std::vector<std::string>& roots) {
 }
 
 void DriveSearch::SearchFolder(const std::string& start) {
+  // A folder's identity comes from the system only where the walk may have been before:
+  // at the start and through a junction or link. A plain subfolder is reached only
+  // through its parent, so the parent's identity and its name are identity enough; asking
+  // the system for every folder would cost more than listing it.
+  struct Pending {
+    std::string folder;
+    std::string identity;  // derived from the parent; empty to ask the system
+  };
   // Depth first without recursion: the folders still to walk, the next on top, so any
   // depth and any number of subfolders is fine.
-  std::vector<std::string> pending{start};
+  std::vector<Pending> pending{{start, {}}};
   FileSystem& files = ports_.files;
   LibraryTree& tree = host_.Tree();
   while (!pending.empty()) {
-    const std::string folder = std::move(pending.back());
+    const std::string folder = std::move(pending.back().folder);
+    std::string identity = std::move(pending.back().identity);
     pending.pop_back();
     if (host_.YieldAndCheckStop()) return;
 
-    // A folder reached again through a junction or link is walked once.
-    std::string identity;
-    try {
-      identity = files.FolderIdentity(folder);
-    } catch (const Failure&) {
+    // A folder reached again through a junction or link is not walked again.
+    if (identity.empty()) {
+      try {
+        identity = files.FolderIdentity(folder);
+      } catch (const Failure&) {
+      }
+      if (!identity.empty() && !visited_.insert(identity).second) continue;
     }
-    if (!identity.empty() && !visited_.insert(identity).second) continue;
 
     std::vector<DirectoryEntry> entries;
     try {
@@ -75,17 +85,23 @@ void DriveSearch::SearchFolder(const std::string& start) {
     } catch (const Failure&) {
       continue;  // no access, or gone: skipped silently
     }
-    std::vector<std::string> subfolders;
+    std::vector<const DirectoryEntry*> subfolders;
     for (const DirectoryEntry& entry : entries) {
       if (entry.name == "." || entry.name == "..") continue;
       if (entry.attributes & attr::kDirectory) {
-        subfolders.push_back(entry.name);
+        subfolders.push_back(&entry);
       } else if (EndsWithIgnoreCase(entry.name, ".swf")) {
         AddItem(tree, folder + entry.name, entry.name, kSearchResultsIndex);
       }
     }
     // The first subfolder is walked next: pushed last.
-    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) pending.push_back(folder + *it + "\\");
+    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it) {
+      const DirectoryEntry& entry = **it;
+      // Below a folder whose identity the system could not tell, it is asked again.
+      std::string derived;
+      if (!(entry.attributes & attr::kReparsePoint) && !identity.empty()) derived = identity + "\\" + FoldCase(entry.name);
+      pending.push_back({folder + entry.name + "\\", std::move(derived)});
+    }
   }
 }
 

@@ -21,8 +21,10 @@ class DriveSearch {
 
   // Walks `folder` (ending in "\") and everything below it, depth first: a folder's
   // movies are filed before its subfolders are entered, one yield per folder. Every
-  // subfolder is walked however many a folder holds; a folder reached again through a
-  // link is not walked twice; folders that cannot be read are skipped.
+  // subfolder is walked however many a folder holds; folders that cannot be read are
+  // skipped. Links end: the system tells a folder's identity at the start and at each
+  // junction or link, and a link to a folder walked from the start or through another
+  // link is not followed (one into a plain folder walked before is followed once).
   void SearchFolder(const std::string& folder);
 
   // Checks that each file (full paths, in list order) starts like a movie ("?WS");

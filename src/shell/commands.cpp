@@ -8,6 +8,7 @@
 #include "platform/input.h"
 #include "platform/rounding.h"
 #include "platform/text.h"
+#include "shell/command_line.h"
 #include "shell/cwin.h"
 
 namespace tavelin {
@@ -264,6 +265,17 @@ void CWin::HandleDroppedFiles(const std::vector<std::string>& paths) {
       playback_.Play(path);
     }
   }
+}
+
+void CWin::OpenHandedOverMovies(const std::string& commandLine) {
+  std::vector<std::string> movies;
+  StepRecord ignored;  // a path that cannot be looked at is passed over, as on the own command line
+  for (const std::string& path : CommandLineMoviePaths(commandLine)) {
+    ignored.Run([&] {
+      if (ports_.files.FileExists(path)) movies.push_back(path);
+    });
+  }
+  HandleDroppedFiles(movies);
 }
 
 void CWin::OpenHelp() {

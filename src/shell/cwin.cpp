@@ -17,7 +17,8 @@ CWin::CWin(Ports ports, MainWindowHost& window, OutputWindowHost& putOut)
       playback_(ports, window, putOut, *this, Options, Screen),
       library_(ports, window, *this),
       projector_(ports, *this),
-      search_(ports, *this) {}
+      search_(ports, *this),
+      association_(ports) {}
 
 void CWin::Load(const std::string& commandLine) {
   auto step = [this](auto&& action) { failures_.Run(action); };
@@ -49,10 +50,7 @@ void CWin::Load(const std::string& commandLine) {
     library_.TreeEvents().RevealPath(folder);
   });
   step([&] { window_.RequestListExtendedStyles(); });
-  step([&] {
-    const std::string script = "c:\\flash.reg";
-    if (ports_.files.FileExists(script)) ports_.files.DeleteFile(script);
-  });
+  step([&] { association_.RemoveScripts(); });
   step([&] { playback_.AdjustVolume(0); });
   step([&] { window_.FitToolbarToButtons(); });
   step([&] { window_.MoveStatusStripIntoOutputWindow(); });
@@ -122,7 +120,7 @@ void CWin::Unload() {
   failures_.Run([&] {
     if (playback_.Player) playback_.Player->SetMovie("");
   });
-  library_.WriteStore(Options);
+  if (WritesStore) library_.WriteStore(Options);
   failures_.Run([&] { putOut_.Unload(); });
   playback_.Player = nullptr;
 }

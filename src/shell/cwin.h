@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "integration/file_association.h"
 #include "library/library.h"
 #include "options/player_options.h"
 #include "platform/failure.h"
@@ -89,6 +90,9 @@ class CWin : private PlaybackHost,
   void ToggleFullScreen();
   void MovieWheel(int notches, int keyState);
   void HandleDroppedFiles(const std::vector<std::string>& paths);
+  // The command line of a later start from this program's folder, handed over to this
+  // copy: its existing movies are filed under "搜索结果" and the first of them plays.
+  void OpenHandedOverMovies(const std::string& commandLine);
 
   tavelin::Playback& Playback() { return playback_; }
   tavelin::Library& Library() { return library_; }
@@ -111,6 +115,8 @@ class CWin : private PlaybackHost,
   std::int32_t LastWidth = 0;
   bool KeyPreview = true;  // the main window sees keys first; toolbar button 10 turns it off
   PlayerOptions Options;
+  // False in a copy that runs beside the one keeping the library: it leaves the store alone.
+  bool WritesStore = true;
 
  private:
   // What playback and the library ask of the rest of the program.
@@ -135,6 +141,7 @@ class CWin : private PlaybackHost,
   void SetCheckProgressWidth(int width) override;
   void EndCheck() override;
   void CheckValidity() override;
+  void AssociateMovies() override { association_.mFL_RegPlayer(); }
 
   void AddSearchMenuItem(const std::string& caption);
   void HandleCommandLine(const std::string& commandLine);
@@ -150,6 +157,7 @@ class CWin : private PlaybackHost,
   tavelin::Library library_;
   ProjectorTools projector_;
   DriveSearch search_;
+  FileAssociation association_;
   std::vector<std::string> searchMenu_;  // the drives the search menu offers
   ToolbarModel toolbar_;
   StepRecord failures_;

@@ -14,12 +14,27 @@
 #include "win32/movie_input_wiring.h"
 #include "win32/main_window.h"
 #include "win32/output_window.h"
+#include "win32/single_instance.h"
 #include "win32/ports/file_system.h"
 #include "win32/ports/desktop.h"
 #include "win32/ports/dialogs.h"
 #include "win32/text.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  using namespace tavelin;
+  const std::string arguments = win32::Narrow(commandLine ? commandLine : L"");
+  // One library per program folder: a later start hands its command line to the copy
+  // that keeps it, and ends.
+  std::string programFolder;
+  win32::Win32InstancePort instances;
+  InstanceRole role = InstanceRole::kFirst;
+  try {
+    programFolder = win32::Win32FileSystem().ProgramFolder();
+    role = ChooseInstanceRole(instances, programFolder, arguments);
+  } catch (const std::exception&) {
+  }
+  if (role == InstanceRole::kHandedOver) return 0;
+
   // The library probes removable and CD-ROM drives that may be empty; the system must
   // not ask the user to insert a disc each time, the library handles them silently.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
@@ -29,7 +44,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
                                                      ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
 
-  using namespace tavelin;
   win32::Win32FileSystem files;
   win32::Win32Dialogs dialogs;
   win32::Win32Desktop desktop;
@@ -52,7 +66,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   });
 
   input.emplace(cwin, view, putOut);
-  Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));
+  cwin.WritesStore = role == InstanceRole::kFirst;
+  Main(cwin, putOut, arguments);
+  std::optional<win32::HandOverReceiver> handOver;
+  if (role == InstanceRole::kFirst && !programFolder.empty()) {
+    handOver.emplace(
+        instance, LibraryInstanceName(programFolder), [&view] { return view.Handle() != nullptr; },
+        [&view, &cwin](const std::string& text) {
+          if (IsIconic(view.Handle())) ShowWindow(view.Handle(), SW_RESTORE);
+          SetForegroundWindow(view.Handle());
+          cwin.OpenHandedOverMovies(text);
+        });
+  }
 
   MSG message;
   auto pump = [&] {
@@ -61,6 +86,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   };
   while (GetMessageW(&message, nullptr, 0, 0) > 0) pump();
   const int exitCode = static_cast<int>(message.wParam);
+  if (handOver) handOver->Close();
   // An About window still open keeps the program until it is closed.
   while (view.About().Handle() && GetMessageW(&message, nullptr, 0, 0) > 0) pump();
   if (ole) OleUninitialize();

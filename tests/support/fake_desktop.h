@@ -28,11 +28,19 @@ class FakeDesktop : public Desktop {
   std::uint32_t waveVolume = 0xFFFFFFFF;
   bool waveDeviceMissing = false;
   std::map<std::string, std::string> userSettings;  // by "application/section/key"
+  std::map<int, std::string> strings;               // the string table
+  std::string temporaryFolder = "C:\\users\\user\\Temp\\";
 
   // Recorded.
   std::vector<std::string> clipboard;
   std::vector<StartedProcess> processes;
   std::vector<std::string> helpOpened;
+  struct ShellStarted {
+    std::string program, parameters;
+    ShowState show;
+    bool announceAssociations;
+  };
+  std::vector<ShellStarted> shellStarts;
   std::vector<std::uint32_t> volumesSet;
   struct PostedKey {
     WindowId window;
@@ -46,6 +54,16 @@ class FakeDesktop : public Desktop {
   void StartProcess(const std::string& commandLine, ShowState show) override {
     processes.push_back({commandLine, show});
   }
+  void ShellStart(const std::string& program, const std::string& parameters, ShowState show,
+                  bool announceAssociations) override {
+    shellStarts.push_back({program, parameters, show, announceAssociations});
+  }
+  std::string LoadText(int id) override {
+    const auto it = strings.find(id);
+    if (it == strings.end()) throw Failure("找不到资源。");
+    return it->second;
+  }
+  std::string TemporaryFolder() override { return temporaryFolder; }
   void OpenHelp(const std::string& helpPath) override { helpOpened.push_back(helpPath); }
   std::uint32_t GetWaveVolume(int) override {
     if (waveDeviceMissing) throw Failure("没有安装驱动程序。");

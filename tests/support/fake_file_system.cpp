@@ -155,7 +155,7 @@ std::string FakeFileSystem::Content(const std::string& path) const {
 }
 
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target) {
-  AddFolder(path, attr::kDirectory | 0x400);  // a reparse point
+  AddFolder(path, attr::kDirectory | attr::kReparsePoint);
   links_[Key(path)] = target;
 }
 

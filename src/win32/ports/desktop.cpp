@@ -3,8 +3,10 @@
 
 #include <mmsystem.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "platform/failure.h"
@@ -141,6 +143,57 @@ void Win32Desktop::StartProcess(const std::string& commandLine, ShowState show) 
   }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+}
+
+void Win32Desktop::ShellStart(const std::string& program, const std::string& parameters, ShowState show,
+                              bool announceAssociations) {
+  const std::wstring file = Widen(program), arguments = Widen(parameters);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.lpParameters = arguments.c_str();
+  info.nShow = show == ShowState::kMinimizedWithFocus ? SW_SHOWMINIMIZED : show == ShowState::kHidden ? SW_HIDE
+                                                                                                   : SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info)) ThrowLastError();
+  if (info.hProcess == nullptr) return;
+  if (!announceAssociations) {
+    CloseHandle(info.hProcess);
+    return;
+  }
+  // The wait for the program happens on a thread of its own, so the window never waits.
+  HANDLE process = info.hProcess;
+  try {
+    std::thread([process] {
+      WaitForSingleObject(process, INFINITE);
+      CloseHandle(process);
+      SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    }).detach();
+  } catch (...) {
+    CloseHandle(process);
+    throw;
+  }
+}
+
+std::string Win32Desktop::LoadText(int id) {
+  const wchar_t* text = nullptr;
+  // With no buffer, the call gives a pointer to the resource's own (unterminated) text.
+  const int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) {
+    const DWORD error = GetLastError();
+    ThrowSystemError(error != 0 ? error : ERROR_RESOURCE_NAME_NOT_FOUND);
+  }
+  return Narrow(std::wstring_view(text, static_cast<std::size_t>(length)));
+}
+
+std::string Win32Desktop::TemporaryFolder() {
+  wchar_t buffer[MAX_PATH + 2] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH + 1) ThrowLastError();
+  std::wstring folder(buffer, length);
+  if (folder.back() != L'\\') folder += L'\\';
+  return Narrow(folder);
 }
 
 void Win32Desktop::OpenHelp(const std::string& helpPath) {

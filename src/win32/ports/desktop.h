@@ -21,6 +21,10 @@ class Win32Desktop : public Desktop {
 
   void SetClipboardText(const std::string& text) override;
   void StartProcess(const std::string& commandLine, ShowState show) override;
+  void ShellStart(const std::string& program, const std::string& parameters, ShowState show,
+                  bool announceAssociations) override;
+  std::string LoadText(int id) override;
+  std::string TemporaryFolder() override;
   void OpenHelp(const std::string& helpPath) override;
   std::uint32_t GetWaveVolume(int device) override;
   void SetWaveVolume(int device, std::uint32_t volume) override;
