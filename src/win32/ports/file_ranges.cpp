@@ -84,9 +84,16 @@ void Win32FileSystem::CopyFileRange(const std::string& source, std::uint64_t off
   while (left > 0) {
     const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
     if (ReadUpTo(from.get(), buffer.data(), piece) != piece) ThrowSystemError(ERROR_HANDLE_EOF);
-    DWORD written = 0;
-    if (!::WriteFile(to.get(), buffer.data(), static_cast<DWORD>(piece), &written, nullptr)) ThrowLastError();
-    if (written != piece) ThrowSystemError(ERROR_WRITE_FAULT);
+    // A nearly full disk takes part of a piece; writing the rest then fails with the
+    // system's own reason.
+    for (std::size_t done = 0; done < piece;) {
+      DWORD written = 0;
+      if (!::WriteFile(to.get(), buffer.data() + done, static_cast<DWORD>(piece - done), &written, nullptr)) {
+        ThrowLastError();
+      }
+      if (written == 0) ThrowSystemError(ERROR_WRITE_FAULT);
+      done += written;
+    }
     left -= piece;
   }
   // A copy that will replace another file must be on disk before the replacement.
