@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ constexpr wchar_t kProjectorClass[] = L"TavelinProjector";
 constexpr wchar_t kTitle[] = L"Tavelin Player";
 // The movie is held in memory while it plays; a larger one is refused.
 constexpr std::uint64_t kLargestMovie = std::uint64_t{1} << 30;
+constexpr const char* kNoMovie = "这个程序中没有影片。";
 enum Command : UINT { kFullScreen = 1, kQualityHigh, kQualityMedium, kQualityLow, kClose };
 
 struct Projector {
@@ -129,18 +131,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   std::vector<std::uint8_t> bytes;
   try {
     const std::vector<DirectoryEntry> entries = files.List(selfPath);
-    if (entries.empty()) return Fail("这个程序中没有影片。");
+    if (entries.empty()) return Fail(kNoMovie);
     projector::ProjectorFile file(files, selfPath, entries.front().size);
     const projector::ProjectorContents contents = projector::FindMovies(file);
     if (contents.layout != projector::Layout::kOffsetMarker || contents.movies.empty()) {
-      return Fail("这个程序中没有影片。");
+      return Fail(kNoMovie);
     }
     const projector::MoviePiece piece = contents.movies.front();
     if (piece.length > kLargestMovie) return Fail("影片过大，无法播放。");
     bytes.resize(static_cast<std::size_t>(piece.length));
-    if (files.ReadFileAt(selfPath, piece.start, bytes) != bytes.size()) return Fail("这个程序中没有影片。");
+    if (files.ReadFileAt(selfPath, piece.start, bytes) != bytes.size()) return Fail(kNoMovie);
   } catch (const Failure& failure) {
     return Fail(failure.what());
+  } catch (const std::bad_alloc&) {
+    return Fail("内存不足，无法播放影片。");
   }
 
   win32::MovieWindow movie(files);
