@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "projector/projector_file.h"
 #include "projector/projector_tools.h"
 #include "shell/cwin.h"
 #include "support/fake_dialogs.h"
@@ -270,6 +271,17 @@ int main(int argc, char** argv) {
          markedCopy);
   Report("extract, stub found by the scan",
          BestOf(folder + "out.swf", [&] { tools.ExtractSwf(scanned, folder + "out.swf", false); }), plainCopy(scanned));
+  {
+    double best = 1e9;
+    for (int run = 0; run < kRuns; ++run) {
+      const double start = Seconds();
+      projector::ProjectorFile file(files, scanned, files.List(scanned).front().size);
+      const std::size_t found = projector::FindMovies(file).movies.size();
+      best = std::min(best, Seconds() - start);
+      if (found != 1) std::printf("  the scan found %zu movies\n", found);
+    }
+    std::printf("%-44s %7.0f ms\n", "the scan alone, stub found by the scan", best * 1000);
+  }
   Report("pack behind data.dat", BestOf(folder + "packed.exe", [&] { tools.PackSwf(movie, folder + "packed.exe"); }),
          plainCopy(movie));
   std::printf("peak private memory after extracting and packing: %.0f MB\n", PeakPrivateMegabytes());
