@@ -66,6 +66,15 @@ class FileSystem {
   // Creates or replaces the file with exactly these bytes.
   virtual void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
   virtual void AppendFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+  // Reads into `into` from byte `offset` of the file; returns how many bytes it read,
+  // fewer than asked only at the end of the file.
+  virtual std::size_t ReadFileAt(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) = 0;
+  // Copies `length` bytes of `source` from byte `offset` to `output` a piece at a time,
+  // so a file of any size costs only a small buffer: appended when `append`, otherwise
+  // `output` is created or replaced and is on disk when it returns. A source that ends
+  // before the range does is a failure.
+  virtual void CopyFileRange(const std::string& source, std::uint64_t offset, std::uint64_t length,
+                             const std::string& output, bool append) = 0;
   // Copies, replacing an existing target.
   virtual void CopyFile(const std::string& from, const std::string& to) = 0;
   virtual void Rename(const std::string& from, const std::string& to) = 0;

@@ -7,14 +7,12 @@
 #include "platform/dialogs.h"
 #include "platform/failure.h"
 #include "platform/text.h"
+#include "projector/projector_file.h"
 #include "projector/projector_layout.h"
 
 namespace tavelin {
 namespace {
 
-// Projectors are a few megabytes; a larger file is refused rather than read whole.
-constexpr std::uint64_t kLargestProjector = std::uint64_t{2} << 30;
-constexpr const char* kProjectorTooLarge = "文件过大，无法从中分解影片";
 constexpr const char* kFileMissing = "文件不存在!";
 constexpr const char* kStubName = "data.dat";
 constexpr std::uint32_t kSaveFlags = 8388614;  // resizable, read-only box hidden, overwrite prompt
@@ -32,6 +30,29 @@ std::optional<std::uint64_t> ListedFileSize(FileSystem& files, const std::string
   return std::nullopt;
 }
 
+// A file being written gets this suffix until it is complete.
+constexpr const char* kTemporarySuffix = ".new";
+
+// Writes `output` whole: the file `prefix` (when not empty) followed by `length` bytes
+// of `source` from `offset`. Everything goes to a temporary file that then replaces
+// `output`, and is removed again when a step fails, so `output` is either as it was or
+// complete.
+void ReplaceWithCopy(FileSystem& files, const std::string& prefix, const std::string& source, std::uint64_t offset,
+                     std::uint64_t length, const std::string& output) {
+  const std::string temporary = output + kTemporarySuffix;
+  try {
+    if (!prefix.empty()) files.CopyFile(prefix, temporary);
+    files.CopyFileRange(source, offset, length, temporary, !prefix.empty());
+    files.ReplaceFile(temporary, output);
+  } catch (const Failure&) {
+    StepRecord cleanup;
+    cleanup.Run([&] {
+      if (files.FileExists(temporary)) files.DeleteFile(temporary);
+    });
+    throw;
+  }
+}
+
 // `output` up to its last "."; the whole of it when it has none.
 std::string BaseOf(const std::string& output) {
   const std::size_t dot = output.rfind('.');
@@ -47,17 +68,15 @@ void ProjectorTools::ExtractSwf(const std::string& source, const std::string& ou
 
   FileSystem& files = ports_.files;
   StepRecord steps;
-  std::vector<std::uint8_t> buffer;
+  projector::ProjectorContents contents;
   const bool read = steps.Run([&] {
-    if (*size > kLargestProjector) throw Failure(kProjectorTooLarge);
-    buffer = files.ReadFile(source, static_cast<std::size_t>(kLargestProjector));
+    projector::ProjectorFile file(files, source, *size);
+    contents = projector::FindMovies(file, windowBytes_);
   });
   if (!read) {
     host_.ShowMessage(steps.LastFailure(), 0);
     return;
   }
-  const std::span<const std::uint8_t> bytes(buffer);
-  const projector::ProjectorContents contents = projector::FindMovies(bytes);
 
   std::string played = output;
   bool mayPlay = true;
@@ -69,7 +88,7 @@ void ProjectorTools::ExtractSwf(const std::string& source, const std::string& ou
       steps.Run([&] {
         if (contents.offsetPastEnd) throw Failure(failure_text::kSubscriptOutOfRange);
         const projector::MoviePiece& movie = contents.movies.front();
-        files.WriteFile(output, bytes.subspan(movie.start, movie.length));
+        ReplaceWithCopy(files, {}, source, movie.start, movie.length, output);
       });
       break;
     case projector::Layout::kScanned: {
@@ -79,7 +98,7 @@ void ProjectorTools::ExtractSwf(const std::string& source, const std::string& ou
         const projector::MoviePiece& movie = contents.movies[n - 1];
         const bool last = n == count;
         const std::string name = (last && n == 1) ? base + ".swf" : base + std::to_string(n) + ".swf";
-        if (!steps.Run([&] { files.WriteFile(name, bytes.subspan(movie.start, movie.length)); })) break;
+        if (!steps.Run([&] { ReplaceWithCopy(files, {}, source, movie.start, movie.length, name); })) break;
         if (last) played = name;
       }
       // A projector with more movies than the scan cuts is unpacked, not played.
@@ -100,10 +119,12 @@ void ProjectorTools::PackSwf(const std::string& source, std::string output) {
   if (source.find("//") != std::string::npos) return;  // a network address
   FileSystem& files = ports_.files;
   std::string name;
+  std::uint64_t movieSize = 0;
   try {
     for (const DirectoryEntry& entry : files.List(source)) {
       if (!(entry.attributes & attr::kDirectory)) {
         name = entry.name;
+        movieSize = entry.size;
         break;
       }
     }
@@ -132,19 +153,10 @@ void ProjectorTools::PackSwf(const std::string& source, std::string output) {
     if (!chosen || chosen->empty()) return;
     output = *chosen;
   }
-  const std::string temporary = output + ".new";
-  const bool written = steps.Run([&] {
-    const std::vector<std::uint8_t> movie = files.ReadFile(source, static_cast<std::size_t>(kLargestProjector));
-    files.CopyFile(stub, temporary);
-    files.AppendFile(temporary, movie);
-    files.ReplaceFile(temporary, output);
-  });
-  if (written) return;
-  StepRecord cleanup;
-  cleanup.Run([&] {
-    if (files.FileExists(temporary)) files.DeleteFile(temporary);
-  });
-  host_.ShowMessage(steps.LastFailure(), 0);
+  // The movie is streamed behind the copied stub, never read whole.
+  if (!steps.Run([&] { ReplaceWithCopy(files, stub, source, 0, movieSize, output); })) {
+    host_.ShowMessage(steps.LastFailure(), 0);
+  }
 }
 
 void ProjectorTools::ConvertProjectors(const std::string& folder, const std::vector<BatchItem>& items,

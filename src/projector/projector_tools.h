@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ports.h"
+#include "projector/projector_layout.h"
 
 namespace tavelin {
 
@@ -40,14 +41,18 @@ class BatchProgress {
 
 class ProjectorTools {
  public:
-  ProjectorTools(Ports ports, ProjectorHost& host) : ports_(ports), host_(host) {}
+  // Projectors are read `windowBytes` at a time.
+  ProjectorTools(Ports ports, ProjectorHost& host, std::size_t windowBytes = projector::kScanWindowBytes)
+      : ports_(ports), host_(host), windowBytes_(windowBytes) {}
 
   // Writes the movie inside the projector `source` to `output`; a projector whose movies
   // are found by scanning writes each of them (up to 11) to `output` less its
   // extension followed by 1.swf, 2.swf, ... (a single one to that base + ".swf"). Plays
   // the (last) movie written when `playAfter`, unless the scan reached its limit.
   // Silent when an argument is empty, the source is missing or holds no movie; any
-  // failure is reported once at the end, and files already written stay.
+  // failure is reported once at the end, and files already written stay. Each movie is
+  // copied from the projector to a temporary file that then replaces its output, so a
+  // failure never leaves a half-written movie under that name.
   void ExtractSwf(const std::string& source, const std::string& output, bool playAfter);
 
   // Writes the stub data.dat followed by the movie `source` to `output`; an empty
@@ -69,6 +74,7 @@ class ProjectorTools {
  private:
   Ports ports_;
   ProjectorHost& host_;
+  std::size_t windowBytes_;
 };
 
 }  // namespace tavelin

@@ -6,10 +6,12 @@
 
 #include <commctrl.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
 #include "platform/failure.h"
+#include "projector/projector_file.h"
 #include "projector/projector_layout.h"
 #include "win32/movie_window.h"
 #include "win32/ports/file_system.h"
@@ -21,6 +23,9 @@ using namespace tavelin;
 
 constexpr wchar_t kProjectorClass[] = L"TavelinProjector";
 constexpr wchar_t kTitle[] = L"Tavelin Player";
+// The movie is held in memory while it plays; a larger one is refused.
+constexpr std::uint64_t kLargestMovie = std::uint64_t{1} << 30;
+constexpr const char* kNoMovie = "这个程序中没有影片。";
 enum Command : UINT { kFullScreen = 1, kQualityHigh, kQualityMedium, kQualityLow, kClose };
 
 struct Projector {
@@ -121,23 +126,31 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 
   win32::Win32FileSystem files;
   const std::wstring self = OwnPath();
+  const std::string selfPath = win32::Narrow(self);
+  // Only the marker and the movie are read: the program's own bytes stay on disk.
   std::vector<std::uint8_t> bytes;
   try {
-    bytes = files.ReadFile(win32::Narrow(self), std::size_t{1} << 30);
+    const std::vector<DirectoryEntry> entries = files.List(selfPath);
+    if (entries.empty()) return Fail(kNoMovie);
+    projector::ProjectorFile file(files, selfPath, entries.front().size);
+    const projector::ProjectorContents contents = projector::FindMovies(file);
+    if (contents.layout != projector::Layout::kOffsetMarker || contents.movies.empty()) {
+      return Fail(kNoMovie);
+    }
+    const projector::MoviePiece piece = contents.movies.front();
+    if (piece.length > kLargestMovie) return Fail("影片过大，无法播放。");
+    bytes.resize(static_cast<std::size_t>(piece.length));
+    if (files.ReadFileAt(selfPath, piece.start, bytes) != bytes.size()) return Fail(kNoMovie);
   } catch (const Failure& failure) {
     return Fail(failure.what());
+  } catch (const std::bad_alloc&) {
+    return Fail("内存不足，无法播放影片。");
   }
-  const projector::ProjectorContents contents = projector::FindMovies(bytes);
-  if (contents.layout != projector::Layout::kOffsetMarker || contents.movies.empty()) {
-    return Fail("这个程序中没有影片。");
-  }
-  const projector::MoviePiece piece = contents.movies.front();
 
   win32::MovieWindow movie(files);
   shown.movie = &movie;
   try {
-    movie.Control().LoadMovieData(std::span<const std::uint8_t>(bytes).subspan(piece.start, piece.length),
-                                  win32::Narrow(self));
+    movie.Control().LoadMovieData(bytes, selfPath);
   } catch (const Failure& failure) {
     return Fail(std::string("影片已损坏，无法播放：") + failure.what());
   }

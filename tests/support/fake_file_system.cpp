@@ -12,6 +12,7 @@ namespace {
 constexpr const char* kFileNotFound = "系统找不到指定的文件。";
 constexpr const char* kPathNotFound = "系统找不到指定的路径。";
 constexpr const char* kAccessDenied = "拒绝访问。";
+constexpr const char* kEndOfFile = "已到文件结尾。";
 constexpr const char* kAlreadyExists = "当文件已存在时，无法创建该文件。";
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -261,6 +262,37 @@ void FakeFileSystem::AppendFile(const std::string& path, std::span<const std::ui
   if (existing->folder || (existing->attributes & attr::kReadOnly)) throw Failure(kAccessDenied);
   existing->content.insert(existing->content.end(), bytes.begin(), bytes.end());
   existing->lastWrite = FileTime{clock_++};
+}
+
+std::size_t FakeFileSystem::ReadFileAt(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) {
+  CheckFailure("ReadFileAt");
+  const Node& node = RequireFile(path);
+  if (offset >= node.content.size()) return 0;
+  const std::size_t n = std::min<std::size_t>(into.size(), node.content.size() - static_cast<std::size_t>(offset));
+  std::copy_n(node.content.begin() + static_cast<std::ptrdiff_t>(offset), n, into.begin());
+  return n;
+}
+
+void FakeFileSystem::CopyFileRange(const std::string& source, std::uint64_t offset, std::uint64_t length,
+                                   const std::string& output, bool append) {
+  CheckFailure("CopyFileRange");
+  const std::vector<std::uint8_t> from = RequireFile(source).content;
+  RequireParentFolder(output);
+  Node* existing = Find(output);
+  if (existing && (existing->folder || (existing->attributes & attr::kReadOnly))) throw Failure(kAccessDenied);
+  std::vector<std::uint8_t> content = append && existing ? existing->content : std::vector<std::uint8_t>();
+  const bool inside = offset <= from.size() && length <= from.size() - offset;
+  const std::size_t available = offset < from.size() ? from.size() - static_cast<std::size_t>(offset) : 0;
+  std::size_t copied = static_cast<std::size_t>(std::min<std::uint64_t>(length, available));
+  std::string failure = inside ? std::string() : kEndOfFile;
+  if (!partialWriteFailure_.empty()) {
+    failure = std::exchange(partialWriteFailure_, std::string());
+    copied = std::min(copied, partialWriteBytes_);
+  }
+  const auto begin = from.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(offset, from.size()));
+  content.insert(content.end(), begin, begin + static_cast<std::ptrdiff_t>(copied));
+  AddFile(output, std::move(content), attr::kArchive, FileTime{clock_++});
+  if (!failure.empty()) throw Failure(failure);
 }
 
 void FakeFileSystem::CopyFile(const std::string& from, const std::string& to) {

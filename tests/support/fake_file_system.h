@@ -41,10 +41,15 @@ class FakeFileSystem : public FileSystem {
   std::vector<std::uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
   void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   void AppendFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+  std::size_t ReadFileAt(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) override;
+  // FailNextWriteAfter applies to the bytes a copy writes as well.
+  void CopyFileRange(const std::string& source, std::uint64_t offset, std::uint64_t length, const std::string& output,
+                     bool append) override;
   void CopyFile(const std::string& from, const std::string& to) override;
   void Rename(const std::string& from, const std::string& to) override;
   void ReplaceFile(const std::string& from, const std::string& to) override;
-  // Makes the next WriteFile store only this many bytes and then fail, as a full disk does.
+  // Makes the next WriteFile or CopyFileRange store only this many bytes and then fail,
+  // as a full disk does.
   void FailNextWriteAfter(std::size_t bytes, const std::string& description);
   void SetAttributesNormal(const std::string& path) override;
   void DeleteToRecycleBin(const std::string& path) override;

@@ -68,6 +68,32 @@ TEST(ProjectorLayout, AMatchingTrailerIsCutOffWhateverTheLayout) {
   EXPECT_EQ(FindMovies(file).movies, (std::vector<MoviePiece>{{0x24000, 18}}));
 }
 
+TEST(ProjectorLayout, ReadingInSmallWindowsFindsTheSameMovies) {
+  // Eleven signatures and a twelfth that ends the last movie; across the window sizes
+  // below, each of them falls across a window's end for some size.
+  Bytes scanned = Stub(4000);
+  const std::vector<std::uint64_t> at{1024, 1039, 1053, 1100, 1161, 1290, 1333, 1500, 2001, 2600, 3100, 3500};
+  for (const std::uint64_t p : at) PutSignature(scanned, p);
+  std::vector<MoviePiece> expected;
+  for (std::size_t i = 0; i + 1 < at.size(); ++i) expected.push_back({at[i], at[i + 1] - at[i]});
+  Bytes cut = Stub(2000);  // one movie, and an "FW" the end of the file cuts
+  PutSignature(cut, 1500);
+  cut[1998] = 'F', cut[1999] = 'W';
+  Bytes known = Stub(0x5C000 + 20);
+  PutSignature(known, 0x5C000);
+  const Bytes trailer{0x56, 0x34, 0x12, 0xFA, 20, 0, 0, 0};
+  known.insert(known.end(), trailer.begin(), trailer.end());
+
+  for (std::size_t window = 16; window <= 80; ++window) {
+    SCOPED_TRACE(window);
+    EXPECT_EQ(FindMovies(scanned, window).movies, expected);
+    EXPECT_EQ(FindMovies(cut, window).movies, (std::vector<MoviePiece>{{1500, 500}}));
+    EXPECT_EQ(FindMovies(known, window).movies, (std::vector<MoviePiece>{{0x5C000, 20}}));
+  }
+  EXPECT_EQ(FindMovies(Bytes{}, 16).layout, Layout::kNone);
+  EXPECT_EQ(FindMovies(Bytes{'F', 'W', 'S'}, 16).layout, Layout::kNone);
+}
+
 class Extraction : public ::testing::Test, protected testing::FakeWorld, protected ProjectorHost {
  protected:
   void Play(const std::string& file) override { played.push_back(file); }
@@ -83,7 +109,8 @@ class Extraction : public ::testing::Test, protected testing::FakeWorld, protect
     files.AddFile(path, file);
   }
 
-  ProjectorTools tools{Ports{files, dialogs, desktop, codePage}, *this};
+  // Windows far smaller than the files, so that every extraction reads several.
+  ProjectorTools tools{Ports{files, dialogs, desktop, codePage}, *this, 1000};
   std::vector<std::string> played, messages;
 };
 
@@ -176,11 +203,48 @@ TEST_F(Extraction, PackingReportsWhatIsMissingAndNeverLeavesAHalfWrittenProjecto
 
   files.AddFile("C:\\Tavelin\\data.dat", Stub(5000));
   files.AddFile("D:\\m\\a.exe", "the old projector");
-  files.FailNext("AppendFile", "磁盘空间不足。");
+  files.FailNextWriteAfter(3, "磁盘空间不足。");  // the disk fills while the movie follows the stub
   tools.PackSwf("D:\\m\\a.swf", "D:\\m\\a.exe");
   EXPECT_EQ(messages.back(), "磁盘空间不足。");
   EXPECT_EQ(files.Content("D:\\m\\a.exe"), "the old projector");
   EXPECT_FALSE(files.Contains("D:\\m\\a.exe.new"));
+
+  // A stub too short to hold its marker is still copied whole in front of the movie; the
+  // movie then sits below where the scan looks, so extraction finds nothing and says so
+  // to no one.
+  messages.clear();
+  files.AddFile("C:\\Tavelin\\data.dat", Stub(10));
+  tools.PackSwf("D:\\m\\a.swf", "D:\\m\\short.exe");
+  EXPECT_EQ(files.Content("D:\\m\\short.exe"), std::string(10, 'x') + "FWS...");
+  tools.ExtractSwf("D:\\m\\short.exe", "D:\\m\\short.swf", true);
+  EXPECT_FALSE(files.Contains("D:\\m\\short.swf"));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Extraction, AFailedExtractionLeavesEachOutputAsItWasAndSaysWhyOnce) {
+  Projector("D:\\p\\a.exe", 0x24000 + 5000, {0x24000});
+  files.AddFile("D:\\p\\a.swf", "the movie extracted before");
+
+  files.FailNext("ReadFileAt", "另一个程序正在使用此文件，进程无法访问。");
+  tools.ExtractSwf("D:\\p\\a.exe", "D:\\p\\a.swf", true);
+  files.FailNextWriteAfter(2000, "磁盘空间不足。");
+  tools.ExtractSwf("D:\\p\\a.exe", "D:\\p\\a.swf", true);
+  files.AddFile("D:\\p\\locked.swf", "read-only", attr::kReadOnly);
+  tools.ExtractSwf("D:\\p\\a.exe", "D:\\p\\locked.swf", true);
+  EXPECT_EQ(messages, (std::vector<std::string>{"另一个程序正在使用此文件，进程无法访问。", "磁盘空间不足。", "拒绝访问。"}));
+  EXPECT_EQ(files.Content("D:\\p\\a.swf"), "the movie extracted before");
+  EXPECT_EQ(files.Content("D:\\p\\locked.swf"), "read-only");
+  EXPECT_FALSE(files.Contains("D:\\p\\a.swf.new"));
+  EXPECT_FALSE(files.Contains("D:\\p\\locked.swf.new"));
+  EXPECT_TRUE(played.empty());
+
+  messages.clear();
+  files.AddFile("D:\\p\\empty.exe", Bytes{});
+  tools.ExtractSwf("D:\\p\\empty.exe", "D:\\p\\empty.swf", true);
+  EXPECT_FALSE(files.Contains("D:\\p\\empty.swf"));
+  tools.ExtractSwf("D:\\p\\a.exe", "D:\\p\\a.swf", true);
+  EXPECT_EQ(files.Content("D:\\p\\a.swf"), "FWS" + std::string(4997, 'x'));
+  EXPECT_TRUE(messages.empty());
 }
 
 class RecordedProgress : public BatchProgress {
@@ -219,6 +283,15 @@ TEST_F(Extraction, BatchConversionShowsProgressPerItemAndStopsWhenAsked) {
   tools.ConvertProjectors("D:\\p\\", items, true, selected);
   EXPECT_EQ(selected.steps, (std::vector<std::string>{"begin", "75% 168", "100% 224", "end"}));
   EXPECT_EQ(files.Content("D:\\p\\movie.swf"), "FWS keep me");
+
+  // An unreadable projector is reported by itself, and the batch goes on.
+  files.FailNext("ReadFileAt", "拒绝访问。");
+  files.AddFile("D:\\p\\B.swf", "old");
+  RecordedProgress unreadable;
+  tools.ConvertProjectors("D:\\p\\", items, false, unreadable);
+  EXPECT_EQ(messages, std::vector<std::string>{"拒绝访问。"});
+  EXPECT_EQ(unreadable.steps.size(), 6u);
+  EXPECT_EQ(files.Content("D:\\p\\B.swf"), "FWS" + std::string(997, 'x'));
 
   RecordedProgress stopped;
   stopped.itemsUntilStop = 2;  // Esc during the second item's yield
