@@ -19,21 +19,20 @@ void Resampler::Convert(std::span<const std::int16_t> samples, std::vector<std::
   if (frames == 0) return;
   const auto left = [&](std::size_t i) { return std::int32_t{samples[i * channels_]}; };
   const auto right = [&](std::size_t i) { return std::int32_t{samples[i * channels_ + channels_ - 1]}; };
-  if (!primed_) {
-    heldLeft_ = left(0);
-    heldRight_ = right(0);
-    primed_ = true;
-  }
   constexpr std::uint64_t kOne = std::uint64_t{1} << 32;
-  if (step_ == kOne) {  // already at the output rate: the held frame leads by one
+  if (step_ == kOne) {  // already at the output rate: copied, mono on both sides
     stereo.reserve(stereo.size() + frames * 2);
     for (std::size_t i = 0; i < frames; ++i) {
-      stereo.push_back(static_cast<std::int16_t>(heldLeft_));
-      stereo.push_back(static_cast<std::int16_t>(heldRight_));
-      heldLeft_ = left(i);
-      heldRight_ = right(i);
+      stereo.push_back(static_cast<std::int16_t>(left(i)));
+      stereo.push_back(static_cast<std::int16_t>(right(i)));
     }
     return;
+  }
+  if (!primed_) {  // the first output frame is the first input frame
+    heldLeft_ = left(0);
+    heldRight_ = right(0);
+    phase_ = kOne;
+    primed_ = true;
   }
   // Position p (32.32) counts input frames from the held one: frame i of this piece
   // lies at i + 1. An output frame at p needs the frames at floor(p) and floor(p) + 1.
