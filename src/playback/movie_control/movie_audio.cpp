@@ -35,6 +35,7 @@ void MovieAudio::Load(std::shared_ptr<const swf::Movie> movie, swf::player::Play
   sound_ = std::make_unique<swf::audio::MovieSound>(std::move(movie), mixer_, codec_);
   player.SetSoundHost(sound_.get());
   StartOutput();
+  sound_->StartFrameSounds(0);
   Play(0, loop);
 }
 

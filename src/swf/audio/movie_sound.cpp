@@ -96,6 +96,12 @@ void MovieSound::OnSoundTag(const Tag& tag, const format::SpriteDefinition* spri
   }
 }
 
+void MovieSound::StartFrameSounds(int frame) {
+  for (const Tag& tag : movie_->FrameTags(frame)) {
+    if (tag.code == code::kStartSound) OnSoundTag(tag, nullptr, frame);
+  }
+}
+
 int MovieSound::SpriteStreamKey(const format::SpriteDefinition* sprite) {
   const auto found = spriteStreams_.find(sprite);
   if (found != spriteStreams_.end()) return found->second.key;

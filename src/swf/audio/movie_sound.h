@@ -43,6 +43,10 @@ class MovieSound : public player::SoundHost {
   void SetSoundVolume(int percent) override;
   int SoundVolume() const override { return volume_; }
 
+  // Starts the event sounds of a main timeline frame that ran before this object
+  // listened (the first frame, shown as the movie loads).
+  void StartFrameSounds(int frame);
+
   // True when the main timeline carries a stream.
   bool HasStream() const { return streamHead_.has_value(); }
   // Plays the main stream from `frame` on, in the order the timeline plays its frames

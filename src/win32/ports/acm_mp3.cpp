@@ -2,6 +2,7 @@
 
 #include "win32/windows_api.h"
 
+#include <mmsystem.h>
 #include <mmreg.h>
 #include <msacm.h>
 
