@@ -298,6 +298,4 @@ void EngineMovieControl::SetOnChange(std::function<void()> onChange) { state_->o
 
 void EngineMovieControl::SetSoundOutput(SoundOutput* output, Mp3Codec* codec) { state_->audio.Attach(output, codec); }
 
-void EngineMovieControl::SetSoundVolume(std::uint32_t volume) { state_->audio.SetVolume(volume); }
-
 }  // namespace tavelin

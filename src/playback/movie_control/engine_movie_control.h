@@ -64,9 +64,6 @@ class EngineMovieControl : public MovieControl {
   // Both must outlive the control. While the main timeline streams sound, frames follow
   // the sound's clock instead of the wall clock.
   void SetSoundOutput(SoundOutput* output, Mp3Codec* codec);
-  // The wave-out volume the sound is played at: the low word the left side, the high
-  // word the right.
-  void SetSoundVolume(std::uint32_t volume);
 
  private:
   struct State;

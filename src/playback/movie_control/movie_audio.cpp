@@ -16,10 +16,6 @@ void MovieAudio::Attach(SoundOutput* output, Mp3Codec* codec) {
   codec_ = codec;
 }
 
-void MovieAudio::SetVolume(std::uint32_t volume) {
-  mixer_.SetVolume(static_cast<std::uint16_t>(volume & 0xFFFF), static_cast<std::uint16_t>(volume >> 16));
-}
-
 void MovieAudio::StartOutput() {
   if (!output_ || output_->Running()) return;
   try {

@@ -30,8 +30,6 @@ class MovieAudio {
   // Where sound goes; either may be null (no sound, or MP3 plays silent). Both must
   // outlive this object.
   void Attach(SoundOutput* output, Mp3Codec* codec);
-  // The wave-out volume: the low word the left side, the high word the right.
-  void SetVolume(std::uint32_t volume);
 
   // A movie was loaded into `player` (which then sends its sound here) and starts
   // playing on frame 0. The previous movie's sound ends.

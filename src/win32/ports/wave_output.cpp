@@ -60,7 +60,12 @@ void WaveOutput::Start(SoundSource& source) {
 }
 
 void WaveOutput::Submit(Buffer& buffer) {
-  source_->Fill(buffer.samples);
+  try {
+    source_->Fill(buffer.samples);
+  } catch (...) {
+    // Nothing leaves the device's thread: a source that fails plays silence.
+    std::fill(buffer.samples.begin(), buffer.samples.end(), std::int16_t{0});
+  }
   const std::uint32_t volume = SoftwareWaveVolume();
   if (volume != 0xFFFFFFFFu) {
     const std::int32_t left = static_cast<std::int32_t>(volume & 0xFFFF), right = static_cast<std::int32_t>(volume >> 16);
