@@ -66,8 +66,10 @@ void MovieAudio::SetLoop(bool loop) {
 }
 
 std::optional<long> MovieAudio::PacedSteps(double seconds, long maxSteps) {
-  if (!paced_ || !sound_ || !sound_->StreamRunning() || !output_ || !output_->Running()) return std::nullopt;
+  if (!sound_ || !sound_->StreamRunning() || !output_ || !output_->Running()) return std::nullopt;
+  // The stream goes on even when the wall clock has taken over the picture.
   sound_->FeedStream();
+  if (!paced_) return std::nullopt;
   const std::int64_t heard = sound_->HeardStreamFrames(output_->QueuedFrames());
   if (heard != lastHeard_) {
     lastHeard_ = heard;
@@ -75,7 +77,7 @@ std::optional<long> MovieAudio::PacedSteps(double seconds, long maxSteps) {
   } else {
     stalledSeconds_ += std::max(seconds, 0.0);
     if (stalledSeconds_ > kStallSeconds) {
-      paced_ = false;  // the device stopped taking sound; the wall clock takes over
+      paced_ = false;  // the device stopped taking sound: the wall clock takes over
       return std::nullopt;
     }
   }
