@@ -78,7 +78,7 @@ std::size_t SoundMixer::InstanceCount() const {
 std::size_t SoundMixer::QueueStream(int key, std::span<const std::int16_t> stereo) {
   std::lock_guard lock(mutex_);
   if (!streams_.contains(key) && streams_.size() >= kMaxStreams) return 0;
-  Stream_& stream = streams_[key];
+  StreamQueue& stream = streams_[key];
   if (stream.read > 0 && stream.read * 2 >= stream.samples.size()) {
     stream.samples.erase(stream.samples.begin(), stream.samples.begin() + static_cast<std::ptrdiff_t>(stream.read));
     stream.read = 0;

@@ -69,7 +69,7 @@ class SoundMixer : public SoundSource {
     std::vector<format::EnvelopePoint> envelope;
     std::size_t segment = 0;
   };
-  struct Stream_ {
+  struct StreamQueue {
     std::vector<std::int16_t> samples;
     std::size_t read = 0;  // samples already mixed from the front
     std::uint64_t mixed = 0;
@@ -80,7 +80,7 @@ class SoundMixer : public SoundSource {
 
   mutable std::mutex mutex_;
   std::vector<Instance> instances_;
-  std::map<int, Stream_> streams_;
+  std::map<int, StreamQueue> streams_;
   void UpdateGains();
 
   std::uint16_t volumeLeft_ = 65535, volumeRight_ = 65535;

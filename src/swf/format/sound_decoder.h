@@ -10,6 +10,8 @@
 
 namespace tavelin::swf::format {
 
+class Reader;
+
 enum class SoundCoding : std::uint8_t {
   kPcm = 0,  // written by the authoring machine's byte order, little-endian in practice
   kAdpcm = 1,
@@ -77,7 +79,7 @@ SoundEncoding DecodeSoundEncoding(std::uint8_t bits);
 SoundDefinition DecodeDefineSound(std::span<const std::uint8_t> body);
 // `version` 1 reads StartSound (an id), 2 StartSound2 (a class name).
 StartSound DecodeStartSound(std::span<const std::uint8_t> body, int version);
-SoundInfo DecodeSoundInfo(class Reader& reader);
+SoundInfo DecodeSoundInfo(Reader& reader);
 StreamHead DecodeSoundStreamHead(std::span<const std::uint8_t> body);
 
 }  // namespace tavelin::swf::format
