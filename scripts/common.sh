@@ -64,6 +64,17 @@ tavelin_ensure_wineprefix() {
   fi
 }
 
+# For the Windows-side tests: Wine's sound goes to ALSA's default device, which a home
+# of the tests' own makes a file, so a test can read back the samples a movie played
+# (TAVELIN_SOUND_CAPTURE names the file).
+tavelin_sound_capture_env() {
+  local home="$TAVELIN_ROOT/build/wine-home"
+  mkdir -p "$home"
+  export TAVELIN_SOUND_CAPTURE="$home/sound.raw"
+  printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' "$TAVELIN_SOUND_CAPTURE" >"$home/.asoundrc"
+  export HOME="$home"
+}
+
 tavelin_build_fuzz() {
   mkdir -p "$TAVELIN_ROOT/build" &&
     CC=clang CXX=clang++ tavelin_build "$TAVELIN_ROOT/build/fuzz" -DTAVELIN_FUZZ=ON

@@ -38,9 +38,15 @@ bool Timeline::Advance(double seconds) {
   const double due = std::floor(pendingFrames_ + kFrameTolerance);
   if (due < 1) return false;
   pendingFrames_ = std::max(0.0, pendingFrames_ - due);
-  const double catchUpLimit = std::max(1.0, std::floor(frameRate_ * kMaxCatchUpSeconds));
-  const long steps = static_cast<long>(std::min(due, catchUpLimit));
+  return StepFrames(static_cast<long>(std::min(due, static_cast<double>(CatchUpFrames()))));
+}
 
+long Timeline::CatchUpFrames() const {
+  return static_cast<long>(std::max(1.0, std::floor(frameRate_ * kMaxCatchUpSeconds)));
+}
+
+bool Timeline::StepFrames(long steps) {
+  if (!playing_ || steps <= 0) return false;
   const int before = current_;
   const long last = frameCount_ - 1;
   if (current_ + steps <= last) {

@@ -41,6 +41,12 @@ class Timeline {
   // became due. Time is kept in fractions of a frame, so fractional rates keep their
   // exact pace over any number of calls. Returns true when the frame shown changed.
   bool Advance(double seconds);
+  // Moves on by `steps` frames as playing does (looping or stopping at the end), when
+  // something other than elapsed time paces the movie. Returns true when the frame
+  // shown changed.
+  bool StepFrames(long steps);
+  // The most frames one call moves on by: those of kMaxCatchUpSeconds, at least one.
+  long CatchUpFrames() const;
 
  private:
   int frameCount_;

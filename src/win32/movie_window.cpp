@@ -18,6 +18,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 
 MovieWindow::MovieWindow(FileSystem& files) : control_(files) {
   QueryPerformanceFrequency(&tickFrequency_);
+  control_.SetSoundOutput(&soundOutput_, &mp3Codec_);
   control_.SetOnChange([this] {
     frameStale_ = true;
     if (!hwnd_) return;

@@ -16,6 +16,8 @@
 #include "playback/movie_control/engine_movie_control.h"
 #include "shell/movie_window_hook.h"
 #include "swf/framebuffer.h"
+#include "win32/ports/acm_mp3.h"
+#include "win32/ports/wave_output.h"
 
 namespace tavelin::win32 {
 
@@ -59,6 +61,10 @@ class MovieWindow : public MovieSurface {
   void OnTimer();
   void Paint();
 
+  // The movie's sound goes to wave-out device 0; declared before the control, which
+  // stops the device before they go.
+  WaveOutput soundOutput_;
+  AcmMp3Codec mp3Codec_;
   EngineMovieControl control_;
   // The last frame drawn; repainting an uncovered window copies it again instead of
   // drawing the movie anew. Set when the control reports a change.

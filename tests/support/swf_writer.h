@@ -95,6 +95,24 @@ struct BoxGlyph {
   std::int32_t advance = 600;
 };
 
+// How a sound is stored: coding 0 or 3 uncompressed, 1 ADPCM, 2 MP3; rate field 0..3
+// for 5,512 to 44,100 frames a second.
+struct SoundFormatFields {
+  std::uint8_t coding = 3;
+  std::uint8_t rate = 3;
+  bool sixteenBit = true;
+  bool stereo = false;
+};
+
+// Everything a StartSound can say.
+struct SoundStartFields {
+  std::uint16_t id = 1;
+  bool stop = false, noMultiple = false;
+  std::optional<std::uint32_t> inPoint, outPoint;
+  std::optional<std::uint16_t> loops;
+  std::vector<std::array<std::uint32_t, 3>> envelope;  // position, left, right
+};
+
 class SwfWriter {
  public:
   SwfWriter& Version(std::uint8_t version);
@@ -137,6 +155,13 @@ class SwfWriter {
   // DefineBitsLossless2 in 32-bit form: premultiplied 0xAARRGGBB texels, rows top down.
   SwfWriter& DefineLosslessBitmap(std::uint16_t id, int width, int height, const std::vector<std::uint32_t>& texels);
   SwfWriter& RawTag(std::uint16_t code, const std::vector<std::uint8_t>& body);
+
+  // Sound tags (swf_writer_sounds.cpp).
+  SwfWriter& DefineSound(std::uint16_t id, SoundFormatFields format, std::uint32_t sampleCount,
+                         const std::vector<std::uint8_t>& data);
+  SwfWriter& StartSound(const SoundStartFields& start);
+  SwfWriter& SoundStreamHead(SoundFormatFields format, std::uint16_t samplesPerBlock);
+  SwfWriter& SoundStreamBlock(const std::vector<std::uint8_t>& data);
 
   // The finished file; an End tag is added after the last tag.
   std::vector<std::uint8_t> Bytes() const;

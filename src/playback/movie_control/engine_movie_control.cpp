@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/failure.h"
+#include "playback/movie_control/movie_audio.h"
 #include "playback/movie_control/stage_view.h"
 #include "playback/movie_control/system_fonts.h"
 #include "swf/movie.h"
@@ -88,6 +89,7 @@ struct EngineMovieControl::State {
 
   FileSystem& files;
   SystemFonts systemFonts;  // outlives every player, which draws device text with it
+  MovieAudio audio;         // outlives every player, which sends its sound there
   std::string movieText;
   std::optional<Loaded> loaded;
   bool loop = true;
@@ -105,6 +107,7 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
   State& s = *state_;
   if (IsBlank(movie)) {
     const bool hadMovie = s.loaded.has_value();
+    s.audio.Unload();
     s.loaded.reset();
     s.movieText = movie;
     if (hadMovie) s.Changed();
@@ -127,6 +130,7 @@ void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, cons
   timeline.SetLoop(s.loop);
   timeline.Play();  // a movie starts playing as soon as it is loaded
   s.view.SetStage(ToTwipRect(loaded->Stage()));
+  s.audio.Load(loaded, *player, s.loop);
   s.loaded.emplace(State::Loaded{std::move(loaded), timeline, std::move(player)});
   s.movieText = movie;
   s.Changed();
@@ -143,6 +147,7 @@ void EngineMovieControl::StageSize(int& width, int& height) const {
 
 void EngineMovieControl::SetLoop(bool loop) {
   state_->loop = loop;
+  state_->audio.SetLoop(loop);
   if (state_->loaded) state_->loaded->timeline.SetLoop(loop);
 }
 
@@ -156,11 +161,16 @@ void EngineMovieControl::SetZoomRect(int left, int top, int right, int bottom) {
 }
 
 void EngineMovieControl::Play() {
-  if (state_->loaded) state_->loaded->timeline.Play();
+  if (!state_->loaded) return;
+  swf::Timeline& timeline = state_->loaded->timeline;
+  if (!timeline.IsPlaying()) state_->audio.Play(timeline.CurrentFrame(), state_->loop);
+  timeline.Play();
 }
 
 void EngineMovieControl::Stop() {
-  if (state_->loaded) state_->loaded->timeline.Stop();
+  if (!state_->loaded) return;
+  state_->loaded->timeline.Stop();
+  state_->audio.Stop();
 }
 
 void EngineMovieControl::Zoom(int percent) {
@@ -194,7 +204,8 @@ bool EngineMovieControl::Playing() { return IsPlaying(); }
 void EngineMovieControl::GotoFrame(int frame) {
   State::Loaded& loaded = state_->Require();
   const int before = loaded.timeline.CurrentFrame();
-  loaded.timeline.GotoFrame(frame);
+  loaded.timeline.GotoFrame(frame);  // which stops the movie, and so its sound
+  state_->audio.Stop();
   if (loaded.timeline.CurrentFrame() == before) return;
   loaded.player->GotoFrame(loaded.timeline.CurrentFrame());
   state_->Changed();
@@ -236,7 +247,9 @@ bool EngineMovieControl::AdvanceClock(double seconds) {
   if (!state_->loaded) return false;
   State::Loaded& loaded = *state_->loaded;
   const int before = loaded.timeline.CurrentFrame();
-  if (!loaded.timeline.Advance(seconds)) return false;
+  // While the main timeline streams sound, the sound's clock says when frames are due.
+  const std::optional<long> paced = state_->audio.PacedSteps(seconds, loaded.timeline.CatchUpFrames());
+  if (paced ? !loaded.timeline.StepFrames(*paced) : !loaded.timeline.Advance(seconds)) return false;
   // Frames the clock skipped after a late tick are still played, so sprites and the
   // display list stay right; only the last one is drawn.
   const int count = loaded.timeline.FrameCount();
@@ -282,5 +295,7 @@ void EngineMovieControl::Render(swf::Framebuffer& target) const {
 }
 
 void EngineMovieControl::SetOnChange(std::function<void()> onChange) { state_->onChange = std::move(onChange); }
+
+void EngineMovieControl::SetSoundOutput(SoundOutput* output, Mp3Codec* codec) { state_->audio.Attach(output, codec); }
 
 }  // namespace tavelin

@@ -10,6 +10,8 @@
 
 #include "platform/file_system.h"
 #include "platform/movie_control.h"
+#include "platform/mp3_decoder.h"
+#include "platform/sound_output.h"
 #include "swf/framebuffer.h"
 
 namespace tavelin {
@@ -57,6 +59,11 @@ class EngineMovieControl : public MovieControl {
   void Render(swf::Framebuffer& target) const;
   // Called after every change of what the control shows (movie, frame, colour, view).
   void SetOnChange(std::function<void()> onChange);
+
+  // Where the movie's sound is played and how MP3 sound is decoded; either may be null.
+  // Both must outlive the control. While the main timeline streams sound, frames follow
+  // the sound's clock instead of the wall clock.
+  void SetSoundOutput(SoundOutput* output, Mp3Codec* codec);
 
  private:
   struct State;

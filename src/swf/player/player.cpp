@@ -1,5 +1,7 @@
 #include "swf/player/player.h"
 
+#include <algorithm>
+
 #include "swf/format/frame_label.h"
 
 namespace tavelin::swf::player {
@@ -18,7 +20,42 @@ void Player::NextFrame() {
 
 void Player::GotoFrame(int frame) {
   runner_.BeginTick();
-  runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, frame, 0);
+  const FrameSource main{movie_.get(), nullptr};
+  frame = std::clamp(frame, 0, FrameCount() - 1);
+  // Frames passed over on the way make no sound; the frame arrived at does.
+  if (frame > root_.frame + 1) {
+    runner_.SetSoundMuted(true);
+    runner_.GotoFrame(root_, main, frame - 1, 0);
+    runner_.SetSoundMuted(false);
+  }
+  runner_.GotoFrame(root_, main, frame, 0);
+}
+
+namespace {
+
+class SilentHost : public SoundHost {
+ public:
+  void OnSoundTag(const Tag&, const format::SpriteDefinition*, int) override {}
+  void StartSound(std::uint16_t, const format::SoundInfo&) override {}
+  void StopSound(std::uint16_t) override {}
+  void StopAllSounds() override {}
+  void SetSoundVolume(int percent) override { volume_ = percent; }
+  int SoundVolume() const override { return volume_; }
+
+ private:
+  int volume_ = 100;
+};
+
+}  // namespace
+
+void Player::SetSoundHost(SoundHost* host) {
+  sound_ = host;
+  runner_.SetSoundHost(host);
+}
+
+SoundHost& Player::Sound() {
+  static thread_local SilentHost silent;
+  return sound_ ? *sound_ : silent;
 }
 
 int Player::FrameOfLabel(const std::string& label) const {

@@ -10,6 +10,7 @@
 #include "swf/movie.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/display_list.h"
+#include "swf/player/sound_host.h"
 #include "swf/player/timeline_runner.h"
 #include "swf/render/renderer.h"
 
@@ -44,6 +45,12 @@ class Player {
   // background). `stageTwipsToPixels` maps the stage's twips to target pixels.
   void Draw(Framebuffer& target, const Matrix& stageTwipsToPixels, render::Quality quality) const;
 
+  // Where the movie's sound goes; null leaves it silent. The host must outlive the
+  // player or be replaced first.
+  void SetSoundHost(SoundHost* host);
+  // The movie's sound, for scripts: a silent host when none is set.
+  SoundHost& Sound();
+
   const DisplayList& Objects() const { return root_.list; }
   const Dictionary& Characters() const { return dictionary_; }
   Rgba BackgroundColor() const;
@@ -53,6 +60,7 @@ class Player {
   Dictionary dictionary_;
   TimelineRunner runner_;
   TimelineState root_;
+  SoundHost* sound_ = nullptr;
 };
 
 }  // namespace tavelin::swf::player

@@ -72,6 +72,10 @@ void TimelineRunner::GotoFrame(TimelineState& timeline, const FrameSource& sourc
 void TimelineRunner::RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting) {
   timeline.frame = frame;
   for (const Tag& tag : source.Tags(frame)) {
+    if (IsSoundTag(tag.code)) {
+      if (sound_ && !soundMuted_) sound_->OnSoundTag(tag, source.sprite, frame);
+      continue;
+    }
     if (dictionary_.Define(movie_, tag)) continue;
     const DisplayChange change = ReadDisplayChange(movie_, tag);
     if (change.kind == DisplayChange::Kind::kPlace) Place(timeline.list, change.place, frame, nesting);

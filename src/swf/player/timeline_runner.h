@@ -11,6 +11,7 @@
 #include "swf/movie.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/display_list.h"
+#include "swf/player/sound_host.h"
 
 namespace tavelin::swf::player {
 
@@ -45,6 +46,11 @@ class TimelineRunner {
 
   std::size_t LiveObjects() const { return *liveObjects_; }
 
+  // Where the sound tags of the frames run go (null: nowhere). While muted, frames run
+  // without them, as when a jump passes over frames.
+  void SetSoundHost(SoundHost* host) { sound_ = host; }
+  void SetSoundMuted(bool muted) { soundMuted_ = muted; }
+
  private:
   void RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting);
   void Rebuild(TimelineState& timeline, const FrameSource& source, int target, int nesting);
@@ -58,6 +64,8 @@ class TimelineRunner {
   Dictionary& dictionary_;
   std::uint64_t tick_ = 1;
   std::shared_ptr<std::size_t> liveObjects_ = std::make_shared<std::size_t>(0);
+  SoundHost* sound_ = nullptr;
+  bool soundMuted_ = false;
 };
 
 }  // namespace tavelin::swf::player

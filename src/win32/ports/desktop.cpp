@@ -1,5 +1,6 @@
 #include "win32/ports/desktop.h"
 #include "win32/key_preview.h"
+#include "win32/ports/wave_output.h"
 
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -211,13 +212,21 @@ void Win32Desktop::OpenHelp(const std::string& helpPath) {
 std::uint32_t Win32Desktop::GetWaveVolume(int device) {
   DWORD volume = 0;
   const MMRESULT result = waveOutGetVolume(WaveDevice(device), &volume);
-  if (result != MMSYSERR_NOERROR) ThrowWaveError(result);
-  return volume;
+  if (result == MMSYSERR_NOERROR) return volume;
+  // A system that takes no device id here still has the volume the program's own
+  // sound is scaled by.
+  if (device == 0 && waveOutGetNumDevs() > 0) return SoftwareWaveVolume();
+  ThrowWaveError(result);
 }
 
 void Win32Desktop::SetWaveVolume(int device, std::uint32_t volume) {
   const MMRESULT result = waveOutSetVolume(WaveDevice(device), volume);
-  if (result != MMSYSERR_NOERROR) ThrowWaveError(result);
+  if (result == MMSYSERR_NOERROR) return;
+  if (device == 0 && waveOutGetNumDevs() > 0) {
+    SoftwareWaveVolume() = volume;
+    return;
+  }
+  ThrowWaveError(result);
 }
 
 std::string Win32Desktop::ReadUserSetting(const std::string& application, const std::string& section,

@@ -1,0 +1,178 @@
+#include "swf/audio/sound_mixer.h"
+
+#include <algorithm>
+
+namespace tavelin::swf::audio {
+namespace {
+
+constexpr std::int32_t kFullLevel = 32768;
+
+std::int16_t Saturate(std::int64_t value) {
+  return static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
+}
+
+// The envelope's levels at frame `t` of an instance; `segment` remembers where the
+// last lookup ended, since t only grows.
+void EnvelopeLevels(const std::vector<format::EnvelopePoint>& points, std::size_t& segment, std::uint64_t t,
+                    std::int32_t& left, std::int32_t& right) {
+  while (segment + 1 < points.size() && points[segment + 1].position <= t) ++segment;
+  const format::EnvelopePoint& a = points[segment];
+  if (t <= a.position || segment + 1 == points.size()) {
+    left = a.left;
+    right = a.right;
+    return;
+  }
+  const format::EnvelopePoint& b = points[segment + 1];
+  const std::int64_t span = b.position - a.position;
+  const std::int64_t into = static_cast<std::int64_t>(t - a.position);
+  left = static_cast<std::int32_t>(a.left + (std::int64_t{b.left} - a.left) * into / span);
+  right = static_cast<std::int32_t>(a.right + (std::int64_t{b.right} - a.right) * into / span);
+}
+
+}  // namespace
+
+void SoundMixer::StartSound(int key, SoundSamples samples, const format::SoundInfo& info) {
+  std::lock_guard lock(mutex_);
+  const auto sameKey = [key](const Instance& instance) { return instance.key == key; };
+  if (info.stop) {
+    std::erase_if(instances_, sameKey);
+    return;
+  }
+  if (!samples) return;
+  if (info.noMultiple && std::any_of(instances_.begin(), instances_.end(), sameKey)) return;
+
+  const std::size_t frames = samples->size() / 2;
+  Instance instance;
+  instance.key = key;
+  instance.begin = std::min<std::size_t>(info.inPoint.value_or(0), frames);
+  instance.end = std::min<std::size_t>(info.outPoint ? *info.outPoint : frames, frames);
+  if (instance.end <= instance.begin) return;  // nothing between the points
+  instance.position = instance.begin;
+  instance.passesLeft = std::max<std::uint32_t>(info.loops, 1);
+  instance.envelope = info.envelope;
+  instance.samples = std::move(samples);
+  if (instances_.size() >= kMaxInstances) instances_.erase(instances_.begin());
+  instances_.push_back(std::move(instance));
+}
+
+void SoundMixer::StopSound(int key) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(instances_, [key](const Instance& instance) { return instance.key == key; });
+}
+
+void SoundMixer::StopSounds() {
+  std::lock_guard lock(mutex_);
+  instances_.clear();
+}
+
+bool SoundMixer::SoundPlaying(int key) const {
+  std::lock_guard lock(mutex_);
+  return std::any_of(instances_.begin(), instances_.end(), [key](const Instance& instance) { return instance.key == key; });
+}
+
+std::size_t SoundMixer::InstanceCount() const {
+  std::lock_guard lock(mutex_);
+  return instances_.size();
+}
+
+std::size_t SoundMixer::QueueStream(int key, std::span<const std::int16_t> stereo) {
+  std::lock_guard lock(mutex_);
+  if (!streams_.contains(key) && streams_.size() >= kMaxStreams) return 0;
+  StreamQueue& stream = streams_[key];
+  if (stream.read > 0 && stream.read * 2 >= stream.samples.size()) {
+    stream.samples.erase(stream.samples.begin(), stream.samples.begin() + static_cast<std::ptrdiff_t>(stream.read));
+    stream.read = 0;
+  }
+  const std::size_t queued = (stream.samples.size() - stream.read) / 2;
+  const std::size_t taken = std::min(stereo.size() / 2, kMaxStreamFrames - std::min(queued, kMaxStreamFrames));
+  stream.samples.insert(stream.samples.end(), stereo.begin(), stereo.begin() + static_cast<std::ptrdiff_t>(taken * 2));
+  return taken;
+}
+
+void SoundMixer::ClearStream(int key) {
+  std::lock_guard lock(mutex_);
+  streams_.erase(key);
+}
+
+SoundMixer::StreamState SoundMixer::Stream(int key) const {
+  std::lock_guard lock(mutex_);
+  const auto found = streams_.find(key);
+  if (found == streams_.end()) return {};
+  return {(found->second.samples.size() - found->second.read) / 2, found->second.mixed};
+}
+
+void SoundMixer::StopAll() {
+  std::lock_guard lock(mutex_);
+  instances_.clear();
+  streams_.clear();
+}
+
+void SoundMixer::SetVolume(std::uint16_t left, std::uint16_t right) {
+  std::lock_guard lock(mutex_);
+  volumeLeft_ = left;
+  volumeRight_ = right;
+  UpdateGains();
+}
+
+void SoundMixer::SetMovieVolume(int percent) {
+  std::lock_guard lock(mutex_);
+  moviePercent_ = std::clamp(percent, 0, 100);
+  UpdateGains();
+}
+
+void SoundMixer::UpdateGains() {
+  const auto gain = [&](std::uint16_t volume) {
+    return static_cast<std::int32_t>((std::int64_t{volume} * kFullLevel * moviePercent_ + 65535 * 50) / (65535 * 100));
+  };
+  gainLeft_ = gain(volumeLeft_);
+  gainRight_ = gain(volumeRight_);
+}
+
+bool SoundMixer::MixInstance(Instance& instance, std::int32_t* sum, std::size_t frames) {
+  const std::int16_t* data = instance.samples->data();
+  std::size_t done = 0;
+  while (done < frames) {
+    if (instance.position >= instance.end) {
+      if (--instance.passesLeft == 0) return false;
+      instance.position = instance.begin;
+    }
+    const std::size_t run = std::min(frames - done, instance.end - instance.position);
+    const std::int16_t* from = data + instance.position * 2;
+    std::int32_t* to = sum + done * 2;
+    if (instance.envelope.empty()) {
+      for (std::size_t i = 0; i < run * 2; ++i) to[i] += from[i];
+    } else {
+      for (std::size_t i = 0; i < run; ++i) {
+        std::int32_t left = kFullLevel, right = kFullLevel;
+        EnvelopeLevels(instance.envelope, instance.segment, instance.played + i, left, right);
+        to[2 * i] += (from[2 * i] * left) >> 15;
+        to[2 * i + 1] += (from[2 * i + 1] * right) >> 15;
+      }
+    }
+    instance.position += run;
+    instance.played += run;
+    done += run;
+  }
+  return true;
+}
+
+void SoundMixer::Fill(std::span<std::int16_t> samples) {
+  std::lock_guard lock(mutex_);
+  const std::size_t frames = samples.size() / 2;
+  sum_.assign(frames * 2, 0);
+  std::erase_if(instances_, [&](Instance& instance) { return !MixInstance(instance, sum_.data(), frames); });
+  for (auto& [key, stream] : streams_) {
+    const std::size_t available = (stream.samples.size() - stream.read) / 2;
+    const std::size_t count = std::min(available, frames);
+    const std::int16_t* from = stream.samples.data() + stream.read;
+    for (std::size_t i = 0; i < count * 2; ++i) sum_[i] += from[i];
+    stream.read += count * 2;
+    stream.mixed += count;
+  }
+  for (std::size_t i = 0; i < frames; ++i) {
+    samples[2 * i] = Saturate((std::int64_t{sum_[2 * i]} * gainLeft_) >> 15);
+    samples[2 * i + 1] = Saturate((std::int64_t{sum_[2 * i + 1]} * gainRight_) >> 15);
+  }
+}
+
+}  // namespace tavelin::swf::audio
