@@ -14,6 +14,7 @@
 #include "win32/output_window.h"
 #include "win32/ports/file_system.h"
 #include "win32/ports/desktop.h"
+#include "win32/ports/downloader.h"
 #include "win32/ports/dialogs.h"
 #include "win32/text.h"
 
@@ -35,7 +36,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // The windows call into the logic until they are destroyed, so the logic is declared
   // first (and so destroyed last) and made once the windows exist.
   std::optional<CWin> logic;
-  win32::OutputWindow putOut(instance, files);
+  win32::Win32Downloader downloader;  // outlives the movie control's downloads
+  win32::OutputWindow putOut(instance, files, &downloader);
   win32::MainWindow view(instance, /*quitOnDestroy=*/true);
   if (!view.Create()) return 1;
   files.SetDialogOwner(view.Handle());
@@ -50,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 
   putOut.SetGestures({[&cwin] { cwin.ShowPlayerMenu(); }, [&cwin] { cwin.ToggleFullScreen(); },
                       [&cwin](int notches, int keyState) { cwin.MovieWheel(notches, keyState); }});
+  putOut.SetOnLoadFailure([&cwin](const std::string& message) { cwin.ShowMessage(message, mb::kIconWarning); });
   putOut.SetOnDrop([&cwin](const std::vector<std::string>& paths) { cwin.HandleDroppedFiles(paths); });
   Main(cwin, putOut, win32::Narrow(commandLine ? commandLine : L""));
 

@@ -13,7 +13,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 
 }  // namespace
 
-MovieWindow::MovieWindow(FileSystem& files) : control_(files) {
+MovieWindow::MovieWindow(FileSystem& files, Downloader* downloader) : control_(files, downloader) {
   QueryPerformanceFrequency(&tickFrequency_);
   control_.SetOnChange([this] {
     frameStale_ = true;
