@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -25,7 +26,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Serves /movie.swf (holding back its second half until Release), and answers 404
+// Serves /movie.swf (holding back all but its first 40,000 bytes until Release: less
+// than a read asks for, so a reader that waits to fill its buffer shows nothing), and
+// answers 404
 // for anything else. One connection at a time, each on its own thread.
 class TestServer {
  public:
@@ -98,7 +101,7 @@ class TestServer {
       const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/x-shockwave-flash\r\nContent-Length: " +
                                std::to_string(movie_.size()) + "\r\nConnection: close\r\n\r\n";
       SendAll(client, head.data(), head.size());
-      const std::size_t half = movie_.size() / 2;
+      const std::size_t half = std::min<std::size_t>(movie_.size() / 2, 40000);
       SendAll(client, reinterpret_cast<const char*>(movie_.data()), half);
       {
         std::unique_lock lock(mutex_);

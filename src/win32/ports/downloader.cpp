@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -142,9 +143,14 @@ void Fetch(std::shared_ptr<Win32Downloader::Job> job) {
 
   std::vector<std::uint8_t> buffer(kReadBytes);
   for (;;) {
+    // A read waits until its whole buffer is filled, so each one asks only for what has
+    // come (the query waits for something to come, or the end). Both block; closing
+    // the handle from the interface thread ends them.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(request, &available, 0, 0)) return failWith(GetLastError());
+    const DWORD wanted = available == 0 ? kReadBytes : std::min(available, kReadBytes);
     DWORD read = 0;
-    // Blocks until bytes come; closing the handle from the interface thread ends it.
-    if (!InternetReadFile(request, buffer.data(), kReadBytes, &read)) return failWith(GetLastError());
+    if (!InternetReadFile(request, buffer.data(), wanted, &read)) return failWith(GetLastError());
     if (read == 0) break;
     job->Add(buffer.data(), read);
   }
