@@ -120,7 +120,6 @@ class Movie {
   void Grow(Movie&& longer);
 
  private:
-  friend Movie LoadMovie(std::span<const std::uint8_t> file);
 
 // Decodes the start of a movie file whose rest is still arriving: the header and the
 // frames complete in these bytes (every tag of the frame and its ShowFrame). Bytes that
@@ -129,7 +128,6 @@ class Movie {
 // nothing. The result is not Complete(); once the whole file is there, LoadMovie
 // decides. A start that already holds the End tag is decoded whole, by LoadMovie.
 std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart);
-  friend std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart);
   friend class MovieDecoder;
 
   std::vector<std::uint8_t> data_;
@@ -137,7 +135,7 @@ std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart);
   bool compressed_ = false;
   StageRect stage_;
   double frameRate_ = 0;
-  std::size_t headerFrames_ = 0;
+  std::size_t headerFrames_ = 0;  // the count the header gives, 0 when it gives none
   bool complete_ = true;
   std::uint32_t backgroundColor_ = 0xFFFFFF;
   std::vector<Tag> tags_;

@@ -178,6 +178,7 @@ Win32Downloader::Win32Downloader() {
 
 Win32Downloader::~Win32Downloader() {
   for (auto& [id, job] : jobs_) {
+    job->events = {};
     std::lock_guard lock(job->mutex);
     job->cancelled = true;
     Close(job->request);
@@ -208,6 +209,8 @@ std::unique_ptr<Download> Win32Downloader::Start(const std::string& address, Dow
 
 void Win32Downloader::Cancel(const std::shared_ptr<Job>& job) {
   jobs_.erase(job->id);
+  // The handlers belong to the interface thread; the worker may hold the job longest.
+  job->events = {};
   std::lock_guard lock(job->mutex);
   job->cancelled = true;
   // Ends a connect or read the worker is blocked in.
