@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "platform/failure.h"
 
@@ -100,6 +101,15 @@ class FrameIndex {
     if (!Full() && ends_.size() < kMaxFrames) ends_.push_back(tags.size());
   }
 
+  // The frames shown so far, for the start of a movie: drops the tags after the last
+  // ShowFrame. False when no frame is complete yet.
+  bool FinishShown(std::vector<Tag>& tags, std::vector<std::size_t>& ends) {
+    if (ends_.empty()) return false;
+    tags.resize(ends_.back());
+    ends = std::move(ends_);
+    return true;
+  }
+
   // The frame ends for the count decided; drops tags no counted frame holds.
   std::vector<std::size_t> Finish(std::vector<Tag>& tags) {
     std::size_t frames = headerFrames_ != 0 ? headerFrames_ : std::max<std::size_t>(ends_.size(), 1);
@@ -128,15 +138,43 @@ std::span<const std::uint8_t> Movie::TagBody(const Tag& tag) const {
   return std::span<const std::uint8_t>(data_).subspan(tag.offset, tag.length);
 }
 
-Movie LoadMovie(std::span<const std::uint8_t> file) {
+void Movie::Grow(Movie&& longer) {
+  const bool sameStart = longer.version_ == version_ && longer.compressed_ == compressed_ && longer.stage_ == stage_ &&
+                         longer.frameRate_ == frameRate_ && longer.headerFrames_ == headerFrames_ &&
+                         longer.frameEnds_.size() >= frameEnds_.size() &&
+                         std::equal(frameEnds_.begin(), frameEnds_.end(), longer.frameEnds_.begin());
+  if (!sameStart) throw Failure(movie_failure::kNotSameMovie);
+  data_ = std::move(longer.data_);
+  tags_ = std::move(longer.tags_);
+  frameEnds_ = std::move(longer.frameEnds_);
+  complete_ = longer.complete_;
+}
+
+// Decodes a whole file, or in start mode as much of its start as holds whole frames.
+class MovieDecoder {
+ public:
+  static std::optional<Movie> Decode(std::span<const std::uint8_t> file, bool whole);
+};
+
+std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bool whole) {
+  // In start mode a signature still arriving is checked as far as it goes.
   const auto signatureIs = [&](char first) {
-    return file.size() >= 3 && file[0] == first && file[1] == 'W' && file[2] == 'S';
+    const char expected[3] = {first, 'W', 'S'};
+    for (std::size_t i = 0; i < 3; ++i) {
+      if (i >= file.size()) return !whole;
+      if (file[i] != static_cast<std::uint8_t>(expected[i])) return false;
+    }
+    return true;
   };
+  if (!whole && file.empty()) return std::nullopt;
   const bool compressed = signatureIs('C');
   if (signatureIs('Z')) throw Failure(movie_failure::kLzmaNotSupported);
   if (!compressed && !signatureIs('F')) throw Failure(movie_failure::kNotAMovie);
   if (file.size() > kMaxMovieBytes) throw Failure(movie_failure::kTooLarge);
-  if (file.size() < kFileHeaderBytes) throw Failure(movie_failure::kTruncated);
+  if (file.size() < kFileHeaderBytes) {
+    if (!whole) return std::nullopt;
+    throw Failure(movie_failure::kTruncated);
+  }
 
   const std::size_t declared = Read32(file, 4);
   // The smallest possible movie: file header, one rectangle byte, rate and count.
@@ -145,6 +183,7 @@ Movie LoadMovie(std::span<const std::uint8_t> file) {
   Movie movie;
   movie.version_ = file[3];
   movie.compressed_ = compressed;
+  movie.complete_ = whole;
   std::vector<std::uint8_t>& data = movie.data_;
   if (compressed) {
     data.assign(file.begin(), file.begin() + kFileHeaderBytes);
@@ -155,14 +194,18 @@ Movie LoadMovie(std::span<const std::uint8_t> file) {
   }
   const bool shortOfDeclared = data.size() < declared;
   const std::span<const std::uint8_t> bytes(data);
+  const auto truncated = [&]() -> std::optional<Movie> {
+    if (!whole) return std::nullopt;
+    throw Failure(movie_failure::kTruncated);
+  };
 
   // Stage rectangle, frame rate, frame count.
-  if (bytes.size() <= kFileHeaderBytes) throw Failure(movie_failure::kTruncated);
+  if (bytes.size() <= kFileHeaderBytes) return truncated();
   const int fieldBits = bytes[kFileHeaderBytes] >> 3;
   const std::size_t rectBytes = (5 + 4 * static_cast<std::size_t>(fieldBits) + 7) / 8;
   const std::size_t tagsStart = kFileHeaderBytes + rectBytes + 4;
   if (declared < tagsStart) throw Failure(movie_failure::kBadHeader);
-  if (bytes.size() < tagsStart) throw Failure(movie_failure::kTruncated);
+  if (bytes.size() < tagsStart) return truncated();
   BitReader rect(bytes.subspan(kFileHeaderBytes, rectBytes));
   rect.Unsigned(5);
   movie.stage_.xMin = rect.Signed(fieldBits);
@@ -174,25 +217,35 @@ Movie LoadMovie(std::span<const std::uint8_t> file) {
     throw Failure(movie_failure::kBadHeader);
   }
   movie.frameRate_ = Read16(bytes, kFileHeaderBytes + rectBytes) / 256.0;
-  FrameIndex frames(Read16(bytes, kFileHeaderBytes + rectBytes + 2));
+  movie.headerFrames_ = Read16(bytes, kFileHeaderBytes + rectBytes + 2);
+  FrameIndex frames(movie.headerFrames_);
 
-  // The tags, up to End.
+  // The tags, up to End; in start mode, up to the first tag not yet complete.
   bool sawBackground = false;
   bool ended = false;
   std::size_t at = tagsStart;
   while (at < bytes.size()) {
     const auto pastEnd = [&] { return Failure(shortOfDeclared ? movie_failure::kTruncated : movie_failure::kTagPastEnd); };
-    if (bytes.size() - at < 2) throw pastEnd();
-    const std::uint16_t codeAndLength = Read16(bytes, at);
-    at += 2;
-    const auto code = static_cast<std::uint16_t>(codeAndLength >> 6);
-    std::size_t length = codeAndLength & 0x3Fu;
-    if (length == 0x3F) {
-      if (bytes.size() - at < 4) throw pastEnd();
-      length = Read32(bytes, at);
-      at += 4;
+    const std::size_t tagStart = at;
+    std::size_t length = 0;
+    std::uint16_t code = 0;
+    if (bytes.size() - at >= 2) {
+      const std::uint16_t codeAndLength = Read16(bytes, at);
+      at += 2;
+      code = static_cast<std::uint16_t>(codeAndLength >> 6);
+      length = codeAndLength & 0x3Fu;
+      if (length == 0x3F) {
+        length = bytes.size() - at >= 4 ? Read32(bytes, at) : bytes.size();
+        at += 4;
+      }
+    } else {
+      at = bytes.size() + 1;
     }
-    if (length > bytes.size() - at) throw pastEnd();
+    if (at > bytes.size() || length > bytes.size() - at) {
+      if (whole) throw pastEnd();
+      at = tagStart;
+      break;
+    }
     if (code == tag_code::kEnd) {
       ended = true;
       break;
@@ -208,9 +261,20 @@ Movie LoadMovie(std::span<const std::uint8_t> file) {
     }
     at += length;
   }
+  if (!whole) {
+    if (ended) return Decode(file, true);
+    if (!frames.FinishShown(movie.tags_, movie.frameEnds_)) return std::nullopt;
+    return movie;
+  }
   if (!ended && shortOfDeclared) throw Failure(movie_failure::kTruncated);
   movie.frameEnds_ = frames.Finish(movie.tags_);
   return movie;
+}
+
+Movie LoadMovie(std::span<const std::uint8_t> file) { return *MovieDecoder::Decode(file, true); }
+
+std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart) {
+  return MovieDecoder::Decode(fileStart, false);
 }
 
 }  // namespace tavelin::swf

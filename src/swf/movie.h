@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -27,6 +28,7 @@ inline constexpr const char* kBadHeader = "影片文件头中的数值不合理"
 inline constexpr const char* kTagPastEnd = "影片标签超出了文件末尾";
 inline constexpr const char* kTooManyTags = "影片中的标签过多";
 inline constexpr const char* kTooLarge = "影片文件过大";
+inline constexpr const char* kNotSameMovie = "影片在载入时改变了";
 }  // namespace movie_failure
 
 // Tag codes the engine acts on.
@@ -96,8 +98,16 @@ class Movie {
   const StageRect& Stage() const { return stage_; }
   // Frames per second; 0 when the movie declares none.
   double FrameRate() const { return frameRate_; }
-  // The number of frames played, at least 1 (see LoadMovie for how it is decided).
+  // The number of frames played, at least 1 (see LoadMovie for how it is decided). For
+  // the start of a movie still arriving, the frames complete so far.
   int FrameCount() const { return static_cast<int>(frameEnds_.size()); }
+  // Whether the whole file was decoded; false for the start of a movie (LoadMovieStart).
+  bool Complete() const { return complete_; }
+  // The frames the whole movie will have as far as the header tells: its count, or,
+  // when it says 0, the frames decoded so far.
+  int ExpectedFrameCount() const {
+    return complete_ || headerFrames_ == 0 ? FrameCount() : static_cast<int>(headerFrames_);
+  }
   // The colour of the first SetBackgroundColor tag as 0xRRGGBB; white without one.
   std::uint32_t BackgroundColor() const { return backgroundColor_; }
 
@@ -110,14 +120,30 @@ class Movie {
   // The movie uncompressed: the 8-byte file header followed by the rest of the file.
   std::span<const std::uint8_t> Data() const { return data_; }
 
+  // Takes over the frames of a later decode of the same file (more of its start, or
+  // the whole of it). The frames held so far keep their tags and offsets, so a player
+  // of this movie plays on; only frames are added. Throws Failure(kNotSameMovie) when
+  // `longer` is not this movie with more frames.
+  void Grow(Movie&& longer);
+
  private:
-  friend Movie LoadMovie(std::span<const std::uint8_t> file);
+
+// Decodes the start of a movie file whose rest is still arriving: the header and the
+// frames complete in these bytes (every tag of the frame and its ShowFrame). Bytes that
+// cannot start a movie (a wrong signature, a header out of range, damaged compressed
+// data) throw Failure as LoadMovie does; too few bytes for the first frame give
+// nothing. The result is not Complete(); once the whole file is there, LoadMovie
+// decides. A start that already holds the End tag is decoded whole, by LoadMovie.
+std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart);
+  friend class MovieDecoder;
 
   std::vector<std::uint8_t> data_;
   int version_ = 0;
   bool compressed_ = false;
   StageRect stage_;
   double frameRate_ = 0;
+  std::size_t headerFrames_ = 0;  // the count the header gives, 0 when it gives none
+  bool complete_ = true;
   std::uint32_t backgroundColor_ = 0xFFFFFF;
   std::vector<Tag> tags_;
   // frameEnds_[f] is the index in tags_ just past frame f's last tag.
@@ -136,5 +162,13 @@ class Movie {
 // A file whose length field is larger than the data is accepted when its tags reach
 // the End tag intact (only the length field is wrong); otherwise it is truncated.
 Movie LoadMovie(std::span<const std::uint8_t> file);
+
+// Decodes the start of a movie file whose rest is still arriving: the header and the
+// frames complete in these bytes (every tag of the frame and its ShowFrame). Bytes that
+// cannot start a movie (a wrong signature, a header out of range, damaged compressed
+// data) throw Failure as LoadMovie does; too few bytes for the first frame give
+// nothing. The result is not Complete(); once the whole file is there, LoadMovie
+// decides. A start that already holds the End tag is decoded whole, by LoadMovie.
+std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart);
 
 }  // namespace tavelin::swf

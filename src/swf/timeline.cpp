@@ -14,6 +14,7 @@ constexpr double kFrameTolerance = 1e-9;
 
 Timeline::Timeline(int frameCount, double frameRate)
     : frameCount_(std::max(frameCount, 1)),
+      framesLoaded_(frameCount_),
       frameRate_(std::isfinite(frameRate) && frameRate > 0 ? std::min(frameRate, kMaxFrameRate) : kFallbackFrameRate) {}
 
 void Timeline::Play() {
@@ -27,8 +28,16 @@ void Timeline::Stop() {
 }
 
 void Timeline::GotoFrame(int frame) {
-  current_ = std::clamp(frame, 0, frameCount_ - 1);
+  current_ = std::clamp(frame, 0, framesLoaded_ - 1);
   Stop();
+}
+
+void Timeline::SetFramesLoaded(int frames) { framesLoaded_ = std::clamp(frames, 1, frameCount_); }
+
+void Timeline::SetFrameCount(int frameCount) {
+  frameCount_ = std::max(frameCount, 1);
+  framesLoaded_ = frameCount_;
+  current_ = std::min(current_, frameCount_ - 1);
 }
 
 bool Timeline::Advance(double seconds) {
@@ -49,8 +58,12 @@ bool Timeline::StepFrames(long steps) {
   if (!playing_ || steps <= 0) return false;
   const int before = current_;
   const long last = frameCount_ - 1;
-  if (current_ + steps <= last) {
+  const long lastLoaded = framesLoaded_ - 1;
+  if (current_ + steps <= lastLoaded) {
     current_ += static_cast<int>(steps);
+  } else if (lastLoaded < last) {
+    current_ = static_cast<int>(lastLoaded);  // waits for the frames still arriving
+    pendingFrames_ = 0;
   } else if (loop_) {
     current_ = static_cast<int>((current_ + steps) % frameCount_);
   } else {

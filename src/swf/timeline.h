@@ -21,6 +21,8 @@ class Timeline {
   Timeline(int frameCount, double frameRate);
 
   int FrameCount() const { return frameCount_; }
+  // The frames that can be shown: all of them, or fewer while the movie still arrives.
+  int FramesLoaded() const { return framesLoaded_; }
   // The rate the clock runs at (the fallback for a movie without a usable rate).
   double FrameRate() const { return frameRate_; }
   double FrameInterval() const { return 1.0 / frameRate_; }
@@ -34,8 +36,16 @@ class Timeline {
   // Runs from the current frame; the next frame follows one full interval later.
   void Play();
   void Stop();
-  // Shows a frame, clamped to 0..last, and stops.
+  // Shows a frame, clamped to the frames loaded, and stops.
   void GotoFrame(int frame);
+
+  // For a movie still arriving: how many of its frames can be shown (1..FrameCount()).
+  // A playing clock that reaches the last of them waits there, still playing, instead
+  // of looping or stopping, and goes on when more have arrived.
+  void SetFramesLoaded(int frames);
+  // Settles the number of frames once the whole movie is known (at least 1); all of
+  // them are then loaded.
+  void SetFrameCount(int frameCount);
 
   // Adds the seconds elapsed since the last call and moves on by the frames that
   // became due. Time is kept in fractions of a frame, so fractional rates keep their
@@ -50,6 +60,7 @@ class Timeline {
 
  private:
   int frameCount_;
+  int framesLoaded_;
   double frameRate_;
   int current_ = 0;
   bool playing_ = false;

@@ -17,6 +17,7 @@
 #include "win32/single_instance.h"
 #include "win32/ports/file_system.h"
 #include "win32/ports/desktop.h"
+#include "win32/ports/downloader.h"
 #include "win32/ports/dialogs.h"
 #include "win32/text.h"
 
@@ -52,7 +53,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   // first (and so destroyed last) and made once the windows exist.
   std::optional<CWin> logic;
   std::optional<win32::MovieInputWiring> input;
-  win32::OutputWindow putOut(instance, files);
+  win32::Win32Downloader downloader;  // outlives the movie control's downloads
+  win32::OutputWindow putOut(instance, files, &downloader);
   win32::MainWindow view(instance, /*quitOnDestroy=*/true);
   if (!view.Create()) return 1;
   files.SetDialogOwner(view.Handle());
@@ -66,6 +68,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   });
 
   input.emplace(cwin, view, putOut);
+  putOut.SetOnLoadFailure([&cwin](const std::string& message) { cwin.ShowMessage(message, mb::kIconWarning); });
   cwin.WritesStore = role == InstanceRole::kFirst;
   Main(cwin, putOut, arguments);
   std::optional<win32::HandOverReceiver> handOver;

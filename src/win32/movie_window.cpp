@@ -16,7 +16,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 
 }  // namespace
 
-MovieWindow::MovieWindow(FileSystem& files) : control_(files) {
+MovieWindow::MovieWindow(FileSystem& files, Downloader* downloader) : control_(files, downloader) {
   QueryPerformanceFrequency(&tickFrequency_);
   control_.SetSoundOutput(&soundOutput_, &mp3Codec_);
   control_.SetOnChange([this] {

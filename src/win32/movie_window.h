@@ -25,7 +25,7 @@ inline constexpr wchar_t kMovieWindowClass[] = L"TavelinMovie";
 
 class MovieWindow : public MovieSurface {
  public:
-  explicit MovieWindow(FileSystem& files);
+  explicit MovieWindow(FileSystem& files, Downloader* downloader = nullptr);
   MovieWindow(const MovieWindow&) = delete;
   MovieWindow& operator=(const MovieWindow&) = delete;
   ~MovieWindow() override;

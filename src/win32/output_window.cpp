@@ -24,7 +24,8 @@ constexpr int kStatusStripHeight = 16;
 
 }  // namespace
 
-OutputWindow::OutputWindow(HINSTANCE instance, FileSystem& files) : instance_(instance), movie_(files) {}
+OutputWindow::OutputWindow(HINSTANCE instance, FileSystem& files, Downloader* downloader)
+    : instance_(instance), movie_(files, downloader) {}
 
 OutputWindow::~OutputWindow() {
   if (hwnd_) DestroyWindow(hwnd_);

@@ -21,7 +21,7 @@ extern HCURSOR IBeamCursor;
 
 class OutputWindow : public OutputWindowHost {
  public:
-  OutputWindow(HINSTANCE instance, FileSystem& files);
+  OutputWindow(HINSTANCE instance, FileSystem& files, Downloader* downloader = nullptr);
   OutputWindow(const OutputWindow&) = delete;
   OutputWindow& operator=(const OutputWindow&) = delete;
   ~OutputWindow() override;
@@ -33,6 +33,10 @@ class OutputWindow : public OutputWindowHost {
   void SetHook(MovieWindowHook* hook, HWND mainWindow) { movie_.SetHook(hook, mainWindow); }
   MovieSurface& Surface() { return movie_; }
   void SetOnDrop(std::function<void(const std::vector<std::string>&)> onDrop) { onDrop_ = std::move(onDrop); }
+  // Where the message goes when a movie from a web address cannot be played.
+  void SetOnLoadFailure(std::function<void(const std::string&)> onLoadFailure) {
+    movie_.Control().SetOnLoadFailure(std::move(onLoadFailure));
+  }
   // The strip shown at the bottom in full screen; placed on every resize, after
   // `onResized` has been told the window's new state.
   void SetStatusStrip(HWND strip, const bool* showStatus, std::function<void(WindowState)> onResized) {

@@ -137,3 +137,35 @@ TEST(Timeline, UnusableRatesAndTimesNeverBreakTheClock) {
 
 }  // namespace
 }  // namespace tavelin::swf
+
+namespace tavelin::swf {
+namespace {
+
+TEST(Timeline, WaitsAtTheLastLoadedFrameUntilMoreArrive) {
+  Timeline timeline(5, 10);
+  timeline.SetFramesLoaded(2);
+  timeline.Play();
+  EXPECT_TRUE(timeline.Advance(0.1));
+  EXPECT_EQ(timeline.CurrentFrame(), 1);
+  EXPECT_FALSE(timeline.Advance(5.0));  // neither loops nor stops
+  EXPECT_EQ(timeline.CurrentFrame(), 1);
+  EXPECT_TRUE(timeline.IsPlaying());
+  timeline.GotoFrame(4);  // only loaded frames can be shown
+  EXPECT_EQ(timeline.CurrentFrame(), 1);
+  timeline.Play();
+
+  timeline.SetFramesLoaded(4);
+  EXPECT_TRUE(timeline.Advance(0.1));
+  EXPECT_EQ(timeline.CurrentFrame(), 2);
+  // The whole movie turns out shorter than its header said: it loops at its real end.
+  timeline.SetFrameCount(3);
+  EXPECT_TRUE(timeline.Advance(0.1));
+  EXPECT_EQ(timeline.CurrentFrame(), 0);
+  timeline.SetFrameCount(2);
+  timeline.GotoFrame(1);
+  timeline.SetFrameCount(1);
+  EXPECT_EQ(timeline.CurrentFrame(), 0);
+}
+
+}  // namespace
+}  // namespace tavelin::swf

@@ -6,6 +6,7 @@
 
 #include "platform/failure.h"
 #include "playback/movie_control/movie_audio.h"
+#include "playback/movie_control/network_movie.h"
 #include "playback/movie_control/stage_view.h"
 #include "playback/movie_control/system_fonts.h"
 #include "swf/movie.h"
@@ -77,7 +78,7 @@ struct EngineMovieControl::State {
     std::unique_ptr<swf::player::Player> player;
   };
 
-  explicit State(FileSystem& f) : files(f), systemFonts(f) {}
+  State(FileSystem& f, Downloader* d) : files(f), downloader(d), systemFonts(f) {}
 
   Loaded& Require() {
     if (!loaded) throw Failure(kNoMovie);
@@ -86,8 +87,55 @@ struct EngineMovieControl::State {
   void Changed() const {
     if (onChange) onChange();
   }
+  // Shows a decoded movie from its first frame, playing; nothing here throws after the
+  // player is made, so the previous movie stays until the new one is ready.
+  void Show(std::shared_ptr<const swf::Movie> movie) {
+    swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
+    auto player = std::make_unique<swf::player::Player>(movie, &systemFonts);
+    timeline.SetLoop(loop);
+    timeline.Play();  // a movie starts playing as soon as it is loaded
+    view.SetStage(ToTwipRect(movie->Stage()));
+    audio.Load(movie, *player, loop);
+    loaded.emplace(Loaded{std::move(movie), timeline, std::move(player)});
+    MatchArrivedFrames();
+  }
+  // While a movie arrives the clock knows one frame more than it holds at least, so
+  // it waits at the last frame there instead of taking it for the end.
+  void MatchArrivedFrames() {
+    const swf::Movie& movie = *loaded->movie;
+    swf::Timeline& timeline = loaded->timeline;
+    if (movie.Complete()) {
+      timeline.SetFrameCount(movie.FrameCount());
+      return;
+    }
+    timeline.SetFrameCount(std::max(movie.ExpectedFrameCount(), movie.FrameCount() + 1));
+    timeline.SetFramesLoaded(movie.FrameCount());
+  }
+  void StartDownload(const std::string& address) {
+    network.reset();
+    const bool hadMovie = loaded.has_value();
+    audio.Unload();
+    loaded.reset();
+    movieText = address;
+    NetworkMovie::Handlers handlers;
+    handlers.started = [this](std::shared_ptr<swf::Movie> movie) {
+      Show(std::move(movie));
+      Changed();
+    };
+    handlers.grew = [this] {
+      if (loaded) MatchArrivedFrames();
+    };
+    handlers.failed = [this](const std::string& message) {
+      // What arrived is the whole movie now.
+      if (loaded) loaded->timeline.SetFrameCount(loaded->movie->FrameCount());
+      if (onLoadFailure) onLoadFailure(message);
+    };
+    network = std::make_unique<NetworkMovie>(*downloader, address, std::move(handlers));
+    if (hadMovie) Changed();
+  }
 
   FileSystem& files;
+  Downloader* downloader;
   SystemFonts systemFonts;  // outlives every player, which draws device text with it
   MovieAudio audio;         // outlives every player, which sends its sound there
   std::string movieText;
@@ -97,9 +145,13 @@ struct EngineMovieControl::State {
   Quality quality = Quality::kHigh;
   StageView view;
   std::function<void()> onChange;
+  std::function<void(const std::string&)> onLoadFailure;
+  // Last, so a download is cancelled before anything it reports to goes.
+  std::unique_ptr<NetworkMovie> network;
 };
 
-EngineMovieControl::EngineMovieControl(FileSystem& files) : state_(std::make_unique<State>(files)) {}
+EngineMovieControl::EngineMovieControl(FileSystem& files, Downloader* downloader)
+    : state_(std::make_unique<State>(files, downloader)) {}
 
 EngineMovieControl::~EngineMovieControl() = default;
 
@@ -108,9 +160,14 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
   if (IsBlank(movie)) {
     const bool hadMovie = s.loaded.has_value();
     s.audio.Unload();
+    s.network.reset();
     s.loaded.reset();
     s.movieText = movie;
     if (hadMovie) s.Changed();
+    return;
+  }
+  if (s.downloader && NetworkMovie::IsWebAddress(movie)) {
+    s.StartDownload(movie);
     return;
   }
   if (IsNetworkAddress(movie)) throw Failure(kAddressNotSupported);
@@ -122,16 +179,8 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
 void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie) {
   State& s = *state_;
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
-  auto loaded = std::make_shared<const swf::Movie>(swf::LoadMovie(bytes));
-  swf::Timeline timeline(loaded->FrameCount(), loaded->FrameRate());
-  auto player = std::make_unique<swf::player::Player>(loaded, &s.systemFonts);
-
-  // Nothing below throws: the previous movie stays until the new one is complete.
-  timeline.SetLoop(s.loop);
-  timeline.Play();  // a movie starts playing as soon as it is loaded
-  s.view.SetStage(ToTwipRect(loaded->Stage()));
-  s.audio.Load(loaded, *player, s.loop);
-  s.loaded.emplace(State::Loaded{std::move(loaded), timeline, std::move(player)});
+  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)));
+  s.network.reset();  // the movie arriving is replaced
   s.movieText = movie;
   s.Changed();
 }
@@ -297,5 +346,9 @@ void EngineMovieControl::Render(swf::Framebuffer& target) const {
 void EngineMovieControl::SetOnChange(std::function<void()> onChange) { state_->onChange = std::move(onChange); }
 
 void EngineMovieControl::SetSoundOutput(SoundOutput* output, Mp3Codec* codec) { state_->audio.Attach(output, codec); }
+
+void EngineMovieControl::SetOnLoadFailure(std::function<void(const std::string& message)> onLoadFailure) {
+  state_->onLoadFailure = std::move(onLoadFailure);
+}
 
 }  // namespace tavelin

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "platform/downloader.h"
 #include "platform/file_system.h"
 #include "platform/movie_control.h"
 #include "platform/mp3_decoder.h"
@@ -18,7 +19,8 @@ namespace tavelin {
 
 class EngineMovieControl : public MovieControl {
  public:
-  explicit EngineMovieControl(FileSystem& files);
+  // Without a downloader, web addresses are refused like other addresses.
+  explicit EngineMovieControl(FileSystem& files, Downloader* downloader = nullptr);
   ~EngineMovieControl() override;
 
   // MovieControl.
@@ -59,6 +61,10 @@ class EngineMovieControl : public MovieControl {
   void Render(swf::Framebuffer& target) const;
   // Called after every change of what the control shows (movie, frame, colour, view).
   void SetOnChange(std::function<void()> onChange);
+  // Called when a movie from a web address cannot be played (after SetMovie returned),
+  // with the message for the user. The frames that arrived before stay, as the whole
+  // movie.
+  void SetOnLoadFailure(std::function<void(const std::string& message)> onLoadFailure);
 
   // Where the movie's sound is played and how MP3 sound is decoded; either may be null.
   // Both must outlive the control. While the main timeline streams sound, frames follow
