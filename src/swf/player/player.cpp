@@ -4,21 +4,34 @@
 
 namespace tavelin::swf::player {
 
-Player::Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts)
-    : movie_(std::move(movie)), dictionary_(deviceFonts), runner_(*movie_, dictionary_) {
+Player::Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts, ScriptHooks* scripts)
+    : movie_(std::move(movie)),
+      dictionary_(deviceFonts),
+      runner_(*movie_, dictionary_),
+      clips_(*movie_, runner_, root_, *rootAnchor_) {
+  runner_.SetHooks(scripts);
+  root_.owner = rootAnchor_.get();
+  if (scripts) scripts->Attached(*this);
   runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, 0, 0);
+  if (scripts) scripts->FrameFinished();
 }
 
 void Player::NextFrame() {
+  ScriptHooks* scripts = runner_.Hooks();
+  if (scripts) scripts->FrameStarting();
   runner_.BeginTick();
-  const int next = (root_.frame + 1) % FrameCount();
-  runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, next, 0);
+  if (root_.playing) {
+    const int next = (root_.frame + 1) % FrameCount();
+    runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, next, 0);
+  }
   runner_.AdvanceSprites(root_.list, 0);
+  if (scripts) scripts->FrameFinished();
 }
 
 void Player::GotoFrame(int frame) {
   runner_.BeginTick();
   runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, frame, 0);
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->FrameFinished();
 }
 
 int Player::FrameOfLabel(const std::string& label) const {

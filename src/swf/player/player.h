@@ -8,6 +8,7 @@
 #include "swf/format/records.h"
 #include "swf/framebuffer.h"
 #include "swf/movie.h"
+#include "swf/player/clip_control.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/display_list.h"
 #include "swf/player/timeline_runner.h"
@@ -21,7 +22,9 @@ class Player {
  public:
   // Shows the movie's first frame. `deviceFonts` (may be null) draws text fields that
   // use the system's fonts; it must outlive the player.
-  explicit Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts = nullptr);
+  // `scripts` (may be null) is told of the timelines' scripts and runs them; it must
+  // outlive the player.
+  explicit Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts = nullptr, ScriptHooks* scripts = nullptr);
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
 
@@ -47,12 +50,17 @@ class Player {
   const DisplayList& Objects() const { return root_.list; }
   const Dictionary& Characters() const { return dictionary_; }
   Rgba BackgroundColor() const;
+  const Movie& MovieData() const { return *movie_; }
+  // What scripts do to clips: frames, properties, creating and removing them.
+  ClipControl& Clips() { return clips_; }
 
  private:
   std::shared_ptr<const Movie> movie_;
   Dictionary dictionary_;
   TimelineRunner runner_;
   TimelineState root_;
+  std::shared_ptr<ClipAnchor> rootAnchor_ = std::make_shared<ClipAnchor>();
+  ClipControl clips_;
 };
 
 }  // namespace tavelin::swf::player

@@ -11,6 +11,7 @@
 #include "swf/movie.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/display_list.h"
+#include "swf/player/script_hooks.h"
 
 namespace tavelin::swf::player {
 
@@ -44,18 +45,28 @@ class TimelineRunner {
   void AdvanceSprites(DisplayList& list, int nesting);
 
   std::size_t LiveObjects() const { return *liveObjects_; }
+  // Scripts are told of frame actions and placed clips; null plays without them.
+  void SetHooks(ScriptHooks* hooks) { hooks_ = hooks; }
+  ScriptHooks* Hooks() const { return hooks_; }
+  // A new object of `characterId` at `depth` of `parent`'s timeline (anything already
+  // there is replaced); null when the budget is spent.
+  DisplayObject* CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId, std::uint16_t depth,
+                          int nesting);
 
  private:
-  void RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting);
+  void RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting, bool runScripts);
+  void TellFrameActions(TimelineState& timeline, const FrameSource& source, int frame);
   void Rebuild(TimelineState& timeline, const FrameSource& source, int target, int nesting);
-  void Place(DisplayList& list, const format::PlaceObject& place, int frame, int nesting);
+  void Place(TimelineState& timeline, const format::PlaceObject& place, int frame, int nesting);
   // A new object showing `characterId`, with sprite and button contents built; false
   // when the object budget is spent.
-  bool Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting);
+  bool Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting, ClipAnchor* parent = nullptr,
+              std::uint16_t depth = 0);
   void ApplyPlacement(DisplayObject& object, const format::PlaceObject& place);
 
   const Movie& movie_;
   Dictionary& dictionary_;
+  ScriptHooks* hooks_ = nullptr;
   std::uint64_t tick_ = 1;
   std::shared_ptr<std::size_t> liveObjects_ = std::make_shared<std::size_t>(0);
 };

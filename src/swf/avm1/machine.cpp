@@ -1,0 +1,287 @@
+#include "swf/avm1/machine.h"
+
+#include "swf/format/reader.h"
+
+namespace tavelin::swf::avm1 {
+
+namespace ce = format::clip_event;
+
+bool RunsActionScript1(const Movie& movie) {
+  constexpr std::uint16_t kFileAttributes = 69;
+  constexpr std::uint8_t kActionScript3 = 0x08;
+  for (const Tag& tag : movie.FrameTags(0)) {
+    if (tag.code != kFileAttributes) continue;
+    const auto body = movie.TagBody(tag);
+    return body.empty() || !(body[0] & kActionScript3);
+  }
+  return true;
+}
+
+Machine::Machine(int version, ScriptHost& host) : host_(host) {
+  vm_ = std::make_unique<Interpreter>(version, nullptr, host);
+  vm_->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
+}
+
+Machine::~Machine() = default;
+
+void Machine::Attached(player::Player& player) {
+  player_ = &player;
+  // The interpreter reaches the stage through the player's clip control.
+  auto fresh = std::make_unique<Interpreter>(vm_->Version(), &player.Clips(), host_);
+  fresh->exports = std::move(vm_->exports);
+  fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
+  vm_ = std::move(fresh);
+}
+
+void Machine::Roots(std::vector<Cell*>& roots) {
+  for (const auto& interval : vm_->intervals) {
+    if (interval.function.IsObject()) roots.push_back(interval.function.object);
+    if (interval.method) roots.push_back(interval.method);
+    for (const Value& arg : interval.args) {
+      if (arg.IsObject()) roots.push_back(arg.object);
+      if (arg.IsString()) roots.push_back(arg.string);
+    }
+  }
+  if (vm_->dragged) roots.push_back(vm_->dragged);
+}
+
+std::shared_ptr<const LoadedProgram> Machine::ProgramOf(std::span<const std::uint8_t> bytes) {
+  auto& slot = clipPrograms_[bytes.data()];
+  if (!slot) slot = vm_->Load(format::DecodeActions(bytes));
+  return slot;
+}
+
+std::shared_ptr<const LoadedProgram> Machine::ProgramAt(const Tag& tag, std::size_t skip) {
+  auto& slot = programs_[tag.offset];
+  if (!slot && player_) {
+    auto body = player_->MovieData().TagBody(tag);
+    if (body.size() < skip) return nullptr;
+    slot = vm_->Load(format::DecodeActions(body.subspan(skip)));
+  }
+  return slot;
+}
+
+void Machine::FrameActions(player::ClipAnchor& clip, const Tag& tag) {
+  if (stopped_) return;
+  if (auto program = ProgramAt(tag, 0)) queue_.push_back(Queued{clip.shared_from_this(), program});
+}
+
+void Machine::DefinitionTag(player::ClipAnchor& timeline, const Tag& tag) {
+  if (!player_) return;
+  const auto body = player_->MovieData().TagBody(tag);
+  if (tag.code == tag_code::kExportAssets) {
+    try {
+      format::Reader reader(body);
+      const std::size_t count = reader.U16();
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::uint16_t id = reader.U16();
+        std::string name = reader.String();
+        for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        vm_->exports.emplace(std::move(name), id);
+      }
+    } catch (const format::DecodeError&) {
+    }
+    return;
+  }
+  if (tag.code == tag_code::kDoInitAction && body.size() >= 2) {
+    if (!initDone_.insert(tag.offset).second) return;
+    // Init actions run before the frame's other scripts, on the main timeline.
+    if (auto program = ProgramAt(tag, 2)) {
+      player::ClipAnchor& root = player_->Clips().Root();
+      (void)timeline;
+      queue_.push_front(Queued{root.shared_from_this(), program});
+    }
+  }
+}
+
+void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& place) {
+  if (stopped_ || place.clipActions.empty()) {
+    if (place.name && !place.clipActions.empty()) return;
+    if (place.clipActions.empty()) return;
+  }
+  Handlers& handlers = handlers_[&clip];
+  handlers.clip = clip.shared_from_this();
+  handlers.actions.clear();
+  for (const auto& action : place.clipActions) handlers.actions.emplace_back(action, ProgramOf(action.actions));
+  Object* object = vm_->ClipFor(clip);
+  for (const auto& [action, program] : handlers.actions) {
+    if (action.events & (ce::kLoad | ce::kInitialize | ce::kConstruct)) {
+      queue_.push_back(Queued{clip.shared_from_this(), program});
+    }
+  }
+  (void)object;
+}
+
+void Machine::Run(const std::shared_ptr<const LoadedProgram>& program, Object* target) {
+  if (stopped_ || !program || !target) return;
+  try {
+    vm_->RunProgram(program, target);
+  } catch (const ScriptAbort& abort) {
+    queue_.clear();
+    host_.ScriptStopped(abort.reason);
+  }
+}
+
+void Machine::RunQueue() {
+  if (running_) return;
+  running_ = true;
+  std::size_t ran = 0;
+  while (!queue_.empty() && ran < kMaxQueuedPerFrame) {
+    Queued next = std::move(queue_.front());
+    queue_.pop_front();
+    ++ran;
+    if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
+    Run(next.program, vm_->ClipFor(*next.clip));
+  }
+  queue_.clear();
+  running_ = false;
+}
+
+void Machine::ClipEvent(Object* clip, std::uint32_t event, String* method, int keyCode) {
+  player::ClipAnchor* anchor = vm_->AnchorOf(clip);
+  if (!anchor) return;
+  const auto found = handlers_.find(anchor);
+  if (found != handlers_.end() && !found->second.clip.expired()) {
+    for (const auto& [action, program] : found->second.actions) {
+      if (!(action.events & event)) continue;
+      if (event == ce::kKeyPress && action.keyCode != keyCode) continue;
+      Run(program, clip);
+    }
+  }
+  if (method) {
+    const Value handler = vm_->Get(clip, method);
+    if (handler.IsObject() && handler.object->kind == ObjectKind::kFunction) {
+      try {
+        vm_->Call(handler, Value(clip), {});
+      } catch (const ScriptThrow&) {
+      } catch (const ScriptAbort& abort) {
+        queue_.clear();
+        host_.ScriptStopped(abort.reason);
+      }
+    }
+  }
+}
+
+void Machine::CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting) {
+  if (nesting > player::kMaxNesting || !player_) return;
+  for (player::ClipAnchor* child : player_->Clips().Children(clip)) {
+    CollectClips(*child, out, nesting + 1);
+    out.push_back(vm_->ClipFor(*child));
+  }
+}
+
+void Machine::RunIntervals() {
+  const double now = host_.MovieMilliseconds();
+  // Timers added while these run wait for the next frame.
+  const std::size_t count = vm_->intervals.size();
+  for (std::size_t i = 0; i < count && i < vm_->intervals.size(); ++i) {
+    Interpreter::Interval interval = vm_->intervals[i];
+    if (interval.due > now) continue;
+    vm_->intervals[i].due = now + std::max(interval.period, 1.0);
+    if (interval.once) std::erase_if(vm_->intervals, [&](const auto& t) { return t.id == interval.id; });
+    try {
+      if (interval.method) {
+        vm_->CallMethod(interval.function, interval.method, interval.args);
+      } else {
+        vm_->Call(interval.function, Value(), interval.args);
+      }
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
+    RunQueue();
+    if (interval.once) --i;
+  }
+}
+
+void Machine::FrameStarting() {
+  if (stopped_ || !player_) return;
+  vm_->StartBudget();
+  RunIntervals();
+  // Enter-frame handlers: children before their parents, the main movie last.
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  clips.push_back(vm_->RootClip());
+  for (Object* clip : clips) ClipEvent(clip, ce::kEnterFrame, vm_->Names().onEnterFrame);
+}
+
+void Machine::FrameFinished() {
+  if (!player_) return;
+  vm_->StartBudget();
+  RunQueue();
+  if (++framesSinceCollect_ >= kCollectEveryFrames) {
+    framesSinceCollect_ = 0;
+    for (auto it = handlers_.begin(); it != handlers_.end();) it = it->second.clip.expired() ? handlers_.erase(it) : std::next(it);
+    vm_->Collect();
+  }
+}
+
+void Machine::Broadcast(Object* source, String* name, std::span<const Value> args) {
+  Value list = vm_->Get(source, vm_->Name("_listeners"));
+  Object* array = list.AsObject();
+  if (!array) return;
+  std::vector<Value> items;
+  for (std::size_t i = 0; i < vm_->ArrayLength(array); ++i) items.push_back(vm_->ArrayAt(array, i));
+  for (const Value& item : items) {
+    try {
+      vm_->CallMethod(item, name, args);
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+      return;
+    }
+  }
+}
+
+void Machine::MouseMove(double x, double y) {
+  if (!player_) return;
+  vm_->StartBudget();
+  vm_->input.mouseX = x;
+  vm_->input.mouseY = y;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  for (Object* clip : clips) ClipEvent(clip, ce::kMouseMove, vm_->Names().onMouseMove);
+  Broadcast(vm_->mouseObject, vm_->Names().onMouseMove);
+  RunQueue();
+}
+
+void Machine::MouseButton(bool down, double x, double y) {
+  if (!player_) return;
+  vm_->StartBudget();
+  vm_->input.mouseX = x;
+  vm_->input.mouseY = y;
+  vm_->input.mouseDown = down;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  String* method = down ? vm_->Names().onMouseDown : vm_->Names().onMouseUp;
+  for (Object* clip : clips) ClipEvent(clip, down ? ce::kMouseDown : ce::kMouseUp, method);
+  Broadcast(vm_->mouseObject, method);
+  RunQueue();
+}
+
+void Machine::KeyDown(int code, int character) {
+  if (!player_) return;
+  vm_->StartBudget();
+  if (code >= 0 && code < 256) vm_->input.down[code] = true;
+  vm_->input.lastKey = code;
+  vm_->input.lastCharacter = character;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  for (Object* clip : clips) ClipEvent(clip, ce::kKeyDown, vm_->Names().onKeyDown);
+  Broadcast(vm_->keyObject, vm_->Names().onKeyDown);
+  RunQueue();
+}
+
+void Machine::KeyUp(int code) {
+  if (!player_) return;
+  vm_->StartBudget();
+  if (code >= 0 && code < 256) vm_->input.down[code] = false;
+  vm_->input.lastKey = code;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  for (Object* clip : clips) ClipEvent(clip, ce::kKeyUp, vm_->Names().onKeyUp);
+  Broadcast(vm_->keyObject, vm_->Names().onKeyUp);
+  RunQueue();
+}
+
+}  // namespace tavelin::swf::avm1
