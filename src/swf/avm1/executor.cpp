@@ -1,6 +1,8 @@
 #include "swf/avm1/executor.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include "swf/avm1/clip_properties.h"
@@ -18,7 +20,10 @@ NameKind Classify(Interpreter& vm, String* name) {
   const std::string& folded = vm.GetHeap().Folded(name)->text;
   const std::string& text = vm.CaseSensitive() ? name->text : folded;
   NameKind kind = kPlain;
-  if (text == "this") kind = kThis;
+  if (vm.Version() < 5) {
+    // Early movies have no special names: "this" and "_root" are plain variables.
+    kind = name->text.find_first_of("/:") != std::string::npos ? kPath : kPlain;
+  } else if (text == "this") kind = kThis;
   else if (text == "_root") kind = kRoot;
   else if (text == "_global" && vm.Version() >= 6) kind = kGlobal;
   else if (text == "super") kind = kSuper;
@@ -108,7 +113,9 @@ bool Executor::Lookup(Object* object, String* name, Value& out) {
 
 Value Executor::GetVariable(Activation& a, String* name) {
   switch (Classify(vm_, name)) {
-    case kThis: return a.thisObject ? Value(a.thisObject) : Value(a.target);
+    case kThis:
+      if (!a.thisVisible) break;
+      return a.thisObject ? Value(a.thisObject) : Value(a.target);
     case kRoot: return Value(vm_.RootClip());
     case kGlobal: return Value(vm_.global);
     case kLevel: {
@@ -117,7 +124,7 @@ Value Executor::GetVariable(Activation& a, String* name) {
       return Value();
     }
     case kSuper: {
-      if (!a.locals) break;
+      if (!a.locals || !a.superVisible) break;
       Object* start = a.home ? a.home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
       if (start && a.home == nullptr && start) start = start->proto;
       return Value(vm_.heap_.New<SuperRef>(start, a.thisObject));
@@ -332,6 +339,11 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
       }
     }
   }
+  if (info.v2) {
+    namespace f = format::function_flag;
+    a.thisVisible = !(info.flags & (f::kPreloadThis | f::kSuppressThis));
+    a.superVisible = !(info.flags & (f::kPreloadSuper | f::kSuppressSuper));
+  }
   const Completion done = Run(a, info.bodyBegin, info.bodyEnd);
   vm_.stack_.resize(a.stackBase);
   return done.returned ? done.value : Value();
@@ -364,8 +376,9 @@ void Interpreter::RunProgram(const std::shared_ptr<const LoadedProgram>& program
   Executor executor(*this);
   try {
     executor.Run(a, 0, static_cast<std::uint32_t>(program->program->actions.size()));
-  } catch (const ScriptThrow&) {
+  } catch (const ScriptThrow& thrown) {
     // An exception nothing caught ends the script quietly.
+    if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "uncaught: %s\n", ToText(thrown.value).c_str());
   }
   stack_.resize(a.stackBase);
 }
@@ -452,10 +465,12 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     for (std::size_t i = 0; i < c; ++i) args.push_back(i < available ? pop() : Value());
   };
   std::vector<Value> args;
+  static const bool debugActions = std::getenv("TAVELIN_SCRIPT_ACTIONS") != nullptr;
 
   while (pc >= begin && pc < end) {
     if ((++vm_.actionsRun_ & 0x3FFF) == 0) CheckBudget();
     const format::Action& action = actions[pc++];
+    if (debugActions) std::fprintf(stderr, "  %u: %02x stack %zu\n", pc - 1, action.code, stack.size());
     switch (action.code) {
       case op::kEnd:
         completion.exit = end;
@@ -859,8 +874,9 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       case op::kAdd2: {
-        const Value y = vm_.ToPrimitive(pop());
+        const Value yRaw = pop();
         const Value x = vm_.ToPrimitive(pop());
+        const Value y = vm_.ToPrimitive(yRaw);
         if (x.IsNumber() && y.IsNumber()) {
           push(Value(x.number + y.number));
         } else if (x.IsString() || y.IsString()) {

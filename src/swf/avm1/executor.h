@@ -24,6 +24,10 @@ struct Activation {
   Object* home = nullptr;  // the object the called method was found on, for super
   std::size_t stackBase = 0;
   int version = 0;
+  // DefineFunction2 functions that preload or suppress them have no "this" or "super"
+  // variables.
+  bool thisVisible = true;
+  bool superVisible = true;
 };
 
 class Executor {

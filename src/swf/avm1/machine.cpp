@@ -1,5 +1,8 @@
 #include "swf/avm1/machine.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "swf/format/reader.h"
 
 namespace tavelin::swf::avm1 {
@@ -131,6 +134,7 @@ void Machine::RunQueue() {
     queue_.pop_front();
     ++ran;
     if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
+    if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "run %zu actions\n", next.program->program->actions.size());
     Run(next.program, vm_->ClipFor(*next.clip));
   }
   queue_.clear();
@@ -163,11 +167,10 @@ void Machine::ClipEvent(Object* clip, std::uint32_t event, String* method, int k
 }
 
 void Machine::CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting) {
-  if (nesting > player::kMaxNesting || !player_) return;
-  for (player::ClipAnchor* child : player_->Clips().Children(clip)) {
-    CollectClips(*child, out, nesting + 1);
-    out.push_back(vm_->ClipFor(*child));
-  }
+  (void)clip;
+  (void)nesting;
+  if (!player_) return;
+  for (player::ClipAnchor* child : player_->Clips().AllClips()) out.push_back(vm_->ClipFor(*child));
 }
 
 void Machine::RunIntervals() {
@@ -198,7 +201,7 @@ void Machine::FrameStarting() {
   if (stopped_ || !player_) return;
   vm_->StartBudget();
   RunIntervals();
-  // Enter-frame handlers: children before their parents, the main movie last.
+  // Enter-frame handlers: the newest clips first, the main movie last.
   std::vector<Object*> clips;
   CollectClips(player_->Clips().Root(), clips, 0);
   clips.push_back(vm_->RootClip());

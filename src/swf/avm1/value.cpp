@@ -46,8 +46,14 @@ double TextToNumber(std::string_view text, int version) {
     if (*stop != '\0') return NAN;
     return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
   }
-  if (trimmed == "Infinity" || trimmed == "+Infinity") return INFINITY;
-  if (trimmed == "-Infinity") return -INFINITY;
+  if (version >= 6) {
+    // A leading zero followed by octal digits only is octal ("010" is 8).
+    std::size_t at = trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0;
+    if (trimmed.size() > at + 1 && trimmed[at] == '0' && trimmed.find_first_not_of("01234567", at) == std::string::npos) {
+      const double value = static_cast<double>(std::strtoll(start + at, nullptr, 8));
+      return trimmed[0] == '-' ? -value : value;
+    }
+  }
   // Only decimal forms: strtod would also take "inf", "nan" and hexadecimal.
   for (char c : trimmed) {
     if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) return NAN;

@@ -19,6 +19,8 @@ struct ClipAnchor : std::enable_shared_from_this<ClipAnchor> {
   // Created by a script (attachMovie, duplicateMovieClip, createEmptyMovieClip): the
   // parent's timeline leaves it alone when it goes back.
   bool dynamic = false;
+  // Creation order: frames run the newest clips first and the main movie last.
+  std::uint64_t serial = 0;
 };
 
 }  // namespace tavelin::swf::player

@@ -271,6 +271,8 @@ void ClipControl::SwapDepths(ClipAnchor& clip, int depth) {
   list->emplace(to, std::move(moving));
 }
 
+std::vector<ClipAnchor*> ClipControl::AllClips() { return runner_.ClipsNewestFirst(root_.list); }
+
 int ClipControl::NextHighestDepth(const ClipAnchor& parent) {
   TimelineState* timeline = &parent == &rootAnchor_ ? &root_ : (parent.object ? parent.object->timeline.get() : nullptr);
   if (!timeline || timeline->list.empty()) return 0;

@@ -63,6 +63,8 @@ class ClipControl {
   // One above the highest depth in use, in script depths (0 at least).
   int NextHighestDepth(const ClipAnchor& parent);
   int Nesting(const ClipAnchor& clip) const;
+  // Every clip on the stage, newest first (the order frames and events run in).
+  std::vector<ClipAnchor*> AllClips();
 
  private:
   DisplayList* ParentList(const ClipAnchor& clip);

@@ -20,12 +20,14 @@ void Player::NextFrame() {
   ScriptHooks* scripts = runner_.Hooks();
   if (scripts) scripts->FrameStarting();
   runner_.BeginTick();
-  if (root_.playing) {
-    const int next = (root_.frame + 1) % FrameCount();
-    runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, next, 0);
+  if (scripts) {
+    runner_.AdvanceAll(root_, FrameSource{movie_.get(), nullptr});
+    scripts->FrameFinished();
+    return;
   }
+  const int next = (root_.frame + 1) % FrameCount();
+  runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, next, 0);
   runner_.AdvanceSprites(root_.list, 0);
-  if (scripts) scripts->FrameFinished();
 }
 
 void Player::GotoFrame(int frame) {

@@ -227,6 +227,7 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
     object.anchor->object = &object;
     object.anchor->parent = parent->shared_from_this();
     object.anchor->depth = depth;
+    object.anchor->serial = nextSerial_++;
   }
   if (nesting >= kMaxNesting) return true;  // too deep: shown without contents
   if (const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character)) {
@@ -260,6 +261,47 @@ void TimelineRunner::AdvanceSprites(DisplayList& list, int nesting) {
     }
     AdvanceSprites(object.timeline->list, nesting + 1);
   }
+}
+
+}  // namespace tavelin::swf::player
+
+namespace tavelin::swf::player {
+namespace {
+void Gather(DisplayList& list, std::vector<ClipAnchor*>& out, int nesting) {
+  if (nesting > kMaxNesting) return;
+  for (auto& [depth, object] : list) {
+    if (!object.anchor) continue;
+    out.push_back(object.anchor.get());
+    if (object.timeline) Gather(object.timeline->list, out, nesting + 1);
+  }
+}
+
+int NestingOf(const ClipAnchor& clip) {
+  int nesting = 0;
+  for (const ClipAnchor* at = clip.parent.get(); at && nesting < kMaxNesting; at = at->parent.get()) ++nesting;
+  return nesting;
+}
+}  // namespace
+
+std::vector<ClipAnchor*> TimelineRunner::ClipsNewestFirst(DisplayList& list) {
+  std::vector<ClipAnchor*> clips;
+  Gather(list, clips, 0);
+  std::sort(clips.begin(), clips.end(), [](const ClipAnchor* a, const ClipAnchor* b) { return a->serial > b->serial; });
+  return clips;
+}
+
+void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSource) {
+  std::vector<std::shared_ptr<ClipAnchor>> clips;
+  for (ClipAnchor* clip : ClipsNewestFirst(root.list)) clips.push_back(clip->shared_from_this());
+  for (const auto& clip : clips) {
+    DisplayObject* object = clip->object;
+    if (!object || !object->timeline || object->createdTick >= tick_ || !object->timeline->playing) continue;
+    const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object->character);
+    if (!sprite || (*sprite)->FrameCount() <= 1) continue;
+    const int next = (object->timeline->frame + 1) % (*sprite)->FrameCount();
+    GotoFrame(*object->timeline, FrameSource{&movie_, sprite->get()}, next, NestingOf(*clip) + 1);
+  }
+  if (root.playing) GotoFrame(root, rootSource, (root.frame + 1) % rootSource.Count(), 0);
 }
 
 }  // namespace tavelin::swf::player

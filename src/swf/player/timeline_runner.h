@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "swf/format/place_object.h"
 #include "swf/movie.h"
@@ -43,6 +44,12 @@ class TimelineRunner {
   // Moves every sprite in `list` and below that existed before this tick on by one
   // frame, looping at its end.
   void AdvanceSprites(DisplayList& list, int nesting);
+  // With scripts: every clip that existed before this tick plays its next frame, the
+  // newest clip first and `root` (the main timeline) last, so frame scripts run in
+  // the order players run them.
+  void AdvanceAll(TimelineState& root, const FrameSource& rootSource);
+  // Every clip below `list`, newest first.
+  std::vector<ClipAnchor*> ClipsNewestFirst(DisplayList& list);
 
   std::size_t LiveObjects() const { return *liveObjects_; }
   // Scripts are told of frame actions and placed clips; null plays without them.
@@ -68,6 +75,7 @@ class TimelineRunner {
   Dictionary& dictionary_;
   ScriptHooks* hooks_ = nullptr;
   std::uint64_t tick_ = 1;
+  std::uint64_t nextSerial_ = 1;
   std::shared_ptr<std::size_t> liveObjects_ = std::make_shared<std::size_t>(0);
 };
 
