@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/failure.h"
+#include "playback/movie_control/movie_scripts.h"
 #include "playback/movie_control/stage_view.h"
 #include "playback/movie_control/system_fonts.h"
 #include "swf/movie.h"
@@ -72,6 +73,8 @@ struct EngineMovieControl::State {
   struct Loaded {
     std::shared_ptr<const swf::Movie> movie;
     swf::Timeline timeline;
+    // The movie's scripts; declared before the player, which uses them to the end.
+    std::unique_ptr<MovieScripts> scripts;
     // Kept on the timeline's frame: each frame the clock moves on is played in turn.
     std::unique_ptr<swf::player::Player> player;
   };
@@ -95,6 +98,20 @@ struct EngineMovieControl::State {
   Quality quality = Quality::kHigh;
   StageView view;
   std::function<void()> onChange;
+  MovieEvents* events = nullptr;
+
+  // Hands what the scripts asked for to the program, once they have finished.
+  void DeliverScriptRequests() {
+    if (loaded && loaded->scripts) loaded->scripts->Deliver(events, movieText);
+  }
+  // A client-area point in stage twips.
+  bool ToStage(int x, int y, double& sx, double& sy) const {
+    const StageTransform t = view.Transform();
+    if (t.scaleX == 0 || t.scaleY == 0) return false;
+    sx = (x + 0.5 - t.offsetX) / t.scaleX;
+    sy = (y + 0.5 - t.offsetY) / t.scaleY;
+    return true;
+  }
 };
 
 EngineMovieControl::EngineMovieControl(FileSystem& files) : state_(std::make_unique<State>(files)) {}
@@ -121,14 +138,17 @@ void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, cons
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
   auto loaded = std::make_shared<const swf::Movie>(swf::LoadMovie(bytes));
   swf::Timeline timeline(loaded->FrameCount(), loaded->FrameRate());
-  auto player = std::make_unique<swf::player::Player>(loaded, &s.systemFonts);
+  auto scripts = swf::avm1::RunsActionScript1(*loaded) ? std::make_unique<MovieScripts>(loaded->Version()) : nullptr;
+  auto player = std::make_unique<swf::player::Player>(loaded, &s.systemFonts, scripts ? &scripts->Machine() : nullptr);
 
   // Nothing below throws: the previous movie stays until the new one is complete.
   timeline.SetLoop(s.loop);
   timeline.Play();  // a movie starts playing as soon as it is loaded
   s.view.SetStage(ToTwipRect(loaded->Stage()));
-  s.loaded.emplace(State::Loaded{std::move(loaded), timeline, std::move(player)});
+  s.loaded.reset();
+  s.loaded.emplace(State::Loaded{std::move(loaded), timeline, std::move(scripts), std::move(player)});
   s.movieText = movie;
+  s.DeliverScriptRequests();
   s.Changed();
 }
 
@@ -241,7 +261,11 @@ bool EngineMovieControl::AdvanceClock(double seconds) {
   // display list stay right; only the last one is drawn.
   const int count = loaded.timeline.FrameCount();
   const int steps = ((loaded.timeline.CurrentFrame() - before) % count + count) % count;
-  for (int i = 0; i < steps; ++i) loaded.player->NextFrame();
+  for (int i = 0; i < steps; ++i) {
+    if (loaded.scripts) loaded.scripts->AddMilliseconds(loaded.timeline.FrameInterval() * 1000.0);
+    loaded.player->NextFrame();
+  }
+  state_->DeliverScriptRequests();
   state_->Changed();
   return true;
 }
@@ -282,5 +306,52 @@ void EngineMovieControl::Render(swf::Framebuffer& target) const {
 }
 
 void EngineMovieControl::SetOnChange(std::function<void()> onChange) { state_->onChange = std::move(onChange); }
+
+void EngineMovieControl::PointerMove(int x, int y) {
+  State& s = *state_;
+  double sx = 0, sy = 0;
+  if (!s.loaded || !s.ToStage(x, y, sx, sy)) return;
+  s.loaded->player->PointerMove(sx, sy);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+void EngineMovieControl::PointerButton(bool down, int x, int y) {
+  State& s = *state_;
+  double sx = 0, sy = 0;
+  if (!s.loaded || !s.ToStage(x, y, sx, sy)) return;
+  s.loaded->player->PointerButton(down, sx, sy);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+void EngineMovieControl::KeyDown(int virtualKey, int character) {
+  State& s = *state_;
+  if (!s.loaded) return;
+  s.loaded->player->KeyDown(virtualKey, character);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+void EngineMovieControl::KeyUp(int virtualKey) {
+  State& s = *state_;
+  if (!s.loaded) return;
+  s.loaded->player->KeyUp(virtualKey);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+MovieCursor EngineMovieControl::CursorAt(int x, int y) const {
+  const State& s = *state_;
+  double sx = 0, sy = 0;
+  if (!s.loaded || !s.ToStage(x, y, sx, sy)) return MovieCursor::Arrow;
+  switch (s.loaded->player->CursorAt(sx, sy)) {
+    case swf::player::ScriptHooks::Cursor::kHand: return MovieCursor::Hand;
+    case swf::player::ScriptHooks::Cursor::kIBeam: return MovieCursor::IBeam;
+    default: return MovieCursor::Arrow;
+  }
+}
+
+void EngineMovieControl::SetMovieEvents(MovieEvents* events) { state_->events = events; }
 
 }  // namespace tavelin

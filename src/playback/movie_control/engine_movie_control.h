@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/movie_control.h"
+#include "playback/movie_control/movie_events.h"
 #include "swf/framebuffer.h"
 
 namespace tavelin {
@@ -57,6 +58,18 @@ class EngineMovieControl : public MovieControl {
   void Render(swf::Framebuffer& target) const;
   // Called after every change of what the control shows (movie, frame, colour, view).
   void SetOnChange(std::function<void()> onChange);
+
+  // Mouse and keys over the movie, in the client area's pixels; the movie's buttons
+  // and scripts answer them. `virtualKey` is a Windows virtual-key code, `character`
+  // the character typed (0 for none).
+  void PointerMove(int x, int y);
+  void PointerButton(bool down, int x, int y);
+  void KeyDown(int virtualKey, int character);
+  void KeyUp(int virtualKey);
+  MovieCursor CursorAt(int x, int y) const;
+  // Receives what the movie's scripts ask of the program (may be null); it must
+  // outlive the control or be replaced first.
+  void SetMovieEvents(MovieEvents* events);
 
  private:
   struct State;

@@ -42,6 +42,10 @@ class Machine final : public player::ScriptHooks {
   void ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& place) override;
   void FrameStarting() override;
   void FrameFinished() override;
+  void PointerMove(double x, double y) override;
+  void PointerButton(bool down, double x, double y) override;
+  void Key(bool down, int virtualKey, int character) override;
+  Cursor CursorAt(double x, double y) override;
 
   // Runs a clip event's handlers (the PlaceObject ones and the on... method) now.
   void ClipEvent(Object* clip, std::uint32_t event, String* method, int keyCode = 0);
@@ -56,6 +60,18 @@ class Machine final : public player::ScriptHooks {
   void Broadcast(Object* source, String* name, std::span<const Value> args = {});
 
   bool Stopped() const { return stopped_; }
+
+ private:
+  // Buttons and clips with button handlers.
+  bool ActsAsButton(player::ClipAnchor& clip);
+  player::ClipAnchor* ButtonAt(double x, double y);
+  // Runs what a button transition (button_condition flag) asks of `clip`.
+  void ButtonEvent(player::ClipAnchor& clip, std::uint16_t condition);
+  void ShowButtonState(player::ClipAnchor& clip);
+  void RunButtonKeys(int keyCode);
+
+  std::weak_ptr<player::ClipAnchor> hover_;
+  std::weak_ptr<player::ClipAnchor> pressed_;
 
  private:
   struct Queued {

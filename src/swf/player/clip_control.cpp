@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "swf/format/frame_label.h"
+#include "swf/player/hit_test.h"
 #include "swf/player/timeline_runner.h"
 
 namespace tavelin::swf::player {
@@ -173,7 +174,10 @@ Matrix ClipControl::ToStage(const ClipAnchor& clip) const {
 }
 
 bool ClipControl::HitTest(const ClipAnchor& clip, double x, double y, bool shapes) {
-  (void)shapes;
+  if (shapes && clip.object) {
+    const Matrix toParent = clip.parent && clip.parent.get() != &rootAnchor_ ? Inverse(ToStage(*clip.parent)) : Matrix{};
+    return ObjectContains(*clip.object, toParent.a * x + toParent.c * y + toParent.tx, toParent.b * x + toParent.d * y + toParent.ty);
+  }
   const Rect bounds = Bounds(clip);
   if (bounds.xMin == bounds.xMax && bounds.yMin == bounds.yMax) return false;
   const Rect onStage = Transform(ToStage(clip), bounds);
@@ -269,6 +273,34 @@ void ClipControl::SwapDepths(ClipAnchor& clip, int depth) {
   moving.anchor->depth = to;
   moving.anchor->dynamic = true;
   list->emplace(to, std::move(moving));
+}
+
+void ClipControl::SetButtonState(ClipAnchor& button, std::uint8_t state) {
+  if (button.object) runner_.ShowButtonState(*button.object, state, Nesting(button));
+}
+
+namespace {
+ClipAnchor* Frontmost(DisplayList& list, double x, double y, const std::function<bool(ClipAnchor&)>& wanted, int nesting) {
+  if (nesting > kMaxNesting) return nullptr;
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    DisplayObject& object = it->second;
+    if (!object.visible || object.clipDepth) continue;
+    if (object.anchor && wanted(*object.anchor)) {
+      if (ObjectContains(object, x, y)) return object.anchor.get();
+      continue;
+    }
+    if (object.timeline && !object.hitArea) {
+      const Matrix toLocal = Inverse(object.matrix);
+      const double lx = toLocal.a * x + toLocal.c * y + toLocal.tx, ly = toLocal.b * x + toLocal.d * y + toLocal.ty;
+      if (ClipAnchor* found = Frontmost(object.timeline->list, lx, ly, wanted, nesting + 1)) return found;
+    }
+  }
+  return nullptr;
+}
+}  // namespace
+
+ClipAnchor* ClipControl::FrontmostAt(double x, double y, const std::function<bool(ClipAnchor&)>& wanted) {
+  return Frontmost(root_.list, x, y, wanted, 0);
 }
 
 std::vector<ClipAnchor*> ClipControl::AllClips() { return runner_.ClipsNewestFirst(root_.list); }

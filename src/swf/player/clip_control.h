@@ -4,6 +4,7 @@
 // script machine reaches the display lists only through this.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,11 @@ class ClipControl {
   // One above the highest depth in use, in script depths (0 at least).
   int NextHighestDepth(const ClipAnchor& parent);
   int Nesting(const ClipAnchor& clip) const;
+  // Shows a button's state (button_state::kUp, kOver, kDown).
+  void SetButtonState(ClipAnchor& button, std::uint8_t state);
+  // The frontmost clip under the stage point (twips) that `wanted` accepts, looking
+  // into sprites; null when none.
+  ClipAnchor* FrontmostAt(double x, double y, const std::function<bool(ClipAnchor&)>& wanted);
   // Every clip on the stage, newest first (the order frames and events run in).
   std::vector<ClipAnchor*> AllClips();
 

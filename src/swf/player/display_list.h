@@ -45,6 +45,9 @@ struct DisplayObjectFields {
   std::shared_ptr<const Shape> morphed;
   // Sprites: their own timeline. Buttons: the objects of the state shown (frame unused).
   std::unique_ptr<TimelineState> timeline;
+  // Buttons: the characters of the hit area, and the state shown (button_state).
+  std::unique_ptr<TimelineState> hitArea;
+  std::uint8_t buttonState = 0;
   // Keeps the player's count of live objects (see TimelineRunner).
   std::shared_ptr<void> liveToken;
 };

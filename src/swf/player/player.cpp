@@ -36,6 +36,27 @@ void Player::GotoFrame(int frame) {
   if (ScriptHooks* scripts = runner_.Hooks()) scripts->FrameFinished();
 }
 
+void Player::PointerMove(double x, double y) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->PointerMove(x, y);
+}
+
+void Player::PointerButton(bool down, double x, double y) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->PointerButton(down, x, y);
+}
+
+void Player::KeyDown(int virtualKey, int character) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->Key(true, virtualKey, character);
+}
+
+void Player::KeyUp(int virtualKey) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->Key(false, virtualKey, 0);
+}
+
+ScriptHooks::Cursor Player::CursorAt(double x, double y) const {
+  ScriptHooks* scripts = runner_.Hooks();
+  return scripts ? scripts->CursorAt(x, y) : ScriptHooks::Cursor::kArrow;
+}
+
 int Player::FrameOfLabel(const std::string& label) const {
   const auto lower = [](std::string text) {
     for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);

@@ -51,6 +51,12 @@ class Player {
   const Dictionary& Characters() const { return dictionary_; }
   Rgba BackgroundColor() const;
   const Movie& MovieData() const { return *movie_; }
+  // Mouse and keys, in stage twips; without scripts they change nothing.
+  void PointerMove(double x, double y);
+  void PointerButton(bool down, double x, double y);
+  void KeyDown(int virtualKey, int character);
+  void KeyUp(int virtualKey);
+  ScriptHooks::Cursor CursorAt(double x, double y) const;
   // What scripts do to clips: frames, properties, creating and removing them.
   ClipControl& Clips() { return clips_; }
 

@@ -24,6 +24,13 @@ class ScriptHooks {
   // frame: the machine runs what the frame queued.
   virtual void FrameStarting() = 0;
   virtual void FrameFinished() = 0;
+  // Input, in stage twips; the machine runs the handlers before it returns.
+  virtual void PointerMove(double x, double y) = 0;
+  virtual void PointerButton(bool down, double x, double y) = 0;
+  virtual void Key(bool down, int virtualKey, int character) = 0;
+  // What the pointer should look like over the stage point.
+  enum class Cursor { kArrow, kHand, kIBeam };
+  virtual Cursor CursorAt(double x, double y) = 0;
 };
 
 }  // namespace tavelin::swf::player

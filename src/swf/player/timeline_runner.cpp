@@ -234,21 +234,51 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
     object.timeline = std::make_unique<TimelineState>();
     object.timeline->owner = object.anchor.get();
     GotoFrame(*object.timeline, FrameSource{&movie_, sprite->get()}, 0, nesting + 1);
-  } else if (const auto* button = std::get_if<std::shared_ptr<const format::ButtonDefinition>>(&object.character)) {
-    object.timeline = std::make_unique<TimelineState>();
-    for (const format::ButtonRecord& record : (*button)->records) {
-      if (!record.up) continue;
-      DisplayObject child;
-      if (!Create(child, record.characterId, 0, nesting + 1)) break;
-      format::PlaceObject place;
-      place.matrix = record.matrix;
-      place.colorTransform = record.colorTransform;
-      place.blendMode = record.blendMode;
-      ApplyPlacement(child, place);
-      object.timeline->list.insert_or_assign(record.depth, std::move(child));
-    }
+  } else if (std::holds_alternative<std::shared_ptr<const format::ButtonDefinition>>(object.character)) {
+    object.hitArea = std::make_unique<TimelineState>();
+    ShowButtonState(object, button_state::kUp, nesting);
+    ShowButtonState(object, button_state::kHitArea, nesting);
   }
   return true;
+}
+
+void TimelineRunner::ShowButtonState(DisplayObject& object, std::uint8_t state, int nesting) {
+  const auto* button = std::get_if<std::shared_ptr<const format::ButtonDefinition>>(&object.character);
+  if (!button || nesting >= kMaxNesting) return;
+  TimelineState* into = state == button_state::kHitArea ? object.hitArea.get() : nullptr;
+  if (!into) {
+    if (!object.timeline) object.timeline = std::make_unique<TimelineState>();
+    object.timeline->owner = object.anchor.get();
+    if (object.buttonState == state && !object.timeline->list.empty()) return;
+    object.buttonState = state;
+    into = object.timeline.get();
+  }
+  DisplayList rebuilt;
+  for (const format::ButtonRecord& record : (*button)->records) {
+    const bool shown = state == button_state::kUp     ? record.up
+                       : state == button_state::kOver ? record.over
+                       : state == button_state::kDown ? record.down
+                                                      : record.hitTest;
+    if (!shown) continue;
+    // A child shown in the state before keeps its own frame.
+    const auto kept = into->list.find(record.depth);
+    if (kept != into->list.end() && kept->second.characterId == record.characterId) {
+      rebuilt.emplace(record.depth, std::move(kept->second));
+      continue;
+    }
+    DisplayObject child;
+    if (!Create(child, record.characterId, 0, nesting + 1, state == button_state::kHitArea ? nullptr : object.anchor.get(),
+                record.depth)) {
+      break;
+    }
+    format::PlaceObject place;
+    place.matrix = record.matrix;
+    place.colorTransform = record.colorTransform;
+    place.blendMode = record.blendMode;
+    ApplyPlacement(child, place);
+    rebuilt.emplace(record.depth, std::move(child));
+  }
+  into->list = std::move(rebuilt);
 }
 
 void TimelineRunner::AdvanceSprites(DisplayList& list, int nesting) {

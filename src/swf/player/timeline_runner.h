@@ -22,6 +22,10 @@ inline constexpr int kMaxNesting = 24;
 // Objects alive at once in the whole movie; placements beyond it are ignored.
 inline constexpr std::size_t kMaxObjects = 100000;
 
+namespace button_state {
+inline constexpr std::uint8_t kUp = 1, kOver = 2, kDown = 3, kHitArea = 4;
+}
+
 // The frames of one timeline: the main movie's or a sprite's.
 struct FrameSource {
   const Movie* movie = nullptr;
@@ -48,6 +52,9 @@ class TimelineRunner {
   // newest clip first and `root` (the main timeline) last, so frame scripts run in
   // the order players run them.
   void AdvanceAll(TimelineState& root, const FrameSource& rootSource);
+  // Shows a button's up, over or down state (or builds its hit area); children shown
+  // in both states stay as they are.
+  void ShowButtonState(DisplayObject& object, std::uint8_t state, int nesting);
   // Every clip below `list`, newest first.
   std::vector<ClipAnchor*> ClipsNewestFirst(DisplayList& list);
 
