@@ -122,14 +122,20 @@ void SetClipProperty(Interpreter& vm, Object* clip, int index, const Value& valu
     object.visible = vm.ToBoolean(value);
     return;
   }
-  const double number = vm.ToNumber(value);
+  const double number = value.IsNumber() ? value.number : vm.ToNumber(value);
   if (!std::isfinite(number)) return;
+  if (index == p::kX) {
+    m.tx = number * 20.0;
+    return;
+  }
+  if (index == p::kY) {
+    m.ty = number * 20.0;
+    return;
+  }
   const double xScale = Scale(m.a, m.b), yScale = Scale(m.c, m.d);
   const double rotation = std::atan2(m.b, m.a);
   const double skew = std::atan2(-m.c, m.d);
   switch (index) {
-    case p::kX: m.tx = number * 20.0; break;
-    case p::kY: m.ty = number * 20.0; break;
     case p::kXScale:
       m.a = number / 100.0 * std::cos(rotation);
       m.b = number / 100.0 * std::sin(rotation);

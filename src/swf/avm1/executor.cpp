@@ -99,12 +99,17 @@ void Executor::CheckBudget() {
 // ---- variables ----
 
 bool Executor::Lookup(Object* object, String* name, Value& out) {
+  String* key = vm_.Key(name);
   if (object->kind == ObjectKind::kClip) {
+    // Variables of the timeline first, as they are what scripts read most.
+    if (Property* own = object->FindOwn(key); own && ClipPropertyIndex(vm_, name) < 0) {
+      out = own->getter ? vm_.Call(Value(own->getter), Value(object), {}) : own->value;
+      return true;
+    }
     if (!vm_.Has(object, name)) return false;
     out = vm_.Get(object, name);
     return true;
   }
-  String* key = vm_.Key(name);
   Property* property = vm_.Find(object, key);
   if (!property) return false;
   out = property->getter ? vm_.Call(Value(property->getter), Value(object), {}) : property->value;
@@ -180,7 +185,14 @@ void Executor::SetVariable(Activation& a, String* name, const Value& value) {
     }
   }
   for (Scope* scope = a.scope; scope && scope->parent; scope = scope->parent) {
-    if (scope->object && vm_.Has(scope->object, name)) {
+    if (!scope->object) continue;
+    if (Property* own = scope->object->FindOwn(vm_.Key(name)); own && !own->setter && !own->getter &&
+        !(own->flags & property_flag::kReadOnly) && scope->object->kind != ObjectKind::kArray &&
+        (scope->object->kind != ObjectKind::kClip || ClipPropertyIndex(vm_, name) < 0)) {
+      own->value = value;
+      return;
+    }
+    if (vm_.Has(scope->object, name)) {
       vm_.Set(scope->object, name, value);
       return;
     }
@@ -447,13 +459,14 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
   const bool v5 = a.version >= 5;
   std::uint32_t pc = begin;
   Completion completion;
-  auto pop = [&]() -> Value {
+  // Both run for nearly every action: kept inline.
+  auto pop = [&]() __attribute__((always_inline)) -> Value {
     if (stack.size() <= a.stackBase) return Value();
     const Value v = stack.back();
     stack.pop_back();
     return v;
   };
-  auto push = [&](const Value& v) {
+  auto push = [&](const Value& v) __attribute__((always_inline)) {
     if (stack.size() >= kMaxStack) throw ScriptAbort{"stack"};
     stack.push_back(v);
   };
@@ -891,6 +904,10 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kLess2: {
         const Value y = pop(), x = pop();
+        if (x.IsNumber() && y.IsNumber() && !std::isnan(x.number) && !std::isnan(y.number)) {
+          push(Value(x.number < y.number));
+          break;
+        }
         push(vm_.Less(x, y));
         break;
       }
@@ -901,6 +918,10 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kEquals2: {
         const Value y = pop(), x = pop();
+        if (x.IsNumber() && y.IsNumber()) {
+          push(Value(x.number == y.number));
+          break;
+        }
         push(Value(vm_.Equals(x, y)));
         break;
       }
@@ -922,7 +943,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         push(x);
         break;
       }
-      case op::kIncrement: push(Value(vm_.ToNumber(pop()) + 1)); break;
+      case op::kIncrement: {
+        const Value v = pop();
+        push(Value((v.IsNumber() ? v.number : vm_.ToNumber(v)) + 1));
+        break;
+      }
       case op::kDecrement: push(Value(vm_.ToNumber(pop()) - 1)); break;
       case op::kBitAnd: { const auto y = ToInt32(vm_.ToNumber(pop())), x = ToInt32(vm_.ToNumber(pop())); push(Value(double(x & y))); break; }
       case op::kBitOr: { const auto y = ToInt32(vm_.ToNumber(pop())), x = ToInt32(vm_.ToNumber(pop())); push(Value(double(x | y))); break; }

@@ -65,7 +65,7 @@ Interpreter::Interpreter(int version, player::ClipControl* clips, ScriptHost& ho
   n.onConstruct = Name("onConstruct");
   n.message = Name("message");
   n.name = Name("name");
-  stack_.reserve(1024);
+  stack_.reserve(1 << 14);
   InstallBuiltins();
 }
 
