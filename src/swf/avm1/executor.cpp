@@ -33,15 +33,6 @@ NameKind Classify(Interpreter& vm, String* name) {
   return kind;
 }
 
-class SuperRef final : public Object {
- public:
-  SuperRef(Object* start, Object* thisObject) : Object(start), self(thisObject) {}
-  void TraceChildren(std::vector<Cell*>& stack) override {
-    Object::TraceChildren(stack);
-    if (self) stack.push_back(self);
-  }
-  Object* self;
-};
 
 std::mt19937& Random() {
   static std::mt19937 generator(12345);
@@ -132,7 +123,7 @@ Value Executor::GetVariable(Activation& a, String* name) {
       if (!a.locals || !a.superVisible) break;
       Object* start = a.home ? a.home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
       if (start && a.home == nullptr && start) start = start->proto;
-      return Value(vm_.heap_.New<SuperRef>(start, a.thisObject));
+      return Value(vm_.heap_.New<SuperObject>(start, a.thisObject));
     }
     case kPath: {
       const std::string& text = name->text;
@@ -329,7 +320,7 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     if (info.flags & f::kPreloadSuper) {
       Object* start = home ? home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
       if (!home && start) start = start->proto;
-      preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperRef>(start, a.thisObject)));
+      preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperObject>(start, a.thisObject)));
     }
     preload(f::kPreloadRoot, Value(vm_.RootClip()));
     if (info.flags & f::kPreloadParent) {
@@ -753,7 +744,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         const Value fn = GetVariable(a, name);
         if (Classify(vm_, name) == kSuper) {
           // super(...) runs the parent class's constructor on this object.
-          auto* ref = dynamic_cast<SuperRef*>(fn.AsObject());
+          auto* ref = dynamic_cast<SuperObject*>(fn.AsObject());
           Value ctor;
           if (ref && ref->proto) {
             ctor = vm_.Get(ref->proto, n.constructor2);
@@ -770,7 +761,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         const Value object = pop();
         collectArgs(args, vm_.ToNumber(pop()));
         if (nameValue.IsUndefined() || (nameValue.IsString() && nameValue.string->text.empty())) {
-          auto* ref = dynamic_cast<SuperRef*>(object.AsObject());
+          auto* ref = dynamic_cast<SuperObject*>(object.AsObject());
           if (ref) {
             Value ctor = ref->proto ? vm_.Get(ref->proto, n.constructor2) : Value();
             push(vm_.Call(ctor, Value(ref->self), args, ref->proto));

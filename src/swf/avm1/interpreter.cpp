@@ -7,19 +7,6 @@
 
 namespace tavelin::swf::avm1 {
 
-namespace {
-// Objects a `super` reference stands for: members are looked up from `proto`, calls run
-// with `self` as this.
-class SuperObject final : public Object {
- public:
-  SuperObject(Object* start, Object* thisObject) : Object(start), self(thisObject) {}
-  void TraceChildren(std::vector<Cell*>& stack) override {
-    Object::TraceChildren(stack);
-    if (self) stack.push_back(self);
-  }
-  Object* self;
-};
-}  // namespace
 
 Interpreter::Interpreter(int version, player::ClipControl* clips, ScriptHost& host)
     : version_(version), clips_(clips), host_(host) {

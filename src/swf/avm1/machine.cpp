@@ -123,7 +123,9 @@ void Machine::Run(const std::shared_ptr<const LoadedProgram>& program, Object* t
   try {
     vm_->RunProgram(program, target);
   } catch (const ScriptAbort& abort) {
-    queue_.clear();
+    // Out of time, the frame's other scripts wait for the next frame; a script that
+    // went too deep ends alone.
+    if (abort.reason == "time") queue_.clear();
     host_.ScriptStopped(abort.reason);
   }
 }

@@ -109,6 +109,18 @@ class Scope final : public Cell {
   Scope* parent;
 };
 
+// What `super` stands for in a method: members are looked up from `proto` (the
+// prototype above the method's own), and calls run with `self` as this.
+class SuperObject final : public Object {
+ public:
+  SuperObject(Object* start, Object* thisObject) : Object(start), self(thisObject) {}
+  void TraceChildren(std::vector<Cell*>& stack) override {
+    Object::TraceChildren(stack);
+    if (self) stack.push_back(self);
+  }
+  Object* self;
+};
+
 // A movie clip (or button, or text field) on the stage, seen from scripts.
 class ClipObject final : public Object {
  public:
