@@ -1,4 +1,4 @@
-// swf_render MOVIE --frames N --out FILE.png [--quality low|medium|high] [--size WxH]
+// swf_render MOVIE --frames N [--out FILE.png] [--quality low|medium|high] [--size WxH] [--no-scripts]
 //
 // Plays a movie from its start for N frames, as the player does (frame 1 is the first
 // frame shown), and writes the picture then shown as a PNG: at the stage's size, or
@@ -36,11 +36,12 @@ struct Options {
   int frames = 1;
   render::Quality quality = render::Quality::kHigh;
   int width = 0, height = 0;  // 0: the stage's size
+  bool scripts = true;
 };
 
 [[noreturn]] void Usage(const std::string& problem) {
   std::cerr << "swf_render: " << problem << "\n"
-            << "usage: swf_render MOVIE --frames N --out FILE.png [--quality low|medium|high] [--size WxH]\n";
+            << "usage: swf_render MOVIE --frames N [--out FILE.png] [--quality low|medium|high] [--size WxH] [--no-scripts]\n";
   std::exit(2);
 }
 
@@ -60,6 +61,8 @@ Options Parse(int argc, char** argv) {
       if (*end != '\0' || n < 1 || n > 1'000'000) Usage("bad frame count " + text);
       options.frames = static_cast<int>(n);
       sawFrames = true;
+    } else if (arg == "--no-scripts") {
+      options.scripts = false;
     } else if (arg == "--out") {
       options.out = value();
     } else if (arg == "--quality") {
@@ -134,7 +137,7 @@ int main(int argc, char** argv) {
     player::TrueTypeFonts deviceFonts(DeviceFontFiles());
     RenderHost host;
     avm1::Machine machine(movie->Version(), host);
-    const bool scripts = avm1::RunsActionScript1(*movie);
+    const bool scripts = options.scripts && avm1::RunsActionScript1(*movie);
     player::Player player(movie, deviceFonts.Empty() ? nullptr : &deviceFonts, scripts ? &machine : nullptr);
     const double frameMilliseconds = 1000.0 / (movie->FrameRate() > 0 ? movie->FrameRate() : 12.0);
     for (int frame = 1; frame < options.frames; ++frame) {

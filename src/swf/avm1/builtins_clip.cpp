@@ -19,7 +19,8 @@ int FrameArg(Interpreter& vm, ClipAnchor& clip, const Value& frame) {
     return vm.Clips()->FrameOfLabel(clip, frame.string->text);
   }
   const double number = vm.ToNumber(frame);
-  return std::isnan(number) ? -1 : static_cast<int>(number) - 1;
+  if (std::isnan(number) || number != std::floor(number) || std::fabs(number) > 1e9) return -1;
+  return static_cast<int>(number) - 1;
 }
 
 Value Play(Interpreter& vm, const Value& self, std::span<const Value>) {

@@ -190,6 +190,7 @@ Value AddTimer(Interpreter& vm, std::span<const Value> args, bool once) {
   } else {
     return Value();
   }
+  if (Arg(args, next).IsUndefined()) return Value();
   const double period = vm.ToNumber(Arg(args, next));
   interval.period = std::isfinite(period) && period > 0 ? period : 0;
   for (std::size_t i = next + 1; i < args.size() && i < next + 64; ++i) interval.args.push_back(args[i]);

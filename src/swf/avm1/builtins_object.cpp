@@ -135,6 +135,7 @@ Value IsNaN(Interpreter& vm, const Value&, std::span<const Value> args) { return
 Value IsFinite(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::isfinite(vm.ToNumber(Arg(args, 0)))); }
 
 Value ParseInt(Interpreter& vm, const Value&, std::span<const Value> args) {
+  if (args.empty()) return Value();
   const std::string text = vm.ToText(Arg(args, 0));
   int radix = args.size() > 1 ? ToInt32(vm.ToNumber(args[1])) : 0;
   std::size_t i = 0;
@@ -214,8 +215,11 @@ Value Unescape(Interpreter& vm, const Value&, std::span<const Value> args) {
   std::string out;
   auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; };
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() + 0 && hex(text[i + 1]) >= 0 && i + 2 < text.size() && hex(text[i + 2]) >= 0) {
-      out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+    if (text[i] == '%') {
+      // A broken escape is dropped with the two characters after it.
+      if (i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+        out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      }
       i += 2;
     } else if (text[i] == '+') {
       out += ' ';

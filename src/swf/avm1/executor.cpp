@@ -138,17 +138,38 @@ Value Executor::GetVariable(Activation& a, String* name) {
         return clip ? Value(clip) : Value();
       }
       if (vm_.Version() >= 5) {
-        // a.b.c: the first name through the scope chain, the rest as members.
-        const std::size_t dot = text.find('.');
-        Value at = GetVariable(a, vm_.Intern(text.substr(0, dot)));
-        std::size_t i = dot + 1;
-        while (i <= text.size() && !at.IsNullish()) {
+        // a.b.c: each scope in turn that holds the whole path answers it.
+        std::vector<String*> parts;
+        std::size_t i = 0;
+        while (i <= text.size() && parts.size() < 256) {
           std::size_t next = text.find('.', i);
           if (next == std::string::npos) next = text.size();
-          at = vm_.GetMember(at, vm_.Intern(text.substr(i, next - i)));
+          parts.push_back(vm_.Intern(text.substr(i, next - i)));
           i = next + 1;
         }
-        return at;
+        const bool special = Classify(vm_, parts[0]) != kPlain;
+        for (Scope* scope = a.scope; scope; scope = scope->parent) {
+          Value at;
+          if (special) {
+            // _root.a, this.a, _global.a: the first name is not a variable.
+            at = GetVariable(a, parts[0]);
+          } else if (!scope->object || !Lookup(scope->object, parts[0], at)) {
+            continue;
+          }
+          bool whole = true;
+          for (std::size_t k = 1; k < parts.size() && whole; ++k) {
+            Object* holder = at.IsObject() ? at.object : nullptr;
+            if (holder && vm_.Has(holder, parts[k])) {
+              at = vm_.Get(holder, parts[k]);
+            } else if (!holder && !at.IsNullish() && k + 1 == parts.size()) {
+              at = vm_.GetMember(at, parts[k]);
+            } else {
+              whole = false;
+            }
+          }
+          if (whole || special) return whole ? at : Value();
+        }
+        return Value();
       }
       break;
     }
@@ -223,7 +244,7 @@ void Executor::GotoFrameValue(Activation& a, const Value& frame, bool play, int 
     }
   } else {
     const double number = vm_.ToNumber(frame);
-    if (std::isnan(number)) return;
+    if (std::isnan(number) || number != std::floor(number) || std::fabs(number) > 1e9) return;
     index = static_cast<int>(number) - 1 + bias;
   }
   player::ClipAnchor* anchor = vm_.AnchorOf(clip);

@@ -213,13 +213,39 @@ void Machine::FrameStarting() {
   for (Object* clip : clips) ClipEvent(clip, ce::kEnterFrame, vm_->Names().onEnterFrame);
 }
 
+void Machine::UpdateBoundFields() {
+  for (player::ClipAnchor* clip : player_->Clips().AllClips()) {
+    const std::string variable = player_->Clips().FieldVariable(*clip);
+    if (variable.empty()) continue;
+    Object* timeline = clip->parent ? vm_->ClipFor(*clip->parent) : vm_->RootClip();
+    // "a.b.c" or "/a/b:c": the last name is the variable, the rest names its clip.
+    std::size_t split = variable.find_last_of(".:");
+    Object* holder = timeline;
+    std::string name = variable;
+    if (split != std::string::npos) {
+      holder = vm_->ResolveTarget(timeline, variable.substr(0, split));
+      name = variable.substr(split + 1);
+    }
+    if (!holder) continue;
+    const Value value = vm_->Get(holder, vm_->Intern(name));
+    if (value.IsUndefined()) continue;
+    std::string text = vm_->ToText(value);
+    auto& shown = fieldTexts_[clip];
+    if (!shown.first.expired() && shown.second == text) continue;
+    shown = {clip->weak_from_this(), text};
+    player_->Clips().SetFieldText(*clip, text);
+  }
+}
+
 void Machine::FrameFinished() {
   if (!player_) return;
   vm_->StartBudget();
   RunQueue();
+  UpdateBoundFields();
   if (++framesSinceCollect_ >= kCollectEveryFrames) {
     framesSinceCollect_ = 0;
     for (auto it = handlers_.begin(); it != handlers_.end();) it = it->second.clip.expired() ? handlers_.erase(it) : std::next(it);
+    for (auto it = fieldTexts_.begin(); it != fieldTexts_.end();) it = it->second.first.expired() ? fieldTexts_.erase(it) : std::next(it);
     vm_->Collect();
   }
 }
@@ -434,6 +460,7 @@ void Machine::PointerButton(bool down, double x, double y) {
     ButtonEvent(*pressed, bc::kReleaseOutside);
     if (hover) ButtonEvent(*hover, bc::kRollOver);
   }
+  UpdateBoundFields();
 }
 
 void Machine::RunButtonKeys(int keyCode) {
@@ -460,6 +487,7 @@ void Machine::Key(bool down, int virtualKey, int character) {
   } else {
     KeyUp(virtualKey);
   }
+  UpdateBoundFields();
 }
 
 player::ScriptHooks::Cursor Machine::CursorAt(double x, double y) {

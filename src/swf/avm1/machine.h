@@ -69,6 +69,9 @@ class Machine final : public player::ScriptHooks {
   void ButtonEvent(player::ClipAnchor& clip, std::uint16_t condition);
   void ShowButtonState(player::ClipAnchor& clip);
   void RunButtonKeys(int keyCode);
+  // Text fields bound to variables show the variables' values.
+  void UpdateBoundFields();
+  std::unordered_map<player::ClipAnchor*, std::pair<std::weak_ptr<player::ClipAnchor>, std::string>> fieldTexts_;
 
   std::weak_ptr<player::ClipAnchor> hover_;
   std::weak_ptr<player::ClipAnchor> pressed_;

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "swf/format/frame_label.h"
+#include "swf/player/dictionary.h"
 #include "swf/player/hit_test.h"
+#include "swf/player/text_layout.h"
 #include "swf/player/timeline_runner.h"
 
 namespace tavelin::swf::player {
@@ -79,8 +81,24 @@ bool ObjectBounds(const DisplayObject& object, Rect& out, int nesting) {
 
 }  // namespace
 
-ClipControl::ClipControl(const Movie& movie, TimelineRunner& runner, TimelineState& root, ClipAnchor& rootAnchor)
-    : movie_(movie), runner_(runner), root_(root), rootAnchor_(rootAnchor) {}
+ClipControl::ClipControl(const Movie& movie, Dictionary& dictionary, TimelineRunner& runner, TimelineState& root,
+                         ClipAnchor& rootAnchor)
+    : movie_(movie), dictionary_(dictionary), runner_(runner), root_(root), rootAnchor_(rootAnchor) {}
+
+std::string ClipControl::FieldVariable(const ClipAnchor& field) const {
+  if (!field.object) return {};
+  const format::EditTextDefinition* definition = dictionary_.FindBoundField(field.object->characterId);
+  return definition ? definition->variableName : std::string();
+}
+
+void ClipControl::SetFieldText(ClipAnchor& field, const std::string& text) {
+  if (!field.object) return;
+  const format::EditTextDefinition* definition = dictionary_.FindBoundField(field.object->characterId);
+  if (!definition) return;
+  format::EditTextDefinition shown = *definition;
+  shown.initialText = text;
+  field.object->character = LayOutEditText(shown, dictionary_, dictionary_.Fonts(), movie_.Version());
+}
 
 TimelineState* ClipControl::Timeline(const ClipAnchor& clip) {
   if (&clip == &rootAnchor_) return &root_;

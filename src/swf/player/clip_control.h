@@ -17,6 +17,7 @@
 namespace tavelin::swf::player {
 
 class TimelineRunner;
+class Dictionary;
 
 // Scripts count depths from -16384 (the first timeline depth is 1); the display lists
 // from 0.
@@ -24,7 +25,8 @@ inline constexpr int kScriptDepthOffset = 16384;
 
 class ClipControl {
  public:
-  ClipControl(const Movie& movie, TimelineRunner& runner, TimelineState& root, ClipAnchor& rootAnchor);
+  ClipControl(const Movie& movie, Dictionary& dictionary, TimelineRunner& runner, TimelineState& root,
+              ClipAnchor& rootAnchor);
 
   ClipAnchor& Root() { return rootAnchor_; }
   const Movie& MovieData() const { return movie_; }
@@ -69,6 +71,10 @@ class ClipControl {
   // The frontmost clip under the stage point (twips) that `wanted` accepts, looking
   // into sprites; null when none.
   ClipAnchor* FrontmostAt(double x, double y, const std::function<bool(ClipAnchor&)>& wanted);
+  // A text field's variable name ("" when it has none).
+  std::string FieldVariable(const ClipAnchor& field) const;
+  // Shows `text` in a text field bound to a variable.
+  void SetFieldText(ClipAnchor& field, const std::string& text);
   // Every clip on the stage, newest first (the order frames and events run in).
   std::vector<ClipAnchor*> AllClips();
 
@@ -77,6 +83,7 @@ class ClipControl {
   std::uint16_t ListDepth(int scriptDepth) const;
 
   const Movie& movie_;
+  Dictionary& dictionary_;
   TimelineRunner& runner_;
   TimelineState& root_;
   ClipAnchor& rootAnchor_;

@@ -8,7 +8,7 @@ Player::Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts, Scr
     : movie_(std::move(movie)),
       dictionary_(deviceFonts),
       runner_(*movie_, dictionary_),
-      clips_(*movie_, runner_, root_, *rootAnchor_) {
+      clips_(*movie_, dictionary_, runner_, root_, *rootAnchor_) {
   runner_.SetHooks(scripts);
   root_.owner = rootAnchor_.get();
   if (scripts) scripts->Attached(*this);

@@ -186,6 +186,8 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
   if (!Create(object, *place.characterId, frame, nesting, timeline.owner, place.depth)) return;
   ApplyPlacement(object, place);
   auto& placed = list.insert_or_assign(place.depth, std::move(object)).first->second;
+  // Scripts see unnamed clips as "instance1", "instance2", ...
+  if (hooks_ && placed.anchor && placed.name.empty()) placed.name = "instance" + std::to_string(++unnamedClips_);
   if (hooks_ && placed.anchor) hooks_->ClipPlaced(*placed.anchor, place);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "swf/format/place_object.h"
@@ -83,6 +84,7 @@ class TimelineRunner {
   ScriptHooks* hooks_ = nullptr;
   std::uint64_t tick_ = 1;
   std::uint64_t nextSerial_ = 1;
+  int unnamedClips_ = 0;
   std::shared_ptr<std::size_t> liveObjects_ = std::make_shared<std::size_t>(0);
 };
 
