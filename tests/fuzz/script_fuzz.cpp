@@ -24,7 +24,7 @@ class Host final : public avm1::ScriptHost {
   void OpenAddress(const std::string&, const std::string&) override {}
   double MovieMilliseconds() override { return milliseconds; }
   // Every look at the clock moves it on, so any endless loop meets the limit quickly.
-  double WallSeconds() override { return wall += 0.01; }
+  double WallSeconds() override { return wall += 1.0; }
   double milliseconds = 0, wall = 0;
 };
 
@@ -47,7 +47,9 @@ std::vector<std::uint8_t> MovieAround(std::uint8_t version, std::span<const std:
   Tag(tags, 26, {0x02, 0x02, 0x00, 0x03, 0x00});
   Tag(tags, 12, std::vector<std::uint8_t>(actions.begin(), actions.end()));
   tags.insert(tags.end(), {0x40, 0x00, 0x40, 0x00, 0x00, 0x00});  // two ShowFrames, End
-  std::vector<std::uint8_t> file = {'F', 'W', 'S', version, 0, 0, 0, 0, 0x50, 0x00, 0x0A, 0x00, 0x18, 0x01, 0x00};
+  // A 400 x 300 stage, 12 frames a second, two frames.
+  std::vector<std::uint8_t> file = {'F',  'W',  'S',  version, 0,    0,    0,    0,    0x78, 0x00, 0x03,
+                                    0xE8, 0x00, 0x00, 0x0B,    0xB8, 0x00, 0x00, 0x0C, 0x02, 0x00};
   file.insert(file.end(), tags.begin(), tags.end());
   const auto size = static_cast<std::uint32_t>(file.size());
   for (int i = 0; i < 4; ++i) file[4 + i] = static_cast<std::uint8_t>(size >> (8 * i));

@@ -501,7 +501,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         completion.exit = end;
         return completion;
       case op::kPush: {
-        const format::PushItem* item = &program.pushItems[action.a];
+        const format::PushItem* item = program.pushItems.data() + action.a;
         for (std::uint32_t i = 0; i < action.c; ++i, ++item) {
           switch (item->kind) {
             case format::PushItem::Kind::kString: push(Value(strings[item->text])); break;
