@@ -32,7 +32,8 @@ Value ObjectValueOf(Interpreter&, const Value& self, std::span<const Value>) { r
 
 Value HasOwnProperty(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* object = self.AsObject();
-  if (!object) return Value(false);
+  if (!object || args.empty()) return Value(false);
+  if (vm.Key(vm.ToString(args[0])) == vm.Key(vm.Names().proto)) return Value(object->proto != nullptr);
   return Value(object->FindOwn(vm.Key(vm.ToString(Arg(args, 0)))) != nullptr);
 }
 
@@ -132,7 +133,9 @@ Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args)
 // ---- global functions ----
 
 Value IsNaN(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::isnan(vm.ToNumber(Arg(args, 0)))); }
-Value IsFinite(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::isfinite(vm.ToNumber(Arg(args, 0)))); }
+Value IsFinite(Interpreter& vm, const Value&, std::span<const Value> args) {
+  return Value(!args.empty() && std::isfinite(vm.ToNumber(args[0])));
+}
 
 Value ParseInt(Interpreter& vm, const Value&, std::span<const Value> args) {
   if (args.empty()) return Value();

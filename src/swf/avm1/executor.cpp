@@ -25,7 +25,7 @@ NameKind Classify(Interpreter& vm, String* name) {
     kind = name->text.find_first_of("/:") != std::string::npos ? kPath : kPlain;
   } else if (text == "this") kind = kThis;
   else if (text == "_root") kind = kRoot;
-  else if (text == "_global" && vm.Version() >= 6) kind = kGlobal;
+  else if (text == "_global") kind = kGlobal;
   else if (text == "super") kind = kSuper;
   else if (folded.rfind("_level", 0) == 0 && folded.size() > 6 && folded.find_first_not_of("0123456789", 6) == std::string::npos) kind = kLevel;
   else if (name->text.find_first_of("/:.") != std::string::npos) kind = kPath;
@@ -690,14 +690,14 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       case op::kGetProperty: {
-        const double index = vm_.ToNumber(pop());
+        const double index = std::trunc(vm_.ToNumber(pop()));
         Object* clip = TargetOf(a, pop());
         push(clip && index >= 0 && index < kClipPropertyCount ? GetClipProperty(vm_, clip, static_cast<int>(index)) : Value());
         break;
       }
       case op::kSetProperty: {
         const Value value = pop();
-        const double index = vm_.ToNumber(pop());
+        const double index = std::trunc(vm_.ToNumber(pop()));
         Object* clip = TargetOf(a, pop());
         if (clip && index >= 0 && index < kClipPropertyCount) SetClipProperty(vm_, clip, static_cast<int>(index), value);
         break;
@@ -774,7 +774,18 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           push(vm_.Call(ctor, Value(a.thisObject), args, ref ? ref->proto : nullptr));
           break;
         }
-        push(vm_.Call(fn, Value(), args));
+        // A built-in method found on a timeline in scope (getNextHighestDepth() on a
+        // clip's frame) runs on that timeline.
+        Value self;
+        if (auto* function = dynamic_cast<Function*>(fn.AsObject()); function && function->native) {
+          for (Scope* scope = a.scope; scope; scope = scope->parent) {
+            if (scope->object && scope->object->kind == ObjectKind::kClip && vm_.Has(scope->object, name)) {
+              self = Value(scope->object);
+              break;
+            }
+          }
+        }
+        push(vm_.Call(fn, self, args));
         break;
       }
       case op::kCallMethod: {
