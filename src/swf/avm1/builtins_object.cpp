@@ -86,7 +86,10 @@ Value FunctionApply(Interpreter& vm, const Value& self, std::span<const Value> a
   return vm.Call(self, thisValue.IsNullish() ? Value() : thisValue, list);
 }
 
-Value FunctionCtor(Interpreter& vm, const Value&, std::span<const Value>) { return Value(vm.NewObject()); }
+Value FunctionCtor(Interpreter& vm, const Value&, std::span<const Value> args) {
+  if (!args.empty() && args[0].IsObject()) return args[0];
+  return Value(vm.NewObject());
+}
 
 Value ErrorCtor(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* object = self.AsObject();
@@ -251,7 +254,8 @@ void InstallObjectAndFunction(Interpreter& vm) {
   Heap& heap = vm.GetHeap();
   vm.objectProto = heap.New<Object>(nullptr);
   vm.functionProto = heap.New<Object>(vm.objectProto);
-  vm.global = heap.New<Object>(vm.objectProto);
+  // The global object has no prototype: it prints as "[type Object]".
+  vm.global = heap.New<Object>(nullptr);
 
   Function* object = vm.NewNative(ObjectCtor, ObjectConstruct);
   vm.LinkConstructor(object, vm.objectProto);
