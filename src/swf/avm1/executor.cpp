@@ -555,7 +555,9 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kStringAdd: {
         String* y = vm_.ToString(pop());
         String* x = vm_.ToString(pop());
+        if (x->text.size() + y->text.size() > kMaxStringBytes) throw ScriptAbort{"memory"};
         push(Value(vm_.heap_.Intern(x->text + y->text)));
+        if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
         break;
       }
       case op::kStringLength:
@@ -920,6 +922,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           String* sy = vm_.ToString(y);
           if (sx->text.size() + sy->text.size() > kMaxStringBytes) throw ScriptAbort{"memory"};
           push(Value(vm_.heap_.Intern(sx->text + sy->text)));
+          if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
         } else {
           push(Value(vm_.ToNumber(x) + vm_.ToNumber(y)));
         }

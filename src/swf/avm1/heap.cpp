@@ -27,6 +27,7 @@ String* Heap::Intern(std::string&& text) {
   if (found != strings_.end()) return found->second;
   if (text.size() > kMaxStringBytes) text.resize(kMaxStringBytes);
   String* cell = New<String>(std::move(text));
+  stringBytes_ += cell->text.size();
   strings_.emplace(std::string_view(cell->text), cell);
   return cell;
 }
@@ -83,6 +84,7 @@ void Heap::Collect(std::vector<Cell*> stack) {
     *link = cell->nextCell;
     if (auto* text = dynamic_cast<String*>(cell)) {
       strings_.erase(std::string_view(text->text));
+      stringBytes_ -= text->text.size();
       // A live string whose folded form dies would keep a dangling pointer; folded forms
       // are traced from their strings, so only self-folded strings reach here.
     }

@@ -16,8 +16,9 @@ namespace tavelin::swf::avm1 {
 
 // The most cells alive at once; a script that makes more is stopped.
 inline constexpr std::size_t kMaxCells = 4'000'000;
-// The longest string a script can build.
+// The longest string a script can build, and the most string bytes alive at once.
 inline constexpr std::size_t kMaxStringBytes = 16u << 20;
+inline constexpr std::size_t kMaxHeapStringBytes = std::size_t{256} << 20;
 
 class Heap {
  public:
@@ -40,7 +41,7 @@ class Heap {
   String* NumberName(std::size_t number);
 
   std::size_t CellCount() const { return count_; }
-  bool OverBudget() const { return count_ > kMaxCells; }
+  bool OverBudget() const { return count_ > kMaxCells || stringBytes_ > kMaxHeapStringBytes; }
 
   // Frees every cell not reachable from `roots` (nor pinned).
   void Collect(std::vector<Cell*> roots);
@@ -50,6 +51,7 @@ class Heap {
 
   Cell* cells_ = nullptr;
   std::size_t count_ = 0;
+  std::size_t stringBytes_ = 0;
   std::unordered_map<std::string_view, String*> strings_;
   std::vector<String*> smallNumbers_;
 };

@@ -242,7 +242,8 @@ void Machine::FrameFinished() {
   vm_->StartBudget();
   RunQueue();
   UpdateBoundFields();
-  if (++framesSinceCollect_ >= kCollectEveryFrames) {
+  // A heap over its budget is collected at once rather than at the next round.
+  if (++framesSinceCollect_ >= kCollectEveryFrames || vm_->GetHeap().OverBudget()) {
     framesSinceCollect_ = 0;
     for (auto it = handlers_.begin(); it != handlers_.end();) it = it->second.clip.expired() ? handlers_.erase(it) : std::next(it);
     for (auto it = fieldTexts_.begin(); it != fieldTexts_.end();) it = it->second.first.expired() ? fieldTexts_.erase(it) : std::next(it);
@@ -358,7 +359,7 @@ bool Machine::ActsAsButton(player::ClipAnchor& clip) {
   constexpr std::uint32_t kMouseEvents = ce::kPress | ce::kRelease | ce::kReleaseOutside | ce::kRollOver | ce::kRollOut |
                                          ce::kDragOver | ce::kDragOut;
   const auto found = handlers_.find(&clip);
-  if (found != handlers_.end()) {
+  if (found != handlers_.end() && !found->second.clip.expired()) {
     for (const auto& [action, program] : found->second.actions) {
       if (action.events & kMouseEvents) return true;
     }
