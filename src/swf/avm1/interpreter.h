@@ -159,6 +159,9 @@ class Interpreter {
   Object* mouseObject = nullptr;
   Object* stageObject = nullptr;
 
+  // Runs at once the first-frame scripts of a clip a script just made (attachMovie,
+  // duplicateMovieClip), after its init object was copied.
+  std::function<void(player::ClipAnchor&)> clipCreated;
   // Extra roots (listeners, intervals) the machine keeps.
   std::function<void(std::vector<Cell*>&)> extraRoots;
   // Collects cells nothing reaches; only between scripts.

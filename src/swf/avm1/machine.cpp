@@ -36,6 +36,7 @@ void Machine::Attached(player::Player& player) {
   auto fresh = std::make_unique<Interpreter>(vm_->Version(), &player.Clips(), host_);
   fresh->exports = std::move(vm_->exports);
   fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
+  fresh->clipCreated = [this](player::ClipAnchor& clip) { RunNow(clip); };
   vm_ = std::move(fresh);
 }
 
@@ -127,6 +128,27 @@ void Machine::Run(const std::shared_ptr<const LoadedProgram>& program, Object* t
     // went too deep ends alone.
     if (abort.reason == "time") queue_.clear();
     host_.ScriptStopped(abort.reason);
+  }
+}
+
+void Machine::RunNow(player::ClipAnchor& clip) {
+  const auto inside = [&clip](const player::ClipAnchor* at) {
+    for (int guard = 0; at && guard < 64; at = at->parent.get(), ++guard) {
+      if (at == &clip) return true;
+    }
+    return false;
+  };
+  std::vector<Queued> now;
+  for (auto it = queue_.begin(); it != queue_.end();) {
+    if (inside(it->clip.get())) {
+      now.push_back(std::move(*it));
+      it = queue_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (const Queued& item : now) {
+    if (item.clip->object) vm_->RunProgram(item.program, vm_->ClipFor(*item.clip));
   }
 }
 
