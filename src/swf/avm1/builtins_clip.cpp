@@ -56,6 +56,7 @@ Value CopyInit(Interpreter& vm, Object* clip, const Value& init) {
   if (Object* from = init.AsObject()) {
     for (const Property& property : from->Properties()) vm.Set(clip, property.name, property.value);
   }
+  vm.ApplyRegisteredClass(clip);
   if (vm.clipCreated) {
     if (player::ClipAnchor* anchor = vm.AnchorOf(clip)) vm.clipCreated(*anchor);
   }

@@ -69,7 +69,18 @@ Value AddProperty(Interpreter& vm, const Value& self, std::span<const Value> arg
 
 Value Watch(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
 
-Value RegisterClass(Interpreter&, const Value&, std::span<const Value>) { return Value(true); }
+Value RegisterClass(Interpreter& vm, const Value&, std::span<const Value> args) {
+  std::string name = vm.ToText(Arg(args, 0));
+  for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  const auto found = vm.exports.find(name);
+  if (found == vm.exports.end()) return Value(false);
+  if (Object* ctor = Arg(args, 1).AsObject(); ctor && ctor->kind == ObjectKind::kFunction) {
+    vm.registeredClasses[found->second] = ctor;
+  } else {
+    vm.registeredClasses.erase(found->second);
+  }
+  return Value(true);
+}
 
 Value FunctionCall(Interpreter& vm, const Value& self, std::span<const Value> args) {
   const Value thisValue = Arg(args, 0);

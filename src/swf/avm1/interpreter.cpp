@@ -466,6 +466,20 @@ void Interpreter::ThrowError(const std::string& message) {
   throw ScriptThrow{Value(error)};
 }
 
+void Interpreter::ApplyRegisteredClass(Object* clip) {
+  player::ClipAnchor* anchor = AnchorOf(clip);
+  if (!anchor || !anchor->object) return;
+  const auto found = registeredClasses.find(anchor->object->characterId);
+  if (found == registeredClasses.end()) return;
+  Object* proto = Get(found->second, names_.prototype).AsObject();
+  if (!proto) return;
+  clip->proto = proto;
+  try {
+    Call(Value(found->second), Value(clip), {}, proto);
+  } catch (const ScriptThrow&) {
+  }
+}
+
 void Interpreter::StartBudget() {
   budgetStart_ = host_.WallSeconds();
   actionsRun_ = 0;
@@ -491,6 +505,7 @@ void Interpreter::Collect() {
     }
   }
   liveClips = std::move(kept);
+  for (const auto& [id, ctor] : registeredClasses) roots.push_back(ctor);
   if (extraRoots) extraRoots(roots);
   heap_.Collect(std::move(roots));
 }

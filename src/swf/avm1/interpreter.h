@@ -179,8 +179,12 @@ class Interpreter {
 
   std::vector<Object*> liveClips;  // clip objects, kept while their clip is on stage
 
-  // Symbols exported by name (lower case), for attachMovie.
+  // Symbols exported by name (lower case), for attachMovie, and the classes
+  // Object.registerClass linked to them, by character id.
   std::unordered_map<std::string, std::uint16_t> exports;
+  std::unordered_map<std::uint16_t, Object*> registeredClasses;
+  // Gives a clip of a registered symbol its class: prototype, then constructor.
+  void ApplyRegisteredClass(Object* clip);
 
   // Timers of setInterval and setTimeout.
   struct Interval {

@@ -96,16 +96,34 @@ void Machine::DefinitionTag(player::ClipAnchor& timeline, const Tag& tag) {
     if (auto program = ProgramAt(tag, 2)) {
       player::ClipAnchor& root = player_->Clips().Root();
       (void)timeline;
-      queue_.push_front(Queued{root.shared_from_this(), program});
+      initQueue_.push_back(Queued{root.shared_from_this(), program});
     }
   }
 }
 
 void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& place) {
-  if (stopped_ || place.clipActions.empty()) {
-    if (place.name && !place.clipActions.empty()) return;
-    if (place.clipActions.empty()) return;
+  if (stopped_) return;
+  if (clip.object && vm_->registeredClasses.count(clip.object->characterId)) {
+    // The class's constructor runs before the clip's first frame script.
+    auto keep = clip.shared_from_this();
+    Object* object = vm_->ClipFor(clip);
+    std::vector<Queued> held;
+    for (auto it = queue_.begin(); it != queue_.end();) {
+      if (it->clip.get() == &clip) {
+        held.push_back(std::move(*it));
+        it = queue_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    try {
+      vm_->ApplyRegisteredClass(object);
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
+    for (auto& item : held) queue_.push_back(std::move(item));
   }
+  if (place.clipActions.empty()) return;
   Handlers& handlers = handlers_[&clip];
   handlers.clip = clip.shared_from_this();
   handlers.actions.clear();
@@ -156,15 +174,18 @@ void Machine::RunQueue() {
   if (running_) return;
   running_ = true;
   std::size_t ran = 0;
-  while (!queue_.empty() && ran < kMaxQueuedPerFrame) {
-    Queued next = std::move(queue_.front());
-    queue_.pop_front();
+  while ((!queue_.empty() || !initQueue_.empty()) && ran < kMaxQueuedPerFrame) {
+    // Init actions, in file order, before any other script waiting.
+    auto& from = initQueue_.empty() ? queue_ : initQueue_;
+    Queued next = std::move(from.front());
+    from.pop_front();
     ++ran;
     if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
     if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "run %zu actions\n", next.program->program->actions.size());
     Run(next.program, vm_->ClipFor(*next.clip));
   }
   queue_.clear();
+  initQueue_.clear();
   running_ = false;
 }
 

@@ -99,6 +99,7 @@ class Machine final : public player::ScriptHooks {
   ScriptHost& host_;
   player::Player* player_ = nullptr;
   std::deque<Queued> queue_;
+  std::deque<Queued> initQueue_;
   std::unordered_map<std::uint32_t, std::shared_ptr<const LoadedProgram>> programs_;
   std::unordered_map<const std::uint8_t*, std::shared_ptr<const LoadedProgram>> clipPrograms_;
   std::unordered_set<std::uint32_t> initDone_;
