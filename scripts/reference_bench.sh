@@ -28,7 +28,7 @@ for dir in "$folder"/*/; do
   while IFS=$'\t' read -r picture frames checks; do
     pictures=$((pictures + 1))
     png="$out/$name-$picture"
-    if ! err="$("$build/tools/swf_render" "$dir/movie.swf" --frames "$frames" --out "$png" --quality "$quality" 2>&1)"; then
+    if ! err="$("$build/tools/swf_render" "$dir/movie.swf" --frames "$frames" --out "$png" --quality "$quality" ${TAVELIN_RENDER_FLAGS:-} 2>&1 >/dev/null)"; then
       result="fail (swf_render: $err)"
     else
       # shellcheck disable=SC2086

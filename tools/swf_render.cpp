@@ -1,13 +1,15 @@
-// swf_render MOVIE --frames N --out FILE.png [--quality low|medium|high] [--size WxH]
+// swf_render MOVIE --frames N [--out FILE.png] [--quality low|medium|high] [--size WxH] [--no-scripts]
 //
 // Plays a movie from its start for N frames, as the player does (frame 1 is the first
 // frame shown), and writes the picture then shown as a PNG: at the stage's size, or
-// fitted whole into WxH. Failures go to standard error with a non-zero exit; standard
-// output stays free for the movie's own output.
+// fitted whole into WxH. Without --out no picture is written. The movie's scripts run
+// on a clock that moves one frame's time per frame; each trace() line goes to standard
+// output as it is printed. Failures go to standard error with a non-zero exit.
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/machine.h"
 #include "swf/movie.h"
 #include "swf/player/player.h"
 #include "swf/player/truetype_fonts.h"
@@ -33,11 +36,12 @@ struct Options {
   int frames = 1;
   render::Quality quality = render::Quality::kHigh;
   int width = 0, height = 0;  // 0: the stage's size
+  bool scripts = true;
 };
 
 [[noreturn]] void Usage(const std::string& problem) {
   std::cerr << "swf_render: " << problem << "\n"
-            << "usage: swf_render MOVIE --frames N --out FILE.png [--quality low|medium|high] [--size WxH]\n";
+            << "usage: swf_render MOVIE --frames N [--out FILE.png] [--quality low|medium|high] [--size WxH] [--no-scripts]\n";
   std::exit(2);
 }
 
@@ -57,6 +61,8 @@ Options Parse(int argc, char** argv) {
       if (*end != '\0' || n < 1 || n > 1'000'000) Usage("bad frame count " + text);
       options.frames = static_cast<int>(n);
       sawFrames = true;
+    } else if (arg == "--no-scripts") {
+      options.scripts = false;
     } else if (arg == "--out") {
       options.out = value();
     } else if (arg == "--quality") {
@@ -77,7 +83,7 @@ Options Parse(int argc, char** argv) {
       Usage("unknown argument " + arg);
     }
   }
-  if (options.movie.empty() || options.out.empty() || !sawFrames) Usage("MOVIE, --frames and --out are required");
+  if (options.movie.empty() || !sawFrames) Usage("MOVIE and --frames are required");
   return options;
 }
 
@@ -108,6 +114,20 @@ std::vector<std::vector<std::uint8_t>> DeviceFontFiles() {
   return files;
 }
 
+// Trace lines to standard output; time moves only with the frames.
+class RenderHost final : public avm1::ScriptHost {
+ public:
+  void Trace(const std::string& line) override { std::cout << line << '\n'; }
+  void Command(const std::string&, const std::string&) override {}
+  void OpenAddress(const std::string&, const std::string&) override {}
+  double MovieMilliseconds() override { return milliseconds; }
+  double WallSeconds() override {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  }
+  void ScriptStopped(const std::string& reason) override { std::cerr << "script stopped: " << reason << "\n"; }
+  double milliseconds = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,8 +135,17 @@ int main(int argc, char** argv) {
   try {
     auto movie = std::make_shared<const Movie>(LoadMovie(ReadWhole(options.movie)));
     player::TrueTypeFonts deviceFonts(DeviceFontFiles());
-    player::Player player(movie, deviceFonts.Empty() ? nullptr : &deviceFonts);
-    for (int frame = 1; frame < options.frames; ++frame) player.NextFrame();
+    RenderHost host;
+    avm1::Machine machine(movie->Version(), host);
+    const bool scripts = options.scripts && avm1::RunsActionScript1(*movie);
+    player::Player player(movie, deviceFonts.Empty() ? nullptr : &deviceFonts, scripts ? &machine : nullptr);
+    const double frameMilliseconds = 1000.0 / (movie->FrameRate() > 0 ? movie->FrameRate() : 12.0);
+    for (int frame = 1; frame < options.frames; ++frame) {
+      host.milliseconds += frameMilliseconds;
+      player.NextFrame();
+    }
+    std::cout.flush();
+    if (options.out.empty()) return 0;
 
     const StageRect& stage = movie->Stage();
     const double stageWidth = static_cast<double>(stage.Width()) / 20.0;

@@ -5,6 +5,7 @@
 #include "win32/windows_api.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <new>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "platform/failure.h"
 #include "projector/projector_file.h"
+#include "playback/movie_control/movie_events.h"
 #include "projector/projector_layout.h"
 #include "win32/movie_window.h"
 #include "win32/ports/file_system.h"
@@ -55,6 +57,23 @@ void ToggleFullScreen() {
   }
   shown.fullScreen = !shown.fullScreen;
 }
+
+// What the movie's scripts ask of the projector: quit, full screen, open a web page.
+class ProjectorEvents final : public MovieEvents {
+ public:
+  void Quit() override {
+    if (shown.window) DestroyWindow(shown.window);
+  }
+  void FullScreen(bool on) override {
+    if (shown.window && on != shown.fullScreen) ToggleFullScreen();
+  }
+  void OpenWebAddress(const std::string& url) override {
+    ShellExecuteW(shown.window, L"open", win32::Widen(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+  void ScriptStopped(const std::string&) override {
+    MessageBoxW(shown.window, L"影片中的脚本运行时间过长，已被停止。", kTitle, MB_OK | MB_ICONWARNING);
+  }
+};
 
 HMENU BuildMenu() {
   HMENU bar = CreateMenu();
@@ -149,6 +168,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 
   win32::MovieWindow movie(files);
   shown.movie = &movie;
+  ProjectorEvents events;
+  movie.Control().SetMovieEvents(&events);
   try {
     movie.Control().LoadMovieData(bytes, selfPath);
   } catch (const Failure& failure) {
@@ -190,6 +211,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  movie.Control().SetMovieEvents(nullptr);
   shown.movie = nullptr;
   return static_cast<int>(message.wParam);
 }

@@ -58,7 +58,11 @@ LRESULT MovieWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MOUSEWHEEL:
+    case WM_KEYUP:
       return OnInput(message, wParam, lParam);
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && SetCursorForMovie()) return TRUE;
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_ERASEBKGND:
       return 1;  // every pixel is painted from the frame
     case WM_PAINT:
@@ -74,37 +78,86 @@ LRESULT MovieWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-// Mouse and keys go through the hook's rules first.
+namespace {
+
+// No exception leaves a window procedure: input the movie cannot take is dropped.
+template <class Step>
+void Quietly(Step&& step) {
+  try {
+    step();
+  } catch (const std::exception&) {
+  }
+}
+
+// The character a key-down types with the keys held now; 0 for keys that type none.
+int CharacterOf(WPARAM virtualKey, LPARAM keyData) {
+  BYTE keys[256] = {};
+  if (!GetKeyboardState(keys)) return 0;
+  wchar_t typed[4] = {};
+  const int count = ToUnicode(static_cast<UINT>(virtualKey), static_cast<UINT>((keyData >> 16) & 0xFF), keys, typed, 4,
+                              0x4 /* leaves the keyboard's dead-key state alone */);
+  return count == 1 ? typed[0] : 0;
+}
+
+}  // namespace
+
+// Mouse and keys go through the hook's rules first (in the program; the projector has
+// none), then to the movie, whose buttons and scripts see them in stage coordinates.
 LRESULT MovieWindow::OnInput(UINT message, WPARAM wParam, LPARAM lParam) {
   const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-  if (!hook_) return DefWindowProcW(hwnd_, message, wParam, lParam);
   switch (message) {
     case WM_KEYDOWN:
-      hook_->KeyDown(static_cast<int>(wParam), static_cast<std::intptr_t>(lParam));
+      if (hook_) hook_->KeyDown(static_cast<int>(wParam), static_cast<std::intptr_t>(lParam));
+      Quietly([&] { control_.KeyDown(static_cast<int>(wParam), CharacterOf(wParam, lParam)); });
+      return 0;
+    case WM_KEYUP:
+      Quietly([&] { control_.KeyUp(static_cast<int>(wParam)); });
       return 0;
     case WM_MOUSEMOVE:
-      hook_->MouseMove(static_cast<int>(wParam), x, y);
+      if (hook_) hook_->MouseMove(static_cast<int>(wParam), x, y);
+      Quietly([&] { control_.PointerMove(x, y); });
       return 0;
     case WM_LBUTTONDOWN:
       SetFocus(hwnd_);
-      hook_->LeftButtonDown(x, y);
+      SetCapture(hwnd_);  // a release outside the window still reaches the movie's buttons
+      if (hook_) hook_->LeftButtonDown(x, y);
+      Quietly([&] { control_.PointerButton(true, x, y); });
       return 0;
     case WM_LBUTTONUP:
-      hook_->LeftButtonUp();
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      if (hook_) hook_->LeftButtonUp();
+      Quietly([&] { control_.PointerButton(false, x, y); });
       return 0;
     case WM_LBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
-      hook_->ToggleFullScreen();
+      if (hook_) hook_->ToggleFullScreen();
       return 0;
     case WM_RBUTTONDOWN:
-      hook_->RightButtonDown();
+      if (hook_) hook_->RightButtonDown();
       return 0;
     case WM_MOUSEWHEEL:
-      hook_->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam), x, y);
+      if (hook_) hook_->Wheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam), x, y);
       return 0;
     default:
       return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
+}
+
+// The pointer shows what is under it: the hand over a button, the I-beam over a text
+// field, the arrow elsewhere.
+bool MovieWindow::SetCursorForMovie() {
+  POINT at{};
+  if (!GetCursorPos(&at) || !ScreenToClient(hwnd_, &at)) return false;
+  MovieCursor look = MovieCursor::Arrow;
+  try {
+    look = control_.CursorAt(at.x, at.y);
+  } catch (const std::exception&) {
+    look = MovieCursor::Arrow;
+  }
+  const int shape = look == MovieCursor::Hand ? 32649 /* IDC_HAND */ : look == MovieCursor::IBeam ? 32513 /* IDC_IBEAM */
+                                                                                                  : 32512 /* IDC_ARROW */;
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(shape)));
+  return true;
 }
 
 PointerShape MovieWindow::Cursor() {

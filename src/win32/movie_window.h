@@ -57,6 +57,7 @@ class MovieWindow : public MovieSurface {
   friend LRESULT CALLBACK RouteToOwner(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnInput(UINT message, WPARAM wParam, LPARAM lParam);
+  bool SetCursorForMovie();
   void Retime();
   void OnTimer();
   void Paint();

@@ -32,6 +32,7 @@ class OutputWindow : public OutputWindowHost {
   // What gestures on the movie do, and where files dropped on the window go.
   void SetHook(MovieWindowHook* hook, HWND mainWindow) { movie_.SetHook(hook, mainWindow); }
   MovieSurface& Surface() { return movie_; }
+  EngineMovieControl& Engine() { return movie_.Control(); }
   void SetOnDrop(std::function<void(const std::vector<std::string>&)> onDrop) { onDrop_ = std::move(onDrop); }
   // Where the message goes when a movie from a web address cannot be played.
   void SetOnLoadFailure(std::function<void(const std::string&)> onLoadFailure) {

@@ -7,6 +7,7 @@
 #include "platform/failure.h"
 #include "playback/movie_control/movie_audio.h"
 #include "playback/movie_control/network_movie.h"
+#include "playback/movie_control/movie_scripts.h"
 #include "playback/movie_control/stage_view.h"
 #include "playback/movie_control/system_fonts.h"
 #include "swf/movie.h"
@@ -74,6 +75,8 @@ struct EngineMovieControl::State {
   struct Loaded {
     std::shared_ptr<const swf::Movie> movie;
     swf::Timeline timeline;
+    // The movie's scripts; declared before the player, which uses them to the end.
+    std::unique_ptr<MovieScripts> scripts;
     // Kept on the timeline's frame: each frame the clock moves on is played in turn.
     std::unique_ptr<swf::player::Player> player;
   };
@@ -91,12 +94,13 @@ struct EngineMovieControl::State {
   // player is made, so the previous movie stays until the new one is ready.
   void Show(std::shared_ptr<const swf::Movie> movie) {
     swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
-    auto player = std::make_unique<swf::player::Player>(movie, &systemFonts);
+    auto scripts = swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version()) : nullptr;
+    auto player = std::make_unique<swf::player::Player>(movie, &systemFonts, scripts ? &scripts->Machine() : nullptr);
     timeline.SetLoop(loop);
     timeline.Play();  // a movie starts playing as soon as it is loaded
     view.SetStage(ToTwipRect(movie->Stage()));
     audio.Load(movie, *player, loop);
-    loaded.emplace(Loaded{std::move(movie), timeline, std::move(player)});
+    loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player)});
     MatchArrivedFrames();
   }
   // While a movie arrives the clock knows one frame more than it holds at least, so
@@ -148,6 +152,20 @@ struct EngineMovieControl::State {
   std::function<void(const std::string&)> onLoadFailure;
   // Last, so a download is cancelled before anything it reports to goes.
   std::unique_ptr<NetworkMovie> network;
+  MovieEvents* events = nullptr;
+
+  // Hands what the scripts asked for to the program, once they have finished.
+  void DeliverScriptRequests() {
+    if (loaded && loaded->scripts) loaded->scripts->Deliver(events, movieText);
+  }
+  // A client-area point in stage twips.
+  bool ToStage(int x, int y, double& sx, double& sy) const {
+    const StageTransform t = view.Transform();
+    if (t.scaleX == 0 || t.scaleY == 0) return false;
+    sx = (x + 0.5 - t.offsetX) / t.scaleX;
+    sy = (y + 0.5 - t.offsetY) / t.scaleY;
+    return true;
+  }
 };
 
 EngineMovieControl::EngineMovieControl(FileSystem& files, Downloader* downloader)
@@ -182,6 +200,7 @@ void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, cons
   s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)));
   s.network.reset();  // the movie arriving is replaced
   s.movieText = movie;
+  s.DeliverScriptRequests();
   s.Changed();
 }
 
@@ -303,7 +322,11 @@ bool EngineMovieControl::AdvanceClock(double seconds) {
   // display list stay right; only the last one is drawn.
   const int count = loaded.timeline.FrameCount();
   const int steps = ((loaded.timeline.CurrentFrame() - before) % count + count) % count;
-  for (int i = 0; i < steps; ++i) loaded.player->NextFrame();
+  for (int i = 0; i < steps; ++i) {
+    if (loaded.scripts) loaded.scripts->AddMilliseconds(loaded.timeline.FrameInterval() * 1000.0);
+    loaded.player->NextFrame();
+  }
+  state_->DeliverScriptRequests();
   state_->Changed();
   return true;
 }
@@ -350,5 +373,52 @@ void EngineMovieControl::SetSoundOutput(SoundOutput* output, Mp3Codec* codec) { 
 void EngineMovieControl::SetOnLoadFailure(std::function<void(const std::string& message)> onLoadFailure) {
   state_->onLoadFailure = std::move(onLoadFailure);
 }
+
+void EngineMovieControl::PointerMove(int x, int y) {
+  State& s = *state_;
+  double sx = 0, sy = 0;
+  if (!s.loaded || !s.ToStage(x, y, sx, sy)) return;
+  s.loaded->player->PointerMove(sx, sy);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+void EngineMovieControl::PointerButton(bool down, int x, int y) {
+  State& s = *state_;
+  double sx = 0, sy = 0;
+  if (!s.loaded || !s.ToStage(x, y, sx, sy)) return;
+  s.loaded->player->PointerButton(down, sx, sy);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+void EngineMovieControl::KeyDown(int virtualKey, int character) {
+  State& s = *state_;
+  if (!s.loaded) return;
+  s.loaded->player->KeyDown(virtualKey, character);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+void EngineMovieControl::KeyUp(int virtualKey) {
+  State& s = *state_;
+  if (!s.loaded) return;
+  s.loaded->player->KeyUp(virtualKey);
+  s.DeliverScriptRequests();
+  s.Changed();
+}
+
+MovieCursor EngineMovieControl::CursorAt(int x, int y) const {
+  const State& s = *state_;
+  double sx = 0, sy = 0;
+  if (!s.loaded || !s.ToStage(x, y, sx, sy)) return MovieCursor::Arrow;
+  switch (s.loaded->player->CursorAt(sx, sy)) {
+    case swf::player::ScriptHooks::Cursor::kHand: return MovieCursor::Hand;
+    case swf::player::ScriptHooks::Cursor::kIBeam: return MovieCursor::IBeam;
+    default: return MovieCursor::Arrow;
+  }
+}
+
+void EngineMovieControl::SetMovieEvents(MovieEvents* events) { state_->events = events; }
 
 }  // namespace tavelin

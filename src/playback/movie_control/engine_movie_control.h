@@ -13,6 +13,7 @@
 #include "platform/movie_control.h"
 #include "platform/mp3_decoder.h"
 #include "platform/sound_output.h"
+#include "playback/movie_control/movie_events.h"
 #include "swf/framebuffer.h"
 
 namespace tavelin {
@@ -70,6 +71,18 @@ class EngineMovieControl : public MovieControl {
   // Both must outlive the control. While the main timeline streams sound, frames follow
   // the sound's clock instead of the wall clock.
   void SetSoundOutput(SoundOutput* output, Mp3Codec* codec);
+
+  // Mouse and keys over the movie, in the client area's pixels; the movie's buttons
+  // and scripts answer them. `virtualKey` is a Windows virtual-key code, `character`
+  // the character typed (0 for none).
+  void PointerMove(int x, int y);
+  void PointerButton(bool down, int x, int y);
+  void KeyDown(int virtualKey, int character);
+  void KeyUp(int virtualKey);
+  MovieCursor CursorAt(int x, int y) const;
+  // Receives what the movie's scripts ask of the program (may be null); it must
+  // outlive the control or be replaced first.
+  void SetMovieEvents(MovieEvents* events);
 
  private:
   struct State;

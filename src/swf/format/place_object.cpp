@@ -30,7 +30,7 @@ void SkipFilterList(Reader& reader) {
   }
 }
 
-PlaceObject DecodePlaceObject(std::span<const std::uint8_t> body, int version) {
+PlaceObject DecodePlaceObject(std::span<const std::uint8_t> body, int version, int movieVersion) {
   Reader reader(body);
   PlaceObject place;
   if (version == 1) {
@@ -56,7 +56,29 @@ PlaceObject DecodePlaceObject(std::span<const std::uint8_t> body, int version) {
   if (flags3 & 0x02) place.blendMode = reader.U8();
   if (flags3 & 0x04) reader.U8();  // cache as bitmap
   if (flags3 & 0x20) place.visible = reader.U8() != 0;
-  // Opaque background and clip event handlers follow; the picture needs neither.
+  if (flags3 & 0x40) reader.ReadRgba();  // opaque background
+  if (flags & 0x80) {
+    // Damaged handlers leave the placement itself intact.
+    try {
+      const auto events = [&]() -> std::uint32_t { return movieVersion >= 6 ? reader.U32() : reader.U16(); };
+      reader.U16();
+      events();
+      for (;;) {
+        const std::uint32_t which = events();
+        if (which == 0) break;
+        std::uint32_t size = reader.U32();
+        PlaceObject::ClipAction action;
+        action.events = which;
+        if ((which & clip_event::kKeyPress) && size > 0) {
+          action.keyCode = reader.U8();
+          --size;
+        }
+        action.actions = reader.Bytes(size);
+        place.clipActions.push_back(action);
+      }
+    } catch (const DecodeError&) {
+    }
+  }
   return place;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "swf/format/records.h"
 
@@ -24,9 +25,27 @@ struct PlaceObject {
   std::optional<std::uint16_t> clipDepth;
   std::optional<std::uint8_t> blendMode;  // 0 and 1 both mean normal
   std::optional<bool> visible;
+  // PlaceObject2/3 event handlers: the events (clip_event flags) and their actions,
+  // which point into the tag's body.
+  struct ClipAction {
+    std::uint32_t events = 0;
+    std::uint8_t keyCode = 0;
+    std::span<const std::uint8_t> actions;
+  };
+  std::vector<ClipAction> clipActions;
 };
 
-PlaceObject DecodePlaceObject(std::span<const std::uint8_t> body, int version);
+// Clip events as PlaceObject's event flags hold them (first byte lowest).
+namespace clip_event {
+inline constexpr std::uint32_t kKeyUp = 0x80, kKeyDown = 0x40, kMouseUp = 0x20, kMouseDown = 0x10, kMouseMove = 0x08,
+                               kUnload = 0x04, kEnterFrame = 0x02, kLoad = 0x01, kDragOver = 0x8000, kRollOut = 0x4000,
+                               kRollOver = 0x2000, kReleaseOutside = 0x1000, kRelease = 0x0800, kPress = 0x0400,
+                               kInitialize = 0x0200, kData = 0x0100, kConstruct = 0x040000, kKeyPress = 0x020000,
+                               kDragOut = 0x010000;
+}
+
+// `movieVersion` decides the width of clip event flags (16 bits up to version 5).
+PlaceObject DecodePlaceObject(std::span<const std::uint8_t> body, int version, int movieVersion = 6);
 
 class Reader;
 // Reads past a filter list (filters are not drawn yet), each filter by its kind's layout.

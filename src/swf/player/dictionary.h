@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "swf/movie.h"
+#include "swf/format/text_decoder.h"
 #include "swf/player/character.h"
 
 namespace tavelin::swf::player {
@@ -35,6 +36,13 @@ class Dictionary {
   // that, one of that name in any style; null when none.
   std::shared_ptr<const Font> FindFont(const std::string& name, bool bold, bool italic) const;
   std::size_t Size() const { return characters_.size(); }
+  // Text fields bound to a variable, by id (null for others), and the fonts to lay
+  // their text out again with.
+  const format::EditTextDefinition* FindBoundField(std::uint16_t id) const {
+    const auto found = editTexts_.find(id);
+    return found == editTexts_.end() ? nullptr : &found->second;
+  }
+  DeviceFonts* Fonts() const { return deviceFonts_; }
 
  private:
   void Add(std::uint16_t id, Character character);
@@ -48,6 +56,7 @@ class Dictionary {
   // Font ids by lower-case name, so text fields find fonts without a scan.
   std::unordered_map<std::string, std::vector<std::uint16_t>> fontsByName_;
   std::vector<std::uint8_t> jpegTables_;
+  std::unordered_map<std::uint16_t, format::EditTextDefinition> editTexts_;
   DeviceFonts* deviceFonts_;
 };
 

@@ -9,6 +9,7 @@
 
 #include "swf/format/records.h"
 #include "swf/player/character.h"
+#include "swf/player/clip_anchor.h"
 
 namespace tavelin::swf::player {
 
@@ -19,9 +20,11 @@ using DisplayList = std::map<std::uint16_t, DisplayObject>;
 struct TimelineState {
   int frame = -1;  // 0-based; -1 before the first frame ran
   DisplayList list;
+  bool playing = true;  // stopped timelines stay on their frame
+  ClipAnchor* owner = nullptr;  // the clip whose timeline this is
 };
 
-struct DisplayObject {
+struct DisplayObjectFields {
   std::uint16_t characterId = 0;
   Character character;
   Matrix matrix;
@@ -42,8 +45,33 @@ struct DisplayObject {
   std::shared_ptr<const Shape> morphed;
   // Sprites: their own timeline. Buttons: the objects of the state shown (frame unused).
   std::unique_ptr<TimelineState> timeline;
+  // Buttons: the characters of the hit area, and the state shown (button_state).
+  std::unique_ptr<TimelineState> hitArea;
+  std::uint8_t buttonState = 0;
   // Keeps the player's count of live objects (see TimelineRunner).
   std::shared_ptr<void> liveToken;
+};
+
+// The fields plus an anchor that follows the object through moves and goes null when it
+// is destroyed.
+struct DisplayObject : DisplayObjectFields {
+  std::shared_ptr<ClipAnchor> anchor;
+
+  DisplayObject() = default;
+  DisplayObject(DisplayObject&& other) noexcept : DisplayObjectFields(std::move(other)), anchor(std::move(other.anchor)) {
+    if (anchor) anchor->object = this;
+  }
+  DisplayObject& operator=(DisplayObject&& other) noexcept {
+    if (this == &other) return *this;
+    if (anchor && anchor->object == this) anchor->object = nullptr;
+    DisplayObjectFields::operator=(std::move(other));
+    anchor = std::move(other.anchor);
+    if (anchor) anchor->object = this;
+    return *this;
+  }
+  ~DisplayObject() {
+    if (anchor && anchor->object == this) anchor->object = nullptr;
+  }
 };
 
 }  // namespace tavelin::swf::player

@@ -6,13 +6,27 @@
 
 namespace tavelin::swf::player {
 
-Player::Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts)
-    : movie_(std::move(movie)), dictionary_(deviceFonts), runner_(*movie_, dictionary_) {
+Player::Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts, ScriptHooks* scripts)
+    : movie_(std::move(movie)),
+      dictionary_(deviceFonts),
+      runner_(*movie_, dictionary_),
+      clips_(*movie_, dictionary_, runner_, root_, *rootAnchor_) {
+  runner_.SetHooks(scripts);
+  root_.owner = rootAnchor_.get();
+  if (scripts) scripts->Attached(*this);
   runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, 0, 0);
+  if (scripts) scripts->FrameFinished();
 }
 
 void Player::NextFrame() {
+  ScriptHooks* scripts = runner_.Hooks();
+  if (scripts) scripts->FrameStarting();
   runner_.BeginTick();
+  if (scripts) {
+    runner_.AdvanceAll(root_, FrameSource{movie_.get(), nullptr});
+    scripts->FrameFinished();
+    return;
+  }
   const int next = (root_.frame + 1) % FrameCount();
   runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, next, 0);
   runner_.AdvanceSprites(root_.list, 0);
@@ -20,15 +34,10 @@ void Player::NextFrame() {
 
 void Player::GotoFrame(int frame) {
   runner_.BeginTick();
-  const FrameSource main{movie_.get(), nullptr};
-  frame = std::clamp(frame, 0, FrameCount() - 1);
-  // Frames passed over on the way make no sound; the frame arrived at does.
-  if (frame > root_.frame + 1) {
-    runner_.SetSoundMuted(true);
-    runner_.GotoFrame(root_, main, frame - 1, 0);
-    runner_.SetSoundMuted(false);
-  }
-  runner_.GotoFrame(root_, main, frame, 0);
+  // Frames passed over on the way run no scripts and make no sound; the frame arrived
+  // at does both.
+  runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, std::clamp(frame, 0, FrameCount() - 1), 0);
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->FrameFinished();
 }
 
 namespace {
@@ -56,6 +65,26 @@ void Player::SetSoundHost(SoundHost* host) {
 SoundHost& Player::Sound() {
   static thread_local SilentHost silent;
   return sound_ ? *sound_ : silent;
+
+void Player::PointerMove(double x, double y) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->PointerMove(x, y);
+}
+
+void Player::PointerButton(bool down, double x, double y) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->PointerButton(down, x, y);
+}
+
+void Player::KeyDown(int virtualKey, int character) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->Key(true, virtualKey, character);
+}
+
+void Player::KeyUp(int virtualKey) {
+  if (ScriptHooks* scripts = runner_.Hooks()) scripts->Key(false, virtualKey, 0);
+}
+
+ScriptHooks::Cursor Player::CursorAt(double x, double y) const {
+  ScriptHooks* scripts = runner_.Hooks();
+  return scripts ? scripts->CursorAt(x, y) : ScriptHooks::Cursor::kArrow;
 }
 
 int Player::FrameOfLabel(const std::string& label) const {

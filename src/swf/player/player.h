@@ -8,6 +8,7 @@
 #include "swf/format/records.h"
 #include "swf/framebuffer.h"
 #include "swf/movie.h"
+#include "swf/player/clip_control.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/display_list.h"
 #include "swf/player/sound_host.h"
@@ -22,7 +23,9 @@ class Player {
  public:
   // Shows the movie's first frame. `deviceFonts` (may be null) draws text fields that
   // use the system's fonts; it must outlive the player.
-  explicit Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts = nullptr);
+  // `scripts` (may be null) is told of the timelines' scripts and runs them; it must
+  // outlive the player.
+  explicit Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts = nullptr, ScriptHooks* scripts = nullptr);
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
 
@@ -54,6 +57,15 @@ class Player {
   const DisplayList& Objects() const { return root_.list; }
   const Dictionary& Characters() const { return dictionary_; }
   Rgba BackgroundColor() const;
+  const Movie& MovieData() const { return *movie_; }
+  // Mouse and keys, in stage twips; without scripts they change nothing.
+  void PointerMove(double x, double y);
+  void PointerButton(bool down, double x, double y);
+  void KeyDown(int virtualKey, int character);
+  void KeyUp(int virtualKey);
+  ScriptHooks::Cursor CursorAt(double x, double y) const;
+  // What scripts do to clips: frames, properties, creating and removing them.
+  ClipControl& Clips() { return clips_; }
 
  private:
   std::shared_ptr<const Movie> movie_;
@@ -61,6 +73,8 @@ class Player {
   TimelineRunner runner_;
   TimelineState root_;
   SoundHost* sound_ = nullptr;
+  std::shared_ptr<ClipAnchor> rootAnchor_ = std::make_shared<ClipAnchor>();
+  ClipControl clips_;
 };
 
 }  // namespace tavelin::swf::player

@@ -25,7 +25,8 @@ DisplayChange ReadDisplayChange(const Movie& movie, const Tag& tag) {
       case code::kPlaceObject:
       case code::kPlaceObject2:
       case code::kPlaceObject3:
-        change.place = format::DecodePlaceObject(body, tag.code == code::kPlaceObject ? 1 : tag.code == code::kPlaceObject2 ? 2 : 3);
+        change.place = format::DecodePlaceObject(body, tag.code == code::kPlaceObject ? 1 : tag.code == code::kPlaceObject2 ? 2 : 3,
+                                                movie.Version());
         change.kind = DisplayChange::Kind::kPlace;
         break;
       case code::kRemoveObject:
@@ -66,20 +67,37 @@ void TimelineRunner::GotoFrame(TimelineState& timeline, const FrameSource& sourc
     Rebuild(timeline, source, target, nesting);
     return;
   }
-  while (timeline.frame < target) RunFrame(timeline, source, timeline.frame + 1, nesting);
+  // Only the frame arrived at runs its scripts; frames passed on the way do not.
+  while (timeline.frame < target) RunFrame(timeline, source, timeline.frame + 1, nesting, timeline.frame + 1 == target);
 }
 
-void TimelineRunner::RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting) {
+void TimelineRunner::TellFrameActions(TimelineState& timeline, const FrameSource& source, int frame) {
+  if (!hooks_ || !timeline.owner) return;
+  for (const Tag& tag : source.Tags(frame)) {
+    if (tag.code == code::kDoAction) hooks_->FrameActions(*timeline.owner, tag);
+  }
+}
+
+void TimelineRunner::RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting, bool runScripts) {
   timeline.frame = frame;
+  // The frame's own scripts are queued before those of the clips it places.
+  if (runScripts) TellFrameActions(timeline, source, frame);
   for (const Tag& tag : source.Tags(frame)) {
     if (IsSoundTag(tag.code)) {
-      if (sound_ && !soundMuted_) sound_->OnSoundTag(tag, source.sprite, frame);
+      if (sound_ && !soundMuted_ && runScripts) sound_->OnSoundTag(tag, source.sprite, frame);
       continue;
     }
     if (dictionary_.Define(movie_, tag)) continue;
+    if (hooks_ && timeline.owner && (tag.code == code::kDoInitAction || tag.code == code::kExportAssets)) {
+      hooks_->DefinitionTag(*timeline.owner, tag);
+      continue;
+    }
     const DisplayChange change = ReadDisplayChange(movie_, tag);
-    if (change.kind == DisplayChange::Kind::kPlace) Place(timeline.list, change.place, frame, nesting);
-    if (change.kind == DisplayChange::Kind::kRemove) timeline.list.erase(change.depth);
+    if (change.kind == DisplayChange::Kind::kPlace) Place(timeline, change.place, frame, nesting);
+    if (change.kind == DisplayChange::Kind::kRemove) {
+      const auto found = timeline.list.find(change.depth);
+      if (found != timeline.list.end() && !(found->second.anchor && found->second.anchor->dynamic)) timeline.list.erase(found);
+    }
   }
 }
 
@@ -107,6 +125,11 @@ void TimelineRunner::Rebuild(TimelineState& timeline, const FrameSource& source,
   }
 
   DisplayList rebuilt;
+  std::vector<std::pair<std::uint16_t, const format::PlaceObject*>> created;
+  for (auto& [depth, old] : timeline.list) {
+    // Clips made by scripts are not the timeline's to rebuild.
+    if (old.anchor && old.anchor->dynamic && !plan.count(depth)) rebuilt.emplace(depth, std::move(old));
+  }
   for (auto& [depth, planned] : plan) {
     const std::uint16_t characterId = *planned.placement.characterId;
     const auto old = timeline.list.find(depth);
@@ -121,24 +144,34 @@ void TimelineRunner::Rebuild(TimelineState& timeline, const FrameSource& source,
       object.clipDepth = 0;
       object.blendMode = 0;
       object.visible = true;
-    } else if (!Create(object, characterId, planned.placedInFrame, nesting)) {
+    } else if (!Create(object, characterId, planned.placedInFrame, nesting, timeline.owner, depth)) {
       continue;
+    } else {
+      created.emplace_back(depth, &planned.placement);
     }
     ApplyPlacement(object, planned.placement);
     rebuilt.emplace(depth, std::move(object));
   }
   timeline.list = std::move(rebuilt);
   timeline.frame = target;
+  TellFrameActions(timeline, source, target);
+  if (hooks_) {
+    for (const auto& [depth, placement] : created) {
+      const auto found = timeline.list.find(depth);
+      if (found != timeline.list.end() && found->second.anchor) hooks_->ClipPlaced(*found->second.anchor, *placement);
+    }
+  }
 }
 
-void TimelineRunner::Place(DisplayList& list, const format::PlaceObject& place, int frame, int nesting) {
+void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& place, int frame, int nesting) {
+  DisplayList& list = timeline.list;
   const auto existing = list.find(place.depth);
   if (place.move && existing != list.end()) {
     DisplayObject& object = existing->second;
     if (place.characterId && *place.characterId != object.characterId) {
       // A new character at the same depth keeps the placement's other properties.
       DisplayObject replacement;
-      if (!Create(replacement, *place.characterId, frame, nesting)) return;
+      if (!Create(replacement, *place.characterId, frame, nesting, timeline.owner, place.depth)) return;
       replacement.matrix = object.matrix;
       replacement.colorTransform = object.colorTransform;
       replacement.ratio = object.ratio;
@@ -152,10 +185,22 @@ void TimelineRunner::Place(DisplayList& list, const format::PlaceObject& place, 
     return;
   }
   if (!place.characterId) return;
+  if (existing != list.end() && hooks_) return;  // with scripts, an occupied depth keeps its object
   DisplayObject object;
-  if (!Create(object, *place.characterId, frame, nesting)) return;
+  if (!Create(object, *place.characterId, frame, nesting, timeline.owner, place.depth)) return;
   ApplyPlacement(object, place);
-  list.insert_or_assign(place.depth, std::move(object));
+  auto& placed = list.insert_or_assign(place.depth, std::move(object)).first->second;
+  // Scripts see unnamed clips as "instance1", "instance2", ...
+  if (hooks_ && placed.anchor && placed.name.empty()) placed.name = "instance" + std::to_string(++unnamedClips_);
+  if (hooks_ && placed.anchor) hooks_->ClipPlaced(*placed.anchor, place);
+}
+
+DisplayObject* TimelineRunner::CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId,
+                                        std::uint16_t depth, int nesting) {
+  DisplayObject object;
+  if (!Create(object, characterId, std::max(timeline.frame, 0), nesting, &parent, depth)) return nullptr;
+  if (object.anchor) object.anchor->dynamic = true;
+  return &timeline.list.insert_or_assign(depth, std::move(object)).first->second;
 }
 
 void TimelineRunner::ApplyPlacement(DisplayObject& object, const format::PlaceObject& place) {
@@ -172,7 +217,8 @@ void TimelineRunner::ApplyPlacement(DisplayObject& object, const format::PlaceOb
   }
 }
 
-bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting) {
+bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting, ClipAnchor* parent,
+                            std::uint16_t depth) {
   if (*liveObjects_ >= kMaxObjects) return false;
   ++*liveObjects_;
   object.liveToken = std::shared_ptr<void>(nullptr, [count = liveObjects_](void*) { --*count; });
@@ -180,37 +226,118 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
   object.character = dictionary_.Find(characterId);
   object.placedInFrame = frame;
   object.createdTick = tick_;
+  const bool scriptable = !std::holds_alternative<std::shared_ptr<const Shape>>(object.character) &&
+                          !std::holds_alternative<std::shared_ptr<const MorphCharacter>>(object.character);
+  if (hooks_ && parent && scriptable) {
+    object.anchor = std::make_shared<ClipAnchor>();
+    object.anchor->object = &object;
+    object.anchor->parent = parent->shared_from_this();
+    object.anchor->depth = depth;
+    object.anchor->serial = nextSerial_++;
+  }
   if (nesting >= kMaxNesting) return true;  // too deep: shown without contents
   if (const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character)) {
     object.timeline = std::make_unique<TimelineState>();
+    object.timeline->owner = object.anchor.get();
     GotoFrame(*object.timeline, FrameSource{&movie_, sprite->get()}, 0, nesting + 1);
-  } else if (const auto* button = std::get_if<std::shared_ptr<const format::ButtonDefinition>>(&object.character)) {
-    object.timeline = std::make_unique<TimelineState>();
-    for (const format::ButtonRecord& record : (*button)->records) {
-      if (!record.up) continue;
-      DisplayObject child;
-      if (!Create(child, record.characterId, 0, nesting + 1)) break;
-      format::PlaceObject place;
-      place.matrix = record.matrix;
-      place.colorTransform = record.colorTransform;
-      place.blendMode = record.blendMode;
-      ApplyPlacement(child, place);
-      object.timeline->list.insert_or_assign(record.depth, std::move(child));
-    }
+  } else if (std::holds_alternative<std::shared_ptr<const format::ButtonDefinition>>(object.character)) {
+    object.hitArea = std::make_unique<TimelineState>();
+    ShowButtonState(object, button_state::kUp, nesting);
+    ShowButtonState(object, button_state::kHitArea, nesting);
   }
   return true;
+}
+
+void TimelineRunner::ShowButtonState(DisplayObject& object, std::uint8_t state, int nesting) {
+  const auto* button = std::get_if<std::shared_ptr<const format::ButtonDefinition>>(&object.character);
+  if (!button || nesting >= kMaxNesting) return;
+  TimelineState* into = state == button_state::kHitArea ? object.hitArea.get() : nullptr;
+  if (!into) {
+    if (!object.timeline) object.timeline = std::make_unique<TimelineState>();
+    object.timeline->owner = object.anchor.get();
+    if (object.buttonState == state && !object.timeline->list.empty()) return;
+    object.buttonState = state;
+    into = object.timeline.get();
+  }
+  DisplayList rebuilt;
+  for (const format::ButtonRecord& record : (*button)->records) {
+    const bool shown = state == button_state::kUp     ? record.up
+                       : state == button_state::kOver ? record.over
+                       : state == button_state::kDown ? record.down
+                                                      : record.hitTest;
+    if (!shown) continue;
+    // A child shown in the state before keeps its own frame.
+    const auto kept = into->list.find(record.depth);
+    if (kept != into->list.end() && kept->second.characterId == record.characterId) {
+      rebuilt.emplace(record.depth, std::move(kept->second));
+      continue;
+    }
+    DisplayObject child;
+    if (!Create(child, record.characterId, 0, nesting + 1, state == button_state::kHitArea ? nullptr : object.anchor.get(),
+                record.depth)) {
+      break;
+    }
+    format::PlaceObject place;
+    place.matrix = record.matrix;
+    place.colorTransform = record.colorTransform;
+    place.blendMode = record.blendMode;
+    ApplyPlacement(child, place);
+    rebuilt.emplace(record.depth, std::move(child));
+  }
+  into->list = std::move(rebuilt);
 }
 
 void TimelineRunner::AdvanceSprites(DisplayList& list, int nesting) {
   for (auto& [depth, object] : list) {
     if (!object.timeline) continue;
     const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character);
-    if (sprite && object.createdTick < tick_ && (*sprite)->FrameCount() > 1) {
+    if (sprite && object.createdTick < tick_ && object.timeline->playing && (*sprite)->FrameCount() > 1) {
       const int next = (object.timeline->frame + 1) % (*sprite)->FrameCount();
       GotoFrame(*object.timeline, FrameSource{&movie_, sprite->get()}, next, nesting + 1);
     }
     AdvanceSprites(object.timeline->list, nesting + 1);
   }
+}
+
+}  // namespace tavelin::swf::player
+
+namespace tavelin::swf::player {
+namespace {
+void Gather(DisplayList& list, std::vector<ClipAnchor*>& out, int nesting) {
+  if (nesting > kMaxNesting) return;
+  for (auto& [depth, object] : list) {
+    if (!object.anchor) continue;
+    out.push_back(object.anchor.get());
+    if (object.timeline) Gather(object.timeline->list, out, nesting + 1);
+  }
+}
+
+int NestingOf(const ClipAnchor& clip) {
+  int nesting = 0;
+  for (const ClipAnchor* at = clip.parent.get(); at && nesting < kMaxNesting; at = at->parent.get()) ++nesting;
+  return nesting;
+}
+}  // namespace
+
+std::vector<ClipAnchor*> TimelineRunner::ClipsNewestFirst(DisplayList& list) {
+  std::vector<ClipAnchor*> clips;
+  Gather(list, clips, 0);
+  std::sort(clips.begin(), clips.end(), [](const ClipAnchor* a, const ClipAnchor* b) { return a->serial > b->serial; });
+  return clips;
+}
+
+void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSource) {
+  std::vector<std::shared_ptr<ClipAnchor>> clips;
+  for (ClipAnchor* clip : ClipsNewestFirst(root.list)) clips.push_back(clip->shared_from_this());
+  for (const auto& clip : clips) {
+    DisplayObject* object = clip->object;
+    if (!object || !object->timeline || object->createdTick >= tick_ || !object->timeline->playing) continue;
+    const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object->character);
+    if (!sprite || (*sprite)->FrameCount() <= 1) continue;
+    const int next = (object->timeline->frame + 1) % (*sprite)->FrameCount();
+    GotoFrame(*object->timeline, FrameSource{&movie_, sprite->get()}, next, NestingOf(*clip) + 1);
+  }
+  if (root.playing) GotoFrame(root, rootSource, (root.frame + 1) % rootSource.Count(), 0);
 }
 
 }  // namespace tavelin::swf::player

@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "swf/format/place_object.h"
 #include "swf/movie.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/display_list.h"
 #include "swf/player/sound_host.h"
+#include "swf/player/script_hooks.h"
 
 namespace tavelin::swf::player {
 
@@ -20,6 +23,10 @@ namespace tavelin::swf::player {
 inline constexpr int kMaxNesting = 24;
 // Objects alive at once in the whole movie; placements beyond it are ignored.
 inline constexpr std::size_t kMaxObjects = 100000;
+
+namespace button_state {
+inline constexpr std::uint8_t kUp = 1, kOver = 2, kDown = 3, kHitArea = 4;
+}
 
 // The frames of one timeline: the main movie's or a sprite's.
 struct FrameSource {
@@ -43,8 +50,24 @@ class TimelineRunner {
   // Moves every sprite in `list` and below that existed before this tick on by one
   // frame, looping at its end.
   void AdvanceSprites(DisplayList& list, int nesting);
+  // With scripts: every clip that existed before this tick plays its next frame, the
+  // newest clip first and `root` (the main timeline) last, so frame scripts run in
+  // the order players run them.
+  void AdvanceAll(TimelineState& root, const FrameSource& rootSource);
+  // Shows a button's up, over or down state (or builds its hit area); children shown
+  // in both states stay as they are.
+  void ShowButtonState(DisplayObject& object, std::uint8_t state, int nesting);
+  // Every clip below `list`, newest first.
+  std::vector<ClipAnchor*> ClipsNewestFirst(DisplayList& list);
 
   std::size_t LiveObjects() const { return *liveObjects_; }
+  // Scripts are told of frame actions and placed clips; null plays without them.
+  void SetHooks(ScriptHooks* hooks) { hooks_ = hooks; }
+  ScriptHooks* Hooks() const { return hooks_; }
+  // A new object of `characterId` at `depth` of `parent`'s timeline (anything already
+  // there is replaced); null when the budget is spent.
+  DisplayObject* CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId, std::uint16_t depth,
+                          int nesting);
 
   // Where the sound tags of the frames run go (null: nowhere). While muted, frames run
   // without them, as when a jump passes over frames.
@@ -52,17 +75,22 @@ class TimelineRunner {
   void SetSoundMuted(bool muted) { soundMuted_ = muted; }
 
  private:
-  void RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting);
+  void RunFrame(TimelineState& timeline, const FrameSource& source, int frame, int nesting, bool runScripts);
+  void TellFrameActions(TimelineState& timeline, const FrameSource& source, int frame);
   void Rebuild(TimelineState& timeline, const FrameSource& source, int target, int nesting);
-  void Place(DisplayList& list, const format::PlaceObject& place, int frame, int nesting);
+  void Place(TimelineState& timeline, const format::PlaceObject& place, int frame, int nesting);
   // A new object showing `characterId`, with sprite and button contents built; false
   // when the object budget is spent.
-  bool Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting);
+  bool Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting, ClipAnchor* parent = nullptr,
+              std::uint16_t depth = 0);
   void ApplyPlacement(DisplayObject& object, const format::PlaceObject& place);
 
   const Movie& movie_;
   Dictionary& dictionary_;
+  ScriptHooks* hooks_ = nullptr;
   std::uint64_t tick_ = 1;
+  std::uint64_t nextSerial_ = 1;
+  int unnamedClips_ = 0;
   std::shared_ptr<std::size_t> liveObjects_ = std::make_shared<std::size_t>(0);
   SoundHost* sound_ = nullptr;
   bool soundMuted_ = false;

@@ -1,0 +1,20 @@
+#pragma once
+// The built-in classes and global functions, installed into a fresh interpreter.
+
+#include <span>
+
+#include "swf/avm1/interpreter.h"
+
+namespace tavelin::swf::avm1 {
+
+inline Value Arg(std::span<const Value> args, std::size_t i) { return i < args.size() ? args[i] : Value(); }
+
+void InstallObjectAndFunction(Interpreter& vm);
+void InstallGlobalFunctions(Interpreter& vm);
+void InstallArray(Interpreter& vm);
+void InstallStringNumberBoolean(Interpreter& vm);
+void InstallMathAndDate(Interpreter& vm);
+void InstallMovieClip(Interpreter& vm);
+void InstallInputObjects(Interpreter& vm);
+
+}  // namespace tavelin::swf::avm1

@@ -1,0 +1,265 @@
+// Array.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "swf/avm1/builtins.h"
+
+namespace tavelin::swf::avm1 {
+namespace {
+
+constexpr std::size_t kMaxArrayWork = 1 << 20;
+
+std::vector<Value> Elements(Interpreter& vm, Object* array) {
+  std::vector<Value> items;
+  const std::size_t length = std::min(vm.ArrayLength(array), kMaxArrayWork);
+  items.reserve(length);
+  for (std::size_t i = 0; i < length; ++i) items.push_back(vm.ArrayAt(array, i));
+  return items;
+}
+
+void Store(Interpreter& vm, Object* array, const std::vector<Value>& items) {
+  vm.Set(array, vm.Names().length, Value(0.0));
+  for (const Value& item : items) vm.ArrayPush(array, item);
+}
+
+Value ArrayCtor(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = self.AsObject();
+  if (!array || array->kind != ObjectKind::kObject || array == vm.global) array = vm.NewArray();
+  array->kind = ObjectKind::kArray;
+  array->primitive = Value(0.0);
+  if (args.size() == 1 && args[0].IsNumber()) {
+    const double n = args[0].number;
+    if (n >= 0 && n < kMaxArrayWork && n == std::floor(n)) array->primitive = Value(n);
+    return Value(array);
+  }
+  for (const Value& item : args) vm.ArrayPush(array, item);
+  return Value(array);
+}
+
+Object* This(const Value& self) { return self.AsObject(); }
+
+Value Join(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  if (!array) return Value(vm.Names().empty);
+  const std::string separator = Arg(args, 0).IsUndefined() ? std::string(",") : vm.ToText(Arg(args, 0));
+  std::string out;
+  const auto items = Elements(vm, array);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i) out += separator;
+    if (!items[i].IsUndefined() || vm.Version() >= 7) out += vm.ToText(items[i]);
+    if (out.size() > kMaxStringBytes) break;
+  }
+  return Value(vm.Intern(out));
+}
+
+Value ToStringFn(Interpreter& vm, const Value& self, std::span<const Value>) { return Join(vm, self, {}); }
+
+Value Push(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  if (!array) return Value();
+  for (const Value& item : args) vm.ArrayPush(array, item);
+  return Value(static_cast<double>(vm.ArrayLength(array)));
+}
+
+Value PopFn(Interpreter& vm, const Value& self, std::span<const Value>) {
+  Object* array = This(self);
+  if (!array) return Value();
+  const std::size_t length = vm.ArrayLength(array);
+  if (length == 0) return Value();
+  const Value last = vm.ArrayAt(array, length - 1);
+  vm.Set(array, vm.Names().length, Value(static_cast<double>(length - 1)));
+  return last;
+}
+
+Value Shift(Interpreter& vm, const Value& self, std::span<const Value>) {
+  Object* array = This(self);
+  if (!array) return Value();
+  auto items = Elements(vm, array);
+  if (items.empty()) return Value();
+  const Value first = items.front();
+  items.erase(items.begin());
+  Store(vm, array, items);
+  return first;
+}
+
+Value Unshift(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  if (!array) return Value();
+  auto items = Elements(vm, array);
+  items.insert(items.begin(), args.begin(), args.end());
+  Store(vm, array, items);
+  return Value(static_cast<double>(items.size()));
+}
+
+std::size_t Clamp(Interpreter& vm, const Value& v, std::size_t length, std::size_t fallback) {
+  if (v.IsUndefined()) return fallback;
+  double n = vm.ToNumber(v);
+  if (std::isnan(n)) n = 0;
+  if (n < 0) n = std::max(0.0, static_cast<double>(length) + n);
+  return static_cast<std::size_t>(std::min(n, static_cast<double>(length)));
+}
+
+Value Slice(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  if (!array) return Value();
+  const auto items = Elements(vm, array);
+  const std::size_t from = Clamp(vm, Arg(args, 0), items.size(), 0);
+  const std::size_t to = Clamp(vm, Arg(args, 1), items.size(), items.size());
+  std::vector<Value> out;
+  for (std::size_t i = from; i < to; ++i) out.push_back(items[i]);
+  return Value(vm.NewArray(out));
+}
+
+Value Splice(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  if (!array || args.empty()) return Value();
+  auto items = Elements(vm, array);
+  const std::size_t from = Clamp(vm, args[0], items.size(), 0);
+  std::size_t count = items.size() - from;
+  if (args.size() > 1) {
+    const double n = vm.ToNumber(args[1]);
+    count = n > 0 ? std::min(count, static_cast<std::size_t>(n)) : 0;
+  }
+  std::vector<Value> removed(items.begin() + static_cast<std::ptrdiff_t>(from), items.begin() + static_cast<std::ptrdiff_t>(from + count));
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(from), items.begin() + static_cast<std::ptrdiff_t>(from + count));
+  if (args.size() > 2) items.insert(items.begin() + static_cast<std::ptrdiff_t>(from), args.begin() + 2, args.end());
+  Store(vm, array, items);
+  return Value(vm.NewArray(removed));
+}
+
+Value Concat(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  std::vector<Value> items = array ? Elements(vm, array) : std::vector<Value>();
+  for (const Value& arg : args) {
+    Object* other = arg.AsObject();
+    if (other && other->kind == ObjectKind::kArray) {
+      const auto more = Elements(vm, other);
+      items.insert(items.end(), more.begin(), more.end());
+    } else {
+      items.push_back(arg);
+    }
+    if (items.size() > kMaxArrayWork) break;
+  }
+  return Value(vm.NewArray(items));
+}
+
+Value Reverse(Interpreter& vm, const Value& self, std::span<const Value>) {
+  Object* array = This(self);
+  if (!array) return Value();
+  auto items = Elements(vm, array);
+  std::reverse(items.begin(), items.end());
+  Store(vm, array, items);
+  return self;
+}
+
+namespace sort_flag {
+constexpr int kCaseInsensitive = 1, kDescending = 2, kUnique = 4, kIndexed = 8, kNumeric = 16;
+}
+
+// A merge sort: script comparators need not be consistent, and this stays safe then.
+void MergeSort(std::vector<std::size_t>& order, const std::function<bool(std::size_t, std::size_t)>& less) {
+  std::vector<std::size_t> buffer(order.size());
+  for (std::size_t width = 1; width < order.size(); width *= 2) {
+    for (std::size_t lo = 0; lo < order.size(); lo += 2 * width) {
+      const std::size_t mid = std::min(lo + width, order.size()), hi = std::min(lo + 2 * width, order.size());
+      std::size_t i = lo, j = mid, k = lo;
+      while (i < mid && j < hi) buffer[k++] = less(order[j], order[i]) ? order[j++] : order[i++];
+      while (i < mid) buffer[k++] = order[i++];
+      while (j < hi) buffer[k++] = order[j++];
+    }
+    order.swap(buffer);
+  }
+}
+
+Value SortBy(Interpreter& vm, Object* array, const std::vector<Value>& keys, int flags, const Value& comparator) {
+  const auto items = Elements(vm, array);
+  std::vector<std::size_t> order(items.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  auto compare = [&](std::size_t x, std::size_t y) -> double {
+    if (comparator.IsObject()) {
+      const Value pair[] = {items[x], items[y]};
+      return vm.ToNumber(vm.Call(comparator, Value(), pair));
+    }
+    const Value& a = keys[x];
+    const Value& b = keys[y];
+    if (flags & sort_flag::kNumeric) {
+      const double p = vm.ToNumber(a), q = vm.ToNumber(b);
+      return p < q ? -1 : p > q ? 1 : 0;
+    }
+    std::string p = vm.ToText(a), q = vm.ToText(b);
+    if (flags & sort_flag::kCaseInsensitive) {
+      for (char& c : p) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      for (char& c : q) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return p < q ? -1 : p > q ? 1 : 0;
+  };
+  MergeSort(order, [&](std::size_t x, std::size_t y) {
+    const double c = compare(x, y);
+    return (flags & sort_flag::kDescending) ? c > 0 : c < 0;
+  });
+  if (flags & sort_flag::kUnique) {
+    for (std::size_t i = 1; i < order.size(); ++i) {
+      if (compare(order[i - 1], order[i]) == 0) return Value(0.0);
+    }
+  }
+  if (flags & sort_flag::kIndexed) {
+    std::vector<Value> indices;
+    for (std::size_t i : order) indices.push_back(Value(static_cast<double>(i)));
+    return Value(vm.NewArray(indices));
+  }
+  std::vector<Value> sorted;
+  for (std::size_t i : order) sorted.push_back(items[i]);
+  Store(vm, array, sorted);
+  return Value(array);
+}
+
+Value Sort(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  if (!array) return Value();
+  Value comparator;
+  int flags = 0;
+  std::size_t next = 0;
+  if (Arg(args, 0).IsObject() && args[0].object->kind == ObjectKind::kFunction) comparator = args[next++];
+  if (next < args.size()) flags = ToInt32(vm.ToNumber(args[next]));
+  return SortBy(vm, array, Elements(vm, array), flags, comparator);
+}
+
+Value SortOn(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* array = This(self);
+  if (!array) return Value();
+  String* field = vm.ToString(Arg(args, 0));
+  const int flags = args.size() > 1 ? ToInt32(vm.ToNumber(args[1])) : 0;
+  std::vector<Value> keys;
+  for (const Value& item : Elements(vm, array)) keys.push_back(vm.GetMember(item, field));
+  return SortBy(vm, array, keys, flags, Value());
+}
+
+}  // namespace
+
+void InstallArray(Interpreter& vm) {
+  vm.arrayProto = vm.NewObject();
+  Function* ctor = vm.NewNative(ArrayCtor, ArrayCtor);
+  vm.LinkConstructor(ctor, vm.arrayProto);
+  vm.DefineValue(vm.global, "Array", Value(ctor));
+  vm.DefineValue(ctor, "CASEINSENSITIVE", Value(1.0));
+  vm.DefineValue(ctor, "DESCENDING", Value(2.0));
+  vm.DefineValue(ctor, "UNIQUESORT", Value(4.0));
+  vm.DefineValue(ctor, "RETURNINDEXEDARRAY", Value(8.0));
+  vm.DefineValue(ctor, "NUMERIC", Value(16.0));
+  Object* p = vm.arrayProto;
+  vm.DefineNative(p, "join", Join);
+  vm.DefineNative(p, "toString", ToStringFn);
+  vm.DefineNative(p, "push", Push);
+  vm.DefineNative(p, "pop", PopFn);
+  vm.DefineNative(p, "shift", Shift);
+  vm.DefineNative(p, "unshift", Unshift);
+  vm.DefineNative(p, "slice", Slice);
+  vm.DefineNative(p, "splice", Splice);
+  vm.DefineNative(p, "concat", Concat);
+  vm.DefineNative(p, "reverse", Reverse);
+  vm.DefineNative(p, "sort", Sort);
+  vm.DefineNative(p, "sortOn", SortOn);
+}
+
+}  // namespace tavelin::swf::avm1

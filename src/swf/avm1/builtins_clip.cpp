@@ -1,0 +1,283 @@
+// MovieClip methods.
+#include <cmath>
+
+#include "swf/avm1/builtins.h"
+#include "swf/avm1/clip_properties.h"
+#include "swf/player/clip_control.h"
+
+namespace tavelin::swf::avm1 {
+namespace {
+
+using player::ClipAnchor;
+
+ClipAnchor* Anchor(Interpreter& vm, const Value& self) { return vm.AnchorOf(self.AsObject()); }
+
+int FrameArg(Interpreter& vm, ClipAnchor& clip, const Value& frame) {
+  if (frame.IsString()) {
+    const double number = TextToNumber(frame.string->text, 5);
+    if (!std::isnan(number)) return static_cast<int>(number) - 1;
+    return vm.Clips()->FrameOfLabel(clip, frame.string->text);
+  }
+  const double number = vm.ToNumber(frame);
+  if (std::isnan(number) || number != std::floor(number) || std::fabs(number) > 1e9) return -1;
+  return static_cast<int>(number) - 1;
+}
+
+Value Play(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (ClipAnchor* clip = Anchor(vm, self)) vm.Clips()->SetPlaying(*clip, true);
+  return Value();
+}
+Value Stop(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (ClipAnchor* clip = Anchor(vm, self)) vm.Clips()->SetPlaying(*clip, false);
+  return Value();
+}
+template <bool kPlay>
+Value GotoAnd(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip) return Value();
+  const int frame = FrameArg(vm, *clip, Arg(args, args.size() > 1 ? 1 : 0));
+  if (frame >= 0) vm.Clips()->Goto(*clip, frame, kPlay);
+  return Value();
+}
+Value NextFrame(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (ClipAnchor* clip = Anchor(vm, self)) vm.Clips()->Goto(*clip, vm.Clips()->CurrentFrame(*clip) + 1, false);
+  return Value();
+}
+Value PrevFrame(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (ClipAnchor* clip = Anchor(vm, self)) vm.Clips()->Goto(*clip, std::max(0, vm.Clips()->CurrentFrame(*clip) - 1), false);
+  return Value();
+}
+Value BytesTotal(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (!Anchor(vm, self)) return Value();
+  return Value(static_cast<double>(vm.Clips()->MovieData().Data().size()));
+}
+
+Value CopyInit(Interpreter& vm, Object* clip, const Value& init) {
+  if (Object* from = init.AsObject()) {
+    for (const Property& property : from->Properties()) vm.Set(clip, property.name, property.value);
+  }
+  vm.ApplyRegisteredClass(clip);
+  if (vm.clipCreated) {
+    if (player::ClipAnchor* anchor = vm.AnchorOf(clip)) vm.clipCreated(*anchor);
+  }
+  return Value(clip);
+}
+
+Value Attach(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* parent = Anchor(vm, self);
+  if (!parent || args.size() < 3) return Value();
+  std::string id = vm.ToText(args[0]);
+  for (char& c : id) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  const auto found = vm.exports.find(id);
+  if (found == vm.exports.end()) return Value();
+  const double depth = vm.ToNumber(args[2]);
+  if (!std::isfinite(depth)) return Value();
+  ClipAnchor* clip = vm.Clips()->Attach(*parent, found->second, vm.ToText(args[1]), static_cast<int>(depth));
+  if (!clip) return Value();
+  return CopyInit(vm, vm.ClipFor(*clip), Arg(args, 3));
+}
+
+Value CreateEmpty(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* parent = Anchor(vm, self);
+  if (!parent || args.size() < 2) return Value();
+  const double depth = vm.ToNumber(args[1]);
+  if (!std::isfinite(depth)) return Value();
+  ClipAnchor* clip = vm.Clips()->CreateEmpty(*parent, vm.ToText(args[0]), static_cast<int>(depth));
+  return clip ? Value(vm.ClipFor(*clip)) : Value();
+}
+
+Value Duplicate(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* source = Anchor(vm, self);
+  if (!source || args.size() < 2) return Value();
+  const double depth = vm.ToNumber(args[1]);
+  if (!std::isfinite(depth)) return Value();
+  ClipAnchor* clip = vm.Clips()->Duplicate(*source, vm.ToText(args[0]), static_cast<int>(depth));
+  if (!clip) return Value();
+  return CopyInit(vm, vm.ClipFor(*clip), Arg(args, 2));
+}
+
+Value RemoveClip(Interpreter& vm, const Value& self, std::span<const Value>) {
+  ClipAnchor* clip = Anchor(vm, self);
+  // Only clips above depth 0 in script terms (made by scripts or moved there) can go.
+  if (clip && clip->object && clip->depth >= player::kScriptDepthOffset) vm.Clips()->Remove(*clip);
+  return Value();
+}
+
+Value SwapDepths(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || args.empty()) return Value();
+  int depth;
+  if (ClipAnchor* other = vm.AnchorOf(args[0].AsObject())) {
+    if (other->parent != clip->parent) return Value();
+    depth = other->depth - player::kScriptDepthOffset;
+  } else {
+    const double d = vm.ToNumber(args[0]);
+    if (!std::isfinite(d)) return Value();
+    depth = static_cast<int>(d);
+  }
+  vm.Clips()->SwapDepths(*clip, depth);
+  return Value();
+}
+
+Value NextHighestDepth(Interpreter& vm, const Value& self, std::span<const Value>) {
+  ClipAnchor* clip = Anchor(vm, self);
+  return clip ? Value(static_cast<double>(vm.Clips()->NextHighestDepth(*clip))) : Value();
+}
+
+Value GetDepth(Interpreter& vm, const Value& self, std::span<const Value>) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip) return Value();
+  if (clip == &vm.Clips()->Root()) return Value(-16384.0);
+  return Value(static_cast<double>(clip->depth) - player::kScriptDepthOffset);
+}
+
+Value GetInstanceAtDepth(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip) return Value();
+  const double depth = vm.ToNumber(Arg(args, 0)) + player::kScriptDepthOffset;
+  for (ClipAnchor* child : vm.Clips()->Children(*clip)) {
+    if (child->depth == depth) return Value(vm.ClipFor(*child));
+  }
+  return Value();
+}
+
+Value HitTest(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip) return Value(false);
+  if (ClipAnchor* other = vm.AnchorOf(Arg(args, 0).AsObject())) {
+    const Rect a = vm.Clips()->Bounds(*clip), b = vm.Clips()->Bounds(*other);
+    const auto onStage = [&](ClipAnchor& c, const Rect& r) {
+      const Matrix m = vm.Clips()->ToStage(c);
+      double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+      for (double x : {double(r.xMin), double(r.xMax)}) {
+        for (double y : {double(r.yMin), double(r.yMax)}) {
+          x0 = std::min(x0, m.a * x + m.c * y + m.tx);
+          x1 = std::max(x1, m.a * x + m.c * y + m.tx);
+          y0 = std::min(y0, m.b * x + m.d * y + m.ty);
+          y1 = std::max(y1, m.b * x + m.d * y + m.ty);
+        }
+      }
+      return std::array<double, 4>{x0, y0, x1, y1};
+    };
+    const auto p = onStage(*clip, a), q = onStage(*other, b);
+    return Value(p[0] <= q[2] && q[0] <= p[2] && p[1] <= q[3] && q[1] <= p[3]);
+  }
+  const double x = vm.ToNumber(Arg(args, 0)) * 20, y = vm.ToNumber(Arg(args, 1)) * 20;
+  if (std::isnan(x) || std::isnan(y)) return Value(false);
+  return Value(vm.Clips()->HitTest(*clip, x, y, vm.ToBoolean(Arg(args, 2))));
+}
+
+Value GetBounds(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip) return Value();
+  Rect r = vm.Clips()->Bounds(*clip);
+  Matrix m;
+  if (ClipAnchor* space = vm.AnchorOf(Arg(args, 0).AsObject()); space && space != clip) {
+    const Matrix to = vm.Clips()->ToStage(*space);
+    const double det = to.a * to.d - to.b * to.c;
+    if (det != 0) {
+      const Matrix inverse{to.d / det, -to.b / det, -to.c / det, to.a / det, (to.c * to.ty - to.d * to.tx) / det,
+                           (to.b * to.tx - to.a * to.ty) / det};
+      m = inverse * vm.Clips()->ToStage(*clip);
+    }
+  }
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  for (double x : {double(r.xMin), double(r.xMax)}) {
+    for (double y : {double(r.yMin), double(r.yMax)}) {
+      x0 = std::min(x0, m.a * x + m.c * y + m.tx);
+      x1 = std::max(x1, m.a * x + m.c * y + m.tx);
+      y0 = std::min(y0, m.b * x + m.d * y + m.ty);
+      y1 = std::max(y1, m.b * x + m.d * y + m.ty);
+    }
+  }
+  Object* out = vm.NewObject();
+  const bool empty = r.xMin == r.xMax && r.yMin == r.yMax;
+  vm.Set(out, vm.Intern("xMin"), Value(empty ? 6710886.35 : x0 / 20));
+  vm.Set(out, vm.Intern("xMax"), Value(empty ? 6710886.35 : x1 / 20));
+  vm.Set(out, vm.Intern("yMin"), Value(empty ? 6710886.35 : y0 / 20));
+  vm.Set(out, vm.Intern("yMax"), Value(empty ? 6710886.35 : y1 / 20));
+  return Value(out);
+}
+
+template <bool kToGlobal>
+Value ConvertPoint(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  Object* point = Arg(args, 0).AsObject();
+  if (!clip || !point) return Value();
+  String* xName = vm.Intern("x");
+  String* yName = vm.Intern("y");
+  const double x = vm.ToNumber(vm.Get(point, xName)) * 20, y = vm.ToNumber(vm.Get(point, yName)) * 20;
+  Matrix m = vm.Clips()->ToStage(*clip);
+  if (!kToGlobal) {
+    const double det = m.a * m.d - m.b * m.c;
+    if (det == 0) return Value();
+    m = Matrix{m.d / det, -m.b / det, -m.c / det, m.a / det, (m.c * m.ty - m.d * m.tx) / det, (m.b * m.tx - m.a * m.ty) / det};
+  }
+  vm.Set(point, xName, Value((m.a * x + m.c * y + m.tx) / 20));
+  vm.Set(point, yName, Value((m.b * x + m.d * y + m.ty) / 20));
+  return Value();
+}
+
+Value StartDrag(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (Anchor(vm, self)) vm.dragged = self.AsObject();
+  return Value();
+}
+Value StopDrag(Interpreter& vm, const Value&, std::span<const Value>) {
+  vm.dragged = nullptr;
+  return Value();
+}
+
+Value Nothing(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
+
+Value ClipToString(Interpreter& vm, const Value& self, std::span<const Value>) { return Value(vm.ToString(self)); }
+
+}  // namespace
+
+void InstallMovieClip(Interpreter& vm) {
+  vm.clipProto = vm.NewObject();
+  Function* ctor = vm.NewNative(Nothing);
+  vm.LinkConstructor(ctor, vm.clipProto);
+  vm.DefineValue(vm.global, "MovieClip", Value(ctor));
+  Object* p = vm.clipProto;
+  vm.DefineNative(p, "play", Play);
+  vm.DefineNative(p, "stop", Stop);
+  vm.DefineNative(p, "gotoAndPlay", GotoAnd<true>);
+  vm.DefineNative(p, "gotoAndStop", GotoAnd<false>);
+  vm.DefineNative(p, "nextFrame", NextFrame);
+  vm.DefineNative(p, "prevFrame", PrevFrame);
+  vm.DefineNative(p, "getBytesLoaded", BytesTotal);
+  vm.DefineNative(p, "getBytesTotal", BytesTotal);
+  vm.DefineNative(p, "attachMovie", Attach);
+  vm.DefineNative(p, "createEmptyMovieClip", CreateEmpty);
+  vm.DefineNative(p, "duplicateMovieClip", Duplicate);
+  vm.DefineNative(p, "removeMovieClip", RemoveClip);
+  vm.DefineNative(p, "swapDepths", SwapDepths);
+  vm.DefineNative(p, "getNextHighestDepth", NextHighestDepth);
+  vm.DefineNative(p, "getDepth", GetDepth);
+  vm.DefineNative(p, "getInstanceAtDepth", GetInstanceAtDepth);
+  vm.DefineNative(p, "hitTest", HitTest);
+  vm.DefineNative(p, "getBounds", GetBounds);
+  vm.DefineNative(p, "getRect", GetBounds);
+  vm.DefineNative(p, "localToGlobal", ConvertPoint<true>);
+  vm.DefineNative(p, "globalToLocal", ConvertPoint<false>);
+  vm.DefineNative(p, "startDrag", StartDrag);
+  vm.DefineNative(p, "stopDrag", StopDrag);
+  vm.DefineNative(p, "toString", ClipToString);
+  for (const char* name : {"beginFill", "beginGradientFill", "lineStyle", "moveTo", "lineTo", "curveTo", "endFill", "clear",
+                           "setMask", "createTextField", "loadMovie", "unloadMovie", "loadVariables", "getURL"}) {
+    vm.DefineNative(p, name, Nothing);
+  }
+  vm.buttonProto = vm.NewObject();
+  Function* button = vm.NewNative(Nothing);
+  vm.LinkConstructor(button, vm.buttonProto);
+  vm.DefineValue(vm.global, "Button", Value(button));
+  vm.DefineNative(vm.buttonProto, "getDepth", GetDepth);
+  vm.textFieldProto = vm.NewObject();
+  Function* text = vm.NewNative(Nothing);
+  vm.LinkConstructor(text, vm.textFieldProto);
+  vm.DefineValue(vm.global, "TextField", Value(text));
+  vm.DefineNative(vm.textFieldProto, "getDepth", GetDepth);
+  vm.DefineNative(vm.textFieldProto, "removeTextField", RemoveClip);
+}
+
+}  // namespace tavelin::swf::avm1

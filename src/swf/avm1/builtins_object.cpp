@@ -1,0 +1,326 @@
+// Object, Function, Error and the global functions.
+#include <cmath>
+#include <cstdio>
+
+#include "swf/avm1/builtins.h"
+
+namespace tavelin::swf::avm1 {
+namespace {
+
+namespace pf = property_flag;
+
+Value ObjectCtor(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  const Value value = Arg(args, 0);
+  if (value.IsObject()) return value;
+  if (!value.IsNullish()) return Value(vm.ToObject(value));
+  (void)self;
+  return Value(vm.NewObject());
+}
+Value ObjectConstruct(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  const Value value = Arg(args, 0);
+  if (value.IsObject()) return value;
+  if (!value.IsNullish()) return Value(vm.ToObject(value));
+  return self;
+}
+
+Value ObjectToString(Interpreter& vm, const Value& self, std::span<const Value>) {
+  Object* object = self.AsObject();
+  if (object && object->kind == ObjectKind::kFunction) return Value(vm.Intern("[type Function]"));
+  return Value(vm.Intern("[object Object]"));
+}
+Value ObjectValueOf(Interpreter&, const Value& self, std::span<const Value>) { return self; }
+
+Value HasOwnProperty(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* object = self.AsObject();
+  if (!object || args.empty()) return Value(false);
+  if (vm.Key(vm.ToString(args[0])) == vm.Key(vm.Names().proto)) return Value(object->proto != nullptr);
+  return Value(object->FindOwn(vm.Key(vm.ToString(Arg(args, 0)))) != nullptr);
+}
+
+Value IsPropertyEnumerable(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* object = self.AsObject();
+  if (!object) return Value(false);
+  Property* property = object->FindOwn(vm.Key(vm.ToString(Arg(args, 0))));
+  return Value(property && !(property->flags & pf::kDontEnum));
+}
+
+Value IsPrototypeOf(Interpreter&, const Value& self, std::span<const Value> args) {
+  Object* proto = self.AsObject();
+  Object* object = Arg(args, 0).AsObject();
+  int guard = 0;
+  for (Object* at = object ? object->proto : nullptr; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
+    if (at == proto) return Value(true);
+  }
+  return Value(false);
+}
+
+Value AddProperty(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* object = self.AsObject();
+  Object* getter = Arg(args, 1).AsObject();
+  Object* setter = Arg(args, 2).AsObject();
+  String* name = vm.ToString(Arg(args, 0));
+  if (!object || name->text.empty() || !getter || getter->kind != ObjectKind::kFunction) return Value(false);
+  if (setter && setter->kind != ObjectKind::kFunction && !Arg(args, 2).IsNull()) return Value(false);
+  Property& property = object->Put(vm.Key(name), name, Value());
+  property.getter = getter;
+  property.setter = setter && setter->kind == ObjectKind::kFunction ? setter : nullptr;
+  return Value(true);
+}
+
+Value Watch(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
+
+Value RegisterClass(Interpreter& vm, const Value&, std::span<const Value> args) {
+  std::string name = vm.ToText(Arg(args, 0));
+  for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  const auto found = vm.exports.find(name);
+  if (found == vm.exports.end()) return Value(false);
+  if (Object* ctor = Arg(args, 1).AsObject(); ctor && ctor->kind == ObjectKind::kFunction) {
+    vm.registeredClasses[found->second] = ctor;
+  } else {
+    vm.registeredClasses.erase(found->second);
+  }
+  return Value(true);
+}
+
+Value FunctionCall(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  const Value thisValue = Arg(args, 0);
+  return vm.Call(self, thisValue.IsNullish() ? Value() : thisValue, args.size() > 1 ? args.subspan(1) : std::span<const Value>());
+}
+
+Value FunctionApply(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  std::vector<Value> list;
+  if (Object* array = Arg(args, 1).AsObject()) {
+    const std::size_t length = std::min<std::size_t>(vm.ArrayLength(array), 65536);
+    for (std::size_t i = 0; i < length; ++i) list.push_back(vm.ArrayAt(array, i));
+  }
+  const Value thisValue = Arg(args, 0);
+  return vm.Call(self, thisValue.IsNullish() ? Value() : thisValue, list);
+}
+
+Value FunctionCtor(Interpreter& vm, const Value&, std::span<const Value> args) {
+  if (!args.empty() && args[0].IsObject()) return args[0];
+  return Value(vm.NewObject());
+}
+
+Value ErrorCtor(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  Object* object = self.AsObject();
+  if (!object) object = vm.NewObject(vm.errorProto);
+  if (!Arg(args, 0).IsUndefined()) vm.Set(object, vm.Names().message, Arg(args, 0));
+  return Value(object);
+}
+Value ErrorToString(Interpreter& vm, const Value& self, std::span<const Value>) {
+  return Value(vm.ToString(vm.GetMember(self, vm.Names().message)));
+}
+
+Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args) {
+  Object* object = Arg(args, 0).AsObject();
+  if (!object) return Value();
+  const std::uint32_t set = ToUint32(vm.ToNumber(Arg(args, 2)));
+  const std::uint32_t clear = args.size() > 3 ? ToUint32(vm.ToNumber(args[3])) : 0;
+  auto apply = [&](Property& property) {
+    property.flags = static_cast<std::uint8_t>((property.flags & ~clear) | set) & 0x07;
+  };
+  const Value names = Arg(args, 1);
+  if (names.IsNull()) {
+    for (Property& property : object->Properties()) apply(property);
+    return Value();
+  }
+  std::vector<String*> list;
+  if (Object* array = names.AsObject()) {
+    for (std::size_t i = 0; i < vm.ArrayLength(array) && i < 65536; ++i) list.push_back(vm.ToString(vm.ArrayAt(array, i)));
+  } else {
+    const std::string text = vm.ToText(names);
+    std::size_t start = 0;
+    while (start <= text.size()) {
+      std::size_t comma = text.find(',', start);
+      if (comma == std::string::npos) comma = text.size();
+      list.push_back(vm.Intern(text.substr(start, comma - start)));
+      start = comma + 1;
+    }
+  }
+  for (String* name : list) {
+    if (Property* property = object->FindOwn(vm.Key(name))) apply(*property);
+  }
+  return Value();
+}
+
+// ---- global functions ----
+
+Value IsNaN(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::isnan(vm.ToNumber(Arg(args, 0)))); }
+Value IsFinite(Interpreter& vm, const Value&, std::span<const Value> args) {
+  return Value(!args.empty() && std::isfinite(vm.ToNumber(args[0])));
+}
+
+Value ParseInt(Interpreter& vm, const Value&, std::span<const Value> args) {
+  if (args.empty()) return Value();
+  const std::string text = vm.ToText(Arg(args, 0));
+  int radix = args.size() > 1 ? ToInt32(vm.ToNumber(args[1])) : 0;
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (radix == 0) {
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+      radix = 16;
+      i += 2;
+    } else if (i + 1 < text.size() && text[i] == '0') {
+      radix = 8;
+    } else {
+      radix = 10;
+    }
+  } else if (radix == 16 && i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    i += 2;
+  }
+  if (radix < 2 || radix > 36) return Value(NAN);
+  double result = 0;
+  bool any = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : c >= 'A' && c <= 'Z' ? c - 'A' + 10 : 99;
+    if (digit >= radix) break;
+    result = result * radix + digit;
+    any = true;
+  }
+  if (!any) return Value(NAN);
+  return Value(negative ? -result : result);
+}
+
+Value ParseFloat(Interpreter& vm, const Value&, std::span<const Value> args) {
+  const std::string text = vm.ToText(Arg(args, 0));
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
+  std::size_t end = i;
+  if (end < text.size() && (text[end] == '-' || text[end] == '+')) ++end;
+  bool digits = false, dot = false, exponent = false;
+  while (end < text.size()) {
+    const char c = text[end];
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !dot && !exponent) {
+      dot = true;
+    } else if ((c == 'e' || c == 'E') && digits && !exponent && end + 1 < text.size() &&
+               ((text[end + 1] >= '0' && text[end + 1] <= '9') ||
+                ((text[end + 1] == '-' || text[end + 1] == '+') && end + 2 < text.size() && text[end + 2] >= '0' && text[end + 2] <= '9'))) {
+      exponent = true;
+      if (text[end + 1] == '-' || text[end + 1] == '+') ++end;
+    } else {
+      break;
+    }
+    ++end;
+  }
+  if (!digits) return Value(NAN);
+  return Value(std::strtod(text.substr(i, end - i).c_str(), nullptr));
+}
+
+Value Escape(Interpreter& vm, const Value&, std::span<const Value> args) {
+  const std::string text = vm.ToText(Arg(args, 0));
+  std::string out;
+  for (unsigned char c : text) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+      out += static_cast<char>(c);
+    } else {
+      char buffer[4];
+      std::snprintf(buffer, sizeof buffer, "%%%02X", c);
+      out += buffer;
+    }
+  }
+  return Value(vm.Intern(out));
+}
+
+Value Unescape(Interpreter& vm, const Value&, std::span<const Value> args) {
+  const std::string text = vm.ToText(Arg(args, 0));
+  std::string out;
+  auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%') {
+      // A broken escape is dropped with the two characters after it.
+      if (i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+        out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      }
+      i += 2;
+    } else if (text[i] == '+') {
+      out += ' ';
+    } else {
+      out += text[i];
+    }
+  }
+  return Value(vm.Intern(out));
+}
+
+Value GetTimer(Interpreter& vm, const Value&, std::span<const Value>) { return Value(std::floor(vm.Host().MovieMilliseconds())); }
+
+Value TraceFunction(Interpreter& vm, const Value&, std::span<const Value> args) {
+  vm.Host().Trace(Arg(args, 0).IsUndefined() ? std::string("undefined") : vm.ToText(Arg(args, 0)));
+  return Value();
+}
+
+Value FsCommand(Interpreter& vm, const Value&, std::span<const Value> args) {
+  vm.Host().Command(vm.ToText(Arg(args, 0)), vm.ToText(Arg(args, 1)));
+  return Value();
+}
+
+}  // namespace
+
+void InstallObjectAndFunction(Interpreter& vm) {
+  Heap& heap = vm.GetHeap();
+  vm.objectProto = heap.New<Object>(nullptr);
+  vm.functionProto = heap.New<Object>(vm.objectProto);
+  // The global object has no prototype: it prints as "[type Object]".
+  vm.global = heap.New<Object>(nullptr);
+
+  Function* object = vm.NewNative(ObjectCtor, ObjectConstruct);
+  vm.LinkConstructor(object, vm.objectProto);
+  vm.DefineValue(vm.global, "Object", Value(object));
+  vm.DefineNative(vm.objectProto, "toString", ObjectToString);
+  vm.DefineNative(vm.objectProto, "toLocaleString", ObjectToString);
+  vm.DefineNative(vm.objectProto, "valueOf", ObjectValueOf);
+  vm.DefineNative(vm.objectProto, "hasOwnProperty", HasOwnProperty);
+  vm.DefineNative(vm.objectProto, "isPropertyEnumerable", IsPropertyEnumerable);
+  vm.DefineNative(vm.objectProto, "isPrototypeOf", IsPrototypeOf);
+  vm.DefineNative(vm.objectProto, "addProperty", AddProperty);
+  vm.DefineNative(vm.objectProto, "watch", Watch);
+  vm.DefineNative(vm.objectProto, "unwatch", Watch);
+  vm.DefineNative(object, "registerClass", RegisterClass);
+
+  Function* function = vm.NewNative(FunctionCtor);
+  vm.LinkConstructor(function, vm.functionProto);
+  vm.DefineValue(vm.global, "Function", Value(function));
+  vm.DefineNative(vm.functionProto, "call", FunctionCall);
+  vm.DefineNative(vm.functionProto, "apply", FunctionApply);
+
+  vm.errorProto = vm.NewObject();
+  Function* error = vm.NewNative(ErrorCtor);
+  vm.LinkConstructor(error, vm.errorProto);
+  vm.DefineValue(vm.global, "Error", Value(error));
+  vm.DefineValue(vm.errorProto, "message", Value(vm.Intern("Error")));
+  vm.DefineValue(vm.errorProto, "name", Value(vm.Intern("Error")));
+  vm.DefineNative(vm.errorProto, "toString", ErrorToString);
+}
+
+void InstallGlobalFunctions(Interpreter& vm) {
+  Object* g = vm.global;
+  vm.DefineNative(g, "ASSetPropFlags", AsSetPropFlags);
+  vm.DefineNative(g, "isNaN", IsNaN);
+  vm.DefineNative(g, "isFinite", IsFinite);
+  vm.DefineNative(g, "parseInt", ParseInt);
+  vm.DefineNative(g, "parseFloat", ParseFloat);
+  vm.DefineNative(g, "escape", Escape);
+  vm.DefineNative(g, "unescape", Unescape);
+  vm.DefineNative(g, "getTimer", GetTimer);
+  vm.DefineNative(g, "trace", TraceFunction);
+  vm.DefineNative(g, "fscommand", FsCommand);
+  vm.DefineValue(g, "NaN", Value(NAN));
+  vm.DefineValue(g, "Infinity", Value(INFINITY));
+}
+
+void Interpreter::InstallBuiltins() {
+  InstallObjectAndFunction(*this);
+  InstallGlobalFunctions(*this);
+  InstallArray(*this);
+  InstallStringNumberBoolean(*this);
+  InstallMathAndDate(*this);
+  InstallMovieClip(*this);
+  InstallInputObjects(*this);
+}
+
+}  // namespace tavelin::swf::avm1

@@ -1,0 +1,1087 @@
+#include "swf/avm1/executor.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+#include "swf/avm1/clip_properties.h"
+#include "swf/player/clip_control.h"
+
+namespace tavelin::swf::avm1 {
+namespace {
+
+namespace op = format::action_code;
+
+enum NameKind : std::int8_t { kPlain = 0, kThis, kRoot, kGlobal, kSuper, kPath, kLevel };
+
+NameKind Classify(Interpreter& vm, String* name) {
+  if (name->nameKind >= 0) return static_cast<NameKind>(name->nameKind);
+  const std::string& folded = vm.GetHeap().Folded(name)->text;
+  const std::string& text = vm.CaseSensitive() ? name->text : folded;
+  NameKind kind = kPlain;
+  if (vm.Version() < 5) {
+    // Early movies have no special names: "this" and "_root" are plain variables.
+    kind = name->text.find_first_of("/:") != std::string::npos ? kPath : kPlain;
+  } else if (text == "this") kind = kThis;
+  else if (text == "_root") kind = kRoot;
+  else if (text == "_global") kind = kGlobal;
+  else if (text == "super") kind = kSuper;
+  else if (folded.rfind("_level", 0) == 0 && folded.size() > 6 && folded.find_first_not_of("0123456789", 6) == std::string::npos) kind = kLevel;
+  else if (name->text.find_first_of("/:.") != std::string::npos) kind = kPath;
+  name->nameKind = kind;
+  return kind;
+}
+
+
+std::mt19937& Random() {
+  static std::mt19937 generator(12345);
+  return generator;
+}
+
+std::size_t Utf8Length(const std::string& text) {
+  std::size_t count = 0;
+  for (unsigned char c : text) count += (c & 0xC0) != 0x80;
+  return count;
+}
+
+std::string Utf8Encode(std::uint32_t code) {
+  std::string out;
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---- stack ----
+
+Value Executor::Pop(Activation& a) {
+  auto& stack = vm_.stack_;
+  if (stack.size() <= a.stackBase) return Value();
+  const Value v = stack.back();
+  stack.pop_back();
+  return v;
+}
+
+void Executor::Push(const Value& v) {
+  if (vm_.stack_.size() >= kMaxStack) throw ScriptAbort{"stack"};
+  vm_.stack_.push_back(v);
+}
+
+void Executor::CheckBudget() {
+  if (vm_.host_.WallSeconds() - vm_.budgetStart_ > kScriptSecondsLimit) throw ScriptAbort{"time"};
+  if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
+}
+
+// ---- variables ----
+
+bool Executor::Lookup(Object* object, String* name, Value& out) {
+  String* key = vm_.Key(name);
+  if (object->kind == ObjectKind::kClip) {
+    // Variables of the timeline first, as they are what scripts read most.
+    if (Property* own = object->FindOwn(key); own && ClipPropertyIndex(vm_, name) < 0) {
+      out = own->getter ? vm_.Call(Value(own->getter), Value(object), {}) : own->value;
+      return true;
+    }
+    if (!vm_.Has(object, name)) return false;
+    out = vm_.Get(object, name);
+    return true;
+  }
+  Property* property = vm_.Find(object, key);
+  if (!property) return false;
+  out = property->getter ? vm_.Call(Value(property->getter), Value(object), {}) : property->value;
+  return true;
+}
+
+Value Executor::GetVariable(Activation& a, String* name) {
+  switch (Classify(vm_, name)) {
+    case kThis:
+      if (!a.thisVisible) break;
+      return a.thisObject ? Value(a.thisObject) : Value(a.target);
+    case kRoot: return Value(vm_.RootClip());
+    case kGlobal: return Value(vm_.global);
+    case kLevel: {
+      const std::string& text = name->text;
+      if (text.size() == 7 && text.back() == '0') return Value(vm_.RootClip());
+      return Value();
+    }
+    case kSuper: {
+      if (!a.locals || !a.superVisible) break;
+      Object* start = a.home ? a.home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
+      if (start && a.home == nullptr && start) start = start->proto;
+      return Value(vm_.heap_.New<SuperObject>(start, a.thisObject));
+    }
+    case kPath: {
+      const std::string& text = name->text;
+      const std::size_t colon = text.rfind(':');
+      if (colon != std::string::npos) {
+        Object* clip = vm_.ResolveTarget(a.target, text.substr(0, colon));
+        if (!clip) return Value();
+        return vm_.Get(clip, vm_.Intern(text.substr(colon + 1)));
+      }
+      if (text.find('/') != std::string::npos) {
+        Object* clip = vm_.ResolveTarget(a.target, text);
+        return clip ? Value(clip) : Value();
+      }
+      if (vm_.Version() >= 5) {
+        // a.b.c: each scope in turn that holds the whole path answers it.
+        std::vector<String*> parts;
+        std::size_t i = 0;
+        while (i <= text.size() && parts.size() < 256) {
+          std::size_t next = text.find('.', i);
+          if (next == std::string::npos) next = text.size();
+          parts.push_back(vm_.Intern(text.substr(i, next - i)));
+          i = next + 1;
+        }
+        const bool special = Classify(vm_, parts[0]) != kPlain;
+        for (Scope* scope = a.scope; scope; scope = scope->parent) {
+          Value at;
+          if (special) {
+            // _root.a, this.a, _global.a: the first name is not a variable.
+            at = GetVariable(a, parts[0]);
+          } else if (!scope->object || !Lookup(scope->object, parts[0], at)) {
+            continue;
+          }
+          bool whole = true;
+          for (std::size_t k = 1; k < parts.size() && whole; ++k) {
+            Object* holder = at.IsObject() ? at.object : nullptr;
+            if (holder && vm_.Has(holder, parts[k])) {
+              at = vm_.Get(holder, parts[k]);
+            } else if (!holder && !at.IsNullish() && k + 1 == parts.size()) {
+              at = vm_.GetMember(at, parts[k]);
+            } else {
+              whole = false;
+            }
+          }
+          if (whole || special) return whole ? at : Value();
+        }
+        return Value();
+      }
+      break;
+    }
+    default: break;
+  }
+  Value out;
+  for (Scope* scope = a.scope; scope; scope = scope->parent) {
+    if (scope->object && Lookup(scope->object, name, out)) return out;
+  }
+  return Value();
+}
+
+void Executor::SetVariable(Activation& a, String* name, const Value& value) {
+  if (Classify(vm_, name) == kPath) {
+    const std::string& text = name->text;
+    std::size_t split = text.rfind(':');
+    if (split == std::string::npos && vm_.Version() >= 5) split = text.rfind('.');
+    if (split != std::string::npos) {
+      const std::string path = text.substr(0, split);
+      Object* owner = path.find('/') == std::string::npos && path.find(':') == std::string::npos && vm_.Version() >= 5
+                          ? GetVariable(a, vm_.Intern(path)).AsObject()
+                          : vm_.ResolveTarget(a.target, path);
+      if (owner) vm_.Set(owner, vm_.Intern(text.substr(split + 1)), value);
+      return;
+    }
+  }
+  for (Scope* scope = a.scope; scope && scope->parent; scope = scope->parent) {
+    if (!scope->object) continue;
+    if (Property* own = scope->object->FindOwn(vm_.Key(name)); own && !own->setter && !own->getter &&
+        !(own->flags & property_flag::kReadOnly) && scope->object->kind != ObjectKind::kArray &&
+        (scope->object->kind != ObjectKind::kClip || ClipPropertyIndex(vm_, name) < 0)) {
+      own->value = value;
+      return;
+    }
+    if (vm_.Has(scope->object, name)) {
+      vm_.Set(scope->object, name, value);
+      return;
+    }
+  }
+  vm_.Set(a.variables ? a.variables : a.target, name, value);
+}
+
+Object* Executor::TargetOf(Activation& a, const Value& target) {
+  if (target.IsObject()) return target.object;
+  const std::string path = vm_.ToText(target);
+  if (path.empty()) return a.target;
+  Object* found = vm_.ResolveTarget(a.target, path);
+  if (!found && path.find_first_of("/:") == std::string::npos) found = GetVariable(a, vm_.Intern(path)).AsObject();
+  return found;
+}
+
+void Executor::GotoFrameValue(Activation& a, const Value& frame, bool play, int bias) {
+  player::ClipControl* clips = vm_.Clips();
+  Object* clip = a.target;
+  if (!clips) return;
+  int index = -1;
+  if (frame.IsString()) {
+    std::string text = frame.string->text;
+    const std::size_t colon = text.rfind(':');
+    if (colon != std::string::npos) {
+      clip = vm_.ResolveTarget(a.target, text.substr(0, colon));
+      text = text.substr(colon + 1);
+    }
+    player::ClipAnchor* anchor = vm_.AnchorOf(clip);
+    if (!anchor) return;
+    const double number = TextToNumber(text, 5);
+    if (!std::isnan(number)) {
+      index = static_cast<int>(number) - 1 + bias;
+    } else {
+      index = clips->FrameOfLabel(*anchor, text);
+      if (index < 0) return;
+    }
+  } else {
+    const double number = vm_.ToNumber(frame);
+    if (std::isnan(number) || number != std::floor(number) || std::fabs(number) > 1e9) return;
+    index = static_cast<int>(number) - 1 + bias;
+  }
+  player::ClipAnchor* anchor = vm_.AnchorOf(clip);
+  if (!anchor || index < 0) return;
+  clips->Goto(*anchor, index, play);
+}
+
+Function* Executor::DefineFunction(Activation& a, const format::FunctionInfo& info) {
+  Function* function = vm_.heap_.New<Function>(vm_.functionProto);
+  function->code = std::shared_ptr<const LoadedProgram>(a.callee ? a.callee->code : nullptr);
+  function->info = &info;
+  function->scope = a.scope;
+  function->timeline = a.original;
+  if (a.ownPool) {
+    function->constantPool = a.ownPool;
+  } else if (a.callee) {
+    function->constantPool = a.callee->constantPool;
+  }
+  Object* proto = vm_.NewObject();
+  vm_.LinkConstructor(function, proto);
+  return function;
+}
+
+// ---- calls ----
+
+Value Interpreter::Call(const Value& function, const Value& self, std::span<const Value> args, Object* home) {
+  auto* fn = dynamic_cast<Function*>(function.AsObject());
+  if (!fn) return Value();
+  if (depth_ >= kMaxCallDepth) throw ScriptAbort{"depth"};
+  if (fn->native) {
+    ++depth_;
+    struct Leave {
+      int& d;
+      ~Leave() { --d; }
+    } leave{depth_};
+    return fn->native(*this, self, args);
+  }
+  if (!fn->info) return Value();
+  Executor executor(*this);
+  return executor.CallScript(fn, self, args, home);
+}
+
+Value Executor::CallScript(Function* fn, const Value& self, std::span<const Value> args, Object* home) {
+  const format::FunctionInfo& info = *fn->info;
+  ++vm_.depth_;
+  struct Leave {
+    int& d;
+    ~Leave() { --d; }
+  } leave{vm_.depth_};
+
+  Activation a;
+  a.code = fn->code.get();
+  a.pool = fn->constantPool.get();
+  a.callee = fn;
+  a.home = home;
+  a.version = a.code ? a.code->version : vm_.version_;
+  Object* locals = vm_.heap_.New<Object>(nullptr);
+  a.locals = locals;
+  a.scope = vm_.heap_.New<Scope>(locals, fn->scope);
+  a.thisObject = self.AsObject();
+  if (!a.thisObject) a.thisObject = fn->timeline;
+  a.original = fn->timeline;
+  a.target = fn->timeline;
+  a.variables = fn->timeline;
+  a.stackBase = vm_.stack_.size();
+
+  const int count = info.v2 ? std::max<int>(info.registerCount, 1) : 4;
+  std::vector<Value> registers(static_cast<std::size_t>(count));
+  a.registers = registers.data();
+  a.registerCount = count;
+
+  const auto& n = vm_.names_;
+  const auto& strings = a.code->strings;
+  Object* argumentsObject = nullptr;
+  const bool wantArguments = !info.v2 || !(info.flags & format::function_flag::kSuppressArguments);
+  if (wantArguments) {
+    argumentsObject = vm_.NewArray(args);
+    argumentsObject->Put(vm_.Key(n.callee), n.callee, Value(fn), property_flag::kDontEnum);
+  }
+  if (!info.v2) {
+    if (argumentsObject) locals->Put(vm_.Key(n.arguments), n.arguments, Value(argumentsObject), property_flag::kDontEnum);
+    for (std::size_t i = 0; i < info.parameters.size(); ++i) {
+      String* name = strings[info.parameters[i].name];
+      locals->Put(vm_.Key(name), name, i < args.size() ? args[i] : Value());
+    }
+  } else {
+    namespace f = format::function_flag;
+    int next = 1;
+    auto preload = [&](std::uint16_t flag, const Value& value) {
+      if ((info.flags & flag) && next < count) registers[static_cast<std::size_t>(next++)] = value;
+    };
+    preload(f::kPreloadThis, Value(a.thisObject));
+    preload(f::kPreloadArguments, Value(argumentsObject));
+    if (info.flags & f::kPreloadSuper) {
+      Object* start = home ? home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
+      if (!home && start) start = start->proto;
+      preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperObject>(start, a.thisObject)));
+    }
+    preload(f::kPreloadRoot, Value(vm_.RootClip()));
+    if (info.flags & f::kPreloadParent) {
+      player::ClipAnchor* anchor = vm_.AnchorOf(fn->timeline);
+      preload(f::kPreloadParent, anchor && anchor->parent ? Value(vm_.ClipFor(*anchor->parent)) : Value());
+    }
+    preload(f::kPreloadGlobal, Value(vm_.global));
+    if (argumentsObject && !(info.flags & f::kPreloadArguments)) {
+      locals->Put(vm_.Key(n.arguments), n.arguments, Value(argumentsObject), property_flag::kDontEnum);
+    }
+    for (std::size_t i = 0; i < info.parameters.size(); ++i) {
+      const Value value = i < args.size() ? args[i] : Value();
+      const auto& parameter = info.parameters[i];
+      if (parameter.reg && parameter.reg < count) {
+        registers[parameter.reg] = value;
+      } else {
+        String* name = strings[parameter.name];
+        locals->Put(vm_.Key(name), name, value);
+      }
+    }
+  }
+  if (info.v2) {
+    namespace f = format::function_flag;
+    a.thisVisible = !(info.flags & (f::kPreloadThis | f::kSuppressThis));
+    a.superVisible = !(info.flags & (f::kPreloadSuper | f::kSuppressSuper));
+  }
+  const Completion done = Run(a, info.bodyBegin, info.bodyEnd);
+  vm_.stack_.resize(a.stackBase);
+  return done.returned ? done.value : Value();
+}
+
+std::shared_ptr<const LoadedProgram> Interpreter::Load(std::shared_ptr<const format::ActionProgram> program) {
+  auto loaded = std::make_shared<LoadedProgram>();
+  loaded->version = version_;
+  loaded->strings.reserve(program->strings.size());
+  for (const std::string& text : program->strings) loaded->strings.push_back(Name(text));
+  loaded->program = std::move(program);
+  return loaded;
+}
+
+void Interpreter::RunProgram(const std::shared_ptr<const LoadedProgram>& program, Object* target) {
+  if (!program || !target) return;
+  // A function defined by the program keeps it through its `code`.
+  auto holder = heap_.New<Function>(functionProto);
+  holder->code = program;
+  Activation a;
+  a.code = program.get();
+  a.callee = holder;
+  a.version = program->version;
+  a.target = a.original = a.variables = target;
+  a.thisObject = target;
+  a.scope = heap_.New<Scope>(target, heap_.New<Scope>(global, nullptr));
+  a.registers = globalRegisters_;
+  a.registerCount = 4;
+  a.stackBase = stack_.size();
+  Executor executor(*this);
+  try {
+    executor.Run(a, 0, static_cast<std::uint32_t>(program->program->actions.size()));
+  } catch (const ScriptThrow& thrown) {
+    // An exception nothing caught ends the script quietly.
+    if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "uncaught: %s\n", ToText(thrown.value).c_str());
+  }
+  stack_.resize(a.stackBase);
+}
+
+// ---- the action loop ----
+
+std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out) {
+  const auto& program = *a.code->program;
+  const format::TryInfo& info = program.tries[program.actions[at].a];
+  const std::size_t stackSize = vm_.stack_.size();
+  const Scope* scope = a.scope;
+  Completion inner;
+  bool pending = false;
+  ScriptThrow pendingThrow;
+  try {
+    inner = Run(a, at + 1, info.tryEnd);
+  } catch (const ScriptThrow& thrown) {
+    vm_.stack_.resize(std::max(stackSize, a.stackBase));
+    a.scope = const_cast<Scope*>(scope);
+    if (info.hasCatch) {
+      if (info.catchInRegister) {
+        if (info.catchRegister < a.registerCount) a.registers[info.catchRegister] = thrown.value;
+      } else {
+        SetVariable(a, a.code->strings[info.catchName], thrown.value);
+        if (a.locals) {
+          String* name = a.code->strings[info.catchName];
+          a.locals->Put(vm_.Key(name), name, thrown.value);
+        }
+      }
+      try {
+        inner = Run(a, info.tryEnd, info.catchEnd);
+      } catch (const ScriptThrow& again) {
+        if (!info.hasFinally) throw;
+        pending = true;
+        pendingThrow = again;
+      }
+    } else {
+      pending = true;
+      pendingThrow = thrown;
+    }
+  }
+  if (info.hasFinally) {
+    Completion finalBlock = Run(a, info.catchEnd, info.finallyEnd);
+    if (finalBlock.returned) {
+      out = finalBlock;
+      return info.finallyEnd;
+    }
+  }
+  if (pending) throw pendingThrow;
+  if (inner.returned) {
+    out = inner;
+    return info.finallyEnd;
+  }
+  // A jump out of the block goes where it pointed.
+  if (inner.exit < at || inner.exit > info.finallyEnd) return inner.exit;
+  return info.finallyEnd;
+}
+
+Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint32_t end) {
+  const format::ActionProgram& program = *a.code->program;
+  const auto& actions = program.actions;
+  const auto& strings = a.code->strings;
+  end = std::min<std::uint32_t>(end, static_cast<std::uint32_t>(actions.size()));
+  auto& stack = vm_.stack_;
+  const auto& n = vm_.names_;
+  const bool v5 = a.version >= 5;
+  std::uint32_t pc = begin;
+  Completion completion;
+  // Both run for nearly every action: kept inline.
+  auto pop = [&]() __attribute__((always_inline)) -> Value {
+    if (stack.size() <= a.stackBase) return Value();
+    const Value v = stack.back();
+    stack.pop_back();
+    return v;
+  };
+  auto push = [&](const Value& v) __attribute__((always_inline)) {
+    if (stack.size() >= kMaxStack) throw ScriptAbort{"stack"};
+    stack.push_back(v);
+  };
+  auto logical = [&](bool b) { return v5 ? Value(b) : Value(b ? 1.0 : 0.0); };
+  auto collectArgs = [&](std::vector<Value>& args, double count) {
+    const std::size_t available = stack.size() - a.stackBase;
+    std::size_t c = count > 0 ? static_cast<std::size_t>(std::min(count, 65536.0)) : 0;
+    args.clear();
+    for (std::size_t i = 0; i < c; ++i) args.push_back(i < available ? pop() : Value());
+  };
+  std::vector<Value> args;
+  static const bool debugActions = std::getenv("TAVELIN_SCRIPT_ACTIONS") != nullptr;
+
+  while (pc >= begin && pc < end) {
+    if ((++vm_.actionsRun_ & 0x3FFF) == 0) CheckBudget();
+    const format::Action& action = actions[pc++];
+    if (debugActions) std::fprintf(stderr, "  %u: %02x stack %zu\n", pc - 1, action.code, stack.size());
+    switch (action.code) {
+      case op::kEnd:
+        completion.exit = end;
+        return completion;
+      case op::kPush: {
+        const format::PushItem* item = program.pushItems.data() + action.a;
+        for (std::uint32_t i = 0; i < action.c; ++i, ++item) {
+          switch (item->kind) {
+            case format::PushItem::Kind::kString: push(Value(strings[item->text])); break;
+            case format::PushItem::Kind::kNumber: push(Value(item->number)); break;
+            case format::PushItem::Kind::kNull: push(Value::Null()); break;
+            case format::PushItem::Kind::kUndefined: push(Value()); break;
+            case format::PushItem::Kind::kBoolean: push(Value(item->number != 0)); break;
+            case format::PushItem::Kind::kRegister: {
+              const int r = static_cast<int>(item->number);
+              push(r < a.registerCount ? a.registers[r] : Value());
+              break;
+            }
+            case format::PushItem::Kind::kConstant: {
+              const auto index = static_cast<std::size_t>(item->number);
+              push(a.pool && index < a.pool->size() ? Value((*a.pool)[index]) : Value());
+              break;
+            }
+          }
+        }
+        break;
+      }
+      case op::kPop: pop(); break;
+      case op::kConstantPool: {
+        auto pool = std::make_shared<std::vector<String*>>();
+        for (std::uint32_t index : program.constantPools[action.a]) pool->push_back(strings[index]);
+        a.ownPool = pool;
+        a.pool = pool.get();
+        break;
+      }
+      case op::kAdd: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(x + y)); break; }
+      case op::kSubtract: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(x - y)); break; }
+      case op::kMultiply: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(x * y)); break; }
+      case op::kDivide: {
+        const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop());
+        if (y == 0 && a.version < 5) {
+          push(Value(vm_.Intern("#ERROR#")));
+        } else {
+          push(Value(x / y));
+        }
+        break;
+      }
+      case op::kModulo: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(std::fmod(x, y))); break; }
+      case op::kEquals: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(logical(x == y)); break; }
+      case op::kLess: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(logical(x < y)); break; }
+      case op::kAnd: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x && y)); break; }
+      case op::kOr: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x || y)); break; }
+      case op::kNot: push(logical(!vm_.ToBoolean(pop()))); break;
+      case op::kStringEquals: { String* y = vm_.ToString(pop()); String* x = vm_.ToString(pop()); push(logical(x == y)); break; }
+      case op::kStringLess: { String* y = vm_.ToString(pop()); String* x = vm_.ToString(pop()); push(logical(x->text < y->text)); break; }
+      case op::kStringGreater: { String* y = vm_.ToString(pop()); String* x = vm_.ToString(pop()); push(logical(x->text > y->text)); break; }
+      case op::kStringAdd: {
+        String* y = vm_.ToString(pop());
+        String* x = vm_.ToString(pop());
+        if (x->text.size() + y->text.size() > kMaxStringBytes) throw ScriptAbort{"memory"};
+        push(Value(vm_.heap_.Intern(x->text + y->text)));
+        if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
+        break;
+      }
+      case op::kStringLength:
+      case op::kMbStringLength: {
+        String* s = vm_.ToString(pop());
+        push(Value(static_cast<double>(action.code == op::kMbStringLength || a.version >= 6 ? Utf8Length(s->text) : s->text.size())));
+        break;
+      }
+      case op::kStringExtract:
+      case op::kMbStringExtract: {
+        const double count = vm_.ToNumber(pop());
+        const double index = vm_.ToNumber(pop());
+        const std::string& text = vm_.ToString(pop())->text;
+        const std::size_t from = index > 1 ? static_cast<std::size_t>(index - 1) : 0;
+        const std::size_t size = count < 0 || std::isnan(count) ? text.size() : static_cast<std::size_t>(count);
+        push(Value(vm_.heap_.Intern(from < text.size() ? text.substr(from, size) : std::string())));
+        break;
+      }
+      case op::kCharToAscii:
+      case op::kMbCharToAscii: {
+        const std::string& text = vm_.ToString(pop())->text;
+        push(Value(text.empty() ? 0.0 : static_cast<double>(static_cast<unsigned char>(text[0]))));
+        break;
+      }
+      case op::kAsciiToChar:
+      case op::kMbAsciiToChar: {
+        const auto code = static_cast<std::uint32_t>(ToUint32(vm_.ToNumber(pop())));
+        push(Value(vm_.heap_.Intern(code == 0 ? std::string() : Utf8Encode(code & 0x1FFFFF))));
+        break;
+      }
+      case op::kToInteger: push(Value(static_cast<double>(ToInt32(vm_.ToNumber(pop()))))); break;
+      case op::kJump: pc = action.a; break;
+      case op::kIf:
+        if (vm_.ToBoolean(pop())) pc = action.a;
+        break;
+      case op::kGetVariable: {
+        const Value name = pop();
+        push(GetVariable(a, vm_.ToString(name)));
+        break;
+      }
+      case op::kSetVariable: {
+        const Value value = pop();
+        String* name = vm_.ToString(pop());
+        SetVariable(a, name, value);
+        break;
+      }
+      case op::kDefineLocal: {
+        const Value value = pop();
+        String* name = vm_.ToString(pop());
+        if (a.locals) {
+          a.locals->Put(vm_.Key(name), name, value);
+        } else {
+          vm_.Set(a.target, name, value);
+        }
+        break;
+      }
+      case op::kDefineLocal2: {
+        String* name = vm_.ToString(pop());
+        Object* holder = a.locals ? a.locals : a.target;
+        if (holder && !holder->FindOwn(vm_.Key(name))) holder->Put(vm_.Key(name), name, Value());
+        break;
+      }
+      case op::kTrace: {
+        const Value value = pop();
+        std::string text = value.IsUndefined() ? std::string("undefined") : vm_.ToText(value);
+        for (char& c : text) {
+          if (c == '\r') c = '\n';
+        }
+        vm_.host_.Trace(text);
+        break;
+      }
+      case op::kGetTime: push(Value(std::floor(vm_.host_.MovieMilliseconds()))); break;
+      case op::kRandomNumber: {
+        const double max = vm_.ToNumber(pop());
+        if (!(max >= 1)) {
+          push(Value(0.0));
+        } else {
+          std::uniform_int_distribution<long long> pick(0, static_cast<long long>(std::min(max, 2147483647.0)) - 1);
+          push(Value(static_cast<double>(pick(Random()))));
+        }
+        break;
+      }
+      // Timeline actions.
+      case op::kNextFrame:
+      case op::kPrevFrame:
+      case op::kPlay:
+      case op::kStop: {
+        player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
+        player::ClipControl* clips = vm_.Clips();
+        if (!anchor || !clips) break;
+        if (action.code == op::kPlay) clips->SetPlaying(*anchor, true);
+        if (action.code == op::kStop) clips->SetPlaying(*anchor, false);
+        if (action.code == op::kNextFrame) clips->Goto(*anchor, clips->CurrentFrame(*anchor) + 1, false);
+        if (action.code == op::kPrevFrame) clips->Goto(*anchor, std::max(0, clips->CurrentFrame(*anchor) - 1), false);
+        break;
+      }
+      case op::kGotoFrame: {
+        player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
+        if (anchor && vm_.Clips()) vm_.Clips()->Goto(*anchor, static_cast<int>(action.a), false);
+        break;
+      }
+      case op::kGotoLabel: {
+        player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
+        if (!anchor || !vm_.Clips()) break;
+        const int frame = vm_.Clips()->FrameOfLabel(*anchor, strings[action.a]->text);
+        if (frame >= 0) vm_.Clips()->Goto(*anchor, frame, false);
+        break;
+      }
+      case op::kGotoFrame2: GotoFrameValue(a, pop(), action.a & 0x01, static_cast<int>(action.b)); break;
+      case op::kToggleQuality:
+      case op::kStopSounds: break;
+      case op::kWaitForFrame:
+      case op::kWaitForFrame2:
+        if (action.code == op::kWaitForFrame2) pop();
+        break;  // every frame is loaded: nothing is skipped
+      case op::kSetTarget:
+      case op::kSetTarget2: {
+        Value target = action.code == op::kSetTarget ? Value(strings[action.a]) : pop();
+        Object* found = nullptr;
+        if (target.IsString() && target.string->text.empty()) {
+          found = a.original;
+        } else if (target.IsObject()) {
+          found = target.object;
+        } else {
+          found = vm_.ResolveTarget(a.original, vm_.ToText(target));
+        }
+        a.target = found ? found : a.original;
+        if (!a.locals) {
+          a.scope = vm_.heap_.New<Scope>(a.target, vm_.heap_.New<Scope>(vm_.global, nullptr));
+          a.variables = a.target;
+        }
+        break;
+      }
+      case op::kGetProperty: {
+        const double index = std::trunc(vm_.ToNumber(pop()));
+        Object* clip = TargetOf(a, pop());
+        push(clip && index >= 0 && index < kClipPropertyCount ? GetClipProperty(vm_, clip, static_cast<int>(index)) : Value());
+        break;
+      }
+      case op::kSetProperty: {
+        const Value value = pop();
+        const double index = std::trunc(vm_.ToNumber(pop()));
+        Object* clip = TargetOf(a, pop());
+        if (clip && index >= 0 && index < kClipPropertyCount) SetClipProperty(vm_, clip, static_cast<int>(index), value);
+        break;
+      }
+      case op::kCloneSprite: {
+        const double depth = vm_.ToNumber(pop());
+        const std::string name = vm_.ToText(pop());
+        Object* source = TargetOf(a, pop());
+        player::ClipAnchor* anchor = vm_.AnchorOf(source);
+        if (anchor && vm_.Clips() && std::isfinite(depth)) vm_.Clips()->Duplicate(*anchor, name, static_cast<int>(depth) - player::kScriptDepthOffset);
+        break;
+      }
+      case op::kRemoveSprite: {
+        Object* clip = TargetOf(a, pop());
+        player::ClipAnchor* anchor = vm_.AnchorOf(clip);
+        if (anchor && vm_.Clips() && anchor->dynamic) vm_.Clips()->Remove(*anchor);
+        break;
+      }
+      case op::kStartDrag: {
+        pop();
+        pop();
+        if (vm_.ToBoolean(pop())) {
+          for (int i = 0; i < 4; ++i) pop();
+        }
+        break;
+      }
+      case op::kEndDrag: break;
+      case op::kGetUrl:
+      case op::kGetUrl2: {
+        std::string window, url;
+        if (action.code == op::kGetUrl) {
+          url = strings[action.a]->text;
+          window = strings[action.b]->text;
+        } else {
+          window = vm_.ToText(pop());
+          url = vm_.ToText(pop());
+        }
+        if (url.rfind("FSCommand:", 0) == 0 || url.rfind("fscommand:", 0) == 0) {
+          vm_.host_.Command(url.substr(10), window);
+        } else {
+          vm_.host_.OpenAddress(url, window);
+        }
+        break;
+      }
+      case op::kCall: pop(); break;
+      // Objects and functions.
+      case op::kDefineFunction:
+      case op::kDefineFunction2: {
+        const format::FunctionInfo& info = program.functions[action.a];
+        Function* function = DefineFunction(a, info);
+        String* name = strings[info.name];
+        if (name->text.empty()) {
+          push(Value(function));
+        } else if (a.locals) {
+          a.locals->Put(vm_.Key(name), name, Value(function));
+        } else {
+          vm_.Set(a.target, name, Value(function));
+        }
+        pc = info.bodyEnd;
+        break;
+      }
+      case op::kCallFunction: {
+        String* name = vm_.ToString(pop());
+        collectArgs(args, vm_.ToNumber(pop()));
+        const Value fn = GetVariable(a, name);
+        if (Classify(vm_, name) == kSuper) {
+          // super(...) runs the parent class's constructor on this object.
+          auto* ref = dynamic_cast<SuperObject*>(fn.AsObject());
+          Value ctor;
+          if (ref && ref->proto) {
+            ctor = vm_.Get(ref->proto, n.constructor2);
+            if (!ctor.IsObject()) ctor = vm_.Get(ref->proto, n.constructor);
+          }
+          push(vm_.Call(ctor, Value(a.thisObject), args, ref ? ref->proto : nullptr));
+          break;
+        }
+        // A built-in method found on a timeline in scope (getNextHighestDepth() on a
+        // clip's frame) runs on that timeline.
+        Value self;
+        if (auto* function = dynamic_cast<Function*>(fn.AsObject()); function && function->native) {
+          for (Scope* scope = a.scope; scope; scope = scope->parent) {
+            if (scope->object && scope->object->kind == ObjectKind::kClip && vm_.Has(scope->object, name)) {
+              self = Value(scope->object);
+              break;
+            }
+          }
+        }
+        push(vm_.Call(fn, self, args));
+        break;
+      }
+      case op::kCallMethod: {
+        const Value nameValue = pop();
+        const Value object = pop();
+        collectArgs(args, vm_.ToNumber(pop()));
+        if (nameValue.IsUndefined() || (nameValue.IsString() && nameValue.string->text.empty())) {
+          auto* ref = dynamic_cast<SuperObject*>(object.AsObject());
+          if (ref) {
+            Value ctor = ref->proto ? vm_.Get(ref->proto, n.constructor2) : Value();
+            push(vm_.Call(ctor, Value(ref->self), args, ref->proto));
+          } else {
+            push(vm_.Call(object, Value(), args));
+          }
+          break;
+        }
+        push(vm_.CallMethod(object, vm_.ToString(nameValue), args));
+        break;
+      }
+      case op::kNewObject: {
+        String* name = vm_.ToString(pop());
+        collectArgs(args, vm_.ToNumber(pop()));
+        push(vm_.Construct(GetVariable(a, name), args));
+        break;
+      }
+      case op::kNewMethod: {
+        const Value nameValue = pop();
+        const Value object = pop();
+        collectArgs(args, vm_.ToNumber(pop()));
+        if (nameValue.IsUndefined() || (nameValue.IsString() && nameValue.string->text.empty())) {
+          push(vm_.Construct(object, args));
+        } else {
+          push(vm_.Construct(vm_.GetMember(object, vm_.ToString(nameValue)), args));
+        }
+        break;
+      }
+      case op::kReturn:
+        completion.returned = true;
+        completion.value = pop();
+        completion.exit = end;
+        return completion;
+      case op::kGetMember: {
+        String* name = vm_.ToString(pop());
+        const Value object = pop();
+        push(vm_.GetMember(object, name));
+        break;
+      }
+      case op::kSetMember: {
+        const Value value = pop();
+        String* name = vm_.ToString(pop());
+        const Value object = pop();
+        vm_.SetMember(object, name, value);
+        break;
+      }
+      case op::kInitArray: {
+        collectArgs(args, vm_.ToNumber(pop()));
+        push(Value(vm_.NewArray(args)));
+        break;
+      }
+      case op::kInitObject: {
+        const double count = vm_.ToNumber(pop());
+        Object* object = vm_.NewObject();
+        const std::size_t c = count > 0 ? static_cast<std::size_t>(std::min(count, 65536.0)) : 0;
+        for (std::size_t i = 0; i < c; ++i) {
+          const Value value = pop();
+          vm_.Set(object, vm_.ToString(pop()), value);
+        }
+        push(Value(object));
+        break;
+      }
+      case op::kDelete: {
+        String* name = vm_.ToString(pop());
+        Object* object = pop().AsObject();
+        push(Value(object ? vm_.Delete(object, name) : false));
+        break;
+      }
+      case op::kDelete2: {
+        String* name = vm_.ToString(pop());
+        bool deleted = false;
+        for (Scope* scope = a.scope; scope; scope = scope->parent) {
+          if (scope->object && vm_.Has(scope->object, name)) {
+            deleted = vm_.Delete(scope->object, name);
+            break;
+          }
+        }
+        push(Value(deleted));
+        break;
+      }
+      case op::kEnumerate:
+      case op::kEnumerate2: {
+        Value target = pop();
+        if (action.code == op::kEnumerate) target = GetVariable(a, vm_.ToString(target));
+        push(Value::Null());
+        Object* object = target.AsObject();
+        std::vector<String*> seen;
+        int guard = 0;
+        for (Object* at = object; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
+          for (const Property& property : at->Properties()) {
+            if (property.flags & property_flag::kDontEnum) continue;
+            bool shadowed = false;
+            for (String* key : seen) shadowed = shadowed || key == property.key;
+            if (shadowed) continue;
+            seen.push_back(property.key);
+            push(Value(property.name));
+          }
+        }
+        if (player::ClipAnchor* anchor = vm_.AnchorOf(object); anchor && vm_.Clips()) {
+          for (player::ClipAnchor* child : vm_.Clips()->Children(*anchor)) {
+            if (child->object && !child->object->name.empty()) push(Value(vm_.Intern(child->object->name)));
+          }
+        }
+        break;
+      }
+      case op::kTypeOf: push(Value(vm_.TypeOf(pop()))); break;
+      case op::kTargetPath: {
+        const Value value = pop();
+        if (value.IsObject() && value.object->kind == ObjectKind::kClip) {
+          push(Value(vm_.Intern(vm_.TargetPath(value.object))));
+        } else {
+          push(Value());
+        }
+        break;
+      }
+      case op::kAdd2: {
+        const Value yRaw = pop();
+        const Value x = vm_.ToPrimitive(pop());
+        const Value y = vm_.ToPrimitive(yRaw);
+        if (x.IsNumber() && y.IsNumber()) {
+          push(Value(x.number + y.number));
+        } else if (x.IsString() || y.IsString()) {
+          String* sx = vm_.ToString(x);
+          String* sy = vm_.ToString(y);
+          if (sx->text.size() + sy->text.size() > kMaxStringBytes) throw ScriptAbort{"memory"};
+          push(Value(vm_.heap_.Intern(sx->text + sy->text)));
+          if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
+        } else {
+          push(Value(vm_.ToNumber(x) + vm_.ToNumber(y)));
+        }
+        break;
+      }
+      case op::kLess2: {
+        const Value y = pop(), x = pop();
+        if (x.IsNumber() && y.IsNumber() && !std::isnan(x.number) && !std::isnan(y.number)) {
+          push(Value(x.number < y.number));
+          break;
+        }
+        push(vm_.Less(x, y));
+        break;
+      }
+      case op::kGreater: {
+        const Value y = pop(), x = pop();
+        push(vm_.Less(y, x));
+        break;
+      }
+      case op::kEquals2: {
+        const Value y = pop(), x = pop();
+        if (x.IsNumber() && y.IsNumber()) {
+          push(Value(x.number == y.number));
+          break;
+        }
+        push(Value(vm_.Equals(x, y)));
+        break;
+      }
+      case op::kStrictEquals: {
+        const Value y = pop(), x = pop();
+        push(Value(vm_.StrictEquals(x, y)));
+        break;
+      }
+      case op::kToNumber: push(Value(vm_.ToNumber(pop()))); break;
+      case op::kToString: push(Value(vm_.ToString(pop()))); break;
+      case op::kPushDuplicate: {
+        const Value top = stack.size() > a.stackBase ? stack.back() : Value();
+        push(top);
+        break;
+      }
+      case op::kStackSwap: {
+        const Value y = pop(), x = pop();
+        push(y);
+        push(x);
+        break;
+      }
+      case op::kIncrement: {
+        const Value v = pop();
+        push(Value((v.IsNumber() ? v.number : vm_.ToNumber(v)) + 1));
+        break;
+      }
+      case op::kDecrement: push(Value(vm_.ToNumber(pop()) - 1)); break;
+      case op::kBitAnd: { const auto y = ToInt32(vm_.ToNumber(pop())), x = ToInt32(vm_.ToNumber(pop())); push(Value(double(x & y))); break; }
+      case op::kBitOr: { const auto y = ToInt32(vm_.ToNumber(pop())), x = ToInt32(vm_.ToNumber(pop())); push(Value(double(x | y))); break; }
+      case op::kBitXor: { const auto y = ToInt32(vm_.ToNumber(pop())), x = ToInt32(vm_.ToNumber(pop())); push(Value(double(x ^ y))); break; }
+      case op::kBitLShift: {
+        const auto y = ToUint32(vm_.ToNumber(pop())) & 31;
+        const auto x = ToInt32(vm_.ToNumber(pop()));
+        push(Value(double(static_cast<std::int32_t>(static_cast<std::uint32_t>(x) << y))));
+        break;
+      }
+      case op::kBitRShift: {
+        const auto y = ToUint32(vm_.ToNumber(pop())) & 31;
+        const auto x = ToInt32(vm_.ToNumber(pop()));
+        push(Value(double(x >> y)));
+        break;
+      }
+      case op::kBitURShift: {
+        const auto y = ToUint32(vm_.ToNumber(pop())) & 31;
+        const auto x = ToUint32(vm_.ToNumber(pop()));
+        push(Value(double(x >> y)));
+        break;
+      }
+      case op::kStoreRegister: {
+        const Value top = stack.size() > a.stackBase ? stack.back() : Value();
+        if (static_cast<int>(action.a) < a.registerCount) a.registers[action.a] = top;
+        break;
+      }
+      case op::kInstanceOf: {
+        Object* ctor = pop().AsObject();
+        const Value value = pop();
+        bool result = false;
+        Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
+        Object* object = value.AsObject();
+        int guard = 0;
+        for (Object* at = object ? object->proto : nullptr; at && proto && guard < kMaxProtoChain; at = at->proto, ++guard) {
+          if (at == proto) result = true;
+          for (Object* interface : at->interfaces) {
+            if (vm_.Get(interface, n.prototype).AsObject() == proto || interface == ctor) result = true;
+          }
+          if (result) break;
+        }
+        push(Value(result));
+        break;
+      }
+      case op::kCastOp: {
+        Object* object = pop().AsObject();
+        Object* ctor = pop().AsObject();
+        Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
+        bool ok = false;
+        for (Object* at = object ? object->proto : nullptr; at && proto; at = at->proto) {
+          if (at == proto) {
+            ok = true;
+            break;
+          }
+        }
+        push(ok ? Value(object) : Value::Null());
+        break;
+      }
+      case op::kExtends: {
+        Object* superclass = pop().AsObject();
+        Object* subclass = pop().AsObject();
+        if (!superclass || !subclass) break;
+        Object* proto = vm_.heap_.New<Object>(vm_.Get(superclass, n.prototype).AsObject());
+        proto->Put(vm_.Key(n.constructor2), n.constructor2, Value(superclass), property_flag::kDontEnum);
+        if (a.version < 7) proto->Put(vm_.Key(n.constructor), n.constructor, Value(superclass), property_flag::kDontEnum);
+        vm_.Set(subclass, n.prototype, Value(proto));
+        break;
+      }
+      case op::kImplementsOp: {
+        Object* ctor = pop().AsObject();
+        const double count = vm_.ToNumber(pop());
+        std::vector<Object*> interfaces;
+        for (int i = 0; i < count && i < 256; ++i) {
+          if (Object* interface = pop().AsObject()) interfaces.push_back(interface);
+        }
+        Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
+        if (proto) proto->interfaces = std::move(interfaces);
+        break;
+      }
+      case op::kThrow: throw ScriptThrow{pop()};
+      case op::kTry: {
+        Completion inner;
+        const std::uint32_t next = RunTry(a, pc - 1, inner);
+        if (inner.returned) return inner;
+        pc = next;
+        break;
+      }
+      case op::kWith: {
+        Object* object = vm_.ToObject(pop());
+        const std::uint32_t blockEnd = action.a;
+        if (!object) {
+          pc = blockEnd;
+          break;
+        }
+        Scope* saved = a.scope;
+        a.scope = vm_.heap_.New<Scope>(object, saved);
+        Completion inner = Run(a, pc, blockEnd);
+        a.scope = saved;
+        if (inner.returned) return inner;
+        pc = inner.exit < pc || inner.exit > blockEnd ? inner.exit : blockEnd;
+        break;
+      }
+      default:
+        break;  // unknown actions are skipped
+    }
+  }
+  completion.exit = pc;
+  return completion;
+}
+
+}  // namespace tavelin::swf::avm1

@@ -1,0 +1,229 @@
+#pragma once
+// The action interpreter: runs decoded programs on a stack of values with the scope
+// chain, registers and targets of each version's rules, and offers the conversions,
+// property access and calls the built-in classes use.
+
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "swf/avm1/heap.h"
+#include "swf/avm1/object.h"
+#include "swf/format/action_decoder.h"
+
+namespace tavelin::swf::player {
+class ClipControl;
+struct ClipAnchor;
+}  // namespace tavelin::swf::player
+
+namespace tavelin::swf::avm1 {
+
+// Deepest nesting of script function calls; a deeper call stops the script.
+inline constexpr int kMaxCallDepth = 256;
+// Values on the operand stack of all running scripts together.
+inline constexpr std::size_t kMaxStack = 1 << 20;
+// Longest __proto__ chain followed.
+inline constexpr int kMaxProtoChain = 256;
+// A script running this long in one frame is stopped.
+inline constexpr double kScriptSecondsLimit = 15.0;
+
+// What the running scripts ask of the program around them.
+class ScriptHost {
+ public:
+  virtual ~ScriptHost() = default;
+  virtual void Trace(const std::string& line) = 0;
+  // fscommand and getURL: the command or address and its argument or window.
+  virtual void Command(const std::string& command, const std::string& argument) = 0;
+  virtual void OpenAddress(const std::string& url, const std::string& window) = 0;
+  // Milliseconds since the movie started, as the movie's clock runs.
+  virtual double MovieMilliseconds() = 0;
+  // Seconds of wall-clock time, for the running-time limit.
+  virtual double WallSeconds() = 0;
+  // A script ran too long (or too deep, or out of memory) and was stopped.
+  virtual void ScriptStopped(const std::string& reason) { (void)reason; }
+};
+
+// A script value thrown by Throw (or by the machine, for errors scripts can catch).
+struct ScriptThrow {
+  Value value;
+};
+// The running script is stopped: too long, too deep or out of memory.
+struct ScriptAbort {
+  std::string reason;
+};
+
+class Interpreter;
+
+// Names looked up often, interned once.
+struct CommonNames {
+  String *prototype, *proto, *constructor, *constructor2, *length, *thisName, *root, *parent, *global, *arguments,
+      *superName, *toString, *valueOf, *callee, *caller, *empty, *undefined, *null, *trueName, *falseName, *nan,
+      *level0, *onEnterFrame, *onLoad, *onUnload, *onPress, *onRelease, *onReleaseOutside, *onRollOver, *onRollOut,
+      *onDragOver, *onDragOut, *onMouseDown, *onMouseUp, *onMouseMove, *onKeyDown, *onKeyUp, *onData, *onConstruct,
+      *message, *name;
+};
+
+class Interpreter {
+ public:
+  Interpreter(int version, player::ClipControl* clips, ScriptHost& host);
+  ~Interpreter();
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
+
+  int Version() const { return version_; }
+  bool CaseSensitive() const { return version_ >= 7; }
+  Heap& GetHeap() { return heap_; }
+  ScriptHost& Host() { return host_; }
+  player::ClipControl* Clips() { return clips_; }
+  const CommonNames& Names() const { return names_; }
+
+  // Strings.
+  String* Intern(std::string_view text) { return heap_.Intern(text); }
+  String* Key(String* name) { return CaseSensitive() ? name : heap_.Folded(name); }
+
+  // Conversions.
+  double ToNumber(const Value& value);
+  String* ToString(const Value& value);
+  std::string ToText(const Value& value) { return ToString(value)->text; }
+  bool ToBoolean(const Value& value) const;
+  Value ToPrimitive(const Value& value, bool preferString = false);
+  Object* ToObject(const Value& value);
+  Value Number(double n) { return Value(n); }
+  String* TypeOf(const Value& value);
+  bool Equals(const Value& a, const Value& b);        // ==
+  bool StrictEquals(const Value& a, const Value& b) const;  // ===
+  // a < b: true, false, or undefined (NaN involved).
+  Value Less(const Value& a, const Value& b);
+
+  // Properties (getters and setters run; clips answer their own properties and children).
+  Value Get(Object* object, String* name);
+  Value GetMember(const Value& target, String* name);
+  void Set(Object* object, String* name, const Value& value);
+  void SetMember(const Value& target, String* name, const Value& value);
+  bool Has(Object* object, String* name);
+  bool Delete(Object* object, String* name);
+  // Finds `key` (already folded) on `object` or its prototypes; `owner` gets the object
+  // holding it.
+  Property* Find(Object* object, String* key, Object** owner = nullptr);
+  void DefineNative(Object* object, std::string_view name, NativeFunction fn, int length = 0,
+                    std::uint8_t flags = property_flag::kDontEnum);
+  void DefineValue(Object* object, std::string_view name, const Value& value, std::uint8_t flags = property_flag::kDontEnum);
+  Function* NewNative(NativeFunction fn, NativeFunction construct = nullptr);
+  Object* NewObject(Object* proto = nullptr);
+  Object* NewArray(std::span<const Value> items = {});
+  // Gives a script-visible constructor its prototype and the prototype its constructor.
+  void LinkConstructor(Function* ctor, Object* proto);
+  std::size_t ArrayLength(Object* array);
+  Value ArrayAt(Object* array, std::size_t i) { return Get(array, heap_.NumberName(i)); }
+  void ArrayPush(Object* array, const Value& value);
+
+  // Calls.
+  Value Call(const Value& function, const Value& self, std::span<const Value> args, Object* home = nullptr);
+  Value CallMethod(const Value& target, String* name, std::span<const Value> args);
+  Value Construct(const Value& constructor, std::span<const Value> args);
+  [[noreturn]] void ThrowError(const std::string& message);
+
+  // Running programs: a frame's or clip event's actions with `target` as their timeline.
+  void RunProgram(const std::shared_ptr<const LoadedProgram>& program, Object* target);
+  std::shared_ptr<const LoadedProgram> Load(std::shared_ptr<const format::ActionProgram> program);
+
+  // Clips.
+  Object* ClipFor(player::ClipAnchor& anchor);
+  Object* RootClip();
+  player::ClipAnchor* AnchorOf(Object* object) const;
+  // "_level0.a.b" for a clip.
+  std::string TargetPath(Object* clip);
+  // A clip named by a path ("/a/b", "_root.a", "a.b", "../x") from `base`; null when none.
+  Object* ResolveTarget(Object* base, const std::string& path);
+
+  // Well-known objects.
+  Object* global = nullptr;
+  Object* objectProto = nullptr;
+  Object* functionProto = nullptr;
+  Object* arrayProto = nullptr;
+  Object* stringProto = nullptr;
+  Object* numberProto = nullptr;
+  Object* booleanProto = nullptr;
+  Object* clipProto = nullptr;
+  Object* buttonProto = nullptr;
+  Object* textFieldProto = nullptr;
+  Object* dateProto = nullptr;
+  Object* errorProto = nullptr;
+  Object* colorProto = nullptr;
+  Object* soundProto = nullptr;
+  Object* keyObject = nullptr;
+  Object* mouseObject = nullptr;
+  Object* stageObject = nullptr;
+
+  // Runs at once the first-frame scripts of a clip a script just made (attachMovie,
+  // duplicateMovieClip), after its init object was copied.
+  std::function<void(player::ClipAnchor&)> clipCreated;
+  // Extra roots (listeners, intervals) the machine keeps.
+  std::function<void(std::vector<Cell*>&)> extraRoots;
+  // Collects cells nothing reaches; only between scripts.
+  void Collect();
+  // The time budget of the frame being run starts now.
+  void StartBudget();
+  bool Running() const { return depth_ > 0; }
+
+  // Interned names of `format` strings, for natives that take a fixed name.
+  String* Name(std::string_view text) {
+    String* s = heap_.Intern(text);
+    s->pinned = true;
+    return s;
+  }
+
+  std::vector<Object*> liveClips;  // clip objects, kept while their clip is on stage
+
+  // Symbols exported by name (lower case), for attachMovie, and the classes
+  // Object.registerClass linked to them, by character id.
+  std::unordered_map<std::string, std::uint16_t> exports;
+  std::unordered_map<std::uint16_t, Object*> registeredClasses;
+  // Gives a clip of a registered symbol its class: prototype, then constructor.
+  void ApplyRegisteredClass(Object* clip);
+
+  // Timers of setInterval and setTimeout.
+  struct Interval {
+    int id = 0;
+    Value function;         // or the object whose method runs
+    String* method = nullptr;
+    std::vector<Value> args;
+    double period = 0;      // milliseconds
+    double due = 0;         // movie milliseconds
+    bool once = false;
+  };
+  std::vector<Interval> intervals;
+  int nextIntervalId = 1;
+
+  // What the keyboard and mouse last did, for Key, Mouse and _xmouse.
+  struct Input {
+    bool down[256] = {};
+    int lastKey = 0;
+    int lastCharacter = 0;
+    double mouseX = 0, mouseY = 0;  // stage twips
+    bool mouseDown = false;
+  } input;
+  // Asks the host to quit, go full screen, ... (fscommand) and clips being dragged.
+  Object* dragged = nullptr;
+
+ private:
+  friend class Executor;
+  void InstallBuiltins();
+
+  int version_;
+  player::ClipControl* clips_;
+  ScriptHost& host_;
+  Heap heap_;
+  CommonNames names_{};
+  std::vector<Value> stack_;
+  int depth_ = 0;
+  double budgetStart_ = 0;
+  std::uint64_t actionsRun_ = 0;
+  Value globalRegisters_[4];
+};
+
+}  // namespace tavelin::swf::avm1

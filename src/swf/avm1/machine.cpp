@@ -1,0 +1,547 @@
+#include "swf/avm1/machine.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "swf/format/button_decoder.h"
+#include "swf/format/reader.h"
+#include "swf/player/hit_test.h"
+#include "swf/player/timeline_runner.h"
+
+namespace tavelin::swf::avm1 {
+
+namespace ce = format::clip_event;
+
+bool RunsActionScript1(const Movie& movie) {
+  constexpr std::uint16_t kFileAttributes = 69;
+  constexpr std::uint8_t kActionScript3 = 0x08;
+  for (const Tag& tag : movie.FrameTags(0)) {
+    if (tag.code != kFileAttributes) continue;
+    const auto body = movie.TagBody(tag);
+    return body.empty() || !(body[0] & kActionScript3);
+  }
+  return true;
+}
+
+Machine::Machine(int version, ScriptHost& host) : host_(host) {
+  vm_ = std::make_unique<Interpreter>(version, nullptr, host);
+  vm_->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
+}
+
+Machine::~Machine() = default;
+
+void Machine::Attached(player::Player& player) {
+  player_ = &player;
+  // The interpreter reaches the stage through the player's clip control.
+  auto fresh = std::make_unique<Interpreter>(vm_->Version(), &player.Clips(), host_);
+  fresh->exports = std::move(vm_->exports);
+  fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
+  fresh->clipCreated = [this](player::ClipAnchor& clip) { RunNow(clip); };
+  vm_ = std::move(fresh);
+}
+
+void Machine::Roots(std::vector<Cell*>& roots) {
+  for (const auto& interval : vm_->intervals) {
+    if (interval.function.IsObject()) roots.push_back(interval.function.object);
+    if (interval.method) roots.push_back(interval.method);
+    for (const Value& arg : interval.args) {
+      if (arg.IsObject()) roots.push_back(arg.object);
+      if (arg.IsString()) roots.push_back(arg.string);
+    }
+  }
+  if (vm_->dragged) roots.push_back(vm_->dragged);
+}
+
+std::shared_ptr<const LoadedProgram> Machine::ProgramOf(std::span<const std::uint8_t> bytes) {
+  auto& slot = clipPrograms_[bytes.data()];
+  if (!slot) slot = vm_->Load(format::DecodeActions(bytes));
+  return slot;
+}
+
+std::shared_ptr<const LoadedProgram> Machine::ProgramAt(const Tag& tag, std::size_t skip) {
+  auto& slot = programs_[tag.offset];
+  if (!slot && player_) {
+    auto body = player_->MovieData().TagBody(tag);
+    if (body.size() < skip) return nullptr;
+    slot = vm_->Load(format::DecodeActions(body.subspan(skip)));
+  }
+  return slot;
+}
+
+void Machine::FrameActions(player::ClipAnchor& clip, const Tag& tag) {
+  if (stopped_) return;
+  if (auto program = ProgramAt(tag, 0)) queue_.push_back(Queued{clip.shared_from_this(), program});
+}
+
+void Machine::DefinitionTag(player::ClipAnchor& timeline, const Tag& tag) {
+  if (!player_) return;
+  const auto body = player_->MovieData().TagBody(tag);
+  if (tag.code == tag_code::kExportAssets) {
+    try {
+      format::Reader reader(body);
+      const std::size_t count = reader.U16();
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::uint16_t id = reader.U16();
+        std::string name = reader.String();
+        for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        vm_->exports.emplace(std::move(name), id);
+      }
+    } catch (const format::DecodeError&) {
+    }
+    return;
+  }
+  if (tag.code == tag_code::kDoInitAction && body.size() >= 2) {
+    if (!initDone_.insert(tag.offset).second) return;
+    // Init actions run before the frame's other scripts, on the main timeline.
+    if (auto program = ProgramAt(tag, 2)) {
+      player::ClipAnchor& root = player_->Clips().Root();
+      (void)timeline;
+      initQueue_.push_back(Queued{root.shared_from_this(), program});
+    }
+  }
+}
+
+void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& place) {
+  if (stopped_) return;
+  if (clip.object && vm_->registeredClasses.count(clip.object->characterId)) {
+    // The class's constructor runs before the clip's first frame script.
+    auto keep = clip.shared_from_this();
+    Object* object = vm_->ClipFor(clip);
+    std::vector<Queued> held;
+    for (auto it = queue_.begin(); it != queue_.end();) {
+      if (it->clip.get() == &clip) {
+        held.push_back(std::move(*it));
+        it = queue_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    try {
+      vm_->ApplyRegisteredClass(object);
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
+    for (auto& item : held) queue_.push_back(std::move(item));
+  }
+  if (place.clipActions.empty()) return;
+  Handlers& handlers = handlers_[&clip];
+  handlers.clip = clip.shared_from_this();
+  handlers.actions.clear();
+  for (const auto& action : place.clipActions) handlers.actions.emplace_back(action, ProgramOf(action.actions));
+  Object* object = vm_->ClipFor(clip);
+  for (const auto& [action, program] : handlers.actions) {
+    if (action.events & (ce::kLoad | ce::kInitialize | ce::kConstruct)) {
+      queue_.push_back(Queued{clip.shared_from_this(), program});
+    }
+  }
+  (void)object;
+}
+
+void Machine::Run(const std::shared_ptr<const LoadedProgram>& program, Object* target) {
+  if (stopped_ || !program || !target) return;
+  try {
+    vm_->RunProgram(program, target);
+  } catch (const ScriptAbort& abort) {
+    // Out of time, the frame's other scripts wait for the next frame; a script that
+    // went too deep ends alone.
+    if (abort.reason == "time") queue_.clear();
+    host_.ScriptStopped(abort.reason);
+  }
+}
+
+void Machine::RunNow(player::ClipAnchor& clip) {
+  const auto inside = [&clip](const player::ClipAnchor* at) {
+    for (int guard = 0; at && guard < 64; at = at->parent.get(), ++guard) {
+      if (at == &clip) return true;
+    }
+    return false;
+  };
+  std::vector<Queued> now;
+  for (auto it = queue_.begin(); it != queue_.end();) {
+    if (inside(it->clip.get())) {
+      now.push_back(std::move(*it));
+      it = queue_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (const Queued& item : now) {
+    if (item.clip->object) vm_->RunProgram(item.program, vm_->ClipFor(*item.clip));
+  }
+}
+
+void Machine::RunQueue() {
+  if (running_) return;
+  running_ = true;
+  std::size_t ran = 0;
+  while ((!queue_.empty() || !initQueue_.empty()) && ran < kMaxQueuedPerFrame) {
+    // Init actions, in file order, before any other script waiting.
+    auto& from = initQueue_.empty() ? queue_ : initQueue_;
+    Queued next = std::move(from.front());
+    from.pop_front();
+    ++ran;
+    if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
+    if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "run %zu actions\n", next.program->program->actions.size());
+    Run(next.program, vm_->ClipFor(*next.clip));
+  }
+  queue_.clear();
+  initQueue_.clear();
+  running_ = false;
+}
+
+void Machine::ClipEvent(Object* clip, std::uint32_t event, String* method, int keyCode) {
+  player::ClipAnchor* anchor = vm_->AnchorOf(clip);
+  if (!anchor) return;
+  const auto found = handlers_.find(anchor);
+  if (found != handlers_.end() && !found->second.clip.expired()) {
+    for (const auto& [action, program] : found->second.actions) {
+      if (!(action.events & event)) continue;
+      if (event == ce::kKeyPress && action.keyCode != keyCode) continue;
+      Run(program, clip);
+    }
+  }
+  if (method) {
+    const Value handler = vm_->Get(clip, method);
+    if (handler.IsObject() && handler.object->kind == ObjectKind::kFunction) {
+      try {
+        vm_->Call(handler, Value(clip), {});
+      } catch (const ScriptThrow&) {
+      } catch (const ScriptAbort& abort) {
+        queue_.clear();
+        host_.ScriptStopped(abort.reason);
+      }
+    }
+  }
+}
+
+void Machine::CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting) {
+  (void)clip;
+  (void)nesting;
+  if (!player_) return;
+  for (player::ClipAnchor* child : player_->Clips().AllClips()) out.push_back(vm_->ClipFor(*child));
+}
+
+void Machine::RunIntervals() {
+  const double now = host_.MovieMilliseconds();
+  // Timers added while these run wait for the next frame.
+  const std::size_t count = vm_->intervals.size();
+  for (std::size_t i = 0; i < count && i < vm_->intervals.size(); ++i) {
+    Interpreter::Interval interval = vm_->intervals[i];
+    if (interval.due > now) continue;
+    vm_->intervals[i].due = now + std::max(interval.period, 1.0);
+    if (interval.once) std::erase_if(vm_->intervals, [&](const auto& t) { return t.id == interval.id; });
+    try {
+      if (interval.method) {
+        vm_->CallMethod(interval.function, interval.method, interval.args);
+      } else {
+        vm_->Call(interval.function, Value(), interval.args);
+      }
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
+    RunQueue();
+    if (interval.once) --i;
+  }
+}
+
+void Machine::FrameStarting() {
+  if (stopped_ || !player_) return;
+  vm_->StartBudget();
+  RunIntervals();
+  // Enter-frame handlers: the newest clips first, the main movie last.
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  clips.push_back(vm_->RootClip());
+  for (Object* clip : clips) ClipEvent(clip, ce::kEnterFrame, vm_->Names().onEnterFrame);
+}
+
+void Machine::UpdateBoundFields() {
+  for (player::ClipAnchor* clip : player_->Clips().AllClips()) {
+    const std::string variable = player_->Clips().FieldVariable(*clip);
+    if (variable.empty()) continue;
+    Object* timeline = clip->parent ? vm_->ClipFor(*clip->parent) : vm_->RootClip();
+    // "a.b.c" or "/a/b:c": the last name is the variable, the rest names its clip.
+    std::size_t split = variable.find_last_of(".:");
+    Object* holder = timeline;
+    std::string name = variable;
+    if (split != std::string::npos) {
+      holder = vm_->ResolveTarget(timeline, variable.substr(0, split));
+      name = variable.substr(split + 1);
+    }
+    if (!holder) continue;
+    const Value value = vm_->Get(holder, vm_->Intern(name));
+    if (value.IsUndefined()) continue;
+    std::string text = vm_->ToText(value);
+    auto& shown = fieldTexts_[clip];
+    if (!shown.first.expired() && shown.second == text) continue;
+    shown = {clip->weak_from_this(), text};
+    player_->Clips().SetFieldText(*clip, text);
+  }
+}
+
+void Machine::FrameFinished() {
+  if (!player_) return;
+  vm_->StartBudget();
+  RunQueue();
+  UpdateBoundFields();
+  // A heap over its budget is collected at once rather than at the next round.
+  if (++framesSinceCollect_ >= kCollectEveryFrames || vm_->GetHeap().OverBudget()) {
+    framesSinceCollect_ = 0;
+    for (auto it = handlers_.begin(); it != handlers_.end();) it = it->second.clip.expired() ? handlers_.erase(it) : std::next(it);
+    for (auto it = fieldTexts_.begin(); it != fieldTexts_.end();) it = it->second.first.expired() ? fieldTexts_.erase(it) : std::next(it);
+    vm_->Collect();
+  }
+}
+
+void Machine::Broadcast(Object* source, String* name, std::span<const Value> args) {
+  Value list = vm_->Get(source, vm_->Name("_listeners"));
+  Object* array = list.AsObject();
+  if (!array) return;
+  std::vector<Value> items;
+  for (std::size_t i = 0; i < vm_->ArrayLength(array); ++i) items.push_back(vm_->ArrayAt(array, i));
+  for (const Value& item : items) {
+    try {
+      vm_->CallMethod(item, name, args);
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+      return;
+    }
+  }
+}
+
+void Machine::MouseMove(double x, double y) {
+  if (!player_) return;
+  vm_->StartBudget();
+  vm_->input.mouseX = x;
+  vm_->input.mouseY = y;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  for (Object* clip : clips) ClipEvent(clip, ce::kMouseMove, vm_->Names().onMouseMove);
+  Broadcast(vm_->mouseObject, vm_->Names().onMouseMove);
+  RunQueue();
+}
+
+void Machine::MouseButton(bool down, double x, double y) {
+  if (!player_) return;
+  vm_->StartBudget();
+  vm_->input.mouseX = x;
+  vm_->input.mouseY = y;
+  vm_->input.mouseDown = down;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  String* method = down ? vm_->Names().onMouseDown : vm_->Names().onMouseUp;
+  for (Object* clip : clips) ClipEvent(clip, down ? ce::kMouseDown : ce::kMouseUp, method);
+  Broadcast(vm_->mouseObject, method);
+  RunQueue();
+}
+
+void Machine::KeyDown(int code, int character) {
+  if (!player_) return;
+  vm_->StartBudget();
+  if (code >= 0 && code < 256) vm_->input.down[code] = true;
+  vm_->input.lastKey = code;
+  vm_->input.lastCharacter = character;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  for (Object* clip : clips) ClipEvent(clip, ce::kKeyDown, vm_->Names().onKeyDown);
+  Broadcast(vm_->keyObject, vm_->Names().onKeyDown);
+  RunQueue();
+}
+
+void Machine::KeyUp(int code) {
+  if (!player_) return;
+  vm_->StartBudget();
+  if (code >= 0 && code < 256) vm_->input.down[code] = false;
+  vm_->input.lastKey = code;
+  std::vector<Object*> clips;
+  CollectClips(player_->Clips().Root(), clips, 0);
+  for (Object* clip : clips) ClipEvent(clip, ce::kKeyUp, vm_->Names().onKeyUp);
+  Broadcast(vm_->keyObject, vm_->Names().onKeyUp);
+  RunQueue();
+}
+
+}  // namespace tavelin::swf::avm1
+
+namespace tavelin::swf::avm1 {
+namespace {
+namespace bc = format::button_condition;
+
+const format::ButtonDefinition* ButtonOf(const player::ClipAnchor& clip) {
+  if (!clip.object) return nullptr;
+  const auto* button = std::get_if<std::shared_ptr<const format::ButtonDefinition>>(&clip.object->character);
+  return button ? button->get() : nullptr;
+}
+
+// Windows virtual keys to the key codes button conditions use.
+int ButtonKeyCode(int virtualKey, int character) {
+  switch (virtualKey) {
+    case 37: return 1;
+    case 39: return 2;
+    case 36: return 3;
+    case 35: return 4;
+    case 45: return 5;
+    case 46: return 6;
+    case 8: return 8;
+    case 13: return 13;
+    case 38: return 14;
+    case 40: return 15;
+    case 33: return 16;
+    case 34: return 17;
+    case 9: return 18;
+    case 27: return 19;
+    default: return character >= 32 && character < 128 ? character : 0;
+  }
+}
+}  // namespace
+
+bool Machine::ActsAsButton(player::ClipAnchor& clip) {
+  if (ButtonOf(clip)) return true;
+  if (!clip.object || !clip.object->timeline) return false;
+  constexpr std::uint32_t kMouseEvents = ce::kPress | ce::kRelease | ce::kReleaseOutside | ce::kRollOver | ce::kRollOut |
+                                         ce::kDragOver | ce::kDragOut;
+  const auto found = handlers_.find(&clip);
+  if (found != handlers_.end() && !found->second.clip.expired()) {
+    for (const auto& [action, program] : found->second.actions) {
+      if (action.events & kMouseEvents) return true;
+    }
+  }
+  if (!clip.script) return false;
+  Object* object = static_cast<Object*>(clip.script);
+  const auto& n = vm_->Names();
+  for (String* name : {n.onPress, n.onRelease, n.onReleaseOutside, n.onRollOver, n.onRollOut, n.onDragOver, n.onDragOut}) {
+    if (vm_->Find(object, vm_->Key(name))) return true;
+  }
+  return false;
+}
+
+player::ClipAnchor* Machine::ButtonAt(double x, double y) {
+  if (!player_) return nullptr;
+  return player_->Clips().FrontmostAt(x, y, [this](player::ClipAnchor& clip) { return ActsAsButton(clip); });
+}
+
+void Machine::ShowButtonState(player::ClipAnchor& clip) {
+  if (!ButtonOf(clip) || !player_) return;
+  const auto hover = hover_.lock();
+  const auto pressed = pressed_.lock();
+  std::uint8_t state = player::button_state::kUp;
+  if (hover.get() == &clip) state = pressed.get() == &clip ? player::button_state::kDown : player::button_state::kOver;
+  player_->Clips().SetButtonState(clip, state);
+}
+
+void Machine::ButtonEvent(player::ClipAnchor& clip, std::uint16_t condition) {
+  auto keep = clip.shared_from_this();
+  const auto& n = vm_->Names();
+  String* method = nullptr;
+  std::uint32_t event = 0;
+  switch (condition) {
+    case bc::kRollOver: method = n.onRollOver; event = ce::kRollOver; break;
+    case bc::kRollOut: method = n.onRollOut; event = ce::kRollOut; break;
+    case bc::kPress: method = n.onPress; event = ce::kPress; break;
+    case bc::kRelease: method = n.onRelease; event = ce::kRelease; break;
+    case bc::kDragOut: method = n.onDragOut; event = ce::kDragOut; break;
+    case bc::kDragOver: method = n.onDragOver; event = ce::kDragOver; break;
+    case bc::kReleaseOutside: method = n.onReleaseOutside; event = ce::kReleaseOutside; break;
+    default: break;
+  }
+  if (const format::ButtonDefinition* button = ButtonOf(clip)) {
+    ShowButtonState(clip);
+    // Button actions run on the timeline that holds the button.
+    Object* timeline = clip.parent ? vm_->ClipFor(*clip.parent) : vm_->RootClip();
+    for (const format::ButtonAction& action : button->actions) {
+      if (action.conditions & condition & 0x01FF) Run(ProgramOf(action.actions), timeline);
+    }
+    RunQueue();
+    if (method && clip.object) ClipEvent(vm_->ClipFor(clip), 0, method);
+  } else if (clip.object) {
+    ClipEvent(vm_->ClipFor(clip), event, method);
+  }
+  RunQueue();
+}
+
+void Machine::PointerMove(double x, double y) {
+  MouseMove(x, y);
+  if (Object* dragged = vm_->dragged) {
+    if (player::ClipAnchor* anchor = vm_->AnchorOf(dragged); anchor && anchor->object) {
+      const Matrix toParent = anchor->parent && anchor->parent.get() != &player_->Clips().Root()
+                                  ? player::Inverse(player_->Clips().ToStage(*anchor->parent))
+                                  : Matrix{};
+      anchor->object->matrix.tx = toParent.a * x + toParent.c * y + toParent.tx;
+      anchor->object->matrix.ty = toParent.b * x + toParent.d * y + toParent.ty;
+    }
+  }
+  player::ClipAnchor* now = ButtonAt(x, y);
+  auto hover = hover_.lock();
+  auto pressed = pressed_.lock();
+  if (now == hover.get()) return;
+  hover_ = now ? now->weak_from_this() : std::weak_ptr<player::ClipAnchor>();
+  if (pressed) {
+    if (hover.get() == pressed.get()) ButtonEvent(*pressed, bc::kDragOut);
+    if (now == pressed.get()) ButtonEvent(*pressed, bc::kDragOver);
+    return;
+  }
+  if (hover) ButtonEvent(*hover, bc::kRollOut);
+  if (now) ButtonEvent(*now, bc::kRollOver);
+}
+
+void Machine::PointerButton(bool down, double x, double y) {
+  PointerMove(x, y);
+  MouseButton(down, x, y);
+  auto hover = hover_.lock();
+  if (down) {
+    if (!hover) return;
+    pressed_ = hover;
+    ButtonEvent(*hover, bc::kPress);
+    return;
+  }
+  auto pressed = pressed_.lock();
+  pressed_.reset();
+  if (!pressed) return;
+  if (pressed == hover) {
+    ButtonEvent(*pressed, bc::kRelease);
+  } else {
+    ButtonEvent(*pressed, bc::kReleaseOutside);
+    if (hover) ButtonEvent(*hover, bc::kRollOver);
+  }
+  UpdateBoundFields();
+}
+
+void Machine::RunButtonKeys(int keyCode) {
+  if (!keyCode || !player_) return;
+  std::vector<std::shared_ptr<player::ClipAnchor>> buttons;
+  for (player::ClipAnchor* clip : player_->Clips().AllClips()) {
+    if (ButtonOf(*clip)) buttons.push_back(clip->shared_from_this());
+  }
+  for (const auto& clip : buttons) {
+    const format::ButtonDefinition* button = ButtonOf(*clip);
+    if (!button) continue;
+    Object* timeline = clip->parent ? vm_->ClipFor(*clip->parent) : vm_->RootClip();
+    for (const format::ButtonAction& action : button->actions) {
+      if (bc::KeyCode(action.conditions) == keyCode) Run(ProgramOf(action.actions), timeline);
+    }
+  }
+  RunQueue();
+}
+
+void Machine::Key(bool down, int virtualKey, int character) {
+  if (down) {
+    KeyDown(virtualKey, character);
+    RunButtonKeys(ButtonKeyCode(virtualKey, character));
+  } else {
+    KeyUp(virtualKey);
+  }
+  UpdateBoundFields();
+}
+
+player::ScriptHooks::Cursor Machine::CursorAt(double x, double y) {
+  player::ClipAnchor* clip = ButtonAt(x, y);
+  if (!clip) return Cursor::kArrow;
+  if (clip->script) {
+    const Value hand = vm_->Get(static_cast<Object*>(clip->script), vm_->Name("useHandCursor"));
+    if (hand.IsBoolean() && !hand.boolean) return Cursor::kArrow;
+  }
+  return Cursor::kHand;
+}
+
+}  // namespace tavelin::swf::avm1

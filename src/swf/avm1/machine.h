@@ -1,0 +1,112 @@
+#pragma once
+// The script machine of one movie: answers the player's timelines (frame actions, init
+// actions, exported symbols, placed clips and their event handlers), runs what they
+// queue in the order a player does, runs timers and input events, and keeps the heap
+// collected.
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "swf/avm1/interpreter.h"
+#include "swf/player/player.h"
+#include "swf/player/script_hooks.h"
+
+namespace tavelin::swf::avm1 {
+
+// The heap is collected every this many frames.
+inline constexpr int kCollectEveryFrames = 30;
+// Queued scripts run in one frame at most; more are dropped (a goto loop, say).
+inline constexpr std::size_t kMaxQueuedPerFrame = 100000;
+
+// Whether the movie's scripts are ours to run: ActionScript 3 movies (a FileAttributes
+// tag saying so) play their timeline without scripts.
+bool RunsActionScript1(const Movie& movie);
+
+class Machine final : public player::ScriptHooks {
+ public:
+  // `host` receives trace output and commands; it must outlive the machine. Pass the
+  // machine to the player's constructor; the player then attaches itself.
+  Machine(int version, ScriptHost& host);
+  ~Machine() override;
+
+  Interpreter& Vm() { return *vm_; }
+
+  // ScriptHooks.
+  void Attached(player::Player& player) override;
+  void FrameActions(player::ClipAnchor& clip, const Tag& tag) override;
+  void DefinitionTag(player::ClipAnchor& timeline, const Tag& tag) override;
+  void ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& place) override;
+  void FrameStarting() override;
+  void FrameFinished() override;
+  void PointerMove(double x, double y) override;
+  void PointerButton(bool down, double x, double y) override;
+  void Key(bool down, int virtualKey, int character) override;
+  Cursor CursorAt(double x, double y) override;
+
+  // Runs a clip event's handlers (the PlaceObject ones and the on... method) now.
+  void ClipEvent(Object* clip, std::uint32_t event, String* method, int keyCode = 0);
+  // Input from the program; coordinates in stage twips.
+  void MouseMove(double x, double y);
+  void MouseButton(bool down, double x, double y);
+  void KeyDown(int code, int character);
+  void KeyUp(int code);
+  // Runs queued actions to the end (used after input events too).
+  void RunQueue();
+  // Calls `name` on every listener of Key, Mouse or Stage.
+  void Broadcast(Object* source, String* name, std::span<const Value> args = {});
+
+  bool Stopped() const { return stopped_; }
+
+ private:
+  // Buttons and clips with button handlers.
+  bool ActsAsButton(player::ClipAnchor& clip);
+  player::ClipAnchor* ButtonAt(double x, double y);
+  // Runs what a button transition (button_condition flag) asks of `clip`.
+  void ButtonEvent(player::ClipAnchor& clip, std::uint16_t condition);
+  void ShowButtonState(player::ClipAnchor& clip);
+  void RunButtonKeys(int keyCode);
+  // Text fields bound to variables show the variables' values.
+  void UpdateBoundFields();
+  std::unordered_map<player::ClipAnchor*, std::pair<std::weak_ptr<player::ClipAnchor>, std::string>> fieldTexts_;
+
+  std::weak_ptr<player::ClipAnchor> hover_;
+  std::weak_ptr<player::ClipAnchor> pressed_;
+
+ private:
+  struct Queued {
+    std::shared_ptr<player::ClipAnchor> clip;
+    std::shared_ptr<const LoadedProgram> program;
+  };
+  struct Handlers {
+    std::weak_ptr<player::ClipAnchor> clip;
+    std::vector<std::pair<format::PlaceObject::ClipAction, std::shared_ptr<const LoadedProgram>>> actions;
+  };
+
+  std::shared_ptr<const LoadedProgram> ProgramAt(const Tag& tag, std::size_t skip);
+  std::shared_ptr<const LoadedProgram> ProgramOf(std::span<const std::uint8_t> bytes);
+  void Run(const std::shared_ptr<const LoadedProgram>& program, Object* target);
+  void RunIntervals();
+  // Runs the queued scripts of `clip` and the clips inside it now.
+  void RunNow(player::ClipAnchor& clip);
+  void CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting);
+  void Roots(std::vector<Cell*>& roots);
+
+  std::unique_ptr<Interpreter> vm_;
+  ScriptHost& host_;
+  player::Player* player_ = nullptr;
+  std::deque<Queued> queue_;
+  std::deque<Queued> initQueue_;
+  std::unordered_map<std::uint32_t, std::shared_ptr<const LoadedProgram>> programs_;
+  std::unordered_map<const std::uint8_t*, std::shared_ptr<const LoadedProgram>> clipPrograms_;
+  std::unordered_set<std::uint32_t> initDone_;
+  std::unordered_map<player::ClipAnchor*, Handlers> handlers_;
+  int framesSinceCollect_ = 0;
+  bool stopped_ = false;
+  bool running_ = false;
+};
+
+}  // namespace tavelin::swf::avm1

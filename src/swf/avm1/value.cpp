@@ -1,0 +1,77 @@
+#include "swf/avm1/value.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tavelin::swf::avm1 {
+
+std::string NumberToText(double number) {
+  if (std::isnan(number)) return "NaN";
+  if (std::isinf(number)) return number > 0 ? "Infinity" : "-Infinity";
+  if (number == 0) return "0";
+  if (std::fabs(number) < 1e15 && number == std::floor(number)) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.0f", number);
+    return buffer;
+  }
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.15g", number);
+  std::string text = buffer;
+  const auto e = text.find('e');
+  if (e == std::string::npos) return text;
+  // "1.5e+20" keeps its sign; the exponent loses leading zeros ("1e-07" -> "1e-7").
+  std::string mantissa = text.substr(0, e);
+  const char sign = text[e + 1];
+  std::size_t digits = e + 2;
+  while (digits + 1 < text.size() && text[digits] == '0') ++digits;
+  return mantissa + 'e' + sign + text.substr(digits);
+}
+
+namespace {
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+}  // namespace
+
+double TextToNumber(std::string_view text, int version) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && IsSpace(text[begin])) ++begin;
+  while (end > begin && IsSpace(text[end - 1])) --end;
+  const std::string trimmed(text.substr(begin, end - begin));
+  if (trimmed.empty()) return version >= 5 ? NAN : 0;
+  const char* start = trimmed.c_str();
+  if (version >= 6 && trimmed.size() > 2 && trimmed[0] == '0' && (trimmed[1] == 'x' || trimmed[1] == 'X')) {
+    char* stop = nullptr;
+    const unsigned long long value = std::strtoull(start + 2, &stop, 16);
+    if (*stop != '\0') return NAN;
+    return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
+  }
+  if (version >= 6) {
+    // A leading zero followed by octal digits only is octal ("010" is 8).
+    std::size_t at = trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0;
+    if (trimmed.size() > at + 1 && trimmed[at] == '0' && trimmed.find_first_not_of("01234567", at) == std::string::npos) {
+      const double value = static_cast<double>(std::strtoll(start + at, nullptr, 8));
+      return trimmed[0] == '-' ? -value : value;
+    }
+  }
+  // Only decimal forms: strtod would also take "inf", "nan" and hexadecimal.
+  for (char c : trimmed) {
+    if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) return NAN;
+  }
+  char* stop = nullptr;
+  const double value = std::strtod(start, &stop);
+  if (stop == start || *stop != '\0') return NAN;
+  return value;
+}
+
+std::int32_t ToInt32(double number) { return static_cast<std::int32_t>(ToUint32(number)); }
+
+std::uint32_t ToUint32(double number) {
+  if (!std::isfinite(number)) return 0;
+  const double truncated = std::trunc(number);
+  const double modulo = std::fmod(truncated, 4294967296.0);
+  const double positive = modulo < 0 ? modulo + 4294967296.0 : modulo;
+  return static_cast<std::uint32_t>(positive);
+}
+
+}  // namespace tavelin::swf::avm1

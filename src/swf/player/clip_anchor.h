@@ -1,0 +1,26 @@
+#pragma once
+// A stable handle on one object of a display list. Display objects move between map
+// nodes when timelines are rebuilt; the anchor follows them, and reads null once the
+// object is gone, so scripts holding a clip can tell it was removed.
+
+#include <cstdint>
+#include <memory>
+
+namespace tavelin::swf::player {
+
+struct DisplayObject;
+
+struct ClipAnchor : std::enable_shared_from_this<ClipAnchor> {
+  DisplayObject* object = nullptr;  // null once removed
+  std::shared_ptr<ClipAnchor> parent;  // null for the main movie
+  std::uint16_t depth = 0;
+  // The script machine's object for this clip (opaque to the player).
+  void* script = nullptr;
+  // Created by a script (attachMovie, duplicateMovieClip, createEmptyMovieClip): the
+  // parent's timeline leaves it alone when it goes back.
+  bool dynamic = false;
+  // Creation order: frames run the newest clips first and the main movie last.
+  std::uint64_t serial = 0;
+};
+
+}  // namespace tavelin::swf::player

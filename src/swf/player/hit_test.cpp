@@ -1,0 +1,88 @@
+#include "swf/player/hit_test.h"
+
+#include <cmath>
+
+#include "swf/player/timeline_runner.h"
+
+namespace tavelin::swf::player {
+namespace {
+
+// Counts how often a ray from (x, y) to the right crosses the edge a-b.
+int Crossings(double ax, double ay, double bx, double by, double x, double y) {
+  if ((ay > y) == (by > y)) return 0;
+  const double at = ax + (y - ay) * (bx - ax) / (by - ay);
+  return at > x ? 1 : 0;
+}
+
+}  // namespace
+
+Matrix Inverse(const Matrix& m) {
+  const double det = m.a * m.d - m.b * m.c;
+  if (det == 0 || !std::isfinite(det)) return Matrix{};
+  return Matrix{m.d / det, -m.b / det, -m.c / det, m.a / det, (m.c * m.ty - m.d * m.tx) / det, (m.b * m.tx - m.a * m.ty) / det};
+}
+
+bool ShapeContains(const Shape& shape, double x, double y) {
+  if (x < shape.bounds.xMin || x > shape.bounds.xMax || y < shape.bounds.yMin || y > shape.bounds.yMax) return false;
+  for (const StyleGroup& group : shape.groups) {
+    // Per fill style, the parity of crossings by the edges that border it on one side.
+    std::vector<int> parity(group.fills.size() + 1, 0);
+    for (const ShapePath& path : group.paths) {
+      if (path.fill0 == path.fill1) continue;
+      double px = path.start.x, py = path.start.y;
+      for (const Segment& segment : path.segments) {
+        int crossings = 0;
+        if (segment.curved) {
+          constexpr int kSteps = 8;
+          double lx = px, ly = py;
+          for (int i = 1; i <= kSteps; ++i) {
+            const double t = static_cast<double>(i) / kSteps, u = 1 - t;
+            const double nx = u * u * px + 2 * u * t * segment.control.x + t * t * segment.to.x;
+            const double ny = u * u * py + 2 * u * t * segment.control.y + t * t * segment.to.y;
+            crossings += Crossings(lx, ly, nx, ny, x, y);
+            lx = nx;
+            ly = ny;
+          }
+        } else {
+          crossings = Crossings(px, py, segment.to.x, segment.to.y, x, y);
+        }
+        if (crossings & 1) {
+          if (path.fill0 && path.fill0 < parity.size()) parity[path.fill0] ^= 1;
+          if (path.fill1 && path.fill1 < parity.size()) parity[path.fill1] ^= 1;
+        }
+        px = segment.to.x;
+        py = segment.to.y;
+      }
+    }
+    for (std::size_t i = 1; i < parity.size(); ++i) {
+      if (parity[i]) return true;
+    }
+  }
+  return false;
+}
+
+bool ObjectContains(const DisplayObject& object, double x, double y, int nesting) {
+  if (nesting > kMaxNesting || !object.visible) return false;
+  const Matrix toLocal = Inverse(object.matrix);
+  const double lx = toLocal.a * x + toLocal.c * y + toLocal.tx;
+  const double ly = toLocal.b * x + toLocal.d * y + toLocal.ty;
+  if (const auto* shape = std::get_if<std::shared_ptr<const Shape>>(&object.character)) return ShapeContains(**shape, lx, ly);
+  if (object.morphed) return ShapeContains(*object.morphed, lx, ly);
+  if (const auto* text = std::get_if<std::shared_ptr<const TextCharacter>>(&object.character)) {
+    const Rect& b = (*text)->bounds;
+    return lx >= b.xMin && lx <= b.xMax && ly >= b.yMin && ly <= b.yMax;
+  }
+  if (!object.timeline) return false;
+  if (object.hitArea) {
+    for (const auto& [depth, child] : object.hitArea->list) {
+      if (ObjectContains(child, lx, ly, nesting + 1)) return true;
+    }
+    return false;
+  }
+  for (const auto& [depth, child] : object.timeline->list) {
+    if (child.clipDepth == 0 && ObjectContains(child, lx, ly, nesting + 1)) return true;
+  }
+  return false;
+}
+
+}  // namespace tavelin::swf::player

@@ -1,0 +1,81 @@
+// The movie control's input and what a movie's scripts ask of the program: pointer
+// positions in client pixels reach the movie's buttons through the stage mapping, and
+// the requests arrive at MovieEvents after the script, web and mail addresses only.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "playback/movie_control/engine_movie_control.h"
+#include "playback/movie_control/movie_scripts.h"
+#include "support/action_assembler.h"
+#include "support/fake_file_system.h"
+#include "support/swf_writer.h"
+#include "swf/format/action_decoder.h"
+#include "swf/format/button_decoder.h"
+
+namespace tavelin {
+namespace {
+
+using testing::ActionAssembler;
+using testing::SwfWriter;
+namespace bc = swf::format::button_condition;
+namespace op = swf::format::action_code;
+
+class RecordingEvents final : public MovieEvents {
+ public:
+  void Quit() override { seen.push_back("quit"); }
+  void FullScreen(bool on) override { seen.push_back(on ? "fullscreen on" : "fullscreen off"); }
+  void OpenWebAddress(const std::string& url) override { seen.push_back("open " + url); }
+  void ScriptStopped(const std::string& movieName) override { seen.push_back("stopped " + movieName); }
+  std::vector<std::string> seen;
+};
+
+// A 100 x 100 px movie with a 50 x 50 px button at its top left whose release opens
+// addresses and asks to quit.
+std::vector<std::uint8_t> ButtonMovie() {
+  SwfWriter movie;
+  movie.Version(8).StagePixels(100, 100).DefineRectangle(1, 1000, 1000, {255, 0, 0});
+  ActionAssembler release;
+  release.GetUrl("javascript:alert(1)", "").GetUrl("C:\\Windows\\notepad.exe", "").GetUrl("https://example.com/a", "_blank")
+      .GetUrl("mailto:someone@example.com", "").GetUrl("FSCommand:fullscreen", "false").GetUrl("FSCommand:quit", "");
+  testing::AddButton(movie, 2, {{1 | 2 | 4 | 8, 1, 1}}, {{bc::kRelease, release}});
+  movie.Place(testing::Put(1, 2));
+  movie.ShowFrame();
+  return movie.Bytes();
+}
+
+TEST(MovieScripts, PointerInClientPixelsReachesButtonsAndRequestsArriveAfterTheScript) {
+  testing::FakeFileSystem files;
+  EngineMovieControl control(files);
+  RecordingEvents events;
+  control.SetMovieEvents(&events);
+  control.LoadMovieData(ButtonMovie(), "C:\\Movies\\button.swf");
+  control.SetViewportSize(200, 200);  // shown twice as large
+
+  EXPECT_EQ(control.CursorAt(60, 60), MovieCursor::Hand);    // 30, 30 on the stage
+  EXPECT_EQ(control.CursorAt(150, 150), MovieCursor::Arrow);  // 75, 75: outside the button
+  control.PointerMove(60, 60);
+  control.PointerButton(true, 60, 60);
+  EXPECT_TRUE(events.seen.empty());
+  control.PointerButton(false, 60, 60);
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"open https://example.com/a", "open mailto:someone@example.com",
+                                                   "fullscreen off", "quit"}));
+}
+
+TEST(MovieScripts, AScriptStoppedForTimeIsReportedOnceWithTheMovieName) {
+  double clock = 0;
+  MovieScripts scripts(8, [&clock] { return clock += 2.0; });
+  scripts.ScriptStopped("time");
+  scripts.ScriptStopped("time");
+  RecordingEvents events;
+  scripts.Deliver(&events, "C:\\Movies\\slow.swf");
+  scripts.Deliver(&events, "C:\\Movies\\slow.swf");
+  EXPECT_EQ(events.seen, (std::vector<std::string>{"stopped C:\\Movies\\slow.swf"}));
+  EXPECT_TRUE(IsWebAddress("HTTP://EXAMPLE.COM"));
+  EXPECT_FALSE(IsWebAddress("file:///C:/boot.ini"));
+  EXPECT_FALSE(IsWebAddress("javascript:void(0)"));
+}
+
+}  // namespace
+}  // namespace tavelin
