@@ -1,8 +1,7 @@
 #pragma once
 // Wires the movie window's rules, key preview and what movies' scripts ask for to the
-// main window's logic, the same
-// way for the program and for the tests that drive the real windows. Lives as long as
-// the windows may still receive input.
+// main window's logic, the same way for the program and for the tests that drive the
+// real windows. Lives as long as the windows may still receive input.
 
 #include "shell/cwin.h"
 #include "shell/movie_window_hook.h"

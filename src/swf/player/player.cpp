@@ -65,6 +65,7 @@ void Player::SetSoundHost(SoundHost* host) {
 SoundHost& Player::Sound() {
   static thread_local SilentHost silent;
   return sound_ ? *sound_ : silent;
+}
 
 void Player::PointerMove(double x, double y) {
   if (ScriptHooks* scripts = runner_.Hooks()) scripts->PointerMove(x, y);
