@@ -70,7 +70,7 @@ TEST(ShippedImports, AreSystemDllsOnly) {
   const std::set<std::wstring> system{L"kernel32.dll", L"user32.dll",  L"gdi32.dll",    L"comctl32.dll",
                                       L"msvcrt.dll",   L"shell32.dll", L"comdlg32.dll", L"advapi32.dll",
                                       L"winmm.dll",    L"ole32.dll",   L"version.dll",  L"shlwapi.dll",
-                                      L"msacm32.dll"};
+                                      L"msacm32.dll", L"wininet.dll"};
   int count = 0;
   for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); entry->Name;
        ++entry, ++count) {
