@@ -97,8 +97,19 @@ bool Executor::Lookup(Object* object, String* name, Value& out) {
       out = own->getter ? vm_.Call(Value(own->getter), Value(object), {}) : own->value;
       return true;
     }
-    if (!vm_.Has(object, name)) return false;
-    out = vm_.Get(object, name);
+    if (ClipPropertyIndex(vm_, name) >= 0 || key == vm_.Key(vm_.Names().parent)) {
+      out = vm_.Get(object, name);
+      return key != vm_.Key(vm_.Names().parent) || !out.IsUndefined();
+    }
+    if (player::ClipAnchor* anchor = vm_.AnchorOf(object); anchor && vm_.Clips()) {
+      if (player::ClipAnchor* child = vm_.Clips()->Child(*anchor, name->text, vm_.CaseSensitive())) {
+        out = Value(vm_.ClipFor(*child));
+        return true;
+      }
+    }
+    Property* inherited = vm_.Find(object->proto, key);
+    if (!inherited) return false;
+    out = inherited->getter ? vm_.Call(Value(inherited->getter), Value(object), {}) : inherited->value;
     return true;
   }
   Property* property = vm_.Find(object, key);
@@ -271,7 +282,7 @@ Function* Executor::DefineFunction(Activation& a, const format::FunctionInfo& in
 // ---- calls ----
 
 Value Interpreter::Call(const Value& function, const Value& self, std::span<const Value> args, Object* home) {
-  auto* fn = dynamic_cast<Function*>(function.AsObject());
+  auto* fn = AsFunction(function.AsObject());
   if (!fn) return Value();
   if (depth_ >= kMaxCallDepth) throw ScriptAbort{"depth"};
   if (fn->native) {
@@ -595,12 +606,13 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       case op::kGetVariable: {
         const Value name = pop();
-        push(GetVariable(a, vm_.ToString(name)));
+        push(GetVariable(a, name.IsString() ? name.string : vm_.ToString(name)));
         break;
       }
       case op::kSetVariable: {
         const Value value = pop();
-        String* name = vm_.ToString(pop());
+        const Value nameValue = pop();
+        String* name = nameValue.IsString() ? nameValue.string : vm_.ToString(nameValue);
         SetVariable(a, name, value);
         break;
       }
@@ -767,7 +779,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         const Value fn = GetVariable(a, name);
         if (Classify(vm_, name) == kSuper) {
           // super(...) runs the parent class's constructor on this object.
-          auto* ref = dynamic_cast<SuperObject*>(fn.AsObject());
+          auto* ref = AsSuper(fn.AsObject());
           Value ctor;
           if (ref && ref->proto) {
             ctor = vm_.Get(ref->proto, n.constructor2);
@@ -779,7 +791,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         // A built-in method found on a timeline in scope (getNextHighestDepth() on a
         // clip's frame) runs on that timeline.
         Value self;
-        if (auto* function = dynamic_cast<Function*>(fn.AsObject()); function && function->native) {
+        if (auto* function = AsFunction(fn.AsObject()); function && function->native) {
           for (Scope* scope = a.scope; scope; scope = scope->parent) {
             if (scope->object && scope->object->kind == ObjectKind::kClip && vm_.Has(scope->object, name)) {
               self = Value(scope->object);
@@ -795,7 +807,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         const Value object = pop();
         collectArgs(args, vm_.ToNumber(pop()));
         if (nameValue.IsUndefined() || (nameValue.IsString() && nameValue.string->text.empty())) {
-          auto* ref = dynamic_cast<SuperObject*>(object.AsObject());
+          auto* ref = AsSuper(object.AsObject());
           if (ref) {
             Value ctor = ref->proto ? vm_.Get(ref->proto, n.constructor2) : Value();
             push(vm_.Call(ctor, Value(ref->self), args, ref->proto));
@@ -830,14 +842,16 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         completion.exit = end;
         return completion;
       case op::kGetMember: {
-        String* name = vm_.ToString(pop());
+        const Value nameValue = pop();
+        String* name = nameValue.IsString() ? nameValue.string : vm_.ToString(nameValue);
         const Value object = pop();
         push(vm_.GetMember(object, name));
         break;
       }
       case op::kSetMember: {
         const Value value = pop();
-        String* name = vm_.ToString(pop());
+        const Value nameValue = pop();
+        String* name = nameValue.IsString() ? nameValue.string : vm_.ToString(nameValue);
         const Value object = pop();
         vm_.SetMember(object, name, value);
         break;
