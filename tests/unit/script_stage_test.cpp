@@ -258,5 +258,47 @@ TEST(ScriptStage, KeyConditionsAndCommandsReachTheHost) {
   EXPECT_EQ(run.host.commands, (Lines{"fullscreen:true", "url:http://example.com/"}));
 }
 
+TEST(ScriptStage, ClipsMadeMovedAndRemovedByScripts) {
+  SwfWriter inner;
+  inner.ShowFrame();
+  SwfWriter square;
+  square.PlaceObject(1, 1).ShowFrame();
+  SwfWriter movie;
+  movie.Version(7).DefineRectangle(1, 400, 400, {0, 0, 255}).DefineSprite(2, inner).DefineSprite(3, square);
+  testing::AddExportAssets(movie, {{3, "Square"}});
+  movie.Place(Named(1, 2, "fixed"));
+  auto call = [](ActionAssembler& a, const char* target, const char* method, std::initializer_list<testing::PushValue> args) {
+    a.Push(args).Push({static_cast<int>(args.size())}).Push({target}).Op(op::kGetVariable).Push({method}).Op(op::kCallMethod);
+  };
+  ActionAssembler script;
+  call(script, "_root", "getNextHighestDepth", {});
+  script.Op(op::kTrace);
+  call(script, "_root", "attachMovie", {5, "sq", "square"});  // export names ignore case; arguments pushed last first
+  script.Op(op::kTargetPath).Op(op::kTrace);
+  script.Push({"sq"}).Op(op::kGetVariable).Push({"_x", 100}).Op(op::kSetMember);
+  call(script, "sq", "hitTest", {true, 10, 110});  // inside the square, by its outline
+  script.Op(op::kTrace);
+  call(script, "sq", "hitTest", {true, 10, 50});   // left of it
+  script.Op(op::kTrace);
+  call(script, "sq", "duplicateMovieClip", {9, "copy"});
+  script.Push({"copy"}).Op(op::kGetVariable).Push({"_x"}).Op(op::kGetMember).Op(op::kTrace);
+  call(script, "_root", "getNextHighestDepth", {});
+  script.Op(op::kTrace);
+  call(script, "copy", "swapDepths", {2});
+  call(script, "copy", "getDepth", {});
+  script.Op(op::kTrace);
+  call(script, "copy", "removeMovieClip", {});
+  call(script, "fixed", "removeMovieClip", {});  // placed by the timeline: stays
+  script.Push({"copy"}).Op(op::kGetVariable).Op(op::kTypeOf).Op(op::kTrace)
+      .Push({"fixed"}).Op(op::kGetVariable).Op(op::kTypeOf).Op(op::kTrace);
+  call(script, "_root", "createEmptyMovieClip", {3, "holder"});
+  script.Op(op::kTargetPath).Op(op::kTrace);
+  testing::AddDoAction(movie, script);
+  movie.ShowFrame();
+  ScriptMovie run(movie);
+  EXPECT_EQ(run.host.lines, (Lines{"0", "_level0.sq", "true", "false", "100", "10", "2", "undefined", "movieclip",
+                                   "_level0.holder"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "swf/player/clip_control.h"
+#include "swf/player/hit_test.h"
 
 namespace tavelin::swf::avm1 {
 namespace {
@@ -98,7 +99,13 @@ Value GetClipProperty(Interpreter& vm, Object* clip, int index) {
     case p::kSoundBufTime: return Settings().soundBufTime;
     case p::kQuality: return vm.Intern("HIGH");
     case p::kXMouse:
-    case p::kYMouse: return 0.0;
+    case p::kYMouse: {
+      // The pointer in the clip's own coordinates, in pixels.
+      const Matrix toLocal = isRoot ? Matrix{} : player::Inverse(clips->ToStage(*anchor));
+      const double x = vm.input.mouseX, y = vm.input.mouseY;
+      const double local = index == p::kXMouse ? toLocal.a * x + toLocal.c * y + toLocal.tx : toLocal.b * x + toLocal.d * y + toLocal.ty;
+      return std::round(local / 20.0 * 100.0) / 100.0;
+    }
     default: return Value();
   }
 }

@@ -8,6 +8,12 @@
 
 namespace tavelin::swf::avm1 {
 
+// What a variable name means before the scope chain is asked: most are plain; "this",
+// "_root", "_global", "super" and "_levelN" are special from version 5; names with "/",
+// ":" or "." are paths. Cached on the string.
+enum NameKind : std::int8_t { kPlain = 0, kThis, kRoot, kGlobal, kSuper, kPath, kLevel };
+NameKind ClassifyName(Interpreter& vm, String* name);
+
 struct Activation {
   const LoadedProgram* code = nullptr;
   const std::vector<String*>* pool = nullptr;

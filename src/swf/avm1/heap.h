@@ -36,6 +36,7 @@ class Heap {
 
   String* Intern(std::string_view text);
   String* Intern(std::string&& text);
+  String* Intern(const char* text) { return Intern(std::string_view(text)); }
   // The interned lower-case form of `text`.
   String* Folded(String* text);
   String* NumberName(std::size_t number);

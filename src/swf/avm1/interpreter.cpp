@@ -275,7 +275,7 @@ Value Interpreter::Get(Object* object, String* name) {
 
 Value Interpreter::GetMember(const Value& target, String* name) {
   if (target.IsObject()) {
-    if (auto* super = dynamic_cast<SuperObject*>(target.object)) {
+    if (auto* super = AsSuper(target.object)) {
       Property* property = Find(super->proto, Key(name));
       if (!property) return Value();
       if (property->getter) return Call(Value(property->getter), Value(super->self), {});
@@ -350,7 +350,7 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
 
 void Interpreter::SetMember(const Value& target, String* name, const Value& value) {
   if (target.IsObject()) {
-    if (auto* super = dynamic_cast<SuperObject*>(target.object)) {
+    if (auto* super = AsSuper(target.object)) {
       Set(super->self, name, value);
       return;
     }
@@ -432,7 +432,7 @@ Value Interpreter::CallMethod(const Value& target, String* name, std::span<const
   Value fn;
   Value self = target;
   if (target.IsObject()) {
-    if (auto* super = dynamic_cast<SuperObject*>(target.object)) {
+    if (auto* super = AsSuper(target.object)) {
       Property* property = Find(super->proto, Key(name), &home);
       if (property) fn = property->getter ? Call(Value(property->getter), Value(super->self), {}) : property->value;
       self = Value(super->self);
@@ -448,7 +448,7 @@ Value Interpreter::CallMethod(const Value& target, String* name, std::span<const
 }
 
 Value Interpreter::Construct(const Value& constructor, std::span<const Value> args) {
-  Function* ctor = dynamic_cast<Function*>(constructor.AsObject());
+  Function* ctor = AsFunction(constructor.AsObject());
   if (!ctor) return Value();
   Object* proto = Get(ctor, names_.prototype).AsObject();
   Object* object = heap_.New<Object>(proto);

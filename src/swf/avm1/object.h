@@ -37,7 +37,8 @@ struct Property {
 };
 
 enum class ObjectKind : std::uint8_t {
-  kObject, kFunction, kArray, kClip, kString, kNumber, kBoolean, kDate, kError, kArguments, kColor, kSound, kTextField
+  kObject, kFunction, kArray, kClip, kString, kNumber, kBoolean, kDate, kError, kArguments, kColor, kSound, kTextField,
+  kSuper
 };
 
 class Object : public Cell {
@@ -78,6 +79,12 @@ struct LoadedProgram {
 
 using NativeFunction = Value (*)(Interpreter& vm, const Value& self, std::span<const Value> args);
 
+class Function;
+class SuperObject;
+// Checked downcasts by kind (cheaper than dynamic_cast on hot paths).
+Function* AsFunction(Object* object);
+SuperObject* AsSuper(Object* object);
+
 class Function final : public Object {
  public:
   explicit Function(Object* prototype) : Object(prototype, ObjectKind::kFunction) {}
@@ -113,7 +120,7 @@ class Scope final : public Cell {
 // prototype above the method's own), and calls run with `self` as this.
 class SuperObject final : public Object {
  public:
-  SuperObject(Object* start, Object* thisObject) : Object(start), self(thisObject) {}
+  SuperObject(Object* start, Object* thisObject) : Object(start, ObjectKind::kSuper), self(thisObject) {}
   void TraceChildren(std::vector<Cell*>& stack) override {
     Object::TraceChildren(stack);
     if (self) stack.push_back(self);
@@ -127,5 +134,12 @@ class ClipObject final : public Object {
   ClipObject(Object* prototype, std::shared_ptr<player::ClipAnchor> clip) : Object(prototype, ObjectKind::kClip), anchor(std::move(clip)) {}
   std::shared_ptr<player::ClipAnchor> anchor;
 };
+
+inline Function* AsFunction(Object* object) {
+  return object && object->kind == ObjectKind::kFunction ? static_cast<Function*>(object) : nullptr;
+}
+inline SuperObject* AsSuper(Object* object) {
+  return object && object->kind == ObjectKind::kSuper ? static_cast<SuperObject*>(object) : nullptr;
+}
 
 }  // namespace tavelin::swf::avm1
