@@ -63,6 +63,42 @@ TEST(MovieScripts, PointerInClientPixelsReachesButtonsAndRequestsArriveAfterTheS
                                                    "fullscreen off", "quit"}));
 }
 
+// The main timeline is the scripts': a movie that stops on its first frame reports it
+// stands there while the clock goes on, and the button's play() or the control's Play
+// moves it on.
+TEST(MovieScripts, TheControlReportsTheFrameAndStateTheScriptsLeftTheMainTimelineIn) {
+  SwfWriter movie;
+  movie.Version(8).StagePixels(100, 100).FrameRate(10).DefineRectangle(1, 1000, 1000, {255, 0, 0});
+  ActionAssembler play;
+  play.Op(op::kPlay);
+  testing::AddButton(movie, 2, {{1 | 2 | 4 | 8, 1, 1}}, {{bc::kRelease, play}});
+  movie.Place(testing::Put(1, 2));
+  ActionAssembler stop;
+  stop.Op(op::kStop);
+  testing::AddDoAction(movie, stop);
+  movie.ShowFrame().ShowFrame().ShowFrame().ShowFrame();
+  testing::FakeFileSystem files;
+  EngineMovieControl control(files);
+  control.LoadMovieData(movie.Bytes(), "C:\\Movies\\preloader.swf");
+  control.SetViewportSize(100, 100);
+
+  control.AdvanceClock(0.5);
+  EXPECT_TRUE(control.IsPlaying());  // the clock runs for the clips
+  EXPECT_FALSE(control.Playing());
+  EXPECT_EQ(control.CurrentFrame(), 0);
+  control.PointerMove(10, 10);
+  control.PointerButton(true, 10, 10);
+  control.PointerButton(false, 10, 10);
+  EXPECT_TRUE(control.Playing());
+  control.AdvanceClock(0.2);
+  EXPECT_EQ(control.CurrentFrame(), 2);
+
+  control.GotoFrame(0);  // stops on the first frame, whose script stops again
+  control.Play();
+  control.AdvanceClock(0.1);
+  EXPECT_EQ(control.CurrentFrame(), 1);
+}
+
 TEST(MovieScripts, AScriptStoppedForTimeIsReportedOnceWithTheMovieName) {
   double clock = 0;
   MovieScripts scripts(8, [&clock] { return clock += 2.0; });

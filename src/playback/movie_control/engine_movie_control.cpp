@@ -233,6 +233,8 @@ void EngineMovieControl::Play() {
   swf::Timeline& timeline = state_->loaded->timeline;
   if (!timeline.IsPlaying()) state_->audio.Play(timeline.CurrentFrame(), state_->loop);
   timeline.Play();
+  // A movie whose script stopped its main timeline (at a play button, say) goes on.
+  if (state_->loaded->scripts) state_->loaded->player->PlayMainTimeline();
 }
 
 void EngineMovieControl::Stop() {
@@ -267,11 +269,17 @@ void EngineMovieControl::SetBackgroundColor(std::int32_t color) {
 
 int EngineMovieControl::TotalFrames() { return state_->Require().timeline.FrameCount(); }
 
-bool EngineMovieControl::Playing() { return IsPlaying(); }
+// With scripts the main timeline is the player's: a script may stop it or send it
+// elsewhere while the clock goes on for the clips inside it.
+bool EngineMovieControl::Playing() {
+  const State& s = *state_;
+  return IsPlaying() && (!s.loaded->scripts || s.loaded->player->MainTimelinePlaying());
+}
 
 void EngineMovieControl::GotoFrame(int frame) {
   State::Loaded& loaded = state_->Require();
-  const int before = loaded.timeline.CurrentFrame();
+  // With scripts the main timeline may stand elsewhere than the clock's frame.
+  const int before = loaded.scripts ? loaded.player->CurrentFrame() : loaded.timeline.CurrentFrame();
   loaded.timeline.GotoFrame(frame);  // which stops the movie, and so its sound
   state_->audio.Stop();
   if (loaded.timeline.CurrentFrame() == before) return;
@@ -279,7 +287,10 @@ void EngineMovieControl::GotoFrame(int frame) {
   state_->Changed();
 }
 
-int EngineMovieControl::CurrentFrame() { return state_->Require().timeline.CurrentFrame(); }
+int EngineMovieControl::CurrentFrame() {
+  const State::Loaded& loaded = state_->Require();
+  return loaded.scripts ? std::max(loaded.player->CurrentFrame(), 0) : loaded.timeline.CurrentFrame();
+}
 
 bool EngineMovieControl::IsPlaying() { return state_->loaded && state_->loaded->timeline.IsPlaying(); }
 

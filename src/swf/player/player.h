@@ -32,6 +32,10 @@ class Player {
   int FrameCount() const { return movie_->FrameCount(); }
   // The main timeline's frame shown, 0-based.
   int CurrentFrame() const { return root_.frame; }
+  // Whether the main timeline moves on with each frame (scripts may stop it while the
+  // clips inside go on), and resuming it.
+  bool MainTimelinePlaying() const { return root_.playing; }
+  void PlayMainTimeline() { root_.playing = true; }
 
   // One frame of play: the main timeline moves on (after the last frame, back to the
   // first) and every sprite instance plays its next frame.
