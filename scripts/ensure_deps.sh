@@ -8,6 +8,7 @@ TAVELIN_PACKAGES=(
   clang libclang-rt-14-dev
   wine64 xvfb xauth locales fonts-wqy-microhei imagemagick
   fp-utils  # chmcmd and chmls: the help file Tavelin.chm
+  nsis zip  # makensis and zip: the installer and the portable zip (./package)
 )
 
 tavelin_as_root() {
