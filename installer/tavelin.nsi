@@ -32,7 +32,6 @@ ShowUninstDetails show
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
-!include "x64.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -56,12 +55,9 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "FileDescription" "${PRODUCT} 安装�
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
 
+; The installer is a 64-bit program like Tavelin.exe: 32-bit Windows refuses to start it.
 Function .onInit
   SetShellVarContext current
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP|MB_OK "Tavelin Player 需要 64 位 Windows。" /SD IDOK
-    Abort
-  ${EndIf}
 FunctionEnd
 
 Section "Tavelin Player" SecProgram
