@@ -291,6 +291,7 @@ TEST(FaultInjection, EveryTaskSurvivesEachOperationGoingWrong) {
         // were not found at the start (those are dropped from the library); never cut.
         const std::string store = w.files.Content(kStore);
         if (store != storeBefore && store != cleanOutcome.store) {
+          ASSERT_GE(store.size(), 4u) << "the store was emptied";
           const auto before = Lines(cleanOutcome.store);
           for (const std::string& line : Lines(store))
             EXPECT_TRUE(std::count(before.begin(), before.end(), line)) << "the store holds a stray line " << line;
