@@ -27,7 +27,7 @@ tavelin_package() {
   stage="$dist/stage/Tavelin"
   rm -rf "$dist/stage" "$dist/Tavelin-$version-setup.exe" "$dist/Tavelin-$version.zip"
   mkdir -p "$stage"
-  for file in "${TAVELIN_PROGRAM_FILES[@]}"; do cp "$win/$file" "$stage/"; done
+  for file in "${TAVELIN_PROGRAM_FILES[@]}"; do cp -p "$win/$file" "$stage/"; done
 
   makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DPROGRAM_DIR="$stage" \
     -DICON="$TAVELIN_ROOT/src/win32/resources/tavelin.ico" \
