@@ -52,6 +52,13 @@ shot() {
     xwininfo -root -tree | grep '("tavelin.exe"' | grep -v '"Tavelin Player(' | awk '$(NF-1) !~ /^1x1/ {print $1}' |
       while read -r id; do xdotool windowmove "$id" 2000 2000; done
     sleep 1
+  else
+    # The movie beside the main window rather than over it.
+    xwininfo -root -tree | grep '("tavelin.exe"' | grep -v '"Tavelin Player(' | awk '$(NF-1) !~ /^1x1/ {print $1}' |
+      while read -r id; do xdotool windowmove "$id" 10 60; done
+    xwininfo -root -tree | grep '"Tavelin Player(' | awk '{print $1}' |
+      while read -r id; do xdotool windowmove "$id" 620 60; done
+    sleep 1
   fi
   import -window root "$stage/$name-full.png"
   geometry=$(xwininfo -root -tree | grep '"Tavelin Player(' | head -1 | awk '{print $(NF-1)}' | cut -d+ -f1)
@@ -68,5 +75,5 @@ shot() {
 }
 
 shot main-window 4 main
-shot playing 4 all "$folder\\demo.swf"
+shot playing 1 all "$folder\\demo.swf"
 rm -rf "$movies"
