@@ -8,6 +8,8 @@ TAVELIN_PACKAGES=(
   clang libclang-rt-14-dev
   wine64 xvfb xauth locales fonts-wqy-microhei imagemagick
   fp-utils  # chmcmd and chmls: the help file Tavelin.chm
+  nsis zip  # makensis and zip: the installer and the portable zip (./package)
+  x11-utils xdotool  # scripts/make_screenshots.sh finds and places the windows
 )
 
 tavelin_as_root() {

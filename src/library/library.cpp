@@ -21,6 +21,7 @@ std::string Library::StoreFilePath() { return host_.ProgramFolder() + ports_.fil
 bool Library::ReadStore(PlayerOptions& options, StepRecord& steps) {
   bool optionsRead = false;
   storeReadFailure_ = ReadCategoryStore(*this, options, steps, optionsRead);
+  storeReadAtStart_ = optionsRead;
   return optionsRead;
 }
 
@@ -30,6 +31,21 @@ void Library::WriteStore(const PlayerOptions& options) {
   if (!storeReadFailure_.empty()) {
     host_.ShowMessage("媒体库文件无法读取，为免覆盖其中的内容，这次没有保存媒体库：" + StoreFilePath() + "\r" +
                           storeReadFailure_,
+                      mb::kOk | mb::kIconWarning);
+    return;
+  }
+  // A store that is there now but was not read at the start appeared meanwhile (another
+  // copy of the program wrote it) or was out of reach then: the library this run
+  // started without must not replace it.
+  bool appeared = false;
+  if (!storeReadAtStart_) {
+    try {
+      appeared = ports_.files.FileExists(StoreFilePath());
+    } catch (const std::exception&) {
+    }
+  }
+  if (appeared) {
+    host_.ShowMessage("媒体库文件是在程序启动后出现的，为免覆盖其中的内容，这次没有保存媒体库：" + StoreFilePath(),
                       mb::kOk | mb::kIconWarning);
     return;
   }

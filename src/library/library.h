@@ -81,6 +81,7 @@ class Library {
   FileListHandlers listHandlers_{*this};
   LibraryDrag drag_{tree_, treeHandlers_, list_, CurrentFolder};
   std::string storeReadFailure_;  // why the store that exists could not be read
+  bool storeReadAtStart_ = false;  // a store was there at the start and was read
 };
 
 }  // namespace tavelin
