@@ -115,6 +115,23 @@ void FaultyFileSystem::AppendFile(const std::string& path, std::span<const std::
   inner_.AppendFile(path, bytes);
 }
 
+std::size_t FaultyFileSystem::ReadFileAt(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) {
+  if (Fails(Kind::kRead, path)) throw Failure(OnVanishedDrive(path) ? fault_text::kNotReady : fault_text::kDeviceError);
+  return inner_.ReadFileAt(path, offset, into);
+}
+
+void FaultyFileSystem::CopyFileRange(const std::string& source, std::uint64_t offset, std::uint64_t length,
+                                     const std::string& output, bool append) {
+  if (Fails(Kind::kWrite, source, output)) {
+    throw Failure(OnVanishedDrive(source) || OnVanishedDrive(output) ? fault_text::kNotReady : fault_text::kDeviceError);
+  }
+  if (const auto kept = WriteCut(output, static_cast<std::size_t>(length))) {
+    inner_.CopyFileRange(source, offset, *kept, output, append);
+    throw Failure(cutThisWrite_ ? fault_text::kDeviceError : fault_text::kDiskFull);
+  }
+  inner_.CopyFileRange(source, offset, length, output, append);
+}
+
 void FaultyFileSystem::CopyFile(const std::string& from, const std::string& to) {
   if (Fails(Kind::kWrite, from, to)) throw Failure(fault_text::kNotReady);
   if (cutThisWrite_ || diskFull_) {

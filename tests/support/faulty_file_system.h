@@ -47,6 +47,9 @@ class FaultyFileSystem : public FileSystem {
   std::vector<std::uint8_t> ReadFile(const std::string& path, std::size_t maxBytes) override;
   void WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
   void AppendFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+  std::size_t ReadFileAt(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) override;
+  void CopyFileRange(const std::string& source, std::uint64_t offset, std::uint64_t length, const std::string& output,
+                     bool append) override;
   void CopyFile(const std::string& from, const std::string& to) override;
   void Rename(const std::string& from, const std::string& to) override;
   void ReplaceFile(const std::string& from, const std::string& to) override;
