@@ -248,6 +248,10 @@ Value Interpreter::Call(const Value& function, const Value& self, std::span<cons
   auto* fn = AsFunction(function.AsObject());
   if (!fn) return Value();
   if (depth_ >= kMaxCallDepth) throw ScriptAbort{"depth"};
+  const char marker = 0;
+  const auto here = reinterpret_cast<std::uintptr_t>(&marker);
+  if (depth_ == 0) stackBase_ = here;
+  if (stackBase_ > here && stackBase_ - here > kMaxScriptStackBytes) throw ScriptAbort{"depth"};
   if (fn->native) {
     ++depth_;
     struct Leave {

@@ -3,6 +3,7 @@
 // chain, registers and targets of each version's rules, and offers the conversions,
 // property access and calls the built-in classes use.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
@@ -22,8 +23,11 @@ struct ClipAnchor;
 
 namespace tavelin::swf::avm1 {
 
-// Deepest nesting of script function calls; a deeper call stops the script.
+// Deepest nesting of script function calls; a deeper call stops the script. Calls
+// also stop once the nested scripts take this much of the thread's stack, whichever
+// comes first, so deep recursion never overflows it (the programs reserve 8 MB).
 inline constexpr int kMaxCallDepth = 256;
+inline constexpr std::uintptr_t kMaxScriptStackBytes = std::uintptr_t{1} << 20;
 // Values on the operand stack of all running scripts together.
 inline constexpr std::size_t kMaxStack = 1 << 20;
 // Longest __proto__ chain followed.
@@ -221,6 +225,8 @@ class Interpreter {
   CommonNames names_{};
   std::vector<Value> stack_;
   int depth_ = 0;
+  // Where the outermost running call began on the stack.
+  std::uintptr_t stackBase_ = 0;
   double budgetStart_ = 0;
   std::uint64_t actionsRun_ = 0;
   Value globalRegisters_[4];
