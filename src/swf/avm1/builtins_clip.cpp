@@ -146,21 +146,9 @@ Value HitTest(Interpreter& vm, const Value& self, std::span<const Value> args) {
   if (!clip) return Value(false);
   if (ClipAnchor* other = vm.AnchorOf(Arg(args, 0).AsObject())) {
     const Rect a = vm.Clips()->Bounds(*clip), b = vm.Clips()->Bounds(*other);
-    const auto onStage = [&](ClipAnchor& c, const Rect& r) {
-      const Matrix m = vm.Clips()->ToStage(c);
-      double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-      for (double x : {double(r.xMin), double(r.xMax)}) {
-        for (double y : {double(r.yMin), double(r.yMax)}) {
-          x0 = std::min(x0, m.a * x + m.c * y + m.tx);
-          x1 = std::max(x1, m.a * x + m.c * y + m.tx);
-          y0 = std::min(y0, m.b * x + m.d * y + m.ty);
-          y1 = std::max(y1, m.b * x + m.d * y + m.ty);
-        }
-      }
-      return std::array<double, 4>{x0, y0, x1, y1};
-    };
-    const auto p = onStage(*clip, a), q = onStage(*other, b);
-    return Value(p[0] <= q[2] && q[0] <= p[2] && p[1] <= q[3] && q[1] <= p[3]);
+    const player::TransformedBox p = player::TransformBox(vm.Clips()->ToStage(*clip), a);
+    const player::TransformedBox q = player::TransformBox(vm.Clips()->ToStage(*other), b);
+    return Value(p.xMin <= q.xMax && q.xMin <= p.xMax && p.yMin <= q.yMax && q.yMin <= p.yMax);
   }
   const double x = vm.ToNumber(Arg(args, 0)) * 20, y = vm.ToNumber(Arg(args, 1)) * 20;
   if (std::isnan(x) || std::isnan(y)) return Value(false);
@@ -181,15 +169,8 @@ Value GetBounds(Interpreter& vm, const Value& self, std::span<const Value> args)
       m = inverse * vm.Clips()->ToStage(*clip);
     }
   }
-  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-  for (double x : {double(r.xMin), double(r.xMax)}) {
-    for (double y : {double(r.yMin), double(r.yMax)}) {
-      x0 = std::min(x0, m.a * x + m.c * y + m.tx);
-      x1 = std::max(x1, m.a * x + m.c * y + m.tx);
-      y0 = std::min(y0, m.b * x + m.d * y + m.ty);
-      y1 = std::max(y1, m.b * x + m.d * y + m.ty);
-    }
-  }
+  const player::TransformedBox box = player::TransformBox(m, r);
+  const double x0 = box.xMin, y0 = box.yMin, x1 = box.xMax, y1 = box.yMax;
   Object* out = vm.NewObject();
   const bool empty = r.xMin == r.xMax && r.yMin == r.yMax;
   vm.Set(out, vm.Intern("xMin"), Value(empty ? 6710886.35 : x0 / 20));

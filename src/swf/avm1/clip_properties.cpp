@@ -71,16 +71,8 @@ Value GetClipProperty(Interpreter& vm, Object* clip, int index) {
     case p::kHeight: {
       const Rect local = clips->Bounds(*anchor);
       if (local.xMin == local.xMax && local.yMin == local.yMax) return 0.0;
-      const double xs[] = {double(local.xMin), double(local.xMax)}, ys[] = {double(local.yMin), double(local.yMax)};
-      double lo = 1e300, hi = -1e300;
-      for (double x : xs) {
-        for (double y : ys) {
-          const double v = index == p::kWidth ? matrix.a * x + matrix.c * y : matrix.b * x + matrix.d * y;
-          lo = std::min(lo, v);
-          hi = std::max(hi, v);
-        }
-      }
-      return (hi - lo) / 20.0;
+      const player::TransformedBox box = player::TransformBox(matrix, local);
+      return (index == p::kWidth ? box.xMax - box.xMin : box.yMax - box.yMin) / 20.0;
     }
     case p::kTarget: {
       std::string path = vm.TargetPath(clip);

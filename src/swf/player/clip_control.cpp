@@ -10,6 +10,24 @@
 #include "swf/player/timeline_runner.h"
 
 namespace tavelin::swf::player {
+
+TransformedBox TransformBox(const Matrix& m, const Rect& r) {
+  const double xs[] = {static_cast<double>(r.xMin), static_cast<double>(r.xMax)};
+  const double ys[] = {static_cast<double>(r.yMin), static_cast<double>(r.yMax)};
+  TransformedBox box{1e300, 1e300, -1e300, -1e300};
+  for (double x : xs) {
+    for (double y : ys) {
+      const double tx = m.a * x + m.c * y + m.tx;
+      const double ty = m.b * x + m.d * y + m.ty;
+      box.xMin = std::min(box.xMin, tx);
+      box.yMin = std::min(box.yMin, ty);
+      box.xMax = std::max(box.xMax, tx);
+      box.yMax = std::max(box.yMax, ty);
+    }
+  }
+  return box;
+}
+
 namespace {
 
 const format::SpriteDefinition* SpriteOf(const DisplayObject& object) {
@@ -40,21 +58,9 @@ void Grow(Rect& into, const Rect& add, bool& empty) {
 }
 
 Rect Transform(const Matrix& m, const Rect& r) {
-  const double xs[] = {static_cast<double>(r.xMin), static_cast<double>(r.xMax)};
-  const double ys[] = {static_cast<double>(r.yMin), static_cast<double>(r.yMax)};
-  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-  for (double x : xs) {
-    for (double y : ys) {
-      const double tx = m.a * x + m.c * y + m.tx;
-      const double ty = m.b * x + m.d * y + m.ty;
-      x0 = std::min(x0, tx);
-      y0 = std::min(y0, ty);
-      x1 = std::max(x1, tx);
-      y1 = std::max(y1, ty);
-    }
-  }
-  return Rect{static_cast<std::int32_t>(std::floor(x0)), static_cast<std::int32_t>(std::ceil(x1)),
-              static_cast<std::int32_t>(std::floor(y0)), static_cast<std::int32_t>(std::ceil(y1))};
+  const TransformedBox box = TransformBox(m, r);
+  return Rect{static_cast<std::int32_t>(std::floor(box.xMin)), static_cast<std::int32_t>(std::ceil(box.xMax)),
+              static_cast<std::int32_t>(std::floor(box.yMin)), static_cast<std::int32_t>(std::ceil(box.yMax))};
 }
 
 bool ObjectBounds(const DisplayObject& object, Rect& out, int nesting) {

@@ -19,6 +19,12 @@ namespace tavelin::swf::player {
 class TimelineRunner;
 class Dictionary;
 
+// The box around a rectangle after a matrix, in exact coordinates.
+struct TransformedBox {
+  double xMin, yMin, xMax, yMax;
+};
+TransformedBox TransformBox(const Matrix& m, const Rect& r);
+
 // Scripts count depths from -16384 (the first timeline depth is 1); the display lists
 // from 0.
 inline constexpr int kScriptDepthOffset = 16384;
