@@ -280,111 +280,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         }
         break;
       }
-      // Timeline actions.
-      case op::kNextFrame:
-      case op::kPrevFrame:
-      case op::kPlay:
-      case op::kStop: {
-        player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
-        player::ClipControl* clips = vm_.Clips();
-        if (!anchor || !clips) break;
-        if (action.code == op::kPlay) clips->SetPlaying(*anchor, true);
-        if (action.code == op::kStop) clips->SetPlaying(*anchor, false);
-        if (action.code == op::kNextFrame) clips->Goto(*anchor, clips->CurrentFrame(*anchor) + 1, false);
-        if (action.code == op::kPrevFrame) clips->Goto(*anchor, std::max(0, clips->CurrentFrame(*anchor) - 1), false);
-        break;
-      }
-      case op::kGotoFrame: {
-        player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
-        if (anchor && vm_.Clips()) vm_.Clips()->Goto(*anchor, static_cast<int>(action.a), false);
-        break;
-      }
-      case op::kGotoLabel: {
-        player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
-        if (!anchor || !vm_.Clips()) break;
-        const int frame = vm_.Clips()->FrameOfLabel(*anchor, strings[action.a]->text);
-        if (frame >= 0) vm_.Clips()->Goto(*anchor, frame, false);
-        break;
-      }
-      case op::kGotoFrame2: GotoFrameValue(a, pop(), action.a & 0x01, static_cast<int>(action.b)); break;
-      case op::kToggleQuality:
-      case op::kStopSounds: break;
-      case op::kWaitForFrame:
-      case op::kWaitForFrame2:
-        if (action.code == op::kWaitForFrame2) pop();
-        break;  // every frame is loaded: nothing is skipped
-      case op::kSetTarget:
-      case op::kSetTarget2: {
-        Value target = action.code == op::kSetTarget ? Value(strings[action.a]) : pop();
-        Object* found = nullptr;
-        if (target.IsString() && target.string->text.empty()) {
-          found = a.original;
-        } else if (target.IsObject()) {
-          found = target.object;
-        } else {
-          found = vm_.ResolveTarget(a.original, vm_.ToText(target));
-        }
-        a.target = found ? found : a.original;
-        if (!a.locals) {
-          a.scope = vm_.heap_.New<Scope>(a.target, vm_.heap_.New<Scope>(vm_.global, nullptr));
-          a.variables = a.target;
-        }
-        break;
-      }
-      case op::kGetProperty: {
-        const double index = std::trunc(vm_.ToNumber(pop()));
-        Object* clip = TargetOf(a, pop());
-        push(clip && index >= 0 && index < kClipPropertyCount ? GetClipProperty(vm_, clip, static_cast<int>(index)) : Value());
-        break;
-      }
-      case op::kSetProperty: {
-        const Value value = pop();
-        const double index = std::trunc(vm_.ToNumber(pop()));
-        Object* clip = TargetOf(a, pop());
-        if (clip && index >= 0 && index < kClipPropertyCount) SetClipProperty(vm_, clip, static_cast<int>(index), value);
-        break;
-      }
-      case op::kCloneSprite: {
-        const double depth = vm_.ToNumber(pop());
-        const std::string name = vm_.ToText(pop());
-        Object* source = TargetOf(a, pop());
-        player::ClipAnchor* anchor = vm_.AnchorOf(source);
-        if (anchor && vm_.Clips() && std::isfinite(depth)) vm_.Clips()->Duplicate(*anchor, name, static_cast<int>(depth) - player::kScriptDepthOffset);
-        break;
-      }
-      case op::kRemoveSprite: {
-        Object* clip = TargetOf(a, pop());
-        player::ClipAnchor* anchor = vm_.AnchorOf(clip);
-        if (anchor && vm_.Clips() && anchor->dynamic) vm_.Clips()->Remove(*anchor);
-        break;
-      }
-      case op::kStartDrag: {
-        pop();
-        pop();
-        if (vm_.ToBoolean(pop())) {
-          for (int i = 0; i < 4; ++i) pop();
-        }
-        break;
-      }
-      case op::kEndDrag: break;
-      case op::kGetUrl:
-      case op::kGetUrl2: {
-        std::string window, url;
-        if (action.code == op::kGetUrl) {
-          url = strings[action.a]->text;
-          window = strings[action.b]->text;
-        } else {
-          window = vm_.ToText(pop());
-          url = vm_.ToText(pop());
-        }
-        if (url.rfind("FSCommand:", 0) == 0 || url.rfind("fscommand:", 0) == 0) {
-          vm_.host_.Command(url.substr(10), window);
-        } else {
-          vm_.host_.OpenAddress(url, window);
-        }
-        break;
-      }
-      case op::kCall: pop(); break;
       // Objects and functions.
       case op::kDefineFunction:
       case op::kDefineFunction2: {
@@ -489,70 +384,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         push(Value(vm_.NewArray(args)));
         break;
       }
-      case op::kInitObject: {
-        const double count = vm_.ToNumber(pop());
-        Object* object = vm_.NewObject();
-        const std::size_t c = count > 0 ? static_cast<std::size_t>(std::min(count, 65536.0)) : 0;
-        for (std::size_t i = 0; i < c; ++i) {
-          const Value value = pop();
-          vm_.Set(object, vm_.ToString(pop()), value);
-        }
-        push(Value(object));
-        break;
-      }
-      case op::kDelete: {
-        String* name = vm_.ToString(pop());
-        Object* object = pop().AsObject();
-        push(Value(object ? vm_.Delete(object, name) : false));
-        break;
-      }
-      case op::kDelete2: {
-        String* name = vm_.ToString(pop());
-        bool deleted = false;
-        for (Scope* scope = a.scope; scope; scope = scope->parent) {
-          if (scope->object && vm_.Has(scope->object, name)) {
-            deleted = vm_.Delete(scope->object, name);
-            break;
-          }
-        }
-        push(Value(deleted));
-        break;
-      }
-      case op::kEnumerate:
-      case op::kEnumerate2: {
-        Value target = pop();
-        if (action.code == op::kEnumerate) target = GetVariable(a, vm_.ToString(target));
-        push(Value::Null());
-        Object* object = target.AsObject();
-        std::vector<String*> seen;
-        int guard = 0;
-        for (Object* at = object; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
-          for (const Property& property : at->Properties()) {
-            if (property.flags & property_flag::kDontEnum) continue;
-            bool shadowed = false;
-            for (String* key : seen) shadowed = shadowed || key == property.key;
-            if (shadowed) continue;
-            seen.push_back(property.key);
-            push(Value(property.name));
-          }
-        }
-        if (player::ClipAnchor* anchor = vm_.AnchorOf(object); anchor && vm_.Clips()) {
-          for (player::ClipAnchor* child : vm_.Clips()->Children(*anchor)) {
-            if (child->object && !child->object->name.empty()) push(Value(vm_.Intern(child->object->name)));
-          }
-        }
-        break;
-      }
-      case op::kTypeOf: push(Value(vm_.TypeOf(pop()))); break;
-      case op::kTargetPath: {
-        const Value value = pop();
-        if (value.IsObject() && value.object->kind == ObjectKind::kClip) {
-          push(Value(vm_.Intern(vm_.TargetPath(value.object))));
-        } else {
-          push(Value());
-        }
-        break;
-      }
       case op::kAdd2: {
         const Value yRaw = pop();
         const Value x = vm_.ToPrimitive(pop());
@@ -643,58 +474,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         if (static_cast<int>(action.a) < a.registerCount) a.registers[action.a] = top;
         break;
       }
-      case op::kInstanceOf: {
-        Object* ctor = pop().AsObject();
-        const Value value = pop();
-        bool result = false;
-        Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
-        Object* object = value.AsObject();
-        int guard = 0;
-        for (Object* at = object ? object->proto : nullptr; at && proto && guard < kMaxProtoChain; at = at->proto, ++guard) {
-          if (at == proto) result = true;
-          for (Object* interface : at->interfaces) {
-            if (vm_.Get(interface, n.prototype).AsObject() == proto || interface == ctor) result = true;
-          }
-          if (result) break;
-        }
-        push(Value(result));
-        break;
-      }
-      case op::kCastOp: {
-        Object* object = pop().AsObject();
-        Object* ctor = pop().AsObject();
-        Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
-        bool ok = false;
-        for (Object* at = object ? object->proto : nullptr; at && proto; at = at->proto) {
-          if (at == proto) {
-            ok = true;
-            break;
-          }
-        }
-        push(ok ? Value(object) : Value::Null());
-        break;
-      }
-      case op::kExtends: {
-        Object* superclass = pop().AsObject();
-        Object* subclass = pop().AsObject();
-        if (!superclass || !subclass) break;
-        Object* proto = vm_.heap_.New<Object>(vm_.Get(superclass, n.prototype).AsObject());
-        proto->Put(vm_.Key(n.constructor2), n.constructor2, Value(superclass), property_flag::kDontEnum);
-        if (a.version < 7) proto->Put(vm_.Key(n.constructor), n.constructor, Value(superclass), property_flag::kDontEnum);
-        vm_.Set(subclass, n.prototype, Value(proto));
-        break;
-      }
-      case op::kImplementsOp: {
-        Object* ctor = pop().AsObject();
-        const double count = vm_.ToNumber(pop());
-        std::vector<Object*> interfaces;
-        for (int i = 0; i < count && i < 256; ++i) {
-          if (Object* interface = pop().AsObject()) interfaces.push_back(interface);
-        }
-        Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
-        if (proto) proto->interfaces = std::move(interfaces);
-        break;
-      }
       case op::kThrow: throw ScriptThrow{pop()};
       case op::kTry: {
         Completion inner;
@@ -719,6 +498,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       default:
+        // Timeline and object-model actions are rarer: kept out of the hot loop.
+        if (!RunTimelineAction(a, action)) RunObjectAction(a, action);
         break;  // unknown actions are skipped
     }
   }

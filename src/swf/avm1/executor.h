@@ -58,6 +58,9 @@ class Executor {
   void GotoFrameValue(Activation& a, const Value& frame, bool play, int bias);
   Function* DefineFunction(Activation& a, const format::FunctionInfo& info);
   std::uint32_t RunTry(Activation& a, std::uint32_t at, Completion& out);
+  // The rarer actions, outside the action loop; false when the action is not theirs.
+  bool RunTimelineAction(Activation& a, const format::Action& action);
+  bool RunObjectAction(Activation& a, const format::Action& action);
   void CheckBudget();
 
   Interpreter& vm_;

@@ -1,0 +1,131 @@
+// Timeline actions: frames, targets, clip properties, duplicates and addresses. Kept apart
+// from the action loop, which handles the frequent actions inline.
+
+#include "swf/avm1/executor.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/avm1/clip_properties.h"
+#include "swf/player/clip_control.h"
+
+namespace tavelin::swf::avm1 {
+
+namespace op = format::action_code;
+
+bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
+  const auto& strings = a.code->strings;
+  auto pop = [&] { return Pop(a); };
+  auto push = [&](const Value& v) { Push(v); };
+  switch (action.code) {
+    case op::kNextFrame:
+    case op::kPrevFrame:
+    case op::kPlay:
+    case op::kStop: {
+      player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
+      player::ClipControl* clips = vm_.Clips();
+      if (!anchor || !clips) break;
+      if (action.code == op::kPlay) clips->SetPlaying(*anchor, true);
+      if (action.code == op::kStop) clips->SetPlaying(*anchor, false);
+      if (action.code == op::kNextFrame) clips->Goto(*anchor, clips->CurrentFrame(*anchor) + 1, false);
+      if (action.code == op::kPrevFrame) clips->Goto(*anchor, std::max(0, clips->CurrentFrame(*anchor) - 1), false);
+      break;
+    }
+    case op::kGotoFrame: {
+      player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
+      if (anchor && vm_.Clips()) vm_.Clips()->Goto(*anchor, static_cast<int>(action.a), false);
+      break;
+    }
+    case op::kGotoLabel: {
+      player::ClipAnchor* anchor = vm_.AnchorOf(a.target);
+      if (!anchor || !vm_.Clips()) break;
+      const int frame = vm_.Clips()->FrameOfLabel(*anchor, strings[action.a]->text);
+      if (frame >= 0) vm_.Clips()->Goto(*anchor, frame, false);
+      break;
+    }
+    case op::kGotoFrame2: GotoFrameValue(a, pop(), action.a & 0x01, static_cast<int>(action.b)); break;
+    case op::kToggleQuality:
+    case op::kStopSounds: break;
+    case op::kWaitForFrame:
+    case op::kWaitForFrame2:
+      if (action.code == op::kWaitForFrame2) pop();
+      break;  // every frame is loaded: nothing is skipped
+    case op::kSetTarget:
+    case op::kSetTarget2: {
+      Value target = action.code == op::kSetTarget ? Value(strings[action.a]) : pop();
+      Object* found = nullptr;
+      if (target.IsString() && target.string->text.empty()) {
+        found = a.original;
+      } else if (target.IsObject()) {
+        found = target.object;
+      } else {
+        found = vm_.ResolveTarget(a.original, vm_.ToText(target));
+      }
+      a.target = found ? found : a.original;
+      if (!a.locals) {
+        a.scope = vm_.heap_.New<Scope>(a.target, vm_.heap_.New<Scope>(vm_.global, nullptr));
+        a.variables = a.target;
+      }
+      break;
+    }
+    case op::kGetProperty: {
+      const double index = std::trunc(vm_.ToNumber(pop()));
+      Object* clip = TargetOf(a, pop());
+      push(clip && index >= 0 && index < kClipPropertyCount ? GetClipProperty(vm_, clip, static_cast<int>(index)) : Value());
+      break;
+    }
+    case op::kSetProperty: {
+      const Value value = pop();
+      const double index = std::trunc(vm_.ToNumber(pop()));
+      Object* clip = TargetOf(a, pop());
+      if (clip && index >= 0 && index < kClipPropertyCount) SetClipProperty(vm_, clip, static_cast<int>(index), value);
+      break;
+    }
+    case op::kCloneSprite: {
+      const double depth = vm_.ToNumber(pop());
+      const std::string name = vm_.ToText(pop());
+      Object* source = TargetOf(a, pop());
+      player::ClipAnchor* anchor = vm_.AnchorOf(source);
+      if (anchor && vm_.Clips() && std::isfinite(depth)) vm_.Clips()->Duplicate(*anchor, name, static_cast<int>(depth) - player::kScriptDepthOffset);
+      break;
+    }
+    case op::kRemoveSprite: {
+      Object* clip = TargetOf(a, pop());
+      player::ClipAnchor* anchor = vm_.AnchorOf(clip);
+      if (anchor && vm_.Clips() && anchor->dynamic) vm_.Clips()->Remove(*anchor);
+      break;
+    }
+    case op::kStartDrag: {
+      pop();
+      pop();
+      if (vm_.ToBoolean(pop())) {
+        for (int i = 0; i < 4; ++i) pop();
+      }
+      break;
+    }
+    case op::kEndDrag: break;
+    case op::kGetUrl:
+    case op::kGetUrl2: {
+      std::string window, url;
+      if (action.code == op::kGetUrl) {
+        url = strings[action.a]->text;
+        window = strings[action.b]->text;
+      } else {
+        window = vm_.ToText(pop());
+        url = vm_.ToText(pop());
+      }
+      if (url.rfind("FSCommand:", 0) == 0 || url.rfind("fscommand:", 0) == 0) {
+        vm_.host_.Command(url.substr(10), window);
+      } else {
+        vm_.host_.OpenAddress(url, window);
+      }
+      break;
+    }
+    case op::kCall: pop(); break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+}  // namespace tavelin::swf::avm1
