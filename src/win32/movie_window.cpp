@@ -217,7 +217,7 @@ void MovieWindow::FocusOutputWindow() {
 void MovieWindow::Retime() {
   bool playing = false;
   try {
-    playing = control_.HasMovie() && control_.IsPlaying();
+    playing = control_.ClockRunning();
   } catch (const std::exception&) {
     playing = false;
   }

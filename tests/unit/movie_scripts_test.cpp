@@ -13,6 +13,7 @@
 #include "support/swf_writer.h"
 #include "swf/format/action_decoder.h"
 #include "swf/format/button_decoder.h"
+#include "swf/framebuffer.h"
 
 namespace tavelin {
 namespace {
@@ -83,7 +84,8 @@ TEST(MovieScripts, TheControlReportsTheFrameAndStateTheScriptsLeftTheMainTimelin
   control.SetViewportSize(100, 100);
 
   control.AdvanceClock(0.5);
-  EXPECT_TRUE(control.IsPlaying());  // the clock runs for the clips
+  EXPECT_TRUE(control.ClockRunning());  // for the clips
+  EXPECT_FALSE(control.IsPlaying());
   EXPECT_FALSE(control.Playing());
   EXPECT_EQ(control.CurrentFrame(), 0);
   control.PointerMove(10, 10);
@@ -97,6 +99,43 @@ TEST(MovieScripts, TheControlReportsTheFrameAndStateTheScriptsLeftTheMainTimelin
   control.Play();
   control.AdvanceClock(0.1);
   EXPECT_EQ(control.CurrentFrame(), 1);
+}
+
+// Without the loop option a scripted movie's main timeline stops on its last frame and
+// the control reports it stopped, so the list can move on, while the animation of a
+// clip inside goes on; with the option the main timeline starts again.
+TEST(MovieScripts, WithoutLoopTheMainTimelineEndsWhileItsClipsPlayOn) {
+  SwfWriter blink;
+  blink.DefineRectangle(1, 1000, 1000, {255, 0, 0}).Place(testing::Put(1, 1)).ShowFrame();
+  blink.RemoveObject(1).DefineRectangle(2, 1000, 1000, {0, 0, 255}).Place(testing::Put(1, 2)).ShowFrame();
+  SwfWriter movie;
+  movie.Version(6).StagePixels(50, 50).FrameRate(10).DefineSprite(3, blink).Place(testing::Put(1, 3));
+  ActionAssembler nothing;
+  nothing.Push({1}).Op(op::kPop);  // scripts make the control follow the main timeline
+  testing::AddDoAction(movie, nothing);
+  movie.ShowFrame().ShowFrame().ShowFrame();
+  testing::FakeFileSystem files;
+  EngineMovieControl control(files);
+  control.SetLoop(false);
+  control.LoadMovieData(movie.Bytes(), "C:\\Movies\\blink.swf");
+  control.SetViewportSize(50, 50);
+  swf::Framebuffer picture;
+  std::vector<std::uint32_t> colours;
+  for (int i = 0; i < 6; ++i) {
+    control.AdvanceClock(0.1);
+    control.Render(picture);
+    colours.push_back(picture.pixels[25 * 50 + 25] & 0xFFFFFFu);
+  }
+  EXPECT_EQ(control.CurrentFrame(), 2);
+  EXPECT_FALSE(control.IsPlaying());
+  EXPECT_TRUE(control.ClockRunning());
+  EXPECT_NE(colours[4], colours[5]);  // the clip still alternates after the end
+
+  control.SetLoop(true);
+  control.Play();
+  control.AdvanceClock(0.1);
+  EXPECT_EQ(control.CurrentFrame(), 0);
+  EXPECT_TRUE(control.IsPlaying());
 }
 
 TEST(MovieScripts, AScriptStoppedForTimeIsReportedOnceWithTheMovieName) {

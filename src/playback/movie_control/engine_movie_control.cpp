@@ -96,7 +96,10 @@ struct EngineMovieControl::State {
     swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
     auto scripts = swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version()) : nullptr;
     auto player = std::make_unique<swf::player::Player>(movie, &systemFonts, scripts ? &scripts->Machine() : nullptr);
-    timeline.SetLoop(loop);
+    // With scripts the clock runs on for the clips; the main timeline's own end
+    // follows the loop option.
+    timeline.SetLoop(loop || scripts);
+    player->SetMainTimelineLoops(loop);
     timeline.Play();  // a movie starts playing as soon as it is loaded
     view.SetStage(ToTwipRect(movie->Stage()));
     audio.Load(movie, *player, loop);
@@ -216,7 +219,9 @@ void EngineMovieControl::StageSize(int& width, int& height) const {
 void EngineMovieControl::SetLoop(bool loop) {
   state_->loop = loop;
   state_->audio.SetLoop(loop);
-  if (state_->loaded) state_->loaded->timeline.SetLoop(loop);
+  if (!state_->loaded) return;
+  state_->loaded->timeline.SetLoop(loop || state_->loaded->scripts);
+  state_->loaded->player->SetMainTimelineLoops(loop);
 }
 
 void EngineMovieControl::SetZoomRect(int left, int top, int right, int bottom) {
@@ -269,12 +274,7 @@ void EngineMovieControl::SetBackgroundColor(std::int32_t color) {
 
 int EngineMovieControl::TotalFrames() { return state_->Require().timeline.FrameCount(); }
 
-// With scripts the main timeline is the player's: a script may stop it or send it
-// elsewhere while the clock goes on for the clips inside it.
-bool EngineMovieControl::Playing() {
-  const State& s = *state_;
-  return IsPlaying() && (!s.loaded->scripts || s.loaded->player->MainTimelinePlaying());
-}
+bool EngineMovieControl::Playing() { return IsPlaying(); }
 
 void EngineMovieControl::GotoFrame(int frame) {
   State::Loaded& loaded = state_->Require();
@@ -292,7 +292,14 @@ int EngineMovieControl::CurrentFrame() {
   return loaded.scripts ? std::max(loaded.player->CurrentFrame(), 0) : loaded.timeline.CurrentFrame();
 }
 
-bool EngineMovieControl::IsPlaying() { return state_->loaded && state_->loaded->timeline.IsPlaying(); }
+// With scripts the main timeline is the player's: a script may stop it or send it
+// elsewhere while the clock goes on for the clips inside it.
+bool EngineMovieControl::IsPlaying() {
+  const State& s = *state_;
+  return ClockRunning() && (!s.loaded->scripts || s.loaded->player->MainTimelinePlaying());
+}
+
+bool EngineMovieControl::ClockRunning() const { return state_->loaded && state_->loaded->timeline.IsPlaying(); }
 
 void EngineMovieControl::SetQuality(const std::string& quality) {
   static const std::pair<const char*, Quality> kNames[] = {

@@ -39,6 +39,9 @@ class EngineMovieControl : public MovieControl {
   void GotoFrame(int frame) override;
   int CurrentFrame() override;
   bool IsPlaying() override;
+  // Whether frames are due at all: with scripts the clips of a movie whose main
+  // timeline stopped still play, so the clock runs on.
+  bool ClockRunning() const;
   void SetQuality(const std::string& quality) override;
 
   // Loads a movie from memory (a projector's own movie); `movie` is what Movie reads

@@ -23,7 +23,7 @@ void Player::NextFrame() {
   if (scripts) scripts->FrameStarting();
   runner_.BeginTick();
   if (scripts) {
-    runner_.AdvanceAll(root_, FrameSource{movie_.get(), nullptr});
+    runner_.AdvanceAll(root_, FrameSource{movie_.get(), nullptr}, rootLoops_);
     scripts->FrameFinished();
     return;
   }

@@ -36,6 +36,10 @@ class Player {
   // clips inside go on), and resuming it.
   bool MainTimelinePlaying() const { return root_.playing; }
   void PlayMainTimeline() { root_.playing = true; }
+  // With scripts: whether the main timeline goes back to its first frame after its
+  // last (the clips inside play on either way). Without scripts the caller's clock
+  // decides which frame comes next.
+  void SetMainTimelineLoops(bool loops) { rootLoops_ = loops; }
 
   // One frame of play: the main timeline moves on (after the last frame, back to the
   // first) and every sprite instance plays its next frame.
@@ -77,6 +81,7 @@ class Player {
   TimelineRunner runner_;
   TimelineState root_;
   SoundHost* sound_ = nullptr;
+  bool rootLoops_ = true;
   std::shared_ptr<ClipAnchor> rootAnchor_ = std::make_shared<ClipAnchor>();
   ClipControl clips_;
 };

@@ -326,7 +326,7 @@ std::vector<ClipAnchor*> TimelineRunner::ClipsNewestFirst(DisplayList& list) {
   return clips;
 }
 
-void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSource) {
+void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSource, bool rootLoops) {
   std::vector<std::shared_ptr<ClipAnchor>> clips;
   for (ClipAnchor* clip : ClipsNewestFirst(root.list)) clips.push_back(clip->shared_from_this());
   for (const auto& clip : clips) {
@@ -337,7 +337,12 @@ void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSour
     const int next = (object->timeline->frame + 1) % (*sprite)->FrameCount();
     GotoFrame(*object->timeline, FrameSource{&movie_, sprite->get()}, next, NestingOf(*clip) + 1);
   }
-  if (root.playing) GotoFrame(root, rootSource, (root.frame + 1) % rootSource.Count(), 0);
+  if (!root.playing) return;
+  if (!rootLoops && root.frame + 1 >= rootSource.Count()) {
+    root.playing = false;
+    return;
+  }
+  GotoFrame(root, rootSource, (root.frame + 1) % rootSource.Count(), 0);
 }
 
 }  // namespace tavelin::swf::player

@@ -52,8 +52,9 @@ class TimelineRunner {
   void AdvanceSprites(DisplayList& list, int nesting);
   // With scripts: every clip that existed before this tick plays its next frame, the
   // newest clip first and `root` (the main timeline) last, so frame scripts run in
-  // the order players run them.
-  void AdvanceAll(TimelineState& root, const FrameSource& rootSource);
+  // the order players run them. Without `rootLoops` the main timeline stops on its
+  // last frame instead of going back to the first; the clips go on.
+  void AdvanceAll(TimelineState& root, const FrameSource& rootSource, bool rootLoops = true);
   // Shows a button's up, over or down state (or builds its hit area); children shown
   // in both states stay as they are.
   void ShowButtonState(DisplayObject& object, std::uint8_t state, int nesting);
