@@ -162,7 +162,9 @@ TEST_F(LongPaths, ProjectorsArePackedExtractedAndConvertedThere) {
 }
 
 // The association names the program's own path in the registry; a program in a
-// folder the shell cannot start programs from is told so, and nothing is imported.
+// folder the shell cannot start programs from is told so, and nothing is written or
+// imported. (A short folder outside the ANSI code page is the Unicode script's case,
+// checked with the registry editor itself beside the port.)
 class ProgramElsewhere : public Win32FileSystem {
  public:
   std::string folder;
@@ -185,24 +187,13 @@ TEST(LongPathAssociation, AProgramInAFolderTooLongToStartFromIsToldSoAndImportsN
   FileAssociation association(Ports{files, dialogs, desktop, codePage});
 
   files.folder = Narrow(deep.Path().substr(0, deep.Path().size() - 1));
+  association.RemoveScripts();
   association.mFL_RegPlayer();
+  EXPECT_FALSE(files.FileExists(association::kScriptPath));
   EXPECT_TRUE(desktop.started.empty());
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].text.find("路径"), std::string::npos) << dialogs.messages[0].text;
   EXPECT_EQ(dialogs.messages[0].style, mb::kIconInformation);
-
-  // A short folder outside the ANSI code page is written exactly, as a Unicode script.
-  files.folder = "C:\\한글 🎬";
-  association.mFL_RegPlayer();
-  ASSERT_EQ(desktop.started.size(), 1u);
-  const std::string script = desktop.started[0].substr(desktop.started[0].find(' ') + 4);
-  const Bytes bytes = files.ReadFile(script.front() == '"' ? script.substr(1, script.size() - 2) : script, 1 << 16);
-  ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(bytes[0], 0xFF);
-  const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-  EXPECT_NE(text.find(L"\"\\\"C:\\\\한글 🎬\\\\"), std::wstring::npos);
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  association.RemoveScripts();
 }
 
 }  // namespace
