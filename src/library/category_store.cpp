@@ -100,7 +100,8 @@ int HexValue(char c) {
   return -1;
 }
 
-// The text of a marked line; a line that only looks marked stays as it is.
+// The text of a marked line; a line that only looks marked stays as it is, and so
+// does one that would bring a line break back, which would change the sections.
 std::string UnmarkedLine(std::string_view line) {
   if (!Marked(line)) return std::string(line);
   const std::string_view inner = line.substr(kMarkedStart.size(), line.size() - kMarkedStart.size() - kMarkedEnd.size());
@@ -112,8 +113,9 @@ std::string UnmarkedLine(std::string_view line) {
     }
     if (i + 2 >= inner.size()) return std::string(line);
     const int high = HexValue(inner[i + 1]), low = HexValue(inner[i + 2]);
-    if (high < 0 || low < 0) return std::string(line);
-    text += static_cast<char>(high * 16 + low);
+    const int byte = high * 16 + low;
+    if (high < 0 || low < 0 || byte == '\r' || byte == '\n') return std::string(line);
+    text += static_cast<char>(byte);
     i += 2;
   }
   return text;
