@@ -1,6 +1,7 @@
 #include "integration/file_association.h"
 
 #include "platform/failure.h"
+#include "platform/path_limits.h"
 #include "platform/text.h"
 
 namespace tavelin {
@@ -103,6 +104,14 @@ void FileAssociation::RemoveScripts() {
   if (files.FileExists(fallback)) files.DeleteFile(fallback);
 }
 
+void FileAssociation::ShowMessage(const std::string& text) {
+  try {
+    ports_.dialogs.Message(text, mb::kIconInformation, association::kCaption);
+  } catch (const std::exception&) {
+    // No box could be shown: the command ends as it would have anyway.
+  }
+}
+
 void FileAssociation::mFL_RegPlayer() {
   try {
     const std::string head = ports_.desktop.LoadText(association::kScriptHeadText);
@@ -113,6 +122,13 @@ void FileAssociation::mFL_RegPlayer() {
     const char drive = static_cast<char>(LowerAscii(folder.front()));
     if (static_cast<unsigned char>(folder.front()) <= 'B' || drive == 'a' || drive == 'b') return;
 
+    const std::string program = WithTrailingBackslash(folder) + ports_.files.ExecutableBaseName() + ".exe";
+    if (TooLongForShell(program)) {
+      // The shell would find no program at the path the association names, and Windows
+      // would answer every double-clicked movie with an error of its own.
+      ShowMessage(std::string(association::kProgramPathTooLong) + "\r" + program);
+      return;
+    }
     const std::string escaped = EscapedProgramPath(folder, ports_.files.ExecutableBaseName());
     const std::string script = WriteScript(ScriptBytes(ScriptText(head, middle, escaped), ports_.codePage));
     // Through the shell, so that Windows can ask for the rights the import needs; the

@@ -18,6 +18,10 @@ inline constexpr const char* kScriptPath = "c:\\flash.reg";
 inline constexpr const char* kScriptFileName = "flash.reg";
 inline constexpr const char* kAnsiHeader = "REGEDIT4";
 inline constexpr const char* kUnicodeHeader = "Windows Registry Editor Version 5.00";
+inline constexpr const char* kCaption = "文件关联";
+inline constexpr const char* kProgramPathTooLong =
+    "Tavelin 所在文件夹的路径太长(超过 259 个字符)，Windows 无法从这里启动程序，swf 文件没有关联。\r"
+    "请把 Tavelin 放到路径较短的文件夹中，再关联一次。";
 }  // namespace association
 
 class FileAssociation {
@@ -26,7 +30,9 @@ class FileAssociation {
 
   // Writes the script for the running program and starts the registry editor on it
   // without waiting. Reports nothing: a script that cannot be written or an editor that
-  // cannot start end the command silently. A program on A: or B: does nothing.
+  // cannot start end the command silently. A program on A: or B: does nothing. A
+  // program whose path is too long for the shell to start it is told so, and nothing
+  // is written.
   void mFL_RegPlayer();
   // Deletes the scripts an earlier association left (at c:\ and in the temporary
   // folder), hidden and read-only ones included.
@@ -41,6 +47,7 @@ class FileAssociation {
   static std::vector<std::uint8_t> ScriptBytes(const std::string& text, CodePage& codePage);
 
  private:
+  void ShowMessage(const std::string& text);
   // Writes the script, at c:\ or, where that cannot be created, in the temporary
   // folder; returns where it went.
   std::string WriteScript(const std::vector<std::uint8_t>& bytes);

@@ -15,6 +15,12 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kSectionBreak = "\r\n\r\n";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// A line the ANSI code page cannot hold is written as "<utf-8:" + its UTF-8 bytes, all
+// but printable ASCII as %XX, + ">". Such a line names no file (no path holds "<" or
+// ">") and does not end in ".swf", so a reader that knows only the ANSI form passes
+// over it; the rest of the store stays readable there.
+constexpr std::string_view kMarkedStart = "<utf-8:";
+constexpr std::string_view kMarkedEnd = ">";
 constexpr std::size_t kLargestStore = 256u << 20;
 constexpr const char* kStoreTooLarge = "媒体库文件过大";
 
@@ -65,14 +71,74 @@ std::optional<bool> ToTruth(std::string_view value, std::string& failure) {
 
 const char* TruthText(bool value) { return value ? "True" : "False"; }
 
+bool Marked(std::string_view line) {
+  return line.size() >= kMarkedStart.size() + kMarkedEnd.size() && line.substr(0, kMarkedStart.size()) == kMarkedStart &&
+         line.substr(line.size() - kMarkedEnd.size()) == kMarkedEnd;
+}
+
+std::string MarkedLine(std::string_view utf8) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string line(kMarkedStart);
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && byte != '%') {
+      line += c;
+    } else {
+      line += '%';
+      line += kHex[byte >> 4];
+      line += kHex[byte & 0xF];
+    }
+  }
+  line += kMarkedEnd;
+  return line;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// The text of a marked line; a line that only looks marked stays as it is, and so
+// does one that would bring a line break back, which would change the sections.
+std::string UnmarkedLine(std::string_view line) {
+  if (!Marked(line)) return std::string(line);
+  const std::string_view inner = line.substr(kMarkedStart.size(), line.size() - kMarkedStart.size() - kMarkedEnd.size());
+  std::string text;
+  for (std::size_t i = 0; i < inner.size(); ++i) {
+    if (inner[i] != '%') {
+      text += inner[i];
+      continue;
+    }
+    if (i + 2 >= inner.size()) return std::string(line);
+    const int high = HexValue(inner[i + 1]), low = HexValue(inner[i + 2]);
+    const int byte = high * 16 + low;
+    if (high < 0 || low < 0 || byte == '\r' || byte == '\n') return std::string(line);
+    text += static_cast<char>(byte);
+    i += 2;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string DecodeStore(const std::vector<std::uint8_t>& bytes, CodePage& codePage) {
   std::size_t length = bytes.size();
   while (length > 1 && bytes[length - 1] <= 32) --length;
   const std::string raw(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
+  // Stores of earlier versions that held such text were UTF-8 throughout.
   if (raw.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0) return raw.substr(kUtf8Mark.size());
-  return codePage.ToUtf8(raw);
+  const std::string text = codePage.ToUtf8(raw);
+  if (text.find(kMarkedStart) == std::string::npos) return text;
+  std::string decoded;
+  decoded.reserve(text.size());
+  const std::vector<std::string_view> lines = Split(text, kLineEnd);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) decoded += kLineEnd;
+    decoded += UnmarkedLine(lines[i]);
+  }
+  return decoded;
 }
 
 StoredLibrary ParseStore(const std::string& text) {
@@ -146,9 +212,18 @@ std::string BuildStoreText(const Library& library, const PlayerOptions& options)
 std::vector<std::uint8_t> EncodeStore(const std::string& text, CodePage& codePage) {
   const std::string whole = text + std::string(kLineEnd);
   std::string ansi;
-  if (codePage.FromUtf8(whole, ansi)) return {ansi.begin(), ansi.end()};
-  std::vector<std::uint8_t> bytes(kUtf8Mark.begin(), kUtf8Mark.end());
-  bytes.insert(bytes.end(), whole.begin(), whole.end());
+  if (codePage.FromUtf8(whole, ansi) && whole.find(kMarkedStart) == std::string::npos) {
+    return {ansi.begin(), ansi.end()};
+  }
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(whole.size() * 2);
+  const std::vector<std::string_view> lines = Split(whole, kLineEnd);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) bytes.insert(bytes.end(), kLineEnd.begin(), kLineEnd.end());
+    const std::string line(lines[i]);
+    if (Marked(line) || !codePage.FromUtf8(line, ansi)) ansi = MarkedLine(line);
+    bytes.insert(bytes.end(), ansi.begin(), ansi.end());
+  }
   return bytes;
 }
 

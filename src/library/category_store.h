@@ -12,8 +12,11 @@
 //   D:\Cartoons\cat.swf
 //
 // Lines end in CR LF and the file ends with two line ends. It is written in the
-// system's ANSI code page; a library holding characters that code page cannot show
-// is written as UTF-8 with a byte-order mark instead, so nothing is lost.
+// system's ANSI code page, so that earlier versions read it. A line that code page
+// cannot hold (a path with Korean or emoji in it) is written as "<utf-8:...>", its
+// UTF-8 bytes with all but printable ASCII as %XX: nothing is lost, and a reader that
+// knows only the ANSI form passes over that line as a path that names no movie.
+// Stores written as UTF-8 with a byte-order mark are read as well.
 
 #include <cstdint>
 #include <optional>
@@ -46,14 +49,15 @@ struct StoredLibrary {
 };
 
 // Turns the file's bytes into text: trailing bytes of 32 or less go (never the first
-// byte); a UTF-8 byte-order mark means UTF-8, anything else the ANSI code page.
+// byte); a UTF-8 byte-order mark means UTF-8, anything else the ANSI code page with
+// "<utf-8:...>" lines restored.
 std::string DecodeStore(const std::vector<std::uint8_t>& bytes, CodePage& codePage);
 StoredLibrary ParseStore(const std::string& text);
 
 // The whole text of the store (without the final extra line end).
 std::string BuildStoreText(const Library& library, const PlayerOptions& options);
-// The bytes to write: the text and one more line end, in the ANSI code page when every
-// character fits, else UTF-8 with a byte-order mark.
+// The bytes to write: the text and one more line end in the ANSI code page, each line
+// that does not fit there in the "<utf-8:...>" form.
 std::vector<std::uint8_t> EncodeStore(const std::string& text, CodePage& codePage);
 
 // Construction: reads the store, if there is one, into the library's tree and folder

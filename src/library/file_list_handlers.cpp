@@ -6,6 +6,7 @@
 
 #include "library/library.h"
 #include "platform/input.h"
+#include "platform/path_limits.h"
 #include "platform/text.h"
 
 namespace tavelin {
@@ -18,6 +19,12 @@ enum MenuEntry : std::size_t {
   kConvertAll = 7,
 };
 constexpr const char* kAddToPrefix = "添加到 ";
+constexpr const char* kDeleteCaption = "删除文件";
+constexpr const char* kNoRecycleBin =
+    "此文件的路径超过 259 个字符，Windows 回收站无法接收，文件没有删除。\r"
+    "如要永久删除，请选中后按 Shift+Delete。";
+constexpr const char* kDeleteForGood = "确实要永久删除此文件吗？";
+constexpr const char* kDeleteFailed = "删除文件时发生错误，可能的原因如下：";
 
 // Handlers are called from window procedures: nothing may escape them.
 template <class Action>
@@ -138,9 +145,13 @@ void FileListHandlers::DeleteSelectedFiles(int shift) {
   for (auto it = selected.rbegin(); it != selected.rend(); ++it) names.push_back(list.Row(*it).text);
   for (const std::string& name : names) {
     const std::string path = folder + name;
-    Guarded([&] { files.SetAttributesNormal(path); });
-    // The shell reports its own failures and the user may decline; the row goes either way.
-    Guarded([&] { files.ShellDelete(path, allowUndo); });
+    if (TooLongForShell(path)) {
+      if (!DeleteLongPath(path, allowUndo)) continue;
+    } else {
+      Guarded([&] { files.SetAttributesNormal(path); });
+      // The shell reports its own failures and the user may decline; the row goes either way.
+      Guarded([&] { files.ShellDelete(path, allowUndo); });
+    }
     if (!EqualsIgnoreCase(w_.CurrentFolder, folder)) continue;  // that folder is no longer listed
     for (int row = 0; row < list.Count(); ++row) {
       if (list.Row(row).text == name) {
@@ -149,6 +160,30 @@ void FileListHandlers::DeleteSelectedFiles(int shift) {
       }
     }
   }
+}
+
+// The shell's delete, and with it the recycle bin, stops at MAX_PATH. Such a file goes
+// to the recycle bin never and for good only after the program's own question; its row
+// stays while the file does.
+bool FileListHandlers::DeleteLongPath(const std::string& path, bool allowUndo) {
+  LibraryHost& host = w_.Host();
+  if (allowUndo) {
+    host.ShowMessage(std::string(kNoRecycleBin) + "\r" + path, mb::kIconInformation, kDeleteCaption);
+    return false;
+  }
+  if (host.ShowMessage(std::string(kDeleteForGood) + "\r" + path, mb::kYesNo | mb::kIconWarning, kDeleteCaption) !=
+      mb::kAnswerYes) {
+    return false;
+  }
+  FileSystem& files = w_.System().files;
+  try {
+    files.SetAttributesNormal(path);
+    files.DeleteFile(path);
+  } catch (const Failure& failure) {
+    host.ShowMessage(std::string(kDeleteFailed) + "\r" + failure.what(), mb::kIconInformation, kDeleteCaption);
+    return false;
+  }
+  return true;
 }
 
 bool FileListHandlers::FL_BeforeLabelEdit(int row) { return w_.List().HasRow(row); }

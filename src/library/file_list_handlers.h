@@ -45,6 +45,8 @@ class FileListHandlers {
 
  private:
   void DeleteSelectedFiles(int shift);
+  // Deletes one file the shell cannot take (its path is too long); returns whether it went.
+  bool DeleteLongPath(const std::string& path, bool allowUndo);
   void UpdateMenu();
 
   Library& w_;

@@ -97,6 +97,7 @@ class CWin : private PlaybackHost,
   tavelin::Playback& Playback() { return playback_; }
   tavelin::Library& Library() { return library_; }
   ProjectorTools& Projector() { return projector_; }
+  DriveSearch& Search() { return search_; }
   ToolbarModel& Toolbar() { return toolbar_; }
   MainWindowHost& Window() { return window_; }
   OutputWindowHost& PutOut() { return putOut_; }

@@ -189,10 +189,18 @@ std::string Win32Desktop::LoadText(int id) {
 }
 
 std::string Win32Desktop::TemporaryFolder() {
-  wchar_t buffer[MAX_PATH + 2] = {};
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  if (length == 0 || length > MAX_PATH + 1) ThrowLastError();
-  std::wstring folder(buffer, length);
+  // A user whose temporary folder lies deeper than MAX_PATH still has one.
+  std::wstring folder(MAX_PATH + 1, L'\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0) ThrowLastError();
+    if (length < folder.size()) {
+      folder.resize(length);
+      break;
+    }
+    folder.assign(length + 1, L'\0');
+  }
+  if (folder.empty() || folder.back() == L'\0') ThrowSystemError(ERROR_INSUFFICIENT_BUFFER);
   if (folder.back() != L'\\') folder += L'\\';
   return Narrow(folder);
 }
