@@ -114,6 +114,18 @@ std::shared_ptr<const PreparedShape> Build(const Shape& shape) {
         include(segment.to);
       }
     }
+    out.fillExtents.assign(fillCount, {});
+    for (std::size_t i = 0; i < fillCount; ++i) {
+      TwipsBox& box = out.fillExtents[i];
+      for (const Point& p : out.fillRegions[i].points) {
+        if (box.Empty()) {
+          box = {p.x, p.y, p.x, p.y};
+          continue;
+        }
+        box.minX = std::min(box.minX, p.x), box.minY = std::min(box.minY, p.y);
+        box.maxX = std::max(box.maxX, p.x), box.maxY = std::max(box.maxY, p.y);
+      }
+    }
     BuildStrokes(group, out);
     for (const LineStyle& line : group.lines) {
       const double miter = line.join == JoinStyle::kMiter && line.miterLimit > 1.5f ? std::min(line.miterLimit, 1000.0f) : 1.5;
