@@ -1,7 +1,11 @@
 #include "swf/render/shared_edges.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "swf/render/pixel.h"
 
@@ -20,12 +24,6 @@ std::uint32_t AddPremultiplied(std::uint32_t a, std::uint32_t b) {
     result |= channel << shift;
   }
   return result;
-}
-
-bool AllBytes(const std::uint8_t* p, std::uint8_t value) {
-  std::uint64_t word;
-  std::memcpy(&word, p, 8);
-  return word == 0x0101010101010101ull * value;
 }
 
 }  // namespace
@@ -94,13 +92,31 @@ void SharedEdges::NextFill(const PixelBox& fill, const PixelBox& earlier, const 
   record_ = inside.Intersect(later);
 }
 
-bool SharedEdges::Clip(int y, int& x0, int& count, int& skip) const {
-  if (watch_.Empty() || y < watch_.y0 || y >= watch_.y1) return false;
-  skip = std::max(0, watch_.x0 - x0);
-  const int x1 = std::min(watch_.x1, x0 + count);
-  x0 += skip;
-  count = x1 - x0;
-  return count > 0;
+
+// Notes the pixels of a run of up to 16 that the fill covers wholly and returns one bit
+// per pixel that needs a closer look: covered in part, and not already covered wholly.
+std::uint32_t SharedEdges::Sort(const std::uint8_t* coverage, std::uint8_t* covered, int n) {
+#if defined(__SSE2__)
+  if (n == 16) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage));
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(covered));
+    const __m128i all = _mm_set1_epi8(-1);
+    const __m128i whole = _mm_cmpeq_epi8(c, all);
+    const __m128i none = _mm_cmpeq_epi8(c, _mm_setzero_si128());
+    const __m128i done = _mm_cmpeq_epi8(before, all);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(covered), _mm_or_si128(before, whole));
+    return ~static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(whole, none), done))) & 0xFFFFu;
+  }
+#endif
+  std::uint32_t bits = 0;
+  for (int i = 0; i < n; ++i) {
+    if (coverage[i] == 255) {
+      covered[i] = 255;
+    } else if (coverage[i] != 0 && covered[i] != 255) {
+      bits |= 1u << i;
+    }
+  }
+  return bits;
 }
 
 void SharedEdges::ColorRow(int y, int x0, int count, std::uint8_t* coverage, std::uint32_t* dst,
@@ -114,27 +130,12 @@ void SharedEdges::ColorRow(int y, int x0, int count, std::uint8_t* coverage, std
   const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x0);
   std::uint8_t* covered = covered_.data() + rowStart;
 
-  for (int i = 0; i < count;) {
-    // Whole groups inside the fill, outside it, or inside earlier fills: nothing to join.
-    if (i + 8 <= count) {
-      if (AllBytes(coverage + i, 255)) {
-        std::memset(covered + i, 255, 8);
-        i += 8;
-        continue;
-      }
-      if (AllBytes(coverage + i, 0) || AllBytes(covered + i, 255)) {
-        i += 8;
-        continue;
-      }
-    }
-    for (const int end = std::min(count, i + 8); i < end; ++i) {
+  for (int run = 0; run < count; run += 16) {
+    for (std::uint32_t bits = Sort(coverage + run, covered + run, std::min(16, count - run)); bits != 0;
+         bits &= bits - 1) {
+      const int i = run + std::countr_zero(bits);
       const std::uint32_t c = coverage[i];
       std::uint8_t& before = covered[i];
-      if (c == 0 || before == 255) continue;
-      if (c == 255) {
-        before = 255;  // painting over the whole pixel is already right
-        continue;
-      }
       const std::uint32_t key = static_cast<std::uint32_t>(rowStart) + static_cast<std::uint32_t>(i);
       const std::uint32_t color = source != nullptr ? source[i] : solid;
       if (before == 0) {
@@ -176,25 +177,24 @@ void SharedEdges::MaskRow(int y, int x0, int count, std::uint8_t* coverage, std:
   touched_ = touched_.Union({x0, y, x0 + count, y + 1});
   const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x0);
   std::uint8_t* covered = covered_.data() + rowStart;
-  for (int i = 0; i < count; ++i) {
-    const std::uint32_t c = coverage[i];
-    std::uint8_t& before = covered[i];
-    if (c == 0 || before == 255) continue;
-    if (c == 255) {
-      before = 255;
-      continue;
-    }
-    const std::uint32_t key = static_cast<std::uint32_t>(rowStart) + static_cast<std::uint32_t>(i);
-    if (before == 0) {
-      before = static_cast<std::uint8_t>(c);
-      if (Later(x0 + i, y)) Insert(key).below = dst[i];
-      continue;
-    }
-    const std::uint32_t total = std::min<std::uint32_t>(255, before + c);
-    before = static_cast<std::uint8_t>(total);
-    if (const Entry* entry = Find(key)) {
-      dst[i] = static_cast<std::uint8_t>(entry->below + Mul255(total, 255 - entry->below));
-      coverage[i] = 0;
+  for (int run = 0; run < count; run += 16) {
+    for (std::uint32_t bits = Sort(coverage + run, covered + run, std::min(16, count - run)); bits != 0;
+         bits &= bits - 1) {
+      const int i = run + std::countr_zero(bits);
+      const std::uint32_t c = coverage[i];
+      std::uint8_t& before = covered[i];
+      const std::uint32_t key = static_cast<std::uint32_t>(rowStart) + static_cast<std::uint32_t>(i);
+      if (before == 0) {
+        before = static_cast<std::uint8_t>(c);
+        if (Later(x0 + i, y)) Insert(key).below = dst[i];
+        continue;
+      }
+      const std::uint32_t total = std::min<std::uint32_t>(255, before + c);
+      before = static_cast<std::uint8_t>(total);
+      if (const Entry* entry = Find(key)) {
+        dst[i] = static_cast<std::uint8_t>(entry->below + Mul255(total, 255 - entry->below));
+        coverage[i] = 0;
+      }
     }
   }
 }

@@ -46,7 +46,15 @@ class SharedEdges {
   Entry& Insert(std::uint32_t key);
   void Grow();
   // The run of pixels of row y that may need joining; false when none.
-  bool Clip(int y, int& x0, int& count, int& skip) const;
+  bool Clip(int y, int& x0, int& count, int& skip) const {
+    if (y < watch_.y0 || y >= watch_.y1) return false;
+    skip = watch_.x0 > x0 ? watch_.x0 - x0 : 0;
+    const int x1 = x0 + count < watch_.x1 ? x0 + count : watch_.x1;
+    x0 += skip;
+    count = x1 - x0;
+    return count > 0;
+  }
+  static std::uint32_t Sort(const std::uint8_t* coverage, std::uint8_t* covered, int n);
   // Whether a later fill may cover pixel (x, y).
   bool Later(int x, int y) const { return x >= record_.x0 && x < record_.x1 && y >= record_.y0 && y < record_.y1; }
 
