@@ -346,9 +346,16 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
                          : line.noHScale                 ? scaleY
                          : line.noVScale                 ? scaleX
                                                          : std::min(scaleX, scaleY);
-    const double width = line.width * scale;
+    double width = std::max(line.width * scale, 1.0);
+    // A hinted stroke is a whole number of pixels wide with its sides on pixel boundaries.
+    PixelSnap snap;
+    if (line.pixelHinting && width < kMaxHalfWidth) {
+      width = std::floor(width + 0.5);
+      snap.enabled = true;
+      snap.offset = std::fmod(width, 2.0) == 1.0 ? 0.5 : 0.0;
+    }
     StrokeGeometry geometry;
-    geometry.halfWidth = std::min(std::max(width, 1.0) * 0.5, kMaxHalfWidth);
+    geometry.halfWidth = std::min(width * 0.5, kMaxHalfWidth);
     geometry.startCap = line.startCap;
     geometry.endCap = line.endCap;
     geometry.join = line.join;
@@ -357,7 +364,7 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
     const CullBox strokeCull{clip.x0 - margin, clip.y0 - margin, clip.x1 + margin, clip.y1 + margin};
     edges.Reset(clip);
     FlattenChains(stroke, matrix, strokeCull, chain,
-                  [&](const DevicePolyline& polyline) { StrokePolyline(polyline, geometry, points, edges); });
+                  [&](const DevicePolyline& polyline) { StrokePolyline(polyline, geometry, points, edges); }, snap);
     Fill(source, FillRule::kNonZero, drawTarget, mask);
   }
 }
