@@ -478,7 +478,7 @@ void Renderer::EndLayer(BlendMode mode) {
     const bool topLevel = below.pixels == s.target.pixels.data();
     // Alpha and erase change the opacity of the layer below; the framebuffer has none to change.
     if (!(topLevel && (mode == BlendMode::kAlpha || mode == BlendMode::kErase))) {
-      BlendLayer(mode, layer.pixels.data(), box, below.pixels, below.dirty->Intersect(s.Whole()), width);
+      BlendLayer(mode, layer.pixels.data(), box, below.pixels, width);
       if (mode != BlendMode::kAlpha && mode != BlendMode::kErase) *below.dirty = below.dirty->Union(box);
     }
   }
