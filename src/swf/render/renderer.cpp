@@ -257,7 +257,7 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
       for (int i = 0; i < count; ++i) coverage[i] = static_cast<std::uint8_t>(Mul255(coverage[i], m[i]));
     }
     if (drawTarget.coverage != nullptr) {
-      if (joined) sharedEdges.MaskRow(y, x0, count, coverage, drawTarget.coverage + offset);
+      if (joined && sharedEdges.Involves(y)) sharedEdges.MaskRow(y, x0, count, coverage, drawTarget.coverage + offset);
       PaintMaskRow(drawTarget.coverage + offset, coverage, count);
     } else {
       // A large target does not stay in cache between shapes: ask for the pixels two
@@ -266,7 +266,7 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
         const std::uint32_t* ahead = drawTarget.pixels + offset + kPrefetchRows * stride;
         for (int i = 0; i < count; i += 16) __builtin_prefetch(ahead + i, 1);
       }
-      if (!joined) {
+      if (!joined || !sharedEdges.Involves(y)) {
         PaintColorRow(drawTarget.pixels + offset, coverage, count, source, y, x0, colors.data());
       } else if (source.kind() == PaintSource::Kind::kSolid) {
         sharedEdges.ColorRow(y, x0, count, coverage, drawTarget.pixels + offset, nullptr, source.solid());
@@ -306,7 +306,7 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
       later = later.Union(fillBoxes[i]);
     }
   }
-  if (joined) sharedEdges.Begin(Width(), Height());
+  if (joined) sharedEdges.Begin(Height());
   PixelBox earlier;
 
   for (std::size_t i = 0; i < group.fills.size(); ++i) {

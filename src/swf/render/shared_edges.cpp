@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,7 +13,9 @@
 namespace tavelin::swf::render {
 namespace {
 
-constexpr std::size_t kFirstTableSize = 1024;
+// Past this many shares in a row (only shapes of hundreds of fills get there) further
+// pixels are composited one fill after the other, so that the cost stays bounded.
+constexpr std::size_t kMaxSharesPerRow = 512;
 
 // a + b on each channel, no channel above the sum's alpha (so it stays premultiplied
 // however the two roundings fell).
@@ -26,177 +29,115 @@ std::uint32_t AddPremultiplied(std::uint32_t a, std::uint32_t b) {
   return result;
 }
 
-}  // namespace
-
-void SharedEdges::Begin(int width, int height) {
-  width_ = width;
-  height_ = height;
-  const std::size_t area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  if (covered_.size() != area) covered_.assign(area, 0);
-  touched_ = {};
-  used_ = 0;
-  if (++generation_ == 0) {
-    for (Entry& entry : entries_) entry.generation = 0;
-    generation_ = 1;
-  }
-}
-
-void SharedEdges::End() {
-  const PixelBox box = touched_.Intersect({0, 0, width_, height_});
-  for (int y = box.y0; y < box.y1; ++y) {
-    std::uint8_t* row = covered_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
-    std::fill(row + box.x0, row + box.x1, std::uint8_t{0});
-  }
-  touched_ = {};
-}
-
-SharedEdges::Entry* SharedEdges::Find(std::uint32_t key) {
-  if (entries_.empty()) return nullptr;
-  const std::size_t mask = entries_.size() - 1;
-  for (std::size_t slot = (key * 2654435761u) & mask;; slot = (slot + 1) & mask) {
-    Entry& entry = entries_[slot];
-    if (entry.generation != generation_) return nullptr;
-    if (entry.key == key) return &entry;
-  }
-}
-
-SharedEdges::Entry& SharedEdges::Insert(std::uint32_t key) {
-  if ((used_ + 1) * 2 > entries_.size()) Grow();
-  const std::size_t mask = entries_.size() - 1;
-  for (std::size_t slot = (key * 2654435761u) & mask;; slot = (slot + 1) & mask) {
-    Entry& entry = entries_[slot];
-    if (entry.generation != generation_) {
-      entry = {key, generation_, 0, 0};
-      ++used_;
-      return entry;
-    }
-    if (entry.key == key) return entry;
-  }
-}
-
-void SharedEdges::Grow() {
-  std::vector<Entry> old = std::move(entries_);
-  entries_.assign(std::max(kFirstTableSize, old.size() * 2), Entry{});
-  used_ = 0;
-  for (const Entry& entry : old) {
-    if (entry.generation != generation_) continue;
-    Entry& moved = Insert(entry.key);
-    moved.below = entry.below;
-    moved.sum = entry.sum;
-  }
-}
-
-void SharedEdges::NextFill(const PixelBox& fill, const PixelBox& earlier, const PixelBox& later) {
-  const PixelBox inside = fill.Intersect({0, 0, width_, height_});
-  watch_ = inside.Intersect(earlier.Union(later));
-  record_ = inside.Intersect(later);
-}
-
-
-// Notes the pixels of a run of up to 16 that the fill covers wholly and returns one bit
-// per pixel that needs a closer look: covered in part, and not already covered wholly.
-std::uint32_t SharedEdges::Sort(const std::uint8_t* coverage, std::uint8_t* covered, int n) {
+// One bit per pixel of a run of up to 16 whose coverage is neither 0 nor 255.
+std::uint32_t PartBits(const std::uint8_t* coverage, int n) {
 #if defined(__SSE2__)
-  if (n == 16) {
+  alignas(16) std::uint8_t tail[16] = {};
+  if (n < 16) coverage = static_cast<const std::uint8_t*>(std::memcpy(tail, coverage, static_cast<std::size_t>(n)));
+  {
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage));
-    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(covered));
-    const __m128i all = _mm_set1_epi8(-1);
-    const __m128i whole = _mm_cmpeq_epi8(c, all);
-    const __m128i none = _mm_cmpeq_epi8(c, _mm_setzero_si128());
-    const __m128i done = _mm_cmpeq_epi8(before, all);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(covered), _mm_or_si128(before, whole));
-    return ~static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(whole, none), done))) & 0xFFFFu;
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(c, _mm_setzero_si128()), _mm_cmpeq_epi8(c, _mm_set1_epi8(-1)));
+    return ~static_cast<std::uint32_t>(_mm_movemask_epi8(ends)) & 0xFFFFu;
   }
 #endif
   std::uint32_t bits = 0;
-  for (int i = 0; i < n; ++i) {
-    if (coverage[i] == 255) {
-      covered[i] = 255;
-    } else if (coverage[i] != 0 && covered[i] != 255) {
-      bits |= 1u << i;
+  for (int i = 0; i < n; ++i) bits |= static_cast<std::uint32_t>(coverage[i] != 0 && coverage[i] != 255) << i;
+  return bits;
+}
+
+bool Contains(const PixelBox& box, int y) { return y >= box.y0 && y < box.y1 && box.x0 < box.x1; }
+
+}  // namespace
+
+void SharedEdges::Begin(int height) {
+  if (rows_.size() != static_cast<std::size_t>(height)) rows_.resize(static_cast<std::size_t>(height));
+  firstRow_ = height;
+  endRow_ = 0;
+}
+
+void SharedEdges::End() {
+  for (int y = firstRow_; y < endRow_; ++y) rows_[static_cast<std::size_t>(y)].clear();
+  firstRow_ = static_cast<int>(rows_.size());
+  endRow_ = 0;
+}
+
+void SharedEdges::NextFill(const PixelBox& fill, const PixelBox& earlier, const PixelBox& later) {
+  watch_ = fill.Intersect(earlier);
+  record_ = fill.Intersect(later);
+}
+
+template <class NoteFn>
+void SharedEdges::ForNewShares(int y, int x0, int count, const std::uint8_t* coverage, std::size_t earlierShares,
+                               NoteFn&& note) {
+  if (!Contains(record_, y)) return;
+  std::vector<Share>& shares = rows_[static_cast<std::size_t>(y)];
+  const int from = std::max(x0, record_.x0) - x0, to = std::min(x0 + count, record_.x1) - x0;
+  for (int run = from; run < to; run += 16) {
+    for (std::uint32_t bits = PartBits(coverage + run, std::min(16, to - run)); bits != 0; bits &= bits - 1) {
+      const int i = run + std::countr_zero(bits);
+      if (shares.size() >= kMaxSharesPerRow) return;
+      const auto noted = shares.begin() + static_cast<std::ptrdiff_t>(earlierShares);
+      if (std::find_if(shares.begin(), noted, [&](const Share& s) { return s.x == x0 + i; }) != noted) continue;
+      note(i);
     }
   }
-  return bits;
+  if (shares.size() > earlierShares) {
+    firstRow_ = std::min(firstRow_, y);
+    endRow_ = std::max(endRow_, y + 1);
+  }
 }
 
 void SharedEdges::ColorRow(int y, int x0, int count, std::uint8_t* coverage, std::uint32_t* dst,
                            const std::uint32_t* source, std::uint32_t solid) {
-  int skip = 0;
-  if (!Clip(y, x0, count, skip)) return;
-  coverage += skip;
-  dst += skip;
-  if (source != nullptr) source += skip;
-  touched_ = touched_.Union({x0, y, x0 + count, y + 1});
-  const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x0);
-  std::uint8_t* covered = covered_.data() + rowStart;
-
-  for (int run = 0; run < count; run += 16) {
-    for (std::uint32_t bits = Sort(coverage + run, covered + run, std::min(16, count - run)); bits != 0;
-         bits &= bits - 1) {
-      const int i = run + std::countr_zero(bits);
+  if (y < 0 || y >= static_cast<int>(rows_.size())) return;
+  std::vector<Share>& shares = rows_[static_cast<std::size_t>(y)];
+  const std::size_t earlierShares = shares.size();
+  if (earlierShares > 0 && Contains(watch_, y)) {
+    for (Share& share : shares) {
+      const int i = share.x - x0;
+      if (i < 0 || i >= count || share.covered == 255) continue;
       const std::uint32_t c = coverage[i];
-      std::uint8_t& before = covered[i];
-      const std::uint32_t key = static_cast<std::uint32_t>(rowStart) + static_cast<std::uint32_t>(i);
-      const std::uint32_t color = source != nullptr ? source[i] : solid;
-      if (before == 0) {
-        // The group's first share of this pixel: composited as usual, but remembered in
-        // case a later fill takes another share.
-        before = static_cast<std::uint8_t>(c);
-        if (Later(x0 + i, y)) {
-          Entry& entry = Insert(key);
-          entry.below = dst[i];
-          entry.sum = MulPixel(color, c);
-        }
-        continue;
-      }
-      Entry* entry = Find(key);
-      const std::uint32_t total = std::min<std::uint32_t>(255, before + c);
-      if (entry == nullptr) {
-        before = static_cast<std::uint8_t>(total);
+      if (c == 0) continue;
+      if (c == 255) {
+        share.covered = 255;  // painting over the whole pixel is already right
         continue;
       }
       // The part of this share beyond what the pixel has left lies over earlier fills:
       // there it is painted over them, so their sum keeps only what shows through.
-      std::uint32_t sum = entry->sum;
-      const std::uint32_t overlap = before + c > 255 ? before + c - 255 : 0;
-      if (overlap > 0) sum = MulPixel(sum, 255 - (overlap * (color >> 24) + before / 2u) / before);
-      sum = AddPremultiplied(sum, MulPixel(color, c));
-      dst[i] = SourceOver(sum, entry->below);
+      const std::uint32_t color = source != nullptr ? source[i] : solid;
+      const std::uint32_t overlap = share.covered + c > 255 ? share.covered + c - 255 : 0;
+      std::uint32_t sum = share.sum;
+      if (overlap > 0) sum = MulPixel(sum, 255 - (overlap * (color >> 24) + share.covered / 2) / share.covered);
+      share.sum = AddPremultiplied(sum, MulPixel(color, c));
+      share.covered = std::min<std::uint32_t>(255, share.covered + c);
+      dst[i] = SourceOver(share.sum, share.below);
       coverage[i] = 0;
-      before = static_cast<std::uint8_t>(total);
-      if (Later(x0 + i, y)) entry->sum = sum;
     }
   }
+  ForNewShares(y, x0, count, coverage, earlierShares, [&](int i) {
+    const std::uint32_t color = source != nullptr ? source[i] : solid;
+    shares.push_back({x0 + i, dst[i], MulPixel(color, coverage[i]), coverage[i]});
+  });
 }
 
 void SharedEdges::MaskRow(int y, int x0, int count, std::uint8_t* coverage, std::uint8_t* dst) {
-  int skip = 0;
-  if (!Clip(y, x0, count, skip)) return;
-  coverage += skip;
-  dst += skip;
-  touched_ = touched_.Union({x0, y, x0 + count, y + 1});
-  const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x0);
-  std::uint8_t* covered = covered_.data() + rowStart;
-  for (int run = 0; run < count; run += 16) {
-    for (std::uint32_t bits = Sort(coverage + run, covered + run, std::min(16, count - run)); bits != 0;
-         bits &= bits - 1) {
-      const int i = run + std::countr_zero(bits);
+  if (y < 0 || y >= static_cast<int>(rows_.size())) return;
+  std::vector<Share>& shares = rows_[static_cast<std::size_t>(y)];
+  const std::size_t earlierShares = shares.size();
+  if (earlierShares > 0 && Contains(watch_, y)) {
+    for (Share& share : shares) {
+      const int i = share.x - x0;
+      if (i < 0 || i >= count || share.covered == 255) continue;
       const std::uint32_t c = coverage[i];
-      std::uint8_t& before = covered[i];
-      const std::uint32_t key = static_cast<std::uint32_t>(rowStart) + static_cast<std::uint32_t>(i);
-      if (before == 0) {
-        before = static_cast<std::uint8_t>(c);
-        if (Later(x0 + i, y)) Insert(key).below = dst[i];
-        continue;
-      }
-      const std::uint32_t total = std::min<std::uint32_t>(255, before + c);
-      before = static_cast<std::uint8_t>(total);
-      if (const Entry* entry = Find(key)) {
-        dst[i] = static_cast<std::uint8_t>(entry->below + Mul255(total, 255 - entry->below));
-        coverage[i] = 0;
-      }
+      if (c == 0) continue;
+      share.covered = std::min<std::uint32_t>(255, share.covered + c);
+      if (c == 255) continue;
+      dst[i] = static_cast<std::uint8_t>(share.below + Mul255(share.covered, 255 - share.below));
+      coverage[i] = 0;
     }
   }
+  ForNewShares(y, x0, count, coverage, earlierShares,
+               [&](int i) { shares.push_back({x0 + i, dst[i], 0, coverage[i]}); });
 }
 
 }  // namespace tavelin::swf::render

@@ -6,9 +6,9 @@
 // so the background does not show through the seam. Where a later fill overlaps an earlier
 // one, the overlapping part is painted over it as painting in order would.
 //
-// Pixels a fill covers wholly, or that earlier fills covered wholly, are left to the
-// ordinary compositing: only the coverage of each pixel is noted (one byte), and the
-// colour below and the colour so far only for pixels some fill covers in part.
+// Only the pixels a fill covers in part are remembered (per row, with the colour below
+// and the fills' sum so far), and only where a later fill of the group may reach them;
+// pixels covered wholly are left to the ordinary compositing.
 
 #include <cstdint>
 #include <vector>
@@ -19,13 +19,20 @@ namespace tavelin::swf::render {
 
 class SharedEdges {
  public:
-  // Starts a group's fills on a target `width` x `height` pixels.
-  void Begin(int width, int height);
-  // Clears what the group's fills noted.
+  // Starts a group's fills on a target `height` rows high.
+  void Begin(int height);
+  // Forgets what the group's fills noted.
   void End();
   // Before each fill of the group, in order: the boxes of the pixels this fill, the fills
   // before it and those after it may cover. Only pixels where they meet need joining.
   void NextFill(const PixelBox& fill, const PixelBox& earlier, const PixelBox& later);
+
+  // Whether row y of the current fill may need joining: earlier fills noted shares where
+  // it lies, or later fills may reach it. Only then need ColorRow or MaskRow be called.
+  bool Involves(int y) const {
+    return (endRow_ > firstRow_ && y >= watch_.y0 && y < watch_.y1 && y >= firstRow_ && y < endRow_) ||
+           (y >= record_.y0 && y < record_.y1);
+  }
 
   // Before a row of one fill is composited: `coverage` is the fill's coverage of pixels
   // x0 .. x0 + count - 1 of row y, `dst` that row of the target and `source` the fill's
@@ -37,37 +44,21 @@ class SharedEdges {
   void MaskRow(int y, int x0, int count, std::uint8_t* coverage, std::uint8_t* dst);
 
  private:
-  struct Entry {
-    std::uint32_t key = 0, generation = 0;
-    std::uint32_t below = 0;  // the pixel before the group's first fill touched it
-    std::uint32_t sum = 0;    // the fills so far, premultiplied, as if over nothing
+  struct Share {
+    int x;
+    std::uint32_t below;    // the pixel before the group's first fill touched it
+    std::uint32_t sum;      // the fills so far, premultiplied, as if over nothing
+    std::uint32_t covered;  // how much of the pixel they cover, 0..255
   };
-  Entry* Find(std::uint32_t key);
-  Entry& Insert(std::uint32_t key);
-  void Grow();
-  // The run of pixels of row y that may need joining; false when none.
-  bool Clip(int y, int& x0, int& count, int& skip) const {
-    if (y < watch_.y0 || y >= watch_.y1) return false;
-    skip = watch_.x0 > x0 ? watch_.x0 - x0 : 0;
-    const int x1 = x0 + count < watch_.x1 ? x0 + count : watch_.x1;
-    x0 += skip;
-    count = x1 - x0;
-    return count > 0;
-  }
-  static std::uint32_t Sort(const std::uint8_t* coverage, std::uint8_t* covered, int n);
-  // Whether a later fill may cover pixel (x, y).
-  bool Later(int x, int y) const { return x >= record_.x0 && x < record_.x1 && y >= record_.y0 && y < record_.y1; }
+  // Calls note(i) for each pixel of the run that this fill covers in part and that later
+  // fills may reach, unless earlier fills already noted it.
+  template <class NoteFn>
+  void ForNewShares(int y, int x0, int count, const std::uint8_t* coverage, std::size_t earlierShares, NoteFn&& note);
 
-  int width_ = 0, height_ = 0;
-  std::vector<std::uint8_t> covered_;  // per target pixel, how much the group's fills cover
-  PixelBox touched_;                   // where covered_ may be non-zero
-  PixelBox watch_;                     // the current fill's pixels that other fills may cover
-  PixelBox record_;                    // the current fill's pixels that later fills may cover
-  // Open-addressed table of the pixels some fill covered in part; entries of earlier
-  // groups are told apart by their generation, so nothing needs clearing.
-  std::vector<Entry> entries_;
-  std::uint32_t generation_ = 0;
-  std::size_t used_ = 0;
+  std::vector<std::vector<Share>> rows_;
+  int firstRow_ = 0, endRow_ = 0;  // the rows holding shares
+  PixelBox watch_;                 // the current fill's pixels earlier fills may have noted
+  PixelBox record_;                // the current fill's pixels later fills may reach
 };
 
 }  // namespace tavelin::swf::render
