@@ -1,6 +1,7 @@
 #include "swf/render/coverage_rasterizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -36,8 +37,6 @@ void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, 
   const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1);
   if (cells_.size() < needed) cells_.resize(needed, 0.0f);
   if (coverage_.size() < static_cast<std::size_t>(stride_)) coverage_.resize(static_cast<std::size_t>(stride_));
-  touchedFrom_.assign(static_cast<std::size_t>(height_ + 1), stride_);
-  touchedTo_.assign(static_cast<std::size_t>(height_ + 1), -1);
   blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
   touchedBlocks_.assign(static_cast<std::size_t>(height_ + 1) * static_cast<std::size_t>(blockWords_), 0);
 
@@ -373,18 +372,38 @@ float SweepIn(CoverageMode mode, float* cells, std::uint8_t* out, [[maybe_unused
 void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int& first, int& count) {
   float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
   std::uint8_t* out = coverage_.data();
-  const int from = touchedFrom_[static_cast<std::size_t>(row)];
-  const int touchedTo = touchedTo_[static_cast<std::size_t>(row)];
+  const std::uint64_t* touched =
+      touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+  int firstBlock = -1, lastBlock = -1;
+  for (int word = 0; word < blockWords_; ++word) {
+    if (touched[word] == 0) continue;
+    if (firstBlock < 0) firstBlock = word * 64 + std::countr_zero(touched[word]);
+    lastBlock = word * 64 + 63 - std::countl_zero(touched[word]);
+  }
+  if (firstBlock < 0) {
+    first = count = 0;
+    return;
+  }
+  const int from = firstBlock * kBlockCells;
+  const int touchedTo = lastBlock * kBlockCells + kBlockCells - 1;
   // Cells past the last pixel hold only what lies beyond the box: cleared, not summed.
   const int to = std::min(touchedTo, width_ - 1);
   float winding = 0.0f;
   if (from <= to) {
-    const std::uint64_t* blocks =
-        touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    const std::uint64_t* blocks = touched;
     winding = rule == FillRule::kEvenOdd ? SweepIn<FillRule::kEvenOdd>(mode, cells, out, blocks, from, to)
                                          : SweepIn<FillRule::kNonZero>(mode, cells, out, blocks, from, to);
   }
-  for (int x = std::max(from, to + 1); x <= touchedTo; ++x) cells[x] = 0.0f;
+  // The few cells past the last pixel (a call to memset would cost more than they do).
+  int x = std::max(from, to + 1);
+#if defined(__SSE2__)
+  if (touchedTo + 1 - x >= 4) {
+    for (; x + 4 <= touchedTo + 1; x += 4) _mm_storeu_ps(cells + x, _mm_setzero_ps());
+    if (x <= touchedTo) _mm_storeu_ps(cells + touchedTo - 3, _mm_setzero_ps());
+    x = touchedTo + 1;
+  }
+#endif
+  for (; x <= touchedTo; ++x) cells[x] = 0.0f;
   int end = to + 1;
   // Past the last touched cell the winding stays as it is: a region cut by the box's
   // right side goes on to it.
@@ -398,7 +417,26 @@ void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int
   }
   int lo = std::max(from, 0);
   int hi = end - 1;
+  // Leading and trailing pixels without coverage, eight at a time where they can be.
+  while (lo + 8 <= hi + 1) {
+    std::uint64_t word;
+    std::memcpy(&word, out + lo, 8);
+    if (word != 0) {
+      if constexpr (std::endian::native == std::endian::little) lo += std::countr_zero(word) / 8;
+      break;
+    }
+    lo += 8;
+  }
   while (lo <= hi && out[lo] == 0) ++lo;
+  while (hi - 7 >= lo) {
+    std::uint64_t word;
+    std::memcpy(&word, out + hi - 7, 8);
+    if (word != 0) {
+      if constexpr (std::endian::native == std::endian::little) hi -= std::countl_zero(word) / 8;
+      break;
+    }
+    hi -= 8;
+  }
   while (hi >= lo && out[hi] == 0) --hi;
   first = lo;
   count = hi >= lo ? hi - lo + 1 : 0;
