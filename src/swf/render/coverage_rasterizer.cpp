@@ -128,28 +128,46 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
 //   column first + 1 keeps e / w + (g / w) * (1 - g / 2), with g = w - e,
 // and every column after that the whole band.
 void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd) {
-  float xTop = x0;
-  float* cells = cells_.data() + static_cast<std::size_t>(FloorOf(y0)) * static_cast<std::size_t>(stride_);
-  for (int row = FloorOf(y0); row < rowEnd; ++row, cells += stride_) {
-    const float top = std::max(static_cast<float>(row), y0);
-    const float bottom = std::min(static_cast<float>(row + 1), y1);
-    const float xBottom = bottom == y1 ? x1 : x0 + (bottom - y0) * dxdy;
-    const float height = (bottom - top) * dir;
+  const float w = std::fabs(dxdy);  // how far the line moves sideways in a whole row
+  const float perWidth = w > 1e-6f ? 1.0f / w : 0.0f;
+  // One row: the line runs from xTop to xBottom over `height` (signed) of it; `span` is
+  // how far it moves sideways there and `perSpan` its inverse (0 when it hardly moves).
+  auto addRow = [&](float* cells, int row, float xTop, float xBottom, float height, float span, float perSpan) {
     const float left = std::min(xTop, xBottom), right = std::max(xTop, xBottom);
     const int first = FloorOf(left);
     const float boundary = static_cast<float>(first + 1);
-    const float w = right - left;
     const float e = std::min(right, boundary) - left;
-    const float g = w - e;
-    const float inFirst = w > 1e-6f ? e / w : 1.0f;
+    const float g = span - e;
+    const float inFirst = perSpan > 0.0f ? e * perSpan : 1.0f;
     const float c0 = inFirst * (boundary - left - e * 0.5f);
     const float c1 = inFirst + (1.0f - inFirst) * (1.0f - g * 0.5f);
     cells[first] += height * c0;
     cells[first + 1] += height * (c1 - c0);
     cells[first + 2] += height * (1.0f - c1);
     TouchFew(row, first, first + 2);
+  };
+  int row = FloorOf(y0);
+  float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
+  const int lastRow = rowEnd - 1;
+  if (row >= lastRow) {
+    const float span = std::fabs(x1 - x0);
+    addRow(cells, row, x0, x1, (y1 - y0) * dir, span, span > 1e-6f ? 1.0f / span : 0.0f);
+    return;
+  }
+  // The first row from y0 down to its bottom, whole rows between, the last from its top
+  // to y1: only the two ends need their own heights and widths.
+  float xTop = x0 + (static_cast<float>(row + 1) - y0) * dxdy;
+  {
+    const float span = std::fabs(xTop - x0);
+    addRow(cells, row, x0, xTop, (static_cast<float>(row + 1) - y0) * dir, span, span > 1e-6f ? 1.0f / span : 0.0f);
+  }
+  for (++row, cells += stride_; row < lastRow; ++row, cells += stride_) {
+    const float xBottom = xTop + dxdy;
+    addRow(cells, row, xTop, xBottom, dir, w, perWidth);
     xTop = xBottom;
   }
+  const float span = std::fabs(x1 - xTop);
+  addRow(cells, row, xTop, x1, (y1 - static_cast<float>(row)) * dir, span, span > 1e-6f ? 1.0f / span : 0.0f);
 }
 
 // A line moving at least a pixel sideways per row, taken a column at a time: within one
