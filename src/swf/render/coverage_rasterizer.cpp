@@ -265,6 +265,13 @@ float Sweep(float* cells, std::uint8_t* out, int from, int to) {
   return winding;
 }
 
+// How many blocks from `block` on no line wrote, up to the end of its word of bits (at
+// least one when `block` is such a block): the sweep fills longer runs in one go.
+inline int UntouchedBlocks(const std::uint64_t* blocks, int block) {
+  const std::uint64_t word = blocks[block / 64] >> (block % 64);
+  return word == 0 ? 64 - block % 64 : std::countr_zero(word);
+}
+
 #if defined(__SSE2__)
 // Sums of the four cells up to each lane.
 inline __m128 PrefixSum4(__m128 v) {
@@ -304,7 +311,15 @@ float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, i
   for (; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
-      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), 8);
+      const std::uint8_t value = CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry));
+      const int run = UntouchedBlocks(blocks, block);
+      if (run == 1) {
+        std::memset(out + x, value, 8);
+        continue;
+      }
+      const int end = std::min(x + run * 8, (to / 8 + 1) * 8);
+      std::memset(out + x, value, static_cast<std::size_t>(end - x));
+      x = end - 8;
       continue;
     }
     const __m128 a = PrefixSum4(_mm_loadu_ps(cells + x));
@@ -353,7 +368,15 @@ TAVELIN_TARGET_AVX2 float SweepArea8Wide(float* cells, std::uint8_t* out, const 
   for (int x = from - from % 8; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
-      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry)), 8);
+      const std::uint8_t value = CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry));
+      const int run = UntouchedBlocks(blocks, block);
+      if (run == 1) {
+        std::memset(out + x, value, 8);
+        continue;
+      }
+      const int end = std::min(x + run * 8, (to / 8 + 1) * 8);
+      std::memset(out + x, value, static_cast<std::size_t>(end - x));
+      x = end - 8;
       continue;
     }
     const __m256 sums = _mm256_add_ps(PrefixSum8(_mm256_loadu_ps(cells + x)), carry);
