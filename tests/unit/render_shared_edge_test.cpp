@@ -117,21 +117,37 @@ TEST(RenderSharedEdges, MasksMadeOfFillsMeetingAlongAnEdgeHaveNoGap) {
 }
 
 TEST(RenderSharedEdges, OverlappingFillsStillPaintInOrder) {
-  // A half-transparent blue square over part of an opaque red one, in one group: inside
-  // the overlap blue lies over red; its edge inside the red mixes only red and blue.
+  // Red and green halves of a square meeting at x = 30.5, and a half-transparent blue
+  // square over parts of both, all in one group: inside the overlap blue lies over each
+  // half; on the blue square's sides each pixel mixes only the half below and blue over
+  // it; where its side crosses the halves' edge, blue lies over the two halves' mix.
   ShapeBuilder b;
   const auto red = b.AddSolidFill({255, 0, 0, 255});
+  const auto green = b.AddSolidFill({0, 255, 0, 255});
   const auto blue = b.AddSolidFill({0, 0, 255, 128});
-  b.Styles(0, red, 0).Rect(10 * kTwips, 10 * kTwips, 50 * kTwips, 50 * kTwips);
+  constexpr std::int32_t kMiddle = 30 * kTwips + 10;
+  b.Styles(0, red, 0).MoveTo(kMiddle, 50 * kTwips).LineTo(10 * kTwips, 50 * kTwips).LineTo(10 * kTwips, 10 * kTwips).LineTo(kMiddle, 10 * kTwips);
+  b.Styles(0, green, 0).MoveTo(kMiddle, 10 * kTwips).LineTo(50 * kTwips, 10 * kTwips).LineTo(50 * kTwips, 50 * kTwips).LineTo(kMiddle, 50 * kTwips);
+  b.Styles(green, red, 0).MoveTo(kMiddle, 10 * kTwips).LineTo(kMiddle, 50 * kTwips);
   b.Styles(0, blue, 0).Rect(20 * kTwips + 7, 20 * kTwips + 7, 40 * kTwips + 13, 40 * kTwips + 13);
   Canvas canvas(60, 60);
   canvas.Draw(b.Build());
-  const Rgba blueOverRed{127, 0, 128, 255};
-  EXPECT_TRUE(Between(canvas.At(30, 30), blueOverRed, blueOverRed, 1));
-  for (int i = 20; i <= 40; ++i) {
-    EXPECT_TRUE(Between(canvas.At(20, i), {255, 0, 0, 255}, blueOverRed, 1)) << i;
-    EXPECT_TRUE(Between(canvas.At(i, 40), {255, 0, 0, 255}, blueOverRed, 1)) << i;
+  const Rgba redBelow{255, 0, 0, 255}, greenBelow{0, 255, 0, 255};
+  const Rgba blueOverRed{127, 0, 128, 255}, blueOverGreen{0, 127, 128, 255};
+  EXPECT_TRUE(Between(canvas.At(25, 30), blueOverRed, blueOverRed, 1));
+  EXPECT_TRUE(Between(canvas.At(35, 30), blueOverGreen, blueOverGreen, 1));
+  for (int i = 21; i < 40; ++i) {
+    EXPECT_TRUE(Between(canvas.At(20, i), redBelow, blueOverRed, 1)) << i;
+    EXPECT_TRUE(Between(canvas.At(40, i), greenBelow, blueOverGreen, 1)) << i;
+    if (i == 30) continue;
+    const bool left = i < 30;
+    EXPECT_TRUE(Between(canvas.At(i, 40), left ? redBelow : greenBelow, left ? blueOverRed : blueOverGreen, 1)) << i;
   }
+  // Row 20: blue covers 0.65 of it at half opacity over half red, half green.
+  const Rgba crossing = canvas.At(30, 20);
+  EXPECT_NEAR(crossing.r, 86, 3);
+  EXPECT_NEAR(crossing.g, 86, 3);
+  EXPECT_NEAR(crossing.b, 83, 3);
 }
 
 }  // namespace

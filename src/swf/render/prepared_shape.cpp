@@ -105,6 +105,7 @@ std::shared_ptr<const PreparedShape> Build(const Shape& shape) {
       if (path.segments.empty()) continue;
       // An edge with the same fill on both sides lies inside that fill: no boundary.
       if (path.fill0 != path.fill1) {
+        if (path.fill0 != 0 && path.fill1 != 0 && path.fill0 <= fillCount && path.fill1 <= fillCount) out.fillsMeet = true;
         if (path.fill1 != 0 && path.fill1 <= fillCount) AppendForward(path, out.fillRegions[path.fill1 - 1]);
         if (path.fill0 != 0 && path.fill0 <= fillCount) AppendReversed(path, out.fillRegions[path.fill0 - 1]);
       }

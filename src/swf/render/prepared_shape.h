@@ -37,6 +37,7 @@ struct TwipsBox {
 struct PreparedGroup {
   std::vector<ShapeOutline> fillRegions;  // one per fill style, edges with the fill on their right
   std::vector<TwipsBox> fillExtents;      // one per fill style
+  bool fillsMeet = false;                 // some edge has a different fill on each side
   std::vector<ShapeOutline> strokes;      // one per line style
   // Caches for gradient fills (one per fill style and one per line style); filled in
   // while drawing, hence mutable.

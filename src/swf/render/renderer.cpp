@@ -289,11 +289,12 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
   const CullBox cull{clip.x0 - 1.0, clip.y0 - 1.0, clip.x1 + 1.0, clip.y1 + 1.0};
 
   // Fills sharing an edge would each cover part of the pixels along it and let what lies
-  // below show through; fills whose boxes meet are joined. Centre sampling covers each
-  // pixel wholly or not at all, so it has no such pixels.
+  // below show through, so a group with such edges has its fills joined where their boxes
+  // meet. Fills that only overlap are right painted one over the other. Centre sampling
+  // covers each pixel wholly or not at all, so it has no such pixels.
   const std::size_t fillCount = group.fills.size();
   bool joined = false;
-  if (quality != Quality::kLow && fillCount > 1) {
+  if (prepared.fillsMeet && quality != Quality::kLow && fillCount > 1) {
     fillBoxes.resize(fillCount);
     laterBoxes.resize(fillCount);
     for (std::size_t i = 0; i < fillCount; ++i) {
