@@ -96,7 +96,8 @@ TEST(RenderBlend, EachModeMixesOnePixelPairAsItsFormulaSays) {
 
 TEST(RenderBlend, AlphaAndEraseWorkOnTheEnclosingLayersOpacity) {
   // A layer holding a blue square 0..40; inside it a half-opaque square 10..20 with alpha
-  // (keep the layer only as far as it is opaque) or erase (cut it out as far as it is).
+  // (keep the layer only as far as it is opaque, but leave it where it is wholly clear)
+  // or erase (cut it out as far as it is opaque).
   auto draw = [](BlendMode mode) {
     auto canvas = std::make_unique<Canvas>(40, 10);
     canvas->renderer.BeginLayer();
@@ -108,10 +109,23 @@ TEST(RenderBlend, AlphaAndEraseWorkOnTheEnclosingLayersOpacity) {
     return canvas;
   };
   const auto alpha = draw(BlendMode::kAlpha);
-  EXPECT_EQ(alpha->At(5, 5), kWhite);
+  EXPECT_EQ(alpha->At(5, 5), kBlue);
   EXPECT_NEAR(alpha->At(15, 5).r, 127, 2);  // half the blue over white
   EXPECT_EQ(alpha->At(15, 5).b, 255);
-  EXPECT_EQ(alpha->At(30, 5), kWhite);
+  EXPECT_EQ(alpha->At(30, 5), kBlue);
+
+  // An alpha layer's nearly clear pixels cut what is below nearly away; its wholly clear
+  // ones leave it.
+  Canvas faint(40, 10);
+  faint.renderer.BeginLayer();
+  faint.Draw(Square(0, 0, 40, 10, kBlue));
+  faint.renderer.BeginLayer();
+  faint.Draw(Square(10, 0, 20, 10, {0, 0, 0, 3}));
+  faint.Draw(Square(20, 0, 30, 10, {0, 0, 0, 0}));
+  faint.renderer.EndLayer(BlendMode::kAlpha);
+  faint.renderer.EndLayer(BlendMode::kLayer);
+  EXPECT_GE(faint.At(15, 5).r, 250);
+  EXPECT_EQ(faint.At(25, 5), kBlue);
 
   const auto erase = draw(BlendMode::kErase);
   EXPECT_EQ(erase->At(5, 5), kBlue);

@@ -69,6 +69,49 @@ TEST(RenderStroke, WidthFollowsTheMatrixWithAOnePixelFloor) {
   EXPECT_NEAR(InkInColumn(*Horizontal(Line(4, CapStyle::kNone)), 50), 1.0, 0.05);
 }
 
+TEST(RenderStroke, PixelHintingPutsTheSidesOnPixelBoundaries) {
+  // An outline off the pixel grid: the hinted stroke covers whole rows and columns, its
+  // width rounded to whole pixels; the same stroke unhinted smears over a row more.
+  struct Case {
+    std::uint16_t width;  // twips
+    double offset;        // pixels the matrix moves the outline by
+    int firstRow, rows;   // the rows the hinted horizontal side covers
+  };
+  const Case cases[] = {
+      {20, 0.3, 50, 1},   // one pixel, centre 50.3 -> 50.5
+      {20, 1.2, 51, 1},   // centre 51.2 -> 51.5
+      {28, 0.3, 50, 1},   // 1.4 pixels -> 1
+      {40, 0.3, 49, 2},   // two pixels, centre 50.3 -> 50
+      {50, 0.2, 49, 3},   // 2.5 pixels -> 3, centre 50.2 -> 50.5
+      {0, 0.4, 50, 1},    // hairline
+  };
+  for (const Case& c : cases) {
+    for (const bool hinted : {true, false}) {
+      LineStyle line = Line(c.width, CapStyle::kNone, JoinStyle::kMiter);
+      line.pixelHinting = hinted;
+      ShapeBuilder b;
+      b.Styles(0, 0, b.AddLine(line)).Rect(20 * kTwips, 50 * kTwips, 80 * kTwips, 90 * kTwips);
+      Canvas canvas(100, 100);
+      canvas.Draw(b.Build(), {0.05, 0, 0, 0.05, c.offset, c.offset});
+      if (!hinted) {
+        int grey = 0;
+        for (int y = 45; y < 56; ++y) grey += canvas.At(50, y) != kBlack && canvas.At(50, y) != kWhite;
+        EXPECT_GT(grey, 0) << c.width;
+        continue;
+      }
+      for (int y = 45; y < 56; ++y) {
+        const bool inside = y >= c.firstRow && y < c.firstRow + c.rows;
+        EXPECT_EQ(canvas.At(50, y), inside ? kBlack : kWhite) << "width " << c.width << " row " << y;
+      }
+      // The left side: the same columns as the top side's rows, less 30.
+      for (int x = 15; x < 26; ++x) {
+        const bool inside = x >= c.firstRow - 30 && x < c.firstRow - 30 + c.rows;
+        EXPECT_EQ(canvas.At(x, 70), inside ? kBlack : kWhite) << "width " << c.width << " column " << x;
+      }
+    }
+  }
+}
+
 TEST(RenderStroke, NoScaleFlagsKeepTheWidthAlongTheirAxis) {
   // A vertical line under a matrix that stretches x four times: a stroke that keeps its
   // width when scaled horizontally follows the vertical scale and the other way round;

@@ -95,15 +95,16 @@ std::uint32_t BlendPixel(BlendMode mode, std::uint32_t src, std::uint32_t dst) {
   return SourceOver(src, dst);
 }
 
-void BlendLayer(BlendMode mode, const std::uint32_t* src, const PixelBox& box, std::uint32_t* dst,
-                const PixelBox& dstBox, int stride) {
-  const PixelBox area = mode == BlendMode::kAlpha ? dstBox : box;
+void BlendLayer(BlendMode mode, const std::uint32_t* src, const PixelBox& box, std::uint32_t* dst, int stride) {
+  // A clear pixel changes nothing, in every mode: kAlpha too leaves what lies below as it
+  // was where the layer is wholly transparent.
+  const PixelBox& area = box;
   for (int y = area.y0; y < area.y1; ++y) {
     const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
     for (int x = area.x0; x < area.x1; ++x) {
       const std::uint32_t s = src[row + static_cast<std::size_t>(x)];
       std::uint32_t& d = dst[row + static_cast<std::size_t>(x)];
-      if (s == 0 && mode != BlendMode::kAlpha) continue;  // a clear pixel changes nothing
+      if (s == 0) continue;
       d = mode == BlendMode::kNormal || mode == BlendMode::kLayer ? SourceOver(s, d) : BlendPixel(mode, s, d);
     }
   }

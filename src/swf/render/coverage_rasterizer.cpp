@@ -1,6 +1,7 @@
 #include "swf/render/coverage_rasterizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -36,8 +37,6 @@ void CoverageRasterizer::Accumulate(const EdgeList& edges, const PixelBox& box, 
   const std::size_t needed = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1);
   if (cells_.size() < needed) cells_.resize(needed, 0.0f);
   if (coverage_.size() < static_cast<std::size_t>(stride_)) coverage_.resize(static_cast<std::size_t>(stride_));
-  touchedFrom_.assign(static_cast<std::size_t>(height_ + 1), stride_);
-  touchedTo_.assign(static_cast<std::size_t>(height_ + 1), -1);
   blockWords_ = (stride_ + kBlockCells * 64 - 1) / (kBlockCells * 64);
   touchedBlocks_.assign(static_cast<std::size_t>(height_ + 1) * static_cast<std::size_t>(blockWords_), 0);
 
@@ -129,28 +128,46 @@ void CoverageRasterizer::AddAreaLine(float x0, float y0, float x1, float y1) {
 //   column first + 1 keeps e / w + (g / w) * (1 - g / 2), with g = w - e,
 // and every column after that the whole band.
 void CoverageRasterizer::AddSteepLine(float x0, float y0, float x1, float y1, float dxdy, float dir, int rowEnd) {
-  float xTop = x0;
-  float* cells = cells_.data() + static_cast<std::size_t>(FloorOf(y0)) * static_cast<std::size_t>(stride_);
-  for (int row = FloorOf(y0); row < rowEnd; ++row, cells += stride_) {
-    const float top = std::max(static_cast<float>(row), y0);
-    const float bottom = std::min(static_cast<float>(row + 1), y1);
-    const float xBottom = bottom == y1 ? x1 : x0 + (bottom - y0) * dxdy;
-    const float height = (bottom - top) * dir;
+  const float w = std::fabs(dxdy);  // how far the line moves sideways in a whole row
+  const float perWidth = w > 1e-6f ? 1.0f / w : 0.0f;
+  // One row: the line runs from xTop to xBottom over `height` (signed) of it; `span` is
+  // how far it moves sideways there and `perSpan` its inverse (0 when it hardly moves).
+  auto addRow = [&](float* cells, int row, float xTop, float xBottom, float height, float span, float perSpan) {
     const float left = std::min(xTop, xBottom), right = std::max(xTop, xBottom);
     const int first = FloorOf(left);
     const float boundary = static_cast<float>(first + 1);
-    const float w = right - left;
     const float e = std::min(right, boundary) - left;
-    const float g = w - e;
-    const float inFirst = w > 1e-6f ? e / w : 1.0f;
+    const float g = span - e;
+    const float inFirst = perSpan > 0.0f ? e * perSpan : 1.0f;
     const float c0 = inFirst * (boundary - left - e * 0.5f);
     const float c1 = inFirst + (1.0f - inFirst) * (1.0f - g * 0.5f);
     cells[first] += height * c0;
     cells[first + 1] += height * (c1 - c0);
     cells[first + 2] += height * (1.0f - c1);
     TouchFew(row, first, first + 2);
+  };
+  int row = FloorOf(y0);
+  float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
+  const int lastRow = rowEnd - 1;
+  if (row >= lastRow) {
+    const float span = std::fabs(x1 - x0);
+    addRow(cells, row, x0, x1, (y1 - y0) * dir, span, span > 1e-6f ? 1.0f / span : 0.0f);
+    return;
+  }
+  // The first row from y0 down to its bottom, whole rows between, the last from its top
+  // to y1: only the two ends need their own heights and widths.
+  float xTop = x0 + (static_cast<float>(row + 1) - y0) * dxdy;
+  {
+    const float span = std::fabs(xTop - x0);
+    addRow(cells, row, x0, xTop, (static_cast<float>(row + 1) - y0) * dir, span, span > 1e-6f ? 1.0f / span : 0.0f);
+  }
+  for (++row, cells += stride_; row < lastRow; ++row, cells += stride_) {
+    const float xBottom = xTop + dxdy;
+    addRow(cells, row, xTop, xBottom, dir, w, perWidth);
     xTop = xBottom;
   }
+  const float span = std::fabs(x1 - xTop);
+  addRow(cells, row, xTop, x1, (y1 - static_cast<float>(row)) * dir, span, span > 1e-6f ? 1.0f / span : 0.0f);
 }
 
 // A line moving at least a pixel sideways per row, taken a column at a time: within one
@@ -248,6 +265,13 @@ float Sweep(float* cells, std::uint8_t* out, int from, int to) {
   return winding;
 }
 
+// How many blocks from `block` on no line wrote, up to the end of its word of bits (at
+// least one when `block` is such a block): the sweep fills longer runs in one go.
+inline int UntouchedBlocks(const std::uint64_t* blocks, int block) {
+  const std::uint64_t word = blocks[block / 64] >> (block % 64);
+  return word == 0 ? 64 - block % 64 : std::countr_zero(word);
+}
+
 #if defined(__SSE2__)
 // Sums of the four cells up to each lane.
 inline __m128 PrefixSum4(__m128 v) {
@@ -287,7 +311,15 @@ float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, i
   for (; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
-      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), 8);
+      const std::uint8_t value = CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry));
+      const int run = UntouchedBlocks(blocks, block);
+      if (run == 1) {
+        std::memset(out + x, value, 8);
+        continue;
+      }
+      const int end = std::min(x + run * 8, (to / 8 + 1) * 8);
+      std::memset(out + x, value, static_cast<std::size_t>(end - x));
+      x = end - 8;
       continue;
     }
     const __m128 a = PrefixSum4(_mm_loadu_ps(cells + x));
@@ -336,7 +368,15 @@ TAVELIN_TARGET_AVX2 float SweepArea8Wide(float* cells, std::uint8_t* out, const 
   for (int x = from - from % 8; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
-      std::memset(out + x, CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry)), 8);
+      const std::uint8_t value = CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry));
+      const int run = UntouchedBlocks(blocks, block);
+      if (run == 1) {
+        std::memset(out + x, value, 8);
+        continue;
+      }
+      const int end = std::min(x + run * 8, (to / 8 + 1) * 8);
+      std::memset(out + x, value, static_cast<std::size_t>(end - x));
+      x = end - 8;
       continue;
     }
     const __m256 sums = _mm256_add_ps(PrefixSum8(_mm256_loadu_ps(cells + x)), carry);
@@ -373,18 +413,38 @@ float SweepIn(CoverageMode mode, float* cells, std::uint8_t* out, [[maybe_unused
 void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int& first, int& count) {
   float* cells = cells_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(stride_);
   std::uint8_t* out = coverage_.data();
-  const int from = touchedFrom_[static_cast<std::size_t>(row)];
-  const int touchedTo = touchedTo_[static_cast<std::size_t>(row)];
+  const std::uint64_t* touched =
+      touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+  int firstBlock = -1, lastBlock = -1;
+  for (int word = 0; word < blockWords_; ++word) {
+    if (touched[word] == 0) continue;
+    if (firstBlock < 0) firstBlock = word * 64 + std::countr_zero(touched[word]);
+    lastBlock = word * 64 + 63 - std::countl_zero(touched[word]);
+  }
+  if (firstBlock < 0) {
+    first = count = 0;
+    return;
+  }
+  const int from = firstBlock * kBlockCells;
+  const int touchedTo = lastBlock * kBlockCells + kBlockCells - 1;
   // Cells past the last pixel hold only what lies beyond the box: cleared, not summed.
   const int to = std::min(touchedTo, width_ - 1);
   float winding = 0.0f;
   if (from <= to) {
-    const std::uint64_t* blocks =
-        touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    const std::uint64_t* blocks = touched;
     winding = rule == FillRule::kEvenOdd ? SweepIn<FillRule::kEvenOdd>(mode, cells, out, blocks, from, to)
                                          : SweepIn<FillRule::kNonZero>(mode, cells, out, blocks, from, to);
   }
-  for (int x = std::max(from, to + 1); x <= touchedTo; ++x) cells[x] = 0.0f;
+  // The few cells past the last pixel (a call to memset would cost more than they do).
+  int x = std::max(from, to + 1);
+#if defined(__SSE2__)
+  if (touchedTo + 1 - x >= 4) {
+    for (; x + 4 <= touchedTo + 1; x += 4) _mm_storeu_ps(cells + x, _mm_setzero_ps());
+    if (x <= touchedTo) _mm_storeu_ps(cells + touchedTo - 3, _mm_setzero_ps());
+    x = touchedTo + 1;
+  }
+#endif
+  for (; x <= touchedTo; ++x) cells[x] = 0.0f;
   int end = to + 1;
   // Past the last touched cell the winding stays as it is: a region cut by the box's
   // right side goes on to it.
@@ -398,7 +458,26 @@ void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int
   }
   int lo = std::max(from, 0);
   int hi = end - 1;
+  // Leading and trailing pixels without coverage, eight at a time where they can be.
+  while (lo + 8 <= hi + 1) {
+    std::uint64_t word;
+    std::memcpy(&word, out + lo, 8);
+    if (word != 0) {
+      if constexpr (std::endian::native == std::endian::little) lo += std::countr_zero(word) / 8;
+      break;
+    }
+    lo += 8;
+  }
   while (lo <= hi && out[lo] == 0) ++lo;
+  while (hi - 7 >= lo) {
+    std::uint64_t word;
+    std::memcpy(&word, out + hi - 7, 8);
+    if (word != 0) {
+      if constexpr (std::endian::native == std::endian::little) hi -= std::countl_zero(word) / 8;
+      break;
+    }
+    hi -= 8;
+  }
   while (hi >= lo && out[hi] == 0) --hi;
   first = lo;
   count = hi >= lo ? hi - lo + 1 : 0;

@@ -29,7 +29,7 @@ class CoverageRasterizer {
     if (box.Empty()) return;
     Accumulate(edges, box, mode);
     for (int y = box.y0; y < box.y1; ++y) {
-      if (touchedTo_[static_cast<std::size_t>(y - box.y0)] < 0) continue;  // no line crosses the row
+      if (!RowTouched(y - box.y0)) continue;  // no line crosses the row
       int first = 0, count = 0;
       SweepRow(y - box.y0, rule, mode, first, count);
       if (count > 0) row(y, box.x0 + first, count, coverage_.data() + first);
@@ -44,10 +44,6 @@ class CoverageRasterizer {
   // Lines flatter than this go row by row again: a column at a time would cost more.
   static constexpr float kColumnWiseSlope = 8.0f;
   void Touch(int row, int from, int to) {
-    int& lo = touchedFrom_[static_cast<std::size_t>(row)];
-    int& hi = touchedTo_[static_cast<std::size_t>(row)];
-    if (from < lo) lo = from;
-    if (to > hi) hi = to;
     std::uint64_t* blocks = touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
     for (int block = from / kBlockCells; block <= to / kBlockCells; ++block) {
       blocks[block / 64] |= std::uint64_t{1} << (block % 64);
@@ -55,14 +51,17 @@ class CoverageRasterizer {
   }
   // The same for at most kBlockCells cells (two blocks at most), without a loop.
   void TouchFew(int row, int from, int to) {
-    int& lo = touchedFrom_[static_cast<std::size_t>(row)];
-    int& hi = touchedTo_[static_cast<std::size_t>(row)];
-    lo = std::min(lo, from);
-    hi = std::max(hi, to);
     std::uint64_t* blocks = touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
     const int first = from / kBlockCells, last = to / kBlockCells;
     blocks[first / 64] |= std::uint64_t{1} << (first % 64);
     blocks[last / 64] |= std::uint64_t{1} << (last % 64);
+  }
+  bool RowTouched(int row) const {
+    const std::uint64_t* blocks = touchedBlocks_.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(blockWords_);
+    for (int word = 0; word < blockWords_; ++word) {
+      if (blocks[word] != 0) return true;
+    }
+    return false;
   }
   void AddCentreLine(float x0, float y0, float x1, float y1);
   // Turns one row of cells into coverage (clearing the cells for the next region) and
@@ -70,9 +69,9 @@ class CoverageRasterizer {
   void SweepRow(int row, FillRule rule, CoverageMode mode, int& first, int& count);
 
   std::vector<float> cells_;  // rows of stride_ cells, kept all zero between regions
-  std::vector<int> touchedFrom_, touchedTo_;  // per row, the cells lines wrote (to inclusive)
-  // Per row, one bit per block of kBlockCells cells that a line wrote: the sweep passes
-  // the others (inside a region or between its parts) without reading them.
+  // Per row, one bit per block of kBlockCells cells that a line wrote: the sweep runs
+  // from the first to the last and passes the others (inside a region or between its
+  // parts) without reading them.
   static constexpr int kBlockCells = 8;
   std::vector<std::uint64_t> touchedBlocks_;
   int blockWords_ = 0;

@@ -5,6 +5,7 @@
 // their chord (which leaves the winding inside that area unchanged), so absurd
 // coordinates cost no more than the visible part of a shape.
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -37,10 +38,23 @@ struct CullBox {
 void FlattenRegion(const ShapeOutline& outline, const Matrix& matrix, const CullBox& cull,
                    std::vector<DevicePoint>& pieces, EdgeList& edges);
 
+// Where a pixel-hinted stroke's points go: each coordinate to the nearest whole number
+// plus `offset` (0.5 puts an odd-width stroke's centre on pixel centres, 0 an even one's
+// on pixel boundaries), so its sides fall on pixel boundaries.
+struct PixelSnap {
+  bool enabled = false;
+  double offset = 0;
+  DevicePoint operator()(DevicePoint p) const {
+    if (!enabled) return p;
+    return {std::floor(p.x - offset + 0.5) + offset, std::floor(p.y - offset + 0.5) + offset};
+  }
+};
+
 // Calls `chain(polyline)` for each chain of `outline`; `scratch` is reused between calls.
+// `snap` moves the chain's ends and corners (curves keep their shape between them).
 template <class ChainFn>
 void FlattenChains(const ShapeOutline& outline, const Matrix& matrix, const CullBox& cull,
-                   DevicePolyline& scratch, ChainFn&& chain);
+                   DevicePolyline& scratch, ChainFn&& chain, PixelSnap snap = {});
 
 // Appends the lines standing for the curve p0-p1-p2 (excluding p0) to `out`.
 void FlattenQuad(DevicePoint p0, DevicePoint p1, DevicePoint p2, const CullBox& cull,
@@ -53,7 +67,7 @@ inline DevicePoint Transform(const Matrix& m, Point p) {
 
 template <class ChainFn>
 void FlattenChains(const ShapeOutline& outline, const Matrix& matrix, const CullBox& cull,
-                   DevicePolyline& scratch, ChainFn&& chain) {
+                   DevicePolyline& scratch, ChainFn&& chain, PixelSnap snap) {
   std::size_t point = 0;
   bool open = false;
   auto finish = [&] {
@@ -66,16 +80,19 @@ void FlattenChains(const ShapeOutline& outline, const Matrix& matrix, const Cull
         finish();
         scratch.points.clear();
         scratch.closed = false;
-        scratch.points.push_back(Transform(matrix, outline.points[point++]));
+        scratch.points.push_back(snap(Transform(matrix, outline.points[point++])));
         open = true;
         break;
       case ShapeOutline::kLine:
-        scratch.points.push_back(Transform(matrix, outline.points[point++]));
+        scratch.points.push_back(snap(Transform(matrix, outline.points[point++])));
         break;
       case ShapeOutline::kQuad: {
         const DevicePoint from = scratch.points.back();
-        const DevicePoint control = Transform(matrix, outline.points[point]);
-        const DevicePoint to = Transform(matrix, outline.points[point + 1]);
+        const DevicePoint end = Transform(matrix, outline.points[point + 1]);
+        const DevicePoint to = snap(end);
+        // The control point moves with the end it is nearer to: the curve keeps its bend.
+        DevicePoint control = Transform(matrix, outline.points[point]);
+        if (snap.enabled) control = {control.x + (to.x - end.x) * 0.5, control.y + (to.y - end.y) * 0.5};
         point += 2;
         FlattenQuad(from, control, to, cull, scratch.points);
         break;

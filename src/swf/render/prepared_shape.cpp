@@ -105,6 +105,7 @@ std::shared_ptr<const PreparedShape> Build(const Shape& shape) {
       if (path.segments.empty()) continue;
       // An edge with the same fill on both sides lies inside that fill: no boundary.
       if (path.fill0 != path.fill1) {
+        if (path.fill0 != 0 && path.fill1 != 0 && path.fill0 <= fillCount && path.fill1 <= fillCount) out.fillsMeet = true;
         if (path.fill1 != 0 && path.fill1 <= fillCount) AppendForward(path, out.fillRegions[path.fill1 - 1]);
         if (path.fill0 != 0 && path.fill0 <= fillCount) AppendReversed(path, out.fillRegions[path.fill0 - 1]);
       }
@@ -112,6 +113,18 @@ std::shared_ptr<const PreparedShape> Build(const Shape& shape) {
       for (const Segment& segment : path.segments) {
         if (segment.curved) include(segment.control);
         include(segment.to);
+      }
+    }
+    out.fillExtents.assign(fillCount, {});
+    for (std::size_t i = 0; i < fillCount; ++i) {
+      TwipsBox& box = out.fillExtents[i];
+      for (const Point& p : out.fillRegions[i].points) {
+        if (box.Empty()) {
+          box = {p.x, p.y, p.x, p.y};
+          continue;
+        }
+        box.minX = std::min(box.minX, p.x), box.minY = std::min(box.minY, p.y);
+        box.maxX = std::max(box.maxX, p.x), box.maxY = std::max(box.maxY, p.y);
       }
     }
     BuildStrokes(group, out);

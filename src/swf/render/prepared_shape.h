@@ -28,8 +28,16 @@ struct GradientColors {
   std::array<std::uint32_t, 256> colors{};
 };
 
+// The extent of an outline's points (control points included), in twips.
+struct TwipsBox {
+  std::int32_t minX = 0, minY = 0, maxX = -1, maxY = -1;
+  bool Empty() const { return maxX < minX; }
+};
+
 struct PreparedGroup {
   std::vector<ShapeOutline> fillRegions;  // one per fill style, edges with the fill on their right
+  std::vector<TwipsBox> fillExtents;      // one per fill style
+  bool fillsMeet = false;                 // some edge has a different fill on each side
   std::vector<ShapeOutline> strokes;      // one per line style
   // Caches for gradient fills (one per fill style and one per line style); filled in
   // while drawing, hence mutable.

@@ -11,6 +11,7 @@
 #include "swf/render/path_flattener.h"
 #include "swf/render/pixel.h"
 #include "swf/render/prepared_shape.h"
+#include "swf/render/shared_edges.h"
 #include "swf/render/span_compositor.h"
 #include "swf/render/stroker.h"
 
@@ -71,6 +72,19 @@ void PaintMaskRow(std::uint8_t* dst, const std::uint8_t* coverage, int count) {
     const std::uint32_t k = coverage[i];
     if (k != 0) dst[i] = static_cast<std::uint8_t>(dst[i] + Mul255(k, 255u - dst[i]));
   }
+}
+
+// The pixels an extent in twips may reach under `matrix`, within `clip`.
+PixelBox DeviceBox(const TwipsBox& extent, const Matrix& matrix, const PixelBox& clip) {
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  for (const Point corner : {Point{extent.minX, extent.minY}, Point{extent.maxX, extent.minY},
+                             Point{extent.minX, extent.maxY}, Point{extent.maxX, extent.maxY}}) {
+    const DevicePoint p = Transform(matrix, corner);
+    x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+  }
+  auto clamp = [](double v, int lo, int hi) { return static_cast<int>(std::clamp(v, double(lo), double(hi))); };
+  return {clamp(std::floor(x0) - 1, clip.x0, clip.x1), clamp(std::floor(y0) - 1, clip.y0, clip.y1),
+          clamp(std::ceil(x1) + 1, clip.x0, clip.x1), clamp(std::ceil(y1) + 1, clip.y0, clip.y1)};
 }
 
 }  // namespace
@@ -173,7 +187,9 @@ struct Renderer::State {
 
   PaintSource SourceFor(const FillStyle& style, GradientColors& cache, const Matrix& matrix,
                         const ColorTransform& cxform) const;
-  void Fill(const PaintSource& source, FillRule rule, const DrawTarget& drawTarget, const MaskLayer* mask);
+  // `joined`: the fill is joined to the group's other fills along shared edges.
+  void Fill(const PaintSource& source, FillRule rule, const DrawTarget& drawTarget, const MaskLayer* mask,
+            bool joined = false);
   void DrawGroup(const StyleGroup& group, const PreparedGroup& prepared, FillRule fillRule, const Matrix& matrix,
                  const ColorTransform& cxform, const DrawTarget& drawTarget, const MaskLayer* mask,
                  const PixelBox& clip);
@@ -190,6 +206,8 @@ struct Renderer::State {
   // Scratch kept between draws so drawing allocates only while buffers still grow.
   EdgeList edges;
   CoverageRasterizer rasterizer;
+  SharedEdges sharedEdges;
+  std::vector<PixelBox> fillBoxes, laterBoxes;
   DevicePolyline chain;
   std::vector<DevicePoint> points;
   std::vector<std::uint32_t> colors;
@@ -225,7 +243,7 @@ PaintSource Renderer::State::SourceFor(const FillStyle& style, GradientColors& c
 }
 
 void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawTarget& drawTarget,
-                           const MaskLayer* mask) {
+                           const MaskLayer* mask, bool joined) {
   const PixelBox box = edges.Bounds();
   if (box.Empty()) return;
   *drawTarget.dirty = drawTarget.dirty->Union(box);
@@ -239,6 +257,7 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
       for (int i = 0; i < count; ++i) coverage[i] = static_cast<std::uint8_t>(Mul255(coverage[i], m[i]));
     }
     if (drawTarget.coverage != nullptr) {
+      if (joined && sharedEdges.Involves(y)) sharedEdges.MaskRow(y, x0, count, coverage, drawTarget.coverage + offset);
       PaintMaskRow(drawTarget.coverage + offset, coverage, count);
     } else {
       // A large target does not stay in cache between shapes: ask for the pixels two
@@ -247,7 +266,16 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
         const std::uint32_t* ahead = drawTarget.pixels + offset + kPrefetchRows * stride;
         for (int i = 0; i < count; i += 16) __builtin_prefetch(ahead + i, 1);
       }
-      PaintColorRow(drawTarget.pixels + offset, coverage, count, source, y, x0, colors.data());
+      if (!joined || !sharedEdges.Involves(y)) {
+        PaintColorRow(drawTarget.pixels + offset, coverage, count, source, y, x0, colors.data());
+      } else if (source.kind() == PaintSource::Kind::kSolid) {
+        sharedEdges.ColorRow(y, x0, count, coverage, drawTarget.pixels + offset, nullptr, source.solid());
+        CompositeSolidSpan(drawTarget.pixels + offset, source.solid(), coverage, count);
+      } else {
+        source.Generate(y, x0, count, colors.data());
+        sharedEdges.ColorRow(y, x0, count, coverage, drawTarget.pixels + offset, colors.data(), 0);
+        CompositeSpan(drawTarget.pixels + offset, colors.data(), coverage, count);
+      }
     }
   });
 }
@@ -259,6 +287,28 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
   const bool building = drawTarget.coverage != nullptr;
   const PaintSource maskPaint = PaintSource::Solid(0xFFFFFFFFu);
   const CullBox cull{clip.x0 - 1.0, clip.y0 - 1.0, clip.x1 + 1.0, clip.y1 + 1.0};
+
+  // Fills sharing an edge would each cover part of the pixels along it and let what lies
+  // below show through, so a group with such edges has its fills joined where their boxes
+  // meet. Fills that only overlap are right painted one over the other. Centre sampling
+  // covers each pixel wholly or not at all, so it has no such pixels.
+  const std::size_t fillCount = group.fills.size();
+  bool joined = false;
+  if (prepared.fillsMeet && quality != Quality::kLow && fillCount > 1) {
+    fillBoxes.resize(fillCount);
+    laterBoxes.resize(fillCount);
+    for (std::size_t i = 0; i < fillCount; ++i) {
+      fillBoxes[i] = prepared.fillRegions[i].Empty() ? PixelBox{} : DeviceBox(prepared.fillExtents[i], matrix, clip);
+    }
+    PixelBox later;
+    for (std::size_t i = fillCount; i-- > 0;) {
+      laterBoxes[i] = later;
+      if (!fillBoxes[i].Intersect(later).Empty()) joined = true;
+      later = later.Union(fillBoxes[i]);
+    }
+  }
+  if (joined) sharedEdges.Begin(Height());
+  PixelBox earlier;
 
   for (std::size_t i = 0; i < group.fills.size(); ++i) {
     const ShapeOutline& region = prepared.fillRegions[i];
@@ -272,8 +322,13 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
     // doubled outlines still draw as authored, and outlines drawn over themselves cut
     // holes as the drawing tools show them. Regions run with their fill on the right,
     // so the non-zero rule joins overlapping outlines.
-    Fill(source, fillRule, drawTarget, mask);
+    if (joined) {
+      sharedEdges.NextFill(fillBoxes[i], earlier, laterBoxes[i]);
+      earlier = earlier.Union(fillBoxes[i]);
+    }
+    Fill(source, fillRule, drawTarget, mask, joined);
   }
+  if (joined) sharedEdges.End();
 
   const double scaleX = std::hypot(matrix.a, matrix.b), scaleY = std::hypot(matrix.c, matrix.d);
   for (std::size_t i = 0; i < group.lines.size(); ++i) {
@@ -292,9 +347,16 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
                          : line.noHScale                 ? scaleY
                          : line.noVScale                 ? scaleX
                                                          : std::min(scaleX, scaleY);
-    const double width = line.width * scale;
+    double width = std::max(line.width * scale, 1.0);
+    // A hinted stroke is a whole number of pixels wide with its sides on pixel boundaries.
+    PixelSnap snap;
+    if (line.pixelHinting && width < kMaxHalfWidth) {
+      width = std::floor(width + 0.5);
+      snap.enabled = true;
+      snap.offset = std::fmod(width, 2.0) == 1.0 ? 0.5 : 0.0;
+    }
     StrokeGeometry geometry;
-    geometry.halfWidth = std::min(std::max(width, 1.0) * 0.5, kMaxHalfWidth);
+    geometry.halfWidth = std::min(width * 0.5, kMaxHalfWidth);
     geometry.startCap = line.startCap;
     geometry.endCap = line.endCap;
     geometry.join = line.join;
@@ -303,7 +365,7 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
     const CullBox strokeCull{clip.x0 - margin, clip.y0 - margin, clip.x1 + margin, clip.y1 + margin};
     edges.Reset(clip);
     FlattenChains(stroke, matrix, strokeCull, chain,
-                  [&](const DevicePolyline& polyline) { StrokePolyline(polyline, geometry, points, edges); });
+                  [&](const DevicePolyline& polyline) { StrokePolyline(polyline, geometry, points, edges); }, snap);
     Fill(source, FillRule::kNonZero, drawTarget, mask);
   }
 }
@@ -417,7 +479,7 @@ void Renderer::EndLayer(BlendMode mode) {
     const bool topLevel = below.pixels == s.target.pixels.data();
     // Alpha and erase change the opacity of the layer below; the framebuffer has none to change.
     if (!(topLevel && (mode == BlendMode::kAlpha || mode == BlendMode::kErase))) {
-      BlendLayer(mode, layer.pixels.data(), box, below.pixels, below.dirty->Intersect(s.Whole()), width);
+      BlendLayer(mode, layer.pixels.data(), box, below.pixels, width);
       if (mode != BlendMode::kAlpha && mode != BlendMode::kErase) *below.dirty = below.dirty->Union(box);
     }
   }
