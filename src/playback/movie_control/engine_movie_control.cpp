@@ -154,9 +154,16 @@ struct EngineMovieControl::State {
   std::unique_ptr<NetworkMovie> network;
   MovieEvents* events = nullptr;
 
-  // Hands what the scripts asked for to the program, once they have finished.
+  // Hands what the scripts asked for to the program, once they have finished, and lets
+  // the main timeline's stream follow where they left the timeline.
   void DeliverScriptRequests() {
     if (loaded && loaded->scripts) loaded->scripts->Deliver(events, movieText);
+    FollowScripts();
+  }
+  void FollowScripts() {
+    if (!loaded || !loaded->scripts) return;
+    const bool playing = loaded->timeline.IsPlaying() && loaded->player->MainTimelinePlaying();
+    audio.FollowMainTimeline(std::max(loaded->player->CurrentFrame(), 0), playing, loaded->movie->FrameCount() - 1);
   }
   // A client-area point in stage twips.
   bool ToStage(int x, int y, double& sx, double& sy) const {
@@ -336,6 +343,7 @@ bool EngineMovieControl::AdvanceClock(double seconds) {
   for (int i = 0; i < steps; ++i) {
     if (loaded.scripts) loaded.scripts->AddMilliseconds(loaded.timeline.FrameInterval() * 1000.0);
     loaded.player->NextFrame();
+    state_->FollowScripts();
   }
   state_->DeliverScriptRequests();
   state_->Changed();

@@ -47,6 +47,7 @@ void MovieAudio::Play(int frame, bool loop) {
   if (!sound_ || !sound_->HasStream()) return;
   StartOutput();
   sound_->RestartStream(frame, loop);
+  followedFrame_ = frame;
   pictureFrames_ = 0;
   lastHeard_ = 0;
   stalledSeconds_ = 0;
@@ -57,7 +58,23 @@ void MovieAudio::Stop() {
   paced_ = false;
   if (!sound_) return;
   sound_->StopStream();
+  sound_->SilenceSpriteStreams();
   mixer_.StopSounds();
+}
+
+void MovieAudio::FollowMainTimeline(int frame, bool playing, int lastFrame) {
+  if (!sound_ || !sound_->HasStream()) return;
+  const int before = followedFrame_;
+  followedFrame_ = frame;
+  if (!playing) {
+    if (sound_->StreamRunning()) {
+      sound_->StopStream();  // event sounds play on, as they do when a script stops
+      paced_ = false;
+    }
+    return;
+  }
+  const bool inOrder = before >= 0 && (frame == before || frame == before + 1 || (frame == 0 && before == lastFrame));
+  if (!sound_->StreamRunning() || !inOrder) Play(frame, loop_);
 }
 
 void MovieAudio::SetLoop(bool loop) {

@@ -40,6 +40,11 @@ class MovieAudio {
   // The movie stopped: its stream pauses and its event sounds fall silent.
   void Stop();
   void SetLoop(bool loop);
+  // Where a movie's scripts left the main timeline after each frame or event: the
+  // stream pauses while the timeline stands stopped (at a play button, say), starts
+  // again where it plays on, and follows a jump to another frame. `lastFrame` is the
+  // timeline's last frame, after which it comes round to the first.
+  void FollowMainTimeline(int frame, bool playing, int lastFrame);
 
   // While the sound paces the picture: the frames the picture moves on by now (0 when
   // it is early and waits), at most `maxSteps`. Nothing when the wall clock paces it.
@@ -60,6 +65,7 @@ class MovieAudio {
   std::int64_t lastHeard_ = 0;
   double stalledSeconds_ = 0;
   bool paced_ = false;
+  int followedFrame_ = -1;  // the main timeline's frame when last followed
 };
 
 }  // namespace tavelin
