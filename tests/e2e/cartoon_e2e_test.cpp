@@ -10,14 +10,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "program_under_test.h"
+#include "program_view.h"
 #include "support/cartoon_movie.h"
 #include "support/loop_tone_mp3.h"
 #include "win32/main_window.h"
@@ -29,104 +26,7 @@ namespace {
 
 using testing::CartoonLayout;
 
-std::wstring WriteMovie(const std::vector<std::uint8_t>& bytes) {
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  const std::wstring path = std::wstring(temp) + L"tavelin-cartoon-" + std::to_wstring(GetCurrentProcessId()) + L".swf";
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  return path;
-}
-
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() > deadline) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-// The bottom strip's label of the frame shown (the second number box), which counts
-// frames from 0.
-struct FrameLabelSearch {
-  HWND parent;
-  HWND found;
-};
-
-BOOL CALLBACK MatchFrameLabel(HWND child, LPARAM lParam) {
-  auto* search = reinterpret_cast<FrameLabelSearch*>(lParam);
-  wchar_t className[32] = {};
-  GetClassNameW(child, className, 32);
-  RECT r{};
-  GetWindowRect(child, &r);
-  POINT at{r.left, r.top};
-  ScreenToClient(search->parent, &at);
-  if (lstrcmpiW(className, L"Static") == 0 && at.x == 230 + 39 + 2) {
-    search->found = child;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-int FrameShown(HWND mainWindow) {
-  FrameLabelSearch search{mainWindow, nullptr};
-  EnumChildWindows(mainWindow, MatchFrameLabel, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return -1;
-  // Another process's control gives its text when asked by message.
-  wchar_t text[32] = {};
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(search.found, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied) ||
-      copied == 0) {
-    return -1;
-  }
-  return _wtoi(text);
-}
-
-COLORREF PixelAt(POINT screen) {
-  HDC dc = GetDC(nullptr);
-  const COLORREF pixel = GetPixel(dc, screen.x, screen.y);
-  ReleaseDC(nullptr, dc);
-  return pixel;
-}
-
 COLORREF AsColorRef(std::uint32_t rgb) { return RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF); }
-
-HCURSOR CursorShown() {
-  CURSORINFO info{};
-  info.cbSize = sizeof info;
-  return GetCursorInfo(&info) ? info.hCursor : nullptr;
-}
-
-void MovePointer(POINT screen) {
-  SetCursorPos(screen.x, screen.y);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>(screen.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
-  input.mi.dy = static_cast<LONG>(screen.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &input, sizeof input);
-}
-
-void Click() {
-  INPUT inputs[2]{};
-  inputs[0].type = inputs[1].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, inputs, sizeof inputs[0]);
-}
-
-std::vector<std::int16_t> ReadCapture(const char* unixPath) {
-  std::string path = std::string("Z:") + unixPath;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  std::ifstream file(path, std::ios::binary);
-  const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  std::vector<std::int16_t> samples(bytes.size() / 4 * 2);  // whole stereo frames
-  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-  return samples;
-}
 
 // The longest run of stereo frames from `from` whose both sides equal `level`, and where
 // it ends.
@@ -145,8 +45,10 @@ std::size_t LongestRun(const std::vector<std::int16_t>& samples, std::size_t fro
 TEST(CartoonFromTheCommandLine, TheButtonShowsTheHandAndAClickPlaysTheStreamedTone) {
   const char* capture = std::getenv("TAVELIN_SOUND_CAPTURE");
   const bool hearing = capture && *capture && waveOutGetNumDevs() > 0;
-  const std::wstring path = WriteMovie(testing::MakeCartoon(47));
+  const std::wstring path =
+      WriteTemporaryFile(L"tavelin-cartoon-" + std::to_wstring(GetCurrentProcessId()) + L".swf", testing::MakeCartoon(47));
 
+  if (hearing) RemoveUnixFile(capture);
   ProgramUnderTest program;
   ASSERT_TRUE(program.Start(path));
   const HWND mainWindow = program.WaitForWindow(win32::kMainWindowClass, 30000);
@@ -183,7 +85,7 @@ TEST(CartoonFromTheCommandLine, TheButtonShowsTheHandAndAClickPlaysTheStreamedTo
   // reach the device).
   Sleep(1500);
   EXPECT_EQ(FrameShown(mainWindow), CartoonLayout::kButtonFrame);
-  const std::size_t before = hearing ? ReadCapture(capture).size() : 0;
+  const std::size_t before = hearing ? ReadSamples(capture).size() : 0;
 
   Click();
   EXPECT_TRUE(WaitUntil([&] { return FrameShown(mainWindow) > CartoonLayout::kFirstSoundFrame + 5; }, 15000))
@@ -194,7 +96,7 @@ TEST(CartoonFromTheCommandLine, TheButtonShowsTheHandAndAClickPlaysTheStreamedTo
     // Two seconds of the cartoon reach the device.
     std::vector<std::int16_t> samples;
     EXPECT_TRUE(WaitUntil([&] {
-      samples = ReadCapture(capture);
+      samples = ReadSamples(capture);
       return samples.size() > before + 2 * 44100 * 2 * 2;
     }, 15000));
     ASSERT_GT(before, 44100u);

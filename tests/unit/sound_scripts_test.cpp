@@ -73,9 +73,13 @@ TEST(SoundWithScripts, TheStreamWaitsAtAStoppedFrameAndGoesOnWithTheButtonsSound
   control.LoadMovieData(StoppingMovie(), "stop.swf");
   control.SetViewportSize(100, 100);
 
-  EXPECT_EQ(PullAndTick(output, control, kFrameSamples)[0], 100);
-  EXPECT_EQ(PullAndTick(output, control, kFrameSamples)[0], 200);
-  PullAndTick(output, control, 10);
+  // The stream is read ahead up to the frame whose script stops, not past it.
+  const std::vector<std::int16_t> ahead = output.Pull(4 * kFrameSamples);
+  EXPECT_EQ(ahead[0], 100);
+  EXPECT_EQ(ahead[2 * kFrameSamples], 200);
+  EXPECT_EQ(ahead[4 * kFrameSamples], 300);
+  EXPECT_EQ(ahead[6 * kFrameSamples], 0);
+  control.AdvanceClock(0.01);
   ASSERT_EQ(control.CurrentFrame(), 2);
   // Stopped at the button: no sound of the frames after it, however long it waits,
   // and the picture stays.

@@ -48,6 +48,7 @@ void MovieAudio::Play(int frame, bool loop) {
   StartOutput();
   sound_->RestartStream(frame, loop);
   followedFrame_ = frame;
+  followedSteps_ = 0;
   pictureFrames_ = 0;
   lastHeard_ = 0;
   stalledSeconds_ = 0;
@@ -74,7 +75,11 @@ void MovieAudio::FollowMainTimeline(int frame, bool playing, int lastFrame) {
     return;
   }
   const bool inOrder = before >= 0 && (frame == before || frame == before + 1 || (frame == 0 && before == lastFrame));
-  if (!sound_->StreamRunning() || !inOrder) Play(frame, loop_);
+  if (!sound_->StreamRunning() || !inOrder) {
+    Play(frame, loop_);
+    return;
+  }
+  if (frame != before) sound_->SetPictureProgress(++followedSteps_);
 }
 
 void MovieAudio::SetLoop(bool loop) {
@@ -98,10 +103,12 @@ std::optional<long> MovieAudio::PacedSteps(double seconds, long maxSteps) {
       return std::nullopt;
     }
   }
-  if (heard <= pictureFrames_) return 0;  // the picture is early: it waits
-  const long steps = static_cast<long>(std::min<std::int64_t>(heard - pictureFrames_, std::max(maxSteps, 1L)));
-  pictureFrames_ += steps;
-  return steps;
+  const std::int64_t before = pictureFrames_;
+  if (heard > pictureFrames_) {
+    pictureFrames_ += std::min<std::int64_t>(heard - pictureFrames_, std::max(maxSteps, 1L));
+  }  // else the picture is early: it waits
+  if (trace_.On()) trace_.Record(sound_->HeardStreamPosition(), before, pictureFrames_);
+  return static_cast<long>(pictureFrames_ - before);
 }
 
 }  // namespace tavelin

@@ -9,6 +9,7 @@
 
 #include "platform/mp3_decoder.h"
 #include "platform/sound_output.h"
+#include "playback/movie_control/sync_trace.h"
 #include "swf/audio/movie_sound.h"
 #include "swf/audio/sound_mixer.h"
 #include "swf/movie.h"
@@ -65,7 +66,9 @@ class MovieAudio {
   std::int64_t lastHeard_ = 0;
   double stalledSeconds_ = 0;
   bool paced_ = false;
-  int followedFrame_ = -1;  // the main timeline's frame when last followed
+  int followedFrame_ = -1;          // the main timeline's frame when last followed
+  std::int64_t followedSteps_ = 0;  // frames it moved on in order since the stream started
+  SyncTrace trace_;
 };
 
 }  // namespace tavelin

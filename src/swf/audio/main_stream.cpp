@@ -14,12 +14,16 @@ constexpr int kMaxFramesPerFeed = 1000;
 }  // namespace
 
 MainStream::MainStream(std::shared_ptr<const Movie> movie, format::StreamHead head, std::vector<std::optional<Tag>> blocks,
-                       SoundMixer& mixer, Mp3Codec* codec)
-    : movie_(std::move(movie)), head_(head), blocks_(std::move(blocks)), mixer_(mixer), codec_(codec) {}
+                       std::vector<bool> horizons, SoundMixer& mixer, Mp3Codec* codec)
+    : movie_(std::move(movie)), head_(head), blocks_(std::move(blocks)), horizons_(std::move(horizons)), mixer_(mixer),
+      codec_(codec) {
+  horizons_.resize(blocks_.size(), false);
+}
 
 void MainStream::Restart(int frame, bool loop) {
   loop_ = loop;
   running_ = true;
+  pictureProgress_ = 0;
   {
     std::lock_guard lock(commandMutex_);
     command_ = Command{true, std::clamp(frame, 0, std::max(static_cast<int>(blocks_.size()) - 1, 0))};
@@ -27,6 +31,7 @@ void MainStream::Restart(int frame, bool loop) {
   }
   mixer_.ClearStream(kMixerKey);  // what was queued falls silent at once
   lastHeard_ = 0;
+  lastPosition_ = 0;
   TryFeed();
 }
 
@@ -68,6 +73,8 @@ void MainStream::ApplyCommandLocked() {
   feedFrame_ = command->frame;
   silenceCarry_ = 0;
   fed_ = 0;
+  framesFed_ = 0;
+  horizonFed_ = -1;
   frameStarts_.clear();
   firstFrameIndex_ = 0;
 }
@@ -77,6 +84,7 @@ void MainStream::FeedLocked() {
     if (commandWaiting_) ApplyCommandLocked();
     if (!feeding_ || feedFrame_ < 0 || blocks_.empty()) return;
     if (mixer_.Stream(kMixerKey).queued >= kLead) return;
+    if (horizonFed_ >= 0 && pictureProgress_ < horizonFed_) return;  // waits for the picture to pass it
     FeedFrameLocked();
   }
 }
@@ -101,6 +109,8 @@ void MainStream::FeedFrameLocked() {
 
   frameStarts_.push_back(fed_);
   fed_ += mixer_.QueueStream(kMixerKey, scratch_);
+  if (horizons_[static_cast<std::size_t>(feedFrame_)]) horizonFed_ = framesFed_;
+  ++framesFed_;
 
   const int last = static_cast<int>(blocks_.size()) - 1;
   if (feedFrame_ < last) {
@@ -123,6 +133,11 @@ std::int64_t MainStream::HeardFrames(std::size_t deviceQueued) {
     ++firstFrameIndex_;
   }
   lastHeard_ = firstFrameIndex_;
+  double part = 0;
+  if (frameStarts_.size() > 1 && heard >= frameStarts_[0]) {
+    part = double(heard - frameStarts_[0]) / double(std::max<std::uint64_t>(frameStarts_[1] - frameStarts_[0], 1));
+  }
+  lastPosition_ = double(firstFrameIndex_) + std::min(part, 1.0);
   return firstFrameIndex_;
 }
 

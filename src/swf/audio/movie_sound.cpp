@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/format/action_decoder.h"
 #include "swf/format/reader.h"
 
 namespace tavelin::swf::audio {
@@ -24,6 +25,26 @@ std::span<const std::uint8_t> BlockData(std::span<const std::uint8_t> body, cons
   return body.size() >= 4 ? body.subspan(4) : std::span<const std::uint8_t>{};
 }
 
+// True when a frame's actions may stop the timeline or send it elsewhere: a stop, a
+// go-to, or a call (which may do either). A body that does not read to its end counts.
+bool MayChangeCourse(std::span<const std::uint8_t> actions) {
+  namespace op = format::action_code;
+  std::size_t at = 0;
+  while (at < actions.size()) {
+    const std::uint8_t action = actions[at++];
+    if (action == 0) return false;
+    if (action == op::kStop || action == op::kGotoFrame || action == op::kGotoLabel || action == op::kGotoFrame2 ||
+        action == op::kCallFunction || action == op::kCallMethod) {
+      return true;
+    }
+    if (action >= 0x80) {
+      if (at + 2 > actions.size()) return true;
+      at += 2 + (actions[at] | std::size_t{actions[at + 1]} << 8);
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp3Codec* codec)
@@ -33,11 +54,14 @@ MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp
   const int frames = movie_->FrameCount();
   std::optional<format::StreamHead> streamHead;
   std::vector<std::optional<Tag>> streamBlocks(static_cast<std::size_t>(frames));
+  std::vector<bool> horizons(static_cast<std::size_t>(frames), false);
   bool anyBlock = false;
   for (int frame = 0; frame < frames; ++frame) {
     for (const Tag& tag : movie_->FrameTags(frame)) {
       try {
-        if (tag.code == code::kDefineSound) {
+        if (tag.code == code::kDoAction) {
+          if (MayChangeCourse(movie_->TagBody(tag))) horizons[static_cast<std::size_t>(frame)] = true;
+        } else if (tag.code == code::kDefineSound) {
           const format::SoundDefinition definition = format::DecodeDefineSound(movie_->TagBody(tag));
           definitions_.emplace(definition.id, tag);
         } else if (tag.code == code::kDefineButtonSound) {
@@ -55,7 +79,8 @@ MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp
     }
   }
   if (streamHead && anyBlock) {
-    mainStream_ = std::make_unique<MainStream>(movie_, *streamHead, std::move(streamBlocks), mixer_, codec_);
+    mainStream_ = std::make_unique<MainStream>(movie_, *streamHead, std::move(streamBlocks), std::move(horizons), mixer_,
+                                               codec_);
     mixer_.SetSupplier(mainStream_.get());
   }
 }

@@ -61,12 +61,18 @@ class MovieSound : public player::SoundHost {
   void RestartStream(int frame, bool loop);
   void StopStream();
   void SetStreamLoop(bool loop);
+  // How far the picture has moved on in order since the stream (re)started.
+  void SetPictureProgress(std::int64_t frames) {
+    if (mainStream_) mainStream_->SetPictureProgress(frames);
+  }
   bool StreamRunning() const { return mainStream_ && mainStream_->Running(); }
   // Tops the main stream's queue up (the device's thread feeds it too).
   void FeedStream();
   // How many frames the main stream has been heard to move on since it (re)started,
   // given the frames the device still holds.
   std::int64_t HeardStreamFrames(std::size_t deviceQueued);
+  // The last heard count with the part of the frame being heard.
+  double HeardStreamPosition() const { return mainStream_ ? mainStream_->HeardPosition() : 0; }
 
   std::size_t CachedFrames() const { return cachedFrames_; }
 
