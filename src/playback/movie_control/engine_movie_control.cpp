@@ -99,7 +99,7 @@ struct EngineMovieControl::State {
     timeline.SetLoop(loop);
     timeline.Play();  // a movie starts playing as soon as it is loaded
     view.SetStage(ToTwipRect(movie->Stage()));
-    audio.Load(movie, *player, loop);
+    audio.Load(movie, *player, loop, scripts != nullptr);
     loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player)});
     MatchArrivedFrames();
   }

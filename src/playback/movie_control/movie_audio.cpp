@@ -25,8 +25,9 @@ void MovieAudio::StartOutput() {
   }
 }
 
-void MovieAudio::Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop) {
+void MovieAudio::Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop, bool scripted) {
   sound_.reset();  // ends the previous movie's sound
+  scripted_ = scripted;
   mixer_.SetMovieVolume(100);
   sound_ = std::make_unique<swf::audio::MovieSound>(std::move(movie), mixer_, codec_);
   player.SetSoundHost(sound_.get());
@@ -107,6 +108,9 @@ std::optional<long> MovieAudio::PacedSteps(double seconds, long maxSteps) {
   if (heard > pictureFrames_) {
     pictureFrames_ += std::min<std::int64_t>(heard - pictureFrames_, std::max(maxSteps, 1L));
   }  // else the picture is early: it waits
+  // Without scripts nothing changes the timeline's course: the picture's progress is
+  // the paced steps (with them, FollowMainTimeline reports it once a frame's scripts ran).
+  if (!scripted_) sound_->SetPictureProgress(pictureFrames_);
   if (trace_.On()) trace_.Record(sound_->HeardStreamPosition(), before, pictureFrames_);
   return static_cast<long>(pictureFrames_ - before);
 }

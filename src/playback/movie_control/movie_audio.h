@@ -33,8 +33,9 @@ class MovieAudio {
   void Attach(SoundOutput* output, Mp3Codec* codec);
 
   // A movie was loaded into `player` (which then sends its sound here) and starts
-  // playing on frame 0. The previous movie's sound ends.
-  void Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop);
+  // playing on frame 0. The previous movie's sound ends. With `scripted`, the movie's
+  // scripts run and FollowMainTimeline reports where they leave the main timeline.
+  void Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop, bool scripted);
   void Unload();
   // The movie started playing at `frame` (it was stopped).
   void Play(int frame, bool loop);
@@ -67,7 +68,8 @@ class MovieAudio {
   double stalledSeconds_ = 0;
   bool paced_ = false;
   int followedFrame_ = -1;          // the main timeline's frame when last followed
-  std::int64_t followedSteps_ = 0;  // frames it moved on in order since the stream started
+  std::int64_t followedSteps_ = 0;
+  bool scripted_ = false;  // frames it moved on in order since the stream started
   SyncTrace trace_;
 };
 
