@@ -3,9 +3,9 @@
 // three MP3 frames of a tone) with the program's sync trace on, clicks the button and
 // lets it play to its end. From the trace it reports, per tick, how far the sound heard
 // was ahead of the picture before and after the tick, in frames; from the sound device's
-// capture file (./test's wine home), how many frames the device took per second of
-// wall time.
-//   source scripts/common.sh; tavelin_sound_capture_env; scripts/wine.sh build/win/sound_sync_bench.exe
+// recording (TAVELIN_SOUND_CAPTURE), how many frames the device played per second of
+// wall time and the gaps in the tone.
+//   bench/win32/sound_sync.sh
 #include "win32/windows_api.h"
 
 #include <algorithm>
@@ -53,7 +53,6 @@ int main() {
   SetEnvironmentVariableW(L"TAVELIN_SYNC_TRACE", tracePath.c_str());  // the program inherits it
   const char* capture = std::getenv("TAVELIN_SOUND_CAPTURE");
 
-  if (capture) RemoveUnixFile(capture);
   ProgramUnderTest program;
   if (!program.Start(movie)) return 1;
   const HWND mainWindow = program.WaitForWindow(tavelin::win32::kMainWindowClass, 30000);
@@ -108,25 +107,48 @@ int main() {
     return 1;
   }
   double worstBefore = 0, worstAfter = -1e9, earliest = 1e9, sumAfter = 0;
-  int beyondOne = 0;
+  int beyondOne = 0, lateBeyondOne = 0, lateBeyondTwo = 0;
   for (const TraceLine& l : lines) {
     worstBefore = std::max(worstBefore, l.heard - double(l.before));
     worstAfter = std::max(worstAfter, l.heard - double(l.after));
     earliest = std::min(earliest, l.heard - double(l.after));
     sumAfter += l.heard - double(l.after);
     if (std::abs(l.heard - double(l.after)) >= 1.0) ++beyondOne;
+    if (l.heard - double(l.before) >= 1.0) ++lateBeyondOne;
+    if (l.heard - double(l.before) >= 2.0) ++lateBeyondTwo;
   }
   const double span = lines.back().seconds - lines.front().seconds;
   std::printf("ticks traced: %zu over %.1f s (from %.1f s after the click), picture at frame %d at the end\n", lines.size(),
               span, double(startTicks - clicked) / 1000.0, frameShown);
   std::printf("sound heard ahead of the picture after each tick: mean %.3f, max %.3f, min %.3f frames; %d ticks off by 1 frame or more\n",
               sumAfter / double(lines.size()), worstAfter, earliest, beyondOne);
-  std::printf("sound heard ahead of the picture before each tick: max %.3f frames\n", worstBefore);
+  std::printf("sound heard ahead of the picture before each tick: max %.3f frames; %d ticks 1 frame or more, %d ticks 2 or more\n",
+              worstBefore, lateBeyondOne, lateBeyondTwo);
   std::printf("stream frames heard: %.2f in %.1f s (%.3f per second; the movie's rate %.2f)\n", lines.back().heard, span,
               (lines.back().heard - lines.front().heard) / span, CartoonLayout::kFrameRate);
   if (capture) {
     std::printf("device intake: %.0f frames in %.1f s wall (%.0f a second; each second between %.0f and %.0f)\n",
                 lastFrames - startFrames, wall, (lastFrames - startFrames) / wall, lowest, highest);
+  }
+  if (capture) {
+    // Gaps in the tone: runs of at least 5 ms near silence between its first and last
+    // loud samples (the tone crosses zero every 50 samples).
+    const std::vector<std::int16_t> samples = ReadSamples(capture);
+    std::size_t first = 0, last = 0;
+    for (std::size_t frame = 0; 2 * frame < samples.size(); ++frame) {
+      if (std::abs(samples[2 * frame]) > 8000) {
+        if (!first) first = frame;
+        last = frame;
+      }
+    }
+    std::size_t gaps = 0, gapFrames = 0, run = 0;
+    for (std::size_t frame = first; frame <= last && 2 * frame < samples.size(); ++frame) {
+      run = std::abs(samples[2 * frame]) < 500 ? run + 1 : 0;
+      if (run == 220) ++gaps;
+      if (run >= 220) gapFrames += run == 220 ? 220 : 1;
+    }
+    std::printf("tone recorded: %.2f s from its first to its last loud sample (the cartoon holds %.2f s); %zu gaps, %.3f s in all\n",
+                double(last - first) / 44100.0, kSoundFrames * 3456 / 44100.0, gaps, double(gapFrames) / 44100.0);
   }
   DeleteFileW(movie.c_str());
   return 0;
