@@ -389,6 +389,10 @@ void EngineMovieControl::SetOnChange(std::function<void()> onChange) { state_->o
 
 void EngineMovieControl::SetSoundOutput(SoundOutput* output, Mp3Codec* codec) { state_->audio.Attach(output, codec); }
 
+void EngineMovieControl::SetSyncTrace(std::function<void(double, std::int64_t, std::int64_t)> trace) {
+  state_->audio.SetSyncTrace(std::move(trace));
+}
+
 void EngineMovieControl::SetOnLoadFailure(std::function<void(const std::string& message)> onLoadFailure) {
   state_->onLoadFailure = std::move(onLoadFailure);
 }

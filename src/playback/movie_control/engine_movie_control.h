@@ -71,6 +71,9 @@ class EngineMovieControl : public MovieControl {
   // Both must outlive the control. While the main timeline streams sound, frames follow
   // the sound's clock instead of the wall clock.
   void SetSoundOutput(SoundOutput* output, Mp3Codec* codec);
+  // For measuring how the picture keeps up with the sound: called on every tick paced
+  // by the sound with the position heard and the picture's frames before and after.
+  void SetSyncTrace(std::function<void(double heard, std::int64_t before, std::int64_t after)> trace);
 
   // Mouse and keys over the movie, in the client area's pixels; the movie's buttons
   // and scripts answer them. `virtualKey` is a Windows virtual-key code, `character`

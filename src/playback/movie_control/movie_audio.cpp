@@ -111,7 +111,7 @@ std::optional<long> MovieAudio::PacedSteps(double seconds, long maxSteps) {
   // Without scripts nothing changes the timeline's course: the picture's progress is
   // the paced steps (with them, FollowMainTimeline reports it once a frame's scripts ran).
   if (!scripted_) sound_->SetPictureProgress(pictureFrames_);
-  if (trace_.On()) trace_.Record(sound_->HeardStreamPosition(), before, pictureFrames_);
+  if (trace_) trace_(sound_->HeardStreamPosition(), before, pictureFrames_);
   return static_cast<long>(pictureFrames_ - before);
 }
 

@@ -4,12 +4,12 @@
 // streams sound.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "platform/mp3_decoder.h"
 #include "platform/sound_output.h"
-#include "playback/movie_control/sync_trace.h"
 #include "swf/audio/movie_sound.h"
 #include "swf/audio/sound_mixer.h"
 #include "swf/movie.h"
@@ -51,6 +51,12 @@ class MovieAudio {
   // While the sound paces the picture: the frames the picture moves on by now (0 when
   // it is early and waits), at most `maxSteps`. Nothing when the wall clock paces it.
   std::optional<long> PacedSteps(double seconds, long maxSteps);
+
+  // For measuring: called on every tick paced by the sound with the stream's position
+  // heard (frames since it started, with the part of the frame) and the frames the
+  // picture had moved on before and after the tick. May be empty.
+  using SyncTrace = std::function<void(double heard, std::int64_t before, std::int64_t after)>;
+  void SetSyncTrace(SyncTrace trace) { trace_ = std::move(trace); }
 
   swf::audio::SoundMixer& Mixer() { return mixer_; }
   swf::audio::MovieSound* Sound() { return sound_.get(); }
