@@ -20,7 +20,7 @@ export TAVELIN_SOUND_CAPTURE="$home/sound.raw"
 printf 'pcm.!default { type pulse }\n' >"$home/.asoundrc"
 pulseaudio --daemonize=yes --exit-idle-time=-1 -n --load="module-null-sink sink_name=bench" \
   --load="module-native-protocol-unix" 2>/dev/null
-parec -d bench.monitor --format=s16le --rate=44100 --channels=2 --raw >"$TAVELIN_SOUND_CAPTURE" &
+parec -d bench.monitor --latency-msec=10 --format=s16le --rate=44100 --channels=2 --raw >"$TAVELIN_SOUND_CAPTURE" &
 recorder=$!
 trap 'kill "$recorder" 2>/dev/null; pulseaudio --kill 2>/dev/null || true' EXIT
 wine build/win/sound_sync_bench.exe

@@ -73,18 +73,27 @@ int main() {
     std::printf("the cartoon did not start\n");
     return 1;
   }
-  // The device's intake against the wall clock, sampled once a second, until the
-  // cartoon has come round to its button again (or two minutes have passed).
+  // The recording's length against the performance counter, every 50 ms, until the
+  // cartoon has come round to its button again (or two minutes have passed): which
+  // sample the device was playing when.
+  struct Intake {
+    double seconds, frames;
+  };
+  std::vector<Intake> intake;
+  const auto counterSeconds = [] {
+    LARGE_INTEGER now{}, frequency{};
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return double(now.QuadPart) / double(frequency.QuadPart);
+  };
   const double startFrames = FileFrames(capture);
   const ULONGLONG startTicks = GetTickCount64();
-  double lowest = 1e9, highest = 0, lastFrames = startFrames;
-  for (int second = 0; second < 120; ++second) {
-    Sleep(1000);
-    const double frames = FileFrames(capture);
-    lowest = std::min(lowest, frames - lastFrames);
-    highest = std::max(highest, frames - lastFrames);
-    lastFrames = frames;
-    if (FrameShown(mainWindow) == CartoonLayout::kButtonFrame) break;
+  double lastFrames = startFrames;
+  for (int tick = 0; tick < 2400; ++tick) {
+    Sleep(50);
+    lastFrames = FileFrames(capture);
+    intake.push_back({counterSeconds(), lastFrames});
+    if (tick % 20 == 19 && FrameShown(mainWindow) == CartoonLayout::kButtonFrame) break;
   }
   const double wall = double(GetTickCount64() - startTicks) / 1000.0;
   const int frameShown = FrameShown(mainWindow);
@@ -127,8 +136,8 @@ int main() {
   std::printf("stream frames heard: %.2f in %.1f s (%.3f per second; the movie's rate %.2f)\n", lines.back().heard, span,
               (lines.back().heard - lines.front().heard) / span, CartoonLayout::kFrameRate);
   if (capture) {
-    std::printf("device intake: %.0f frames in %.1f s wall (%.0f a second; each second between %.0f and %.0f)\n",
-                lastFrames - startFrames, wall, (lastFrames - startFrames) / wall, lowest, highest);
+    std::printf("device intake: %.0f frames in %.1f s wall (%.0f a second)\n", lastFrames - startFrames, wall,
+                (lastFrames - startFrames) / wall);
   }
   if (capture) {
     // Gaps in the tone: runs of at least 5 ms near silence between its first and last
@@ -146,6 +155,38 @@ int main() {
       run = std::abs(samples[2 * frame]) < 500 ? run + 1 : 0;
       if (run == 220) ++gaps;
       if (run >= 220) gapFrames += run == 220 ? 220 : 1;
+    }
+    // The picture against the sound actually played: at each tick, the recording's
+    // sample then playing, counted in stream frames from the tone's first loud sample
+    // (which begins the run's second frame: the first is the button's silent frame).
+    double sumTrue = 0, worstTrue = -1e9, earliestTrue = 1e9, sumEarly = 0, sumLate = 0;
+    int counted = 0, trueBeyondOne = 0, early = 0, late = 0;
+    for (const TraceLine& l : lines) {
+      const auto later = std::lower_bound(intake.begin(), intake.end(), l.seconds,
+                                          [](const Intake& a, double s) { return a.seconds < s; });
+      if (later == intake.begin() || later == intake.end()) continue;
+      const Intake& a = *(later - 1);
+      const Intake& b = *later;
+      const double playing = a.frames + (b.frames - a.frames) * (l.seconds - a.seconds) / (b.seconds - a.seconds);
+      const double position = 1.0 + (playing - double(first)) / 3456.0;
+      if (position < 1.0 || position > kSoundFrames) continue;
+      const double drift = position - double(l.after);
+      sumTrue += drift;
+      worstTrue = std::max(worstTrue, drift);
+      earliestTrue = std::min(earliestTrue, drift);
+      if (std::abs(drift) >= 1.0) ++trueBeyondOne;
+      ++counted;
+      // The first and the last ten seconds: does the gap between them grow?
+      if (l.seconds < lines.front().seconds + 12) sumEarly += drift, ++early;
+      if (l.seconds > lines.back().seconds - 10) sumLate += drift, ++late;
+    }
+    if (counted > 0) {
+      std::printf("sound recorded ahead of the picture after each tick: mean %.3f, max %.3f, min %.3f frames over %d ticks; %d off by 1 frame or more\n",
+                  sumTrue / counted, worstTrue, earliestTrue, counted, trueBeyondOne);
+      if (early > 0 && late > 0) {
+        std::printf("the same in the first ten seconds of sound: mean %.3f; in the last ten: mean %.3f frames\n",
+                    sumEarly / early, sumLate / late);
+      }
     }
     std::printf("tone recorded: %.2f s from its first to its last loud sample (the cartoon holds %.2f s); %zu gaps, %.3f s in all\n",
                 double(last - first) / 44100.0, kSoundFrames * 3456 / 44100.0, gaps, double(gapFrames) / 44100.0);

@@ -223,7 +223,7 @@ void MovieWindow::Retime() {
   } catch (const std::exception&) {
     playing = false;
   }
-  const double interval = playing ? control_.FrameInterval() : 0.0;
+  const double interval = playing ? control_.TickInterval() : 0.0;
   const UINT milliseconds = interval > 0 ? static_cast<UINT>(std::lround(std::max(interval * 1000.0, 1.0))) : 0;
   if (milliseconds == timerInterval_) return;
   timerInterval_ = milliseconds;

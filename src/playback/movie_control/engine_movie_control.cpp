@@ -354,6 +354,11 @@ double EngineMovieControl::FrameInterval() const {
   return state_->loaded ? state_->loaded->timeline.FrameInterval() : 0.0;
 }
 
+double EngineMovieControl::TickInterval() const {
+  const double interval = FrameInterval();
+  return state_->audio.Paced() ? interval / 2 : interval;
+}
+
 void EngineMovieControl::Render(swf::Framebuffer& target) const {
   const State& s = *state_;
   target.Resize(s.view.ViewportWidth(), s.view.ViewportHeight());

@@ -58,6 +58,10 @@ class EngineMovieControl : public MovieControl {
   bool AdvanceClock(double seconds);
   // Seconds between two frames of the loaded movie; 0 when no movie is loaded.
   double FrameInterval() const;
+  // How often the clock should be advanced: every frame interval, or every half of one
+  // while the sound paces the picture (which then changes frame within half a frame of
+  // the sound, not a whole one).
+  double TickInterval() const;
   // Draws what the control shows now into `target`, resized to the viewport.
   void Render(swf::Framebuffer& target) const;
   // Called after every change of what the control shows (movie, frame, colour, view).

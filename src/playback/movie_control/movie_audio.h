@@ -51,6 +51,8 @@ class MovieAudio {
   // While the sound paces the picture: the frames the picture moves on by now (0 when
   // it is early and waits), at most `maxSteps`. Nothing when the wall clock paces it.
   std::optional<long> PacedSteps(double seconds, long maxSteps);
+  // True while the sound's clock paces the picture.
+  bool Paced() const { return paced_; }
 
   // For measuring: called on every tick paced by the sound with the stream's position
   // heard (frames since it started, with the part of the frame) and the frames the

@@ -10,7 +10,7 @@ namespace {
 
 class TraceFile {
  public:
-  explicit TraceFile(HANDLE file) : file_(file) { QueryPerformanceCounter(&start_); }
+  explicit TraceFile(HANDLE file) : file_(file) {}
   ~TraceFile() { CloseHandle(file_); }
   TraceFile(const TraceFile&) = delete;
   TraceFile& operator=(const TraceFile&) = delete;
@@ -19,7 +19,7 @@ class TraceFile {
     LARGE_INTEGER now{}, frequency{};
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
-    const double seconds = double(now.QuadPart - start_.QuadPart) / double(frequency.QuadPart);
+    const double seconds = double(now.QuadPart) / double(frequency.QuadPart);
     char line[96];
     const int length = std::snprintf(line, sizeof line, "%.4f %.3f %lld %lld\n", seconds, heard, static_cast<long long>(before),
                                      static_cast<long long>(after));
@@ -29,7 +29,6 @@ class TraceFile {
 
  private:
   HANDLE file_;
-  LARGE_INTEGER start_{};
 };
 
 }  // namespace

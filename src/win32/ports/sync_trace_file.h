@@ -1,8 +1,9 @@
 #pragma once
 // For measuring how the picture keeps up with the sound: when the environment variable
 // TAVELIN_SYNC_TRACE names a file, the movie control's sync trace appends a line
-// "seconds heard before after" to it on every tick paced by the sound (the seconds since
-// the trace began; the stream's position heard, in frames since it started; the frames
+// "seconds heard before after" to it on every tick paced by the sound (the performance
+// counter in seconds, which other programs of the system read alike; the stream's
+// position heard, in frames since it started; the frames
 // the picture had moved on before and after the tick).
 
 #include <cstdint>
