@@ -129,7 +129,7 @@ TEST(SoundWithScripts, TheDevicesThreadFeedsTheStreamWhileTheInterfaceIsBusy) {
   }
 
   // A device thread pulls while the interface restarts the stream again and again:
-  // every buffer holds whole steps of one frame's level (never a torn or stale mix).
+  // every sample is still a whole multiple of the levels, never torn.
   std::atomic<bool> done{false};
   std::atomic<int> bad{0};
   std::thread device([&] {

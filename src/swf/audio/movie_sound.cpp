@@ -271,13 +271,16 @@ std::shared_ptr<void> MovieSound::SpriteStreamToken(const format::SpriteDefiniti
   std::weak_ptr<void>& known = spriteTokens_[sprite];
   if (auto token = known.lock()) return token;
   struct Life {
-    std::weak_ptr<MovieSound*> owner;
-    const format::SpriteDefinition* sprite;
+    Life(std::weak_ptr<MovieSound*> o, const format::SpriteDefinition* s) : owner(std::move(o)), sprite(s) {}
+    Life(const Life&) = delete;
+    Life& operator=(const Life&) = delete;
     ~Life() {
       if (const auto sound = owner.lock()) (*sound)->EndSpriteStream(sprite);
     }
+    std::weak_ptr<MovieSound*> owner;
+    const format::SpriteDefinition* sprite;
   };
-  auto token = std::make_shared<Life>(Life{self_, sprite});
+  auto token = std::make_shared<Life>(self_, sprite);
   known = token;
   return token;
 }
