@@ -1,6 +1,7 @@
 #include "win32/movie_window.h"
 
 #include "win32/output_window.h"
+#include "win32/ports/sync_trace_file.h"
 #include "win32/window_class.h"
 
 #include <windowsx.h>
@@ -19,6 +20,7 @@ constexpr UINT_PTR kFrameTimer = 1;
 MovieWindow::MovieWindow(FileSystem& files, Downloader* downloader) : control_(files, downloader) {
   QueryPerformanceFrequency(&tickFrequency_);
   control_.SetSoundOutput(&soundOutput_, &mp3Codec_);
+  if (auto trace = SyncTraceFromEnvironment()) control_.SetSyncTrace(std::move(trace));
   control_.SetOnChange([this] {
     frameStale_ = true;
     if (!hwnd_) return;
@@ -221,7 +223,7 @@ void MovieWindow::Retime() {
   } catch (const std::exception&) {
     playing = false;
   }
-  const double interval = playing ? control_.FrameInterval() : 0.0;
+  const double interval = playing ? control_.TickInterval() : 0.0;
   const UINT milliseconds = interval > 0 ? static_cast<UINT>(std::lround(std::max(interval * 1000.0, 1.0))) : 0;
   if (milliseconds == timerInterval_) return;
   timerInterval_ = milliseconds;

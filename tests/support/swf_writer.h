@@ -162,6 +162,9 @@ class SwfWriter {
   SwfWriter& StartSound(const SoundStartFields& start);
   SwfWriter& SoundStreamHead(SoundFormatFields format, std::uint16_t samplesPerBlock);
   SwfWriter& SoundStreamBlock(const std::vector<std::uint8_t>& data);
+  // DefineButtonSound: the sounds of the button's four changes, in the format's order
+  // (over to up, up to over, over to down, down to over); an empty one plays nothing.
+  SwfWriter& DefineButtonSound(std::uint16_t buttonId, const std::array<std::optional<SoundStartFields>, 4>& sounds);
 
   // The finished file; an End tag is added after the last tag.
   std::vector<std::uint8_t> Bytes() const;

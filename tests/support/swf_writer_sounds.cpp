@@ -30,9 +30,10 @@ SwfWriter& SwfWriter::DefineSound(std::uint16_t id, SoundFormatFields format, st
   return RawTag(14, body);
 }
 
-SwfWriter& SwfWriter::StartSound(const SoundStartFields& start) {
-  std::vector<std::uint8_t> body;
-  Put16(body, start.id);
+namespace {
+
+// The SOUNDINFO record of a start, after its sound's id.
+void PutSoundInfo(std::vector<std::uint8_t>& body, const SoundStartFields& start) {
   body.push_back(static_cast<std::uint8_t>((start.stop ? 0x20 : 0) | (start.noMultiple ? 0x10 : 0) |
                                            (start.envelope.empty() ? 0 : 0x08) | (start.loops ? 0x04 : 0) |
                                            (start.outPoint ? 0x02 : 0) | (start.inPoint ? 0x01 : 0)));
@@ -47,7 +48,25 @@ SwfWriter& SwfWriter::StartSound(const SoundStartFields& start) {
       Put16(body, right);
     }
   }
+}
+
+}  // namespace
+
+SwfWriter& SwfWriter::StartSound(const SoundStartFields& start) {
+  std::vector<std::uint8_t> body;
+  Put16(body, start.id);
+  PutSoundInfo(body, start);
   return RawTag(15, body);
+}
+
+SwfWriter& SwfWriter::DefineButtonSound(std::uint16_t buttonId, const std::array<std::optional<SoundStartFields>, 4>& sounds) {
+  std::vector<std::uint8_t> body;
+  Put16(body, buttonId);
+  for (const auto& sound : sounds) {
+    Put16(body, sound ? sound->id : 0);
+    if (sound) PutSoundInfo(body, *sound);
+  }
+  return RawTag(17, body);
 }
 
 SwfWriter& SwfWriter::SoundStreamHead(SoundFormatFields format, std::uint16_t samplesPerBlock) {

@@ -102,7 +102,7 @@ struct EngineMovieControl::State {
     player->SetMainTimelineLoops(loop);
     timeline.Play();  // a movie starts playing as soon as it is loaded
     view.SetStage(ToTwipRect(movie->Stage()));
-    audio.Load(movie, *player, loop);
+    audio.Load(movie, *player, loop, scripts != nullptr);
     loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player)});
     MatchArrivedFrames();
   }
@@ -157,9 +157,16 @@ struct EngineMovieControl::State {
   std::unique_ptr<NetworkMovie> network;
   MovieEvents* events = nullptr;
 
-  // Hands what the scripts asked for to the program, once they have finished.
+  // Hands what the scripts asked for to the program, once they have finished, and lets
+  // the main timeline's stream follow where they left the timeline.
   void DeliverScriptRequests() {
     if (loaded && loaded->scripts) loaded->scripts->Deliver(events, movieText);
+    FollowScripts();
+  }
+  void FollowScripts() {
+    if (!loaded || !loaded->scripts) return;
+    const bool playing = loaded->timeline.IsPlaying() && loaded->player->MainTimelinePlaying();
+    audio.FollowMainTimeline(std::max(loaded->player->CurrentFrame(), 0), playing, loaded->movie->FrameCount() - 1);
   }
   // A client-area point in stage twips.
   bool ToStage(int x, int y, double& sx, double& sy) const {
@@ -343,6 +350,7 @@ bool EngineMovieControl::AdvanceClock(double seconds) {
   for (int i = 0; i < steps; ++i) {
     if (loaded.scripts) loaded.scripts->AddMilliseconds(loaded.timeline.FrameInterval() * 1000.0);
     loaded.player->NextFrame();
+    state_->FollowScripts();
   }
   state_->DeliverScriptRequests();
   state_->Changed();
@@ -351,6 +359,11 @@ bool EngineMovieControl::AdvanceClock(double seconds) {
 
 double EngineMovieControl::FrameInterval() const {
   return state_->loaded ? state_->loaded->timeline.FrameInterval() : 0.0;
+}
+
+double EngineMovieControl::TickInterval() const {
+  const double interval = FrameInterval();
+  return state_->audio.Paced() ? interval / 2 : interval;
 }
 
 void EngineMovieControl::Render(swf::Framebuffer& target) const {
@@ -387,6 +400,10 @@ void EngineMovieControl::Render(swf::Framebuffer& target) const {
 void EngineMovieControl::SetOnChange(std::function<void()> onChange) { state_->onChange = std::move(onChange); }
 
 void EngineMovieControl::SetSoundOutput(SoundOutput* output, Mp3Codec* codec) { state_->audio.Attach(output, codec); }
+
+void EngineMovieControl::SetSyncTrace(std::function<void(double, std::int64_t, std::int64_t)> trace) {
+  state_->audio.SetSyncTrace(std::move(trace));
+}
 
 void EngineMovieControl::SetOnLoadFailure(std::function<void(const std::string& message)> onLoadFailure) {
   state_->onLoadFailure = std::move(onLoadFailure);

@@ -61,6 +61,10 @@ class EngineMovieControl : public MovieControl {
   bool AdvanceClock(double seconds);
   // Seconds between two frames of the loaded movie; 0 when no movie is loaded.
   double FrameInterval() const;
+  // How often the clock should be advanced: every frame interval, or every half of one
+  // while the sound paces the picture (which then changes frame within half a frame of
+  // the sound, not a whole one).
+  double TickInterval() const;
   // Draws what the control shows now into `target`, resized to the viewport.
   void Render(swf::Framebuffer& target) const;
   // Called after every change of what the control shows (movie, frame, colour, view).
@@ -74,6 +78,9 @@ class EngineMovieControl : public MovieControl {
   // Both must outlive the control. While the main timeline streams sound, frames follow
   // the sound's clock instead of the wall clock.
   void SetSoundOutput(SoundOutput* output, Mp3Codec* codec);
+  // For measuring how the picture keeps up with the sound: called on every tick paced
+  // by the sound with the position heard and the picture's frames before and after.
+  void SetSyncTrace(std::function<void(double heard, std::int64_t before, std::int64_t after)> trace);
 
   // Mouse and keys over the movie, in the client area's pixels; the movie's buttons
   // and scripts answer them. `virtualKey` is a Windows virtual-key code, `character`

@@ -25,8 +25,9 @@ void MovieAudio::StartOutput() {
   }
 }
 
-void MovieAudio::Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop) {
+void MovieAudio::Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop, bool scripted) {
   sound_.reset();  // ends the previous movie's sound
+  scripted_ = scripted;
   mixer_.SetMovieVolume(100);
   sound_ = std::make_unique<swf::audio::MovieSound>(std::move(movie), mixer_, codec_);
   player.SetSoundHost(sound_.get());
@@ -47,6 +48,8 @@ void MovieAudio::Play(int frame, bool loop) {
   if (!sound_ || !sound_->HasStream()) return;
   StartOutput();
   sound_->RestartStream(frame, loop);
+  followedFrame_ = frame;
+  followedSteps_ = 0;
   pictureFrames_ = 0;
   lastHeard_ = 0;
   stalledSeconds_ = 0;
@@ -57,7 +60,27 @@ void MovieAudio::Stop() {
   paced_ = false;
   if (!sound_) return;
   sound_->StopStream();
+  sound_->SilenceSpriteStreams();
   mixer_.StopSounds();
+}
+
+void MovieAudio::FollowMainTimeline(int frame, bool playing, int lastFrame) {
+  if (!sound_ || !sound_->HasStream()) return;
+  const int before = followedFrame_;
+  followedFrame_ = frame;
+  if (!playing) {
+    if (sound_->StreamRunning()) {
+      sound_->StopStream();  // event sounds play on, as they do when a script stops
+      paced_ = false;
+    }
+    return;
+  }
+  const bool inOrder = before >= 0 && (frame == before || frame == before + 1 || (frame == 0 && before == lastFrame));
+  if (!sound_->StreamRunning() || !inOrder) {
+    Play(frame, loop_);
+    return;
+  }
+  if (frame != before) sound_->SetPictureProgress(++followedSteps_);
 }
 
 void MovieAudio::SetLoop(bool loop) {
@@ -81,10 +104,15 @@ std::optional<long> MovieAudio::PacedSteps(double seconds, long maxSteps) {
       return std::nullopt;
     }
   }
-  if (heard <= pictureFrames_) return 0;  // the picture is early: it waits
-  const long steps = static_cast<long>(std::min<std::int64_t>(heard - pictureFrames_, std::max(maxSteps, 1L)));
-  pictureFrames_ += steps;
-  return steps;
+  const std::int64_t before = pictureFrames_;
+  if (heard > pictureFrames_) {
+    pictureFrames_ += std::min<std::int64_t>(heard - pictureFrames_, std::max(maxSteps, 1L));
+  }  // else the picture is early: it waits
+  // Without scripts nothing changes the timeline's course: the picture's progress is
+  // the paced steps (with them, FollowMainTimeline reports it once a frame's scripts ran).
+  if (!scripted_) sound_->SetPictureProgress(pictureFrames_);
+  if (trace_) trace_(sound_->HeardStreamPosition(), before, pictureFrames_);
+  return static_cast<long>(pictureFrames_ - before);
 }
 
 }  // namespace tavelin

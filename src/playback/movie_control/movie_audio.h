@@ -4,6 +4,7 @@
 // streams sound.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -32,18 +33,32 @@ class MovieAudio {
   void Attach(SoundOutput* output, Mp3Codec* codec);
 
   // A movie was loaded into `player` (which then sends its sound here) and starts
-  // playing on frame 0. The previous movie's sound ends.
-  void Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop);
+  // playing on frame 0. The previous movie's sound ends. With `scripted`, the movie's
+  // scripts run and FollowMainTimeline reports where they leave the main timeline.
+  void Load(std::shared_ptr<const swf::Movie> movie, swf::player::Player& player, bool loop, bool scripted);
   void Unload();
   // The movie started playing at `frame` (it was stopped).
   void Play(int frame, bool loop);
   // The movie stopped: its stream pauses and its event sounds fall silent.
   void Stop();
   void SetLoop(bool loop);
+  // Where a movie's scripts left the main timeline after each frame or event: the
+  // stream pauses while the timeline stands stopped (at a play button, say), starts
+  // again where it plays on, and follows a jump to another frame. `lastFrame` is the
+  // timeline's last frame, after which it comes round to the first.
+  void FollowMainTimeline(int frame, bool playing, int lastFrame);
 
   // While the sound paces the picture: the frames the picture moves on by now (0 when
   // it is early and waits), at most `maxSteps`. Nothing when the wall clock paces it.
   std::optional<long> PacedSteps(double seconds, long maxSteps);
+  // True while the sound's clock paces the picture.
+  bool Paced() const { return paced_; }
+
+  // For measuring: called on every tick paced by the sound with the stream's position
+  // heard (frames since it started, with the part of the frame) and the frames the
+  // picture had moved on before and after the tick. May be empty.
+  using SyncTrace = std::function<void(double heard, std::int64_t before, std::int64_t after)>;
+  void SetSyncTrace(SyncTrace trace) { trace_ = std::move(trace); }
 
   swf::audio::SoundMixer& Mixer() { return mixer_; }
   swf::audio::MovieSound* Sound() { return sound_.get(); }
@@ -60,6 +75,10 @@ class MovieAudio {
   std::int64_t lastHeard_ = 0;
   double stalledSeconds_ = 0;
   bool paced_ = false;
+  int followedFrame_ = -1;          // the main timeline's frame when last followed
+  std::int64_t followedSteps_ = 0;
+  bool scripted_ = false;  // frames it moved on in order since the stream started
+  SyncTrace trace_;
 };
 
 }  // namespace tavelin

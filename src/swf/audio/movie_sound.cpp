@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/format/action_decoder.h"
 #include "swf/format/reader.h"
 
 namespace tavelin::swf::audio {
@@ -13,8 +14,6 @@ constexpr int kMainStream = 0;
 // A block that decodes to more than this many output frames is cut there (a damaged
 // or hostile count must not queue minutes of sound for one frame).
 constexpr std::size_t kMaxBlockFrames = kOutputRate * 2;
-// Frames fed in one call at most, however short they are.
-constexpr int kMaxFramesPerFeed = 1000;
 
 bool IsMp3(const format::SoundEncoding& encoding) {
   return encoding.coding == static_cast<std::uint8_t>(format::SoundCoding::kMp3);
@@ -26,6 +25,26 @@ std::span<const std::uint8_t> BlockData(std::span<const std::uint8_t> body, cons
   return body.size() >= 4 ? body.subspan(4) : std::span<const std::uint8_t>{};
 }
 
+// True when a frame's actions may stop the timeline or send it elsewhere: a stop, a
+// go-to, or a call (which may do either). A body that does not read to its end counts.
+bool MayChangeCourse(std::span<const std::uint8_t> actions) {
+  namespace op = format::action_code;
+  std::size_t at = 0;
+  while (at < actions.size()) {
+    const std::uint8_t action = actions[at++];
+    if (action == 0) return false;
+    if (action == op::kStop || action == op::kGotoFrame || action == op::kGotoLabel || action == op::kGotoFrame2 ||
+        action == op::kCallFunction || action == op::kCallMethod) {
+      return true;
+    }
+    if (action >= 0x80) {
+      if (at + 2 > actions.size()) return true;
+      at += 2 + (actions[at] | std::size_t{actions[at + 1]} << 8);
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp3Codec* codec)
@@ -33,18 +52,25 @@ MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp
   // Definitions live on the main timeline; knowing them all up front lets a script
   // start any sound, and a jump back need not pass over the frame that defined it.
   const int frames = movie_->FrameCount();
-  streamBlocks_.resize(static_cast<std::size_t>(frames));
+  std::optional<format::StreamHead> streamHead;
+  std::vector<std::optional<Tag>> streamBlocks(static_cast<std::size_t>(frames));
+  std::vector<bool> horizons(static_cast<std::size_t>(frames), false);
   bool anyBlock = false;
   for (int frame = 0; frame < frames; ++frame) {
     for (const Tag& tag : movie_->FrameTags(frame)) {
       try {
-        if (tag.code == code::kDefineSound) {
+        if (tag.code == code::kDoAction) {
+          if (MayChangeCourse(movie_->TagBody(tag))) horizons[static_cast<std::size_t>(frame)] = true;
+        } else if (tag.code == code::kDefineSound) {
           const format::SoundDefinition definition = format::DecodeDefineSound(movie_->TagBody(tag));
           definitions_.emplace(definition.id, tag);
-        } else if ((tag.code == code::kSoundStreamHead || tag.code == code::kSoundStreamHead2) && !streamHead_) {
-          streamHead_ = format::DecodeSoundStreamHead(movie_->TagBody(tag));
-        } else if (tag.code == code::kSoundStreamBlock && !streamBlocks_[static_cast<std::size_t>(frame)]) {
-          streamBlocks_[static_cast<std::size_t>(frame)] = tag;
+        } else if (tag.code == code::kDefineButtonSound) {
+          format::Reader reader(movie_->TagBody(tag));
+          buttonSounds_.emplace(reader.U16(), tag);
+        } else if ((tag.code == code::kSoundStreamHead || tag.code == code::kSoundStreamHead2) && !streamHead) {
+          streamHead = format::DecodeSoundStreamHead(movie_->TagBody(tag));
+        } else if (tag.code == code::kSoundStreamBlock && !streamBlocks[static_cast<std::size_t>(frame)]) {
+          streamBlocks[static_cast<std::size_t>(frame)] = tag;
           anyBlock = true;
         }
       } catch (const format::DecodeError&) {
@@ -52,10 +78,17 @@ MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp
       }
     }
   }
-  if (!anyBlock) streamHead_.reset();
+  if (streamHead && anyBlock) {
+    mainStream_ = std::make_unique<MainStream>(movie_, *streamHead, std::move(streamBlocks), std::move(horizons), mixer_,
+                                               codec_);
+    mixer_.SetSupplier(mainStream_.get());
+  }
 }
 
-MovieSound::~MovieSound() { mixer_.StopAll(); }
+MovieSound::~MovieSound() {
+  mixer_.SetSupplier(nullptr);  // waits for the device's thread to finish feeding
+  mixer_.StopAll();
+}
 
 void MovieSound::OnSoundTag(const Tag& tag, const format::SpriteDefinition* sprite, int /*frame*/) {
   try {
@@ -68,22 +101,17 @@ void MovieSound::OnSoundTag(const Tag& tag, const format::SpriteDefinition* spri
       case code::kSoundStreamHead:
       case code::kSoundStreamHead2: {
         if (!sprite) return;  // the main timeline's stream is read ahead instead
-        const int key = SpriteStreamKey(sprite);
-        if (key < 0) return;
-        SpriteStream& stream = spriteStreams_[sprite];
-        stream.head = format::DecodeSoundStreamHead(movie_->TagBody(tag));
-        stream.converter = std::make_unique<SoundConverter>(stream.head.encoding, codec_);
+        OpenSpriteStream(sprite, tag);
         return;
       }
       case code::kSoundStreamBlock: {
         if (!sprite) return;
-        const auto found = spriteStreams_.find(sprite);
-        if (found == spriteStreams_.end() || !found->second.converter) return;
-        SpriteStream& stream = found->second;
+        SpriteStream* stream = SpriteStreamFor(sprite);
+        if (!stream) return;
         scratch_.clear();
-        stream.converter->Convert(BlockData(movie_->TagBody(tag), stream.head), stream.head.samplesPerBlock,
-                                  kMaxBlockFrames, scratch_);
-        mixer_.QueueStream(stream.key, scratch_);
+        stream->converter->Convert(BlockData(movie_->TagBody(tag), stream->head), stream->head.samplesPerBlock,
+                                   kMaxBlockFrames, scratch_);
+        mixer_.QueueStream(stream->key, scratch_);
         return;
       }
       default:
@@ -100,6 +128,28 @@ void MovieSound::StartFrameSounds(int frame) {
   for (const Tag& tag : movie_->FrameTags(frame)) {
     if (tag.code == code::kStartSound) OnSoundTag(tag, nullptr, frame);
   }
+}
+
+MovieSound::SpriteStream* MovieSound::OpenSpriteStream(const format::SpriteDefinition* sprite, const Tag& head) {
+  const int key = SpriteStreamKey(sprite);
+  if (key < 0) return nullptr;
+  SpriteStream& stream = spriteStreams_[sprite];
+  stream.head = format::DecodeSoundStreamHead(movie_->TagBody(head));
+  stream.converter = std::make_unique<SoundConverter>(stream.head.encoding, codec_);
+  return &stream;
+}
+
+MovieSound::SpriteStream* MovieSound::SpriteStreamFor(const format::SpriteDefinition* sprite) {
+  const auto found = spriteStreams_.find(sprite);
+  if (found != spriteStreams_.end() && found->second.converter) return &found->second;
+  // An instance whose head ran before this object listened (placed on the movie's
+  // first frame), or a new instance after the last one ended: the sprite's own head.
+  for (int frame = 0; frame < sprite->FrameCount(); ++frame) {
+    for (const Tag& tag : sprite->FrameTags(frame)) {
+      if (tag.code == code::kSoundStreamHead || tag.code == code::kSoundStreamHead2) return OpenSpriteStream(sprite, tag);
+    }
+  }
+  return nullptr;
 }
 
 int MovieSound::SpriteStreamKey(const format::SpriteDefinition* sprite) {
@@ -165,9 +215,9 @@ void MovieSound::StartSound(std::uint16_t id, const format::SoundInfo& info) {
 void MovieSound::StopSound(std::uint16_t id) { mixer_.StopSound(id); }
 
 void MovieSound::StopAllSounds() {
-  mixer_.StopAll();
-  spriteStreams_.clear();
-  streamRunning_ = false;
+  mixer_.StopSounds();
+  SilenceSpriteStreams();
+  StopStream();
 }
 
 void MovieSound::SetSoundVolume(int percent) {
@@ -176,68 +226,74 @@ void MovieSound::SetSoundVolume(int percent) {
 }
 
 void MovieSound::RestartStream(int frame, bool loop) {
-  mixer_.ClearStream(kMainStream);
-  streamRunning_ = false;
-  if (!streamHead_) return;
-  streamConverter_ = std::make_unique<SoundConverter>(streamHead_->encoding, codec_);
-  streamLoop_ = loop;
-  feedFrame_ = std::clamp(frame, 0, movie_->FrameCount() - 1);
-  silenceCarry_ = 0;
-  fed_ = 0;
-  frameStarts_.clear();
-  firstFrameIndex_ = 0;
-  streamRunning_ = true;
-  FeedStream();
+  if (mainStream_) mainStream_->Restart(frame, loop);
 }
 
 void MovieSound::StopStream() {
-  mixer_.ClearStream(kMainStream);
-  streamRunning_ = false;
+  if (mainStream_) mainStream_->Stop();
+}
+
+void MovieSound::SetStreamLoop(bool loop) {
+  if (mainStream_) mainStream_->SetLoop(loop);
 }
 
 void MovieSound::FeedStream() {
-  for (int i = 0; i < kMaxFramesPerFeed && streamRunning_ && feedFrame_ >= 0; ++i) {
-    if (mixer_.Stream(kMainStream).queued >= kStreamLead) return;
-    FeedFrame();
-  }
-}
-
-void MovieSound::FeedFrame() {
-  scratch_.clear();
-  if (const auto& block = streamBlocks_[static_cast<std::size_t>(feedFrame_)]) {
-    streamConverter_->Convert(BlockData(movie_->TagBody(*block), *streamHead_), streamHead_->samplesPerBlock,
-                              kMaxBlockFrames, scratch_);
-  }
-  // A frame without a block (or whose block holds nothing) lasts one frame interval of
-  // silence, so the sound's clock keeps the movie's pace through it.
-  const double rate = movie_->FrameRate() > 0 ? std::min(movie_->FrameRate(), 1000.0) : 12.0;
-  silenceCarry_ += kOutputRate / rate;
-  const auto interval = static_cast<std::size_t>(silenceCarry_);
-  silenceCarry_ -= static_cast<double>(interval);
-  if (scratch_.empty()) scratch_.assign(interval * 2, 0);
-
-  frameStarts_.push_back(fed_);
-  fed_ += mixer_.QueueStream(kMainStream, scratch_);
-
-  const int last = movie_->FrameCount() - 1;
-  if (feedFrame_ < last) {
-    ++feedFrame_;
-  } else if (streamLoop_) {
-    feedFrame_ = 0;
-  } else {
-    feedFrame_ = -1;  // the movie stops on its last frame; so does the stream
-  }
+  if (mainStream_) mainStream_->TryFeed();
 }
 
 std::int64_t MovieSound::HeardStreamFrames(std::size_t deviceQueued) {
-  if (!streamRunning_ || frameStarts_.empty()) return 0;
-  const std::uint64_t mixed = mixer_.Stream(kMainStream).mixed;
-  const std::uint64_t heard = mixed > deviceQueued ? mixed - deviceQueued : 0;
-  while (frameStarts_.size() > 1 && frameStarts_[1] <= heard) {
-    frameStarts_.pop_front();
-    ++firstFrameIndex_;
+  return mainStream_ ? mainStream_->HeardFrames(deviceQueued) : 0;
+}
+
+void MovieSound::ButtonTransition(std::uint16_t buttonId, int transition) {
+  const auto found = buttonSounds_.find(buttonId);
+  if (found == buttonSounds_.end() || transition < 0 || transition > 3) return;
+  try {
+    // The button's id, then for each change a sound id and, when it is not 0, how the
+    // sound plays.
+    format::Reader reader(movie_->TagBody(found->second));
+    reader.U16();
+    for (int i = 0; i <= transition; ++i) {
+      const std::uint16_t sound = reader.U16();
+      if (sound == 0) {
+        if (i == transition) return;
+        continue;
+      }
+      const format::SoundInfo info = format::DecodeSoundInfo(reader);
+      if (i == transition) StartSound(sound, info);
+    }
+  } catch (const format::DecodeError&) {
+    // A damaged list of button sounds plays nothing.
   }
-  return firstFrameIndex_;
+}
+
+std::shared_ptr<void> MovieSound::SpriteStreamToken(const format::SpriteDefinition* sprite) {
+  std::weak_ptr<void>& known = spriteTokens_[sprite];
+  if (auto token = known.lock()) return token;
+  struct Life {
+    Life(std::weak_ptr<MovieSound*> o, const format::SpriteDefinition* s) : owner(std::move(o)), sprite(s) {}
+    Life(const Life&) = delete;
+    Life& operator=(const Life&) = delete;
+    ~Life() {
+      if (const auto sound = owner.lock()) (*sound)->EndSpriteStream(sprite);
+    }
+    std::weak_ptr<MovieSound*> owner;
+    const format::SpriteDefinition* sprite;
+  };
+  auto token = std::make_shared<Life>(self_, sprite);
+  known = token;
+  return token;
+}
+
+void MovieSound::EndSpriteStream(const format::SpriteDefinition* sprite) {
+  const auto found = spriteStreams_.find(sprite);
+  if (found == spriteStreams_.end()) return;
+  mixer_.ClearStream(found->second.key);
+  found->second.converter.reset();  // blocks wait for the next instance's head
+}
+
+void MovieSound::SilenceSpriteStreams() {
+  for (const auto& [sprite, stream] : spriteStreams_) mixer_.ClearStream(stream.key);
 }
 
 }  // namespace tavelin::swf::audio

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/mp3_decoder.h"
+#include "swf/audio/main_stream.h"
 #include "swf/audio/sound_converter.h"
 #include "swf/audio/sound_mixer.h"
 #include "swf/movie.h"
@@ -27,7 +28,7 @@ class MovieSound : public player::SoundHost {
   // Decoded event sounds kept at once, in output frames (about 64 MB).
   static constexpr std::size_t kMaxCachedFrames = std::size_t{16} << 20;
   // How far ahead of the mixer the main stream is kept queued, in output frames.
-  static constexpr std::size_t kStreamLead = kOutputRate / 2;
+  static constexpr std::size_t kStreamLead = MainStream::kLead;
 
   // `codec` may be null (MP3 plays silent); the mixer must outlive this.
   MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp3Codec* codec);
@@ -42,31 +43,46 @@ class MovieSound : public player::SoundHost {
   void StopAllSounds() override;
   void SetSoundVolume(int percent) override;
   int SoundVolume() const override { return volume_; }
+  void ButtonTransition(std::uint16_t buttonId, int transition) override;
+  std::shared_ptr<void> SpriteStreamToken(const format::SpriteDefinition* sprite) override;
+
+  // Silences the sprites' streams (the movie stopped); what their frames deliver
+  // later plays again.
+  void SilenceSpriteStreams();
 
   // Starts the event sounds of a main timeline frame that ran before this object
   // listened (the first frame, shown as the movie loads).
   void StartFrameSounds(int frame);
 
   // True when the main timeline carries a stream.
-  bool HasStream() const { return streamHead_.has_value(); }
+  bool HasStream() const { return mainStream_ != nullptr; }
   // Plays the main stream from `frame` on, in the order the timeline plays its frames
   // (back to the first after the last when `loop`).
   void RestartStream(int frame, bool loop);
   void StopStream();
-  void SetStreamLoop(bool loop) { streamLoop_ = loop; }
-  bool StreamRunning() const { return streamRunning_; }
-  // Queues the main stream up to kStreamLead ahead of the mixer; call on every tick.
+  void SetStreamLoop(bool loop);
+  // How far the picture has moved on in order since the stream (re)started.
+  void SetPictureProgress(std::int64_t frames) {
+    if (mainStream_) mainStream_->SetPictureProgress(frames);
+  }
+  bool StreamRunning() const { return mainStream_ && mainStream_->Running(); }
+  // Tops the main stream's queue up (the device's thread feeds it too).
   void FeedStream();
   // How many frames the main stream has been heard to move on since it (re)started,
   // given the frames the device still holds.
   std::int64_t HeardStreamFrames(std::size_t deviceQueued);
+  // The last heard count with the part of the frame being heard.
+  double HeardStreamPosition() const { return mainStream_ ? mainStream_->HeardPosition() : 0; }
 
   std::size_t CachedFrames() const { return cachedFrames_; }
 
  private:
   SoundSamples Decoded(std::uint16_t id);
-  void FeedFrame();
+  void EndSpriteStream(const format::SpriteDefinition* sprite);
   int SpriteStreamKey(const format::SpriteDefinition* sprite);
+  struct SpriteStream;
+  SpriteStream* OpenSpriteStream(const format::SpriteDefinition* sprite, const Tag& head);
+  SpriteStream* SpriteStreamFor(const format::SpriteDefinition* sprite);
 
   std::shared_ptr<const Movie> movie_;
   SoundMixer& mixer_;
@@ -78,18 +94,9 @@ class MovieSound : public player::SoundHost {
   std::list<std::uint16_t> recentlyUsed_;  // most recent first
   std::size_t cachedFrames_ = 0;
 
-  // The main timeline's stream: its head and, per frame, its block.
-  std::optional<format::StreamHead> streamHead_;
-  std::vector<std::optional<Tag>> streamBlocks_;
-  std::unique_ptr<SoundConverter> streamConverter_;
-  bool streamRunning_ = false;
-  bool streamLoop_ = true;
-  int feedFrame_ = 0;
-  double silenceCarry_ = 0;
-  std::uint64_t fed_ = 0;                // frames queued since the restart
-  std::deque<std::uint64_t> frameStarts_;  // where each fed timeline frame begins
-  std::int64_t firstFrameIndex_ = 0;     // the count of frames before frameStarts_[0]
+  std::unique_ptr<MainStream> mainStream_;
   std::vector<std::int16_t> scratch_;
+  std::unordered_map<std::uint16_t, Tag> buttonSounds_;  // DefineButtonSound by button
 
   struct SpriteStream {
     int key = 0;
@@ -97,6 +104,9 @@ class MovieSound : public player::SoundHost {
     std::unique_ptr<SoundConverter> converter;
   };
   std::map<const format::SpriteDefinition*, SpriteStream> spriteStreams_;
+  std::map<const format::SpriteDefinition*, std::weak_ptr<void>> spriteTokens_;
+  // Tokens reach this object only while it lives.
+  std::shared_ptr<MovieSound*> self_ = std::make_shared<MovieSound*>(this);
 };
 
 }  // namespace tavelin::swf::audio

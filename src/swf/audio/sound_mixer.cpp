@@ -156,7 +156,16 @@ bool SoundMixer::MixInstance(Instance& instance, std::int32_t* sum, std::size_t 
   return true;
 }
 
+void SoundMixer::SetSupplier(StreamSupplier* supplier) {
+  std::lock_guard lock(supplyMutex_);
+  supplier_ = supplier;
+}
+
 void SoundMixer::Fill(std::span<std::int16_t> samples) {
+  {
+    std::lock_guard supplying(supplyMutex_);
+    if (supplier_) supplier_->Supply();
+  }
   std::lock_guard lock(mutex_);
   const std::size_t frames = samples.size() / 2;
   sum_.assign(frames * 2, 0);

@@ -20,6 +20,14 @@
 
 namespace tavelin::swf::audio {
 
+// Keeps a stream queued from the device's thread: asked before each buffer is mixed,
+// without the mixer's lock held.
+class StreamSupplier {
+ public:
+  virtual ~StreamSupplier() = default;
+  virtual void Supply() = 0;
+};
+
 // A decoded sound: output frames, interleaved left and right.
 using SoundSamples = std::shared_ptr<const std::vector<std::int16_t>>;
 
@@ -56,6 +64,10 @@ class SoundMixer : public SoundSource {
   // The movie's own volume over its sounds, 0 to 100 percent, applied on top.
   void SetMovieVolume(int percent);
 
+  // Asked before each Fill (may be null). Replacing it waits until a Supply under way
+  // has returned, so the old supplier may go once this returns.
+  void SetSupplier(StreamSupplier* supplier);
+
   void Fill(std::span<std::int16_t> samples) override;
 
  private:
@@ -78,6 +90,8 @@ class SoundMixer : public SoundSource {
   // Adds up to `frames` frames of `instance` to `sum`; false once it has ended.
   static bool MixInstance(Instance& instance, std::int32_t* sum, std::size_t frames);
 
+  std::mutex supplyMutex_;  // held while the supplier feeds
+  StreamSupplier* supplier_ = nullptr;
   mutable std::mutex mutex_;
   std::vector<Instance> instances_;
   std::map<int, StreamQueue> streams_;

@@ -22,6 +22,8 @@ struct TimelineState {
   DisplayList list;
   bool playing = true;  // stopped timelines stay on their frame
   ClipAnchor* owner = nullptr;  // the clip whose timeline this is
+  // Sprites whose timeline streams sound: held while the instance lives (SoundHost).
+  std::shared_ptr<void> soundToken;
 };
 
 struct DisplayObjectFields {

@@ -4,6 +4,7 @@
 // works without one (the movie is silent).
 
 #include <cstdint>
+#include <memory>
 
 #include "swf/format/sound_decoder.h"
 #include "swf/format/sprite_decoder.h"
@@ -27,6 +28,13 @@ class SoundHost {
   // The movie's own volume over its sounds, 0 to 100 (100 at the start).
   virtual void SetSoundVolume(int percent) = 0;
   virtual int SoundVolume() const = 0;
+
+  // Button `buttonId` changed state: `transition` 0 from over to up (the pointer left),
+  // 1 from up to over, 2 from over to down (pressed), 3 from down to over (released).
+  virtual void ButtonTransition(std::uint16_t /*buttonId*/, int /*transition*/) {}
+  // What an instance of `sprite` keeps while it lives once its timeline streams sound:
+  // the sprite's stream ends when the last instance lets go (may be null).
+  virtual std::shared_ptr<void> SpriteStreamToken(const format::SpriteDefinition* /*sprite*/) { return nullptr; }
 };
 
 // True for the tags a SoundHost is given.

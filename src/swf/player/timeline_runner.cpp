@@ -84,7 +84,12 @@ void TimelineRunner::RunFrame(TimelineState& timeline, const FrameSource& source
   if (runScripts) TellFrameActions(timeline, source, frame);
   for (const Tag& tag : source.Tags(frame)) {
     if (IsSoundTag(tag.code)) {
-      if (sound_ && !soundMuted_ && runScripts) sound_->OnSoundTag(tag, source.sprite, frame);
+      if (sound_ && !soundMuted_ && runScripts) {
+        const bool stream = tag.code == code::kSoundStreamHead || tag.code == code::kSoundStreamHead2 ||
+                            tag.code == code::kSoundStreamBlock;
+        if (stream && source.sprite && !timeline.soundToken) timeline.soundToken = sound_->SpriteStreamToken(source.sprite);
+        sound_->OnSoundTag(tag, source.sprite, frame);
+      }
       continue;
     }
     if (dictionary_.Define(movie_, tag)) continue;

@@ -1,5 +1,5 @@
 #pragma once
-// The sound output on wave-out device 0: four buffers of about 50 ms, refilled from the
+// The sound output on wave-out device 0: eight buffers of about 50 ms, refilled from the
 // source by a worker thread that the device's event wakes when one comes back. The
 // interface thread never waits on the device.
 
@@ -24,7 +24,8 @@ std::atomic<std::uint32_t>& SoftwareWaveVolume();
 
 class WaveOutput : public SoundOutput {
  public:
-  static constexpr int kBuffers = 4;
+  // 400 ms in all: enough to ride out the worker waiting its turn on a busy machine.
+  static constexpr int kBuffers = 8;
   static constexpr std::size_t kBufferFrames = 2205;  // 50 ms at 44,100 frames a second
 
   WaveOutput() = default;
