@@ -10,7 +10,6 @@ namespace tavelin::swf::audio {
 namespace {
 
 namespace code = tag_code;
-constexpr int kMainStream = 0;
 // A block that decodes to more than this many output frames is cut there (a damaged
 // or hostile count must not queue minutes of sound for one frame).
 constexpr std::size_t kMaxBlockFrames = kOutputRate * 2;
