@@ -113,7 +113,7 @@ TimelineState* ClipControl::Timeline(const ClipAnchor& clip) {
 }
 
 int ClipControl::FrameCount(const ClipAnchor& clip) const {
-  if (&clip == &rootAnchor_) return movie_.FrameCount();
+  if (&clip == &rootAnchor_) return RunnerOf(root_).MovieData().FrameCount();
   if (!clip.object) return 0;
   const auto* sprite = SpriteOf(*clip.object);
   return sprite ? sprite->FrameCount() : 1;
@@ -128,8 +128,9 @@ void ClipControl::Goto(ClipAnchor& clip, int frame, bool play) {
   TimelineState* timeline = Timeline(clip);
   if (!timeline) return;
   timeline->playing = play;
-  const FrameSource source{&movie_, &clip == &rootAnchor_ ? nullptr : SpriteOf(*clip.object)};
-  runner_.GotoFrame(*timeline, source, frame, Nesting(clip));
+  TimelineRunner& runner = RunnerOf(*timeline);
+  const FrameSource source{&runner.MovieData(), &clip == &rootAnchor_ ? nullptr : SpriteOf(*clip.object)};
+  runner.GotoFrame(*timeline, source, frame, Nesting(clip));
 }
 
 void ClipControl::SetPlaying(ClipAnchor& clip, bool playing) {
@@ -141,12 +142,13 @@ int ClipControl::FrameOfLabel(const ClipAnchor& clip, std::string_view label) co
   if (&clip != &rootAnchor_) {
     if (!clip.object || !(sprite = SpriteOf(*clip.object))) return -1;
   }
-  const FrameSource source{&movie_, sprite};
+  const Movie& movie = MovieOf(clip);
+  const FrameSource source{&movie, sprite};
   for (int frame = 0; frame < source.Count(); ++frame) {
     for (const Tag& tag : source.Tags(frame)) {
       if (tag.code != tag_code::kFrameLabel) continue;
       try {
-        if (SameName(format::DecodeFrameLabel(movie_.TagBody(tag)), label, false)) return frame;
+        if (SameName(format::DecodeFrameLabel(movie.TagBody(tag)), label, false)) return frame;
       } catch (...) {
       }
     }
@@ -222,7 +224,7 @@ ClipAnchor* ClipControl::Attach(ClipAnchor& parent, std::uint16_t characterId, c
   if (Nesting(parent) + 1 >= kMaxNesting) return nullptr;
   TimelineState* timeline = Timeline(parent);
   if (!timeline) return nullptr;
-  DisplayObject* object = runner_.CreateAt(parent, *timeline, characterId, ListDepth(depth), Nesting(parent) + 1);
+  DisplayObject* object = RunnerOf(*timeline).CreateAt(parent, *timeline, characterId, ListDepth(depth), Nesting(parent) + 1);
   if (!object || !object->anchor) return nullptr;
   object->name = name;
   return object->anchor.get();
@@ -327,7 +329,19 @@ ClipAnchor* ClipControl::FrontmostAt(double x, double y, const std::function<boo
   return Frontmost(root_.list, x, y, wanted, 0);
 }
 
-std::vector<ClipAnchor*> ClipControl::AllClips() { return runner_.ClipsNewestFirst(root_.list); }
+std::vector<ClipAnchor*> ClipControl::AllClips() {
+  std::vector<ClipAnchor*> clips = runner_.ClipsNewestFirst(root_.list);
+  if (!levels_ || levels_->empty()) return clips;
+  for (auto& [number, level] : *levels_) {
+    if (level.anchor) clips.push_back(level.anchor.get());
+    if (level.timeline) {
+      const auto inside = runner_.ClipsNewestFirst(level.timeline->list);
+      clips.insert(clips.end(), inside.begin(), inside.end());
+    }
+  }
+  std::sort(clips.begin(), clips.end(), [](const ClipAnchor* a, const ClipAnchor* b) { return a->serial > b->serial; });
+  return clips;
+}
 
 int ClipControl::NextHighestDepth(const ClipAnchor& parent) {
   TimelineState* timeline = &parent == &rootAnchor_ ? &root_ : (parent.object ? parent.object->timeline.get() : nullptr);
