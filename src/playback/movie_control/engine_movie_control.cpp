@@ -7,6 +7,7 @@
 #include "platform/failure.h"
 #include "playback/movie_control/movie_audio.h"
 #include "playback/movie_control/network_movie.h"
+#include "playback/movie_control/movie_loads.h"
 #include "playback/movie_control/movie_scripts.h"
 #include "playback/movie_control/stage_view.h"
 #include "playback/movie_control/system_fonts.h"
@@ -79,6 +80,8 @@ struct EngineMovieControl::State {
     std::unique_ptr<MovieScripts> scripts;
     // Kept on the timeline's frame: each frame the clock moves on is played in turn.
     std::unique_ptr<swf::player::Player> player;
+    // What the scripts load; goes first, cancelling its downloads.
+    std::unique_ptr<MovieLoads> loads;
   };
 
   State(FileSystem& f, Downloader* d) : files(f), downloader(d), systemFonts(f) {}
@@ -100,7 +103,11 @@ struct EngineMovieControl::State {
     timeline.Play();  // a movie starts playing as soon as it is loaded
     view.SetStage(ToTwipRect(movie->Stage()));
     audio.Load(movie, *player, loop);
-    loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player)});
+    loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player), nullptr});
+    if (loaded->scripts) {
+      loaded->loads = std::make_unique<MovieLoads>(files, downloader, loaded->scripts->Machine(), [this] { return movieText; });
+      loaded->scripts->SetLoader([loads = loaded->loads.get()](const swf::avm1::LoadRequest& request) { return loads->Start(request); });
+    }
     MatchArrivedFrames();
   }
   // While a movie arrives the clock knows one frame more than it holds at least, so

@@ -13,6 +13,12 @@ namespace ce = format::clip_event;
 namespace {
 // Movies kept for the program cache before those no clip shows any more are let go.
 constexpr std::size_t kKeptMovies = 16;
+
+void ClearVariables(Object* clip) {
+  std::vector<String*> names;
+  for (const Property& property : clip->Properties()) names.push_back(property.key);
+  for (String* name : names) clip->RemoveOwn(name);
+}
 }  // namespace
 
 PendingLoad* Machine::FindLoad(int id) {
@@ -67,6 +73,8 @@ void Machine::SendLoads() {
       continue;
     }
     if (it->unload) {
+      // The target's variables go with what it showed.
+      if (Object* target = LoadTarget(*it)) ClearVariables(target);
       if (it->into == PendingLoad::Into::kLevel) {
         player_->RemoveLevel(it->level);
       } else if (const auto clip = it->clip.lock()) {
@@ -144,11 +152,7 @@ void Machine::FinishLoads() {
       continue;
     }
     // The target's old variables go with its old movie; the clip object stays.
-    if (Object* old = LoadTarget(load)) {
-      std::vector<String*> names;
-      for (const Property& property : old->Properties()) names.push_back(property.key);
-      for (String* name : names) old->RemoveOwn(name);
-    }
+    if (Object* old = LoadTarget(load)) ClearVariables(old);
     KeepMovie(load.movie);
     const double bytes = static_cast<double>(load.movie->Data().size());
     if (load.into == PendingLoad::Into::kLevel) {

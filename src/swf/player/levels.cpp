@@ -19,6 +19,16 @@ std::shared_ptr<const format::SpriteDefinition> FramesOf(const Movie& movie) {
   return frames;
 }
 
+// Everything in `list` counts as made at `tick`: a movie put in place before a tick
+// begins shows its first frame in that tick and plays on from the next.
+void MarkCreated(DisplayList& list, std::uint64_t tick, int nesting) {
+  if (nesting > kMaxNesting) return;
+  for (auto& [depth, object] : list) {
+    object.createdTick = tick;
+    if (object.timeline) MarkCreated(object.timeline->list, tick, nesting + 1);
+  }
+}
+
 // Gives `object` a fresh timeline playing `loaded` from its first frame.
 void ShowLoaded(DisplayObject& object, ClipAnchor& owner, std::shared_ptr<LoadedMovie> loaded, std::uint64_t tick,
                 int nesting) {
@@ -35,6 +45,7 @@ void ShowLoaded(DisplayObject& object, ClipAnchor& owner, std::shared_ptr<Loaded
   object.timeline->runner = &object.loaded->runner;
   object.loaded->runner.GotoFrame(*object.timeline, FrameSource{object.loaded->movie.get(), object.loaded->frames.get()}, 0,
                                   nesting);
+  MarkCreated(object.timeline->list, tick, nesting);
 }
 
 }  // namespace
@@ -54,6 +65,7 @@ void Player::PutOnLevel(int level, std::shared_ptr<const Movie> movie) {
     mainLoaded_ = std::move(loaded);
     root_.runner = &mainLoaded_->runner;
     mainLoaded_->runner.GotoFrame(root_, FrameSource{mainLoaded_->movie.get(), nullptr}, 0, 0);
+    MarkCreated(root_.list, runner_.Tick() + 1, 0);
     return;
   }
   levels_.erase(level);
@@ -66,7 +78,7 @@ void Player::PutOnLevel(int level, std::shared_ptr<const Movie> movie) {
     object.anchor->serial = runner_.NextSerial();
   }
   ClipAnchor& owner = object.anchor ? *object.anchor : *rootAnchor_;
-  ShowLoaded(object, owner, std::move(loaded), runner_.Tick(), 0);
+  ShowLoaded(object, owner, std::move(loaded), runner_.Tick() + 1, 0);
   if (runner_.Hooks() && object.anchor) runner_.Hooks()->ClipPlaced(*object.anchor, format::PlaceObject{});
 }
 
@@ -94,7 +106,7 @@ bool Player::LoadIntoClip(ClipAnchor& clip, std::shared_ptr<const Movie> movie) 
   const int nesting = clips_.Nesting(clip);
   if (nesting >= kMaxNesting) return false;
   auto loaded = std::make_shared<LoadedMovie>(std::move(movie), dictionary_.Fonts(), runner_);
-  ShowLoaded(*clip.object, clip, std::move(loaded), runner_.Tick(), nesting);
+  ShowLoaded(*clip.object, clip, std::move(loaded), runner_.Tick() + 1, nesting);
   return true;
 }
 
