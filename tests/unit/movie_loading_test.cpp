@@ -145,7 +145,7 @@ TEST(MovieLoading, LoaderEventsForMissingAndPresentFiles) {
   run.Start(MovieOfFrames({first, later}));
   run.Frames(1);
   EXPECT_EQ(run.host.lines, (Lines{"true",
-                                   // failures are told at the next frame, in the order asked
+                                   // failures are told at the end of the frame, in the order asked
                                    "error", "URLNotFound", "error", "URLNotFound",
                                    "second in _level3", "root is _level3", "undefined", "true",
                                    // once the loaded movie's first frame ran
@@ -174,7 +174,9 @@ TEST(MovieLoading, VariablesForClipsAndLoadVars) {
   run.files.AddFile("C:\\movies\\vars.txt", std::string("a=1&b=two+words%21&c"));
   run.Start(MovieOfFrames({first, later}));
   run.Frames(1);
-  EXPECT_EQ(run.host.lines, (Lines{"true", "two words!", "false", "undefined", "1", "two words!", "function"}));
+  // A file that is not there is told at the end of the frame that asked for it; what
+  // arrived, at the next frame.
+  EXPECT_EQ(run.host.lines, (Lines{"false", "undefined", "true", "two words!", "1", "two words!", "function"}));
 }
 
 TEST(MovieLoading, WebAddressesGoThroughTheDownloader) {

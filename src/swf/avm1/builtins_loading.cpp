@@ -214,7 +214,7 @@ Value VarsToString(Interpreter& vm, const Value& self, std::span<const Value>) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : text) {
-      if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '*' || c == '@') {
+      if (std::isalnum(c)) {
         out += static_cast<char>(c);
       } else {
         out += '%';
@@ -225,7 +225,10 @@ Value VarsToString(Interpreter& vm, const Value& self, std::span<const Value>) {
     return out;
   };
   std::string text;
-  for (const Property& property : vars->Properties()) {
+  // Newest first, as for..in lists them.
+  const auto& properties = vars->Properties();
+  for (auto it = properties.rbegin(); it != properties.rend(); ++it) {
+    const Property& property = *it;
     if (property.flags & property_flag::kDontEnum) continue;
     if (!text.empty()) text += '&';
     text += encode(property.name->text) + "=" + encode(vm.ToText(property.value));

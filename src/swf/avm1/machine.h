@@ -101,10 +101,10 @@ class Machine final : public player::ScriptHooks {
   void CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting);
   void Roots(std::vector<Cell*>& roots);
   // Loads (machine_loads.cpp): asks the host for what scripts queued and empties
-  // what they unloaded; puts what arrived in place; tells loaders their movie's first
-  // frame ran.
+  // what they unloaded; puts what arrived in place (or only tells of failures); tells
+  // loaders their movie's first frame ran.
   void SendLoads();
-  void FinishLoads();
+  void FinishLoads(bool failuresOnly = false);
   void TellLoadsInitialized();
   PendingLoad* FindLoad(int id);
   Object* LoadTarget(const PendingLoad& load);

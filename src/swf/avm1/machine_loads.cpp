@@ -112,12 +112,12 @@ void Machine::KeepMovie(std::shared_ptr<const Movie> movie) {
   keptMovies_.push_back(std::move(movie));
 }
 
-void Machine::FinishLoads() {
+void Machine::FinishLoads(bool failuresOnly) {
   if (!player_) return;
   std::vector<PendingLoad> done;
   auto& loads = vm_->loads.loads;
   for (auto it = loads.begin(); it != loads.end();) {
-    if (it->state == PendingLoad::State::kArrived || it->state == PendingLoad::State::kFailed) {
+    if ((it->state == PendingLoad::State::kArrived && !failuresOnly) || it->state == PendingLoad::State::kFailed) {
       done.push_back(std::move(*it));
       it = loads.erase(it);
     } else {
@@ -174,7 +174,8 @@ void Machine::FinishLoads() {
 }
 
 void Machine::TellLoadsInitialized() {
-  if (loadsInitializing_.empty()) return;
+  // What could not be loaded is told at the end of the frame that asked for it.
+  FinishLoads(true);
   // The first frame of each loaded movie has run its scripts.
   const auto waiting = std::move(loadsInitializing_);
   loadsInitializing_.clear();
