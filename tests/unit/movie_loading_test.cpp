@@ -105,6 +105,8 @@ TEST(MovieLoading, LevelAndClipLoadsSeeEachOtherAndUnload) {
       .Push({"box"}).Op(op::kGetVariable).Push({"mark"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"box"}).Op(op::kGetVariable).Push({"_parent"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"_level1"}).Op(op::kGetVariable).Push({"_currentframe"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"_level1"}).Op(op::kGetVariable).Push({"_url"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"_level1"}).Op(op::kGetVariable).Push({"_target"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"", "_level1"}).GetUrl2(0)                                                       // unloadMovieNum(1)
       .Push({0, "box"}).Op(op::kGetVariable).Push({"unloadMovie"}).Op(op::kCallMethod).Op(op::kPop);
   ActionAssembler third;
@@ -121,7 +123,7 @@ TEST(MovieLoading, LevelAndClipLoadsSeeEachOtherAndUnload) {
                                    // both arrive at the next frame, in the order asked
                                    "second in _level1", "root is _level1", "hello",
                                    "second in _level0.box", "root is _level0", "hello",
-                                   "here", "here", "_level0", "1",
+                                   "here", "here", "_level0", "1", "second.swf", "_level1",
                                    "undefined", "undefined", "movieclip"}));
 }
 

@@ -192,6 +192,8 @@ class Interpreter {
 
   // Movies and variables scripts asked to load (or unload), until the machine is done.
   LoadQueue loads;
+  // The addresses loaded movies came from, for _url.
+  std::unordered_map<const Movie*, std::string> movieUrls;
 
   std::vector<Object*> liveClips;  // clip objects, kept while their clip is on stage
 

@@ -106,6 +106,7 @@ void Machine::KeepMovie(std::shared_ptr<const Movie> movie) {
       std::erase_if(programs_, [&](const auto& entry) { return inside(entry.first); });
       std::erase_if(clipPrograms_, [&](const auto& entry) { return inside(entry.first); });
       std::erase_if(initDone_, [&](const std::uint8_t* at) { return inside(at); });
+      vm_->movieUrls.erase(it->get());
       it = keptMovies_.erase(it);
     }
   }
@@ -154,6 +155,7 @@ void Machine::FinishLoads(bool failuresOnly) {
     // The target's old variables go with its old movie; the clip object stays.
     if (Object* old = LoadTarget(load)) ClearVariables(old);
     KeepMovie(load.movie);
+    vm_->movieUrls[load.movie.get()] = load.request.url;
     const double bytes = static_cast<double>(load.movie->Data().size());
     if (load.into == PendingLoad::Into::kLevel) {
       player_->PutOnLevel(load.level, load.movie);
