@@ -127,6 +127,28 @@ TEST(MovieLoading, LevelAndClipLoadsSeeEachOtherAndUnload) {
                                    "undefined", "undefined", "movieclip"}));
 }
 
+TEST(MovieLoading, LevelZeroReplacesTheMainMovieButNotItsStage) {
+  ActionAssembler first;
+  first.Push({"greeting", "hello"}).Op(op::kSetVariable).GetUrl("second.swf", "_level1");
+  ActionAssembler second;
+  second.GetUrl("second.swf", "_level0");
+  ActionAssembler third;
+  third.Push({"never"}).Op(op::kTrace);
+  LoadingMovie run("C:\\movies\\main.swf");
+  run.files.AddFile("C:\\movies\\second.swf", SecondMovie());
+  SwfWriter main = MovieOfFrames({first, second, third, third, third});
+  run.Start(main);
+  const auto stage = run.player->MovieData().Stage();
+  run.Frames(3);
+  // The old movie's variables and levels go; the new one plays as _level0.
+  EXPECT_EQ(run.host.lines, (Lines{"second in _level1", "root is _level1", "hello",
+                                   "second in _level0", "root is _level0", "undefined"}));
+  EXPECT_EQ(run.player->FrameCount(), 2);
+  EXPECT_EQ(run.player->MovieData().Stage().Width(), stage.Width());
+  EXPECT_EQ(run.player->CurrentFrame(), 0);  // stopped by its first frame
+  EXPECT_TRUE(run.player->Clips().Level(1) == nullptr);
+}
+
 TEST(MovieLoading, LoaderEventsForMissingAndPresentFiles) {
   ActionAssembler onError;
   onError.Push({"error"}).Op(op::kTrace).Push({"code"}).Op(op::kGetVariable).Op(op::kTrace);

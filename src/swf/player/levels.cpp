@@ -65,7 +65,8 @@ void Player::PutOnLevel(int level, std::shared_ptr<const Movie> movie) {
     mainLoaded_ = std::move(loaded);
     root_.runner = &mainLoaded_->runner;
     mainLoaded_->runner.GotoFrame(root_, FrameSource{mainLoaded_->movie.get(), nullptr}, 0, 0);
-    MarkCreated(root_.list, runner_.Tick() + 1, 0);
+    mainLoadedTick_ = runner_.Tick() + 1;
+    MarkCreated(root_.list, mainLoadedTick_, 0);
     return;
   }
   levels_.erase(level);

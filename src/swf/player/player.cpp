@@ -24,7 +24,7 @@ void Player::NextFrame() {
   if (scripts) scripts->FrameStarting();
   runner_.BeginTick();
   if (scripts) {
-    MainRunner().AdvanceAll(root_, FrameSource{&MainRunner().MovieData(), nullptr});
+    if (mainLoadedTick_ < runner_.Tick()) MainRunner().AdvanceAll(root_, FrameSource{&MainRunner().MovieData(), nullptr});
     AdvanceLevels();
     scripts->FrameFinished();
     return;

@@ -97,6 +97,9 @@ class Player {
   TimelineState root_;
   // The movie loaded into _level0, whose runner then plays root_ (null until then).
   std::shared_ptr<LoadedMovie> mainLoaded_;
+  // The tick the movie loaded into _level0 shows its first frame in (it plays on from
+  // the next).
+  std::uint64_t mainLoadedTick_ = 0;
   Levels levels_;
   TimelineRunner& MainRunner() { return root_.runner ? *root_.runner : runner_; }
   const TimelineRunner& MainRunner() const { return root_.runner ? *root_.runner : runner_; }
