@@ -174,16 +174,37 @@ Value LoaderGetProgress(Interpreter& vm, const Value&, std::span<const Value> ar
 
 // ---- LoadVars ----
 
-Value VarsLoad(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  Object* vars = self.AsObject();
+// Loads name=value text into `into` (a LoadVars or any object); false without an address.
+Value LoadInto(Interpreter& vm, Object* into, const Value& url) {
+  if (!into || url.IsUndefined() || url.IsNull()) return Value(false);
   PendingLoad load;
-  load.request.url = vm.ToText(Arg(args, 0));
+  load.request.url = vm.ToText(url);
   load.request.kind = LoadRequest::Kind::kVariables;
-  if (!vars || load.request.url.empty()) return Value(false);
+  if (load.request.url.empty()) return Value(false);
   load.into = PendingLoad::Into::kObject;
-  load.listener = vars;
-  vm.Set(vars, vm.Name("loaded"), Value(false));
+  load.listener = into;
+  vm.Set(into, vm.Name("loaded"), Value(false));
+  vm.DefineValue(into, "_bytesLoaded", Value(0.0));
+  vm.DefineValue(into, "_bytesTotal", Value());
   return Queue(vm, std::move(load));
+}
+
+Value VarsLoad(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  return LoadInto(vm, self.AsObject(), Arg(args, 0));
+}
+
+// The variables are not sent (the address is fetched as by load); the answer fills
+// `target`.
+Value VarsSendAndLoad(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  if (!self.AsObject()) return Value(false);
+  return LoadInto(vm, Arg(args, 1).AsObject(), Arg(args, 0));
+}
+
+Value VarsBytesLoaded(Interpreter& vm, const Value& self, std::span<const Value>) {
+  return self.AsObject() ? vm.Get(self.AsObject(), vm.Name("_bytesLoaded")) : Value();
+}
+Value VarsBytesTotal(Interpreter& vm, const Value& self, std::span<const Value>) {
+  return self.AsObject() ? vm.Get(self.AsObject(), vm.Name("_bytesTotal")) : Value();
 }
 
 Value VarsDecode(Interpreter& vm, const Value& self, std::span<const Value> args) {
@@ -292,9 +313,9 @@ void InstallLoading(Interpreter& vm) {
   vm.DefineNative(varsProto, "onData", VarsOnData);
   vm.DefineNative(varsProto, "toString", VarsToString);
   vm.DefineNative(varsProto, "send", Refused);
-  vm.DefineNative(varsProto, "sendAndLoad", Refused);
-  vm.DefineNative(varsProto, "getBytesLoaded", Nothing);
-  vm.DefineNative(varsProto, "getBytesTotal", Nothing);
+  vm.DefineNative(varsProto, "sendAndLoad", VarsSendAndLoad);
+  vm.DefineNative(varsProto, "getBytesLoaded", VarsBytesLoaded);
+  vm.DefineNative(varsProto, "getBytesTotal", VarsBytesTotal);
 }
 
 }  // namespace tavelin::swf::avm1

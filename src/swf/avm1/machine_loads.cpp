@@ -130,6 +130,11 @@ void Machine::FinishLoads(bool failuresOnly) {
     if (load.into == PendingLoad::Into::kObject) {
       // LoadVars: onData gets the text (undefined when it did not come) and decodes it.
       const Value text[] = {arrived ? Value(vm_->Intern(load.text)) : Value()};
+      if (arrived && load.listener) {
+        const Value size(static_cast<double>(load.text.size()));
+        vm_->DefineValue(load.listener, "_bytesLoaded", size);
+        vm_->DefineValue(load.listener, "_bytesTotal", size);
+      }
       try {
         if (load.listener) vm_->CallMethod(Value(load.listener), vm_->Name("onData"), text);
       } catch (const ScriptThrow&) {
