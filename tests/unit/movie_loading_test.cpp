@@ -79,9 +79,11 @@ SwfWriter MovieOfFrames(const std::vector<ActionAssembler>& frames) {
 }
 
 // The loaded movie: its first frame names where it sits and what it sees, then stops.
+// Its character 1 is a 100 x 50 pixel rectangle (the main movie's 1 is an empty clip).
 std::vector<std::uint8_t> SecondMovie() {
   SwfWriter second;
   second.Version(8);
+  second.DefineRectangle(1, 2000, 1000, {255, 0, 0}).Place(testing::Put(1, 1));
   ActionAssembler script;
   script.Push({"mark", "here"}).Op(op::kSetVariable)
       .Push({"this"}).Op(op::kGetVariable).Push({"second in "}).Op(op::kStackSwap).Op(op::kAdd2).Op(op::kTrace)
@@ -106,6 +108,8 @@ TEST(MovieLoading, LevelAndClipLoadsSeeEachOtherAndUnload) {
       .Push({"box"}).Op(op::kGetVariable).Push({"_parent"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"_level1"}).Op(op::kGetVariable).Push({"_currentframe"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"_level1"}).Op(op::kGetVariable).Push({"_url"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"_level1"}).Op(op::kGetVariable).Push({"_width"}).Op(op::kGetMember).Op(op::kTrace)     // its own characters
+      .Push({"box"}).Op(op::kGetVariable).Push({"_height"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"_level1"}).Op(op::kGetVariable).Push({"_target"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"", "_level1"}).GetUrl2(0)                                                       // unloadMovieNum(1)
       .Push({0, "box"}).Op(op::kGetVariable).Push({"unloadMovie"}).Op(op::kCallMethod).Op(op::kPop);
@@ -123,7 +127,7 @@ TEST(MovieLoading, LevelAndClipLoadsSeeEachOtherAndUnload) {
                                    // both arrive at the next frame, in the order asked
                                    "second in _level1", "root is _level1", "hello",
                                    "second in _level0.box", "root is _level0", "hello",
-                                   "here", "here", "_level0", "1", "second.swf", "_level1",
+                                   "here", "here", "_level0", "1", "second.swf", "100", "50", "_level1",
                                    "undefined", "undefined", "movieclip"}));
 }
 
@@ -139,7 +143,14 @@ TEST(MovieLoading, LevelZeroReplacesTheMainMovieButNotItsStage) {
   SwfWriter main = MovieOfFrames({first, second, third, third, third});
   run.Start(main);
   const auto stage = run.player->MovieData().Stage();
-  run.Frames(3);
+  run.Frames(1);
+  // Level 1 is drawn above the main movie, with its own rectangle.
+  swf::Framebuffer frame;
+  frame.Resize(200, 100);
+  run.player->Draw(frame, swf::Matrix{0.05, 0, 0, 0.05, 0, 0}, swf::render::Quality::kLow);
+  EXPECT_EQ(frame.pixels[25 * 200 + 50] & 0xFFFFFFu, 0xFF0000u);
+  EXPECT_EQ(frame.pixels[75 * 200 + 150] & 0xFFFFFFu, 0u);
+  run.Frames(2);
   // The old movie's variables and levels go; the new one plays as _level0.
   EXPECT_EQ(run.host.lines, (Lines{"second in _level1", "root is _level1", "hello",
                                    "second in _level0", "root is _level0", "undefined"}));

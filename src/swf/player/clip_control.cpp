@@ -93,17 +93,19 @@ ClipControl::ClipControl(const Movie& movie, Dictionary& dictionary, TimelineRun
 
 std::string ClipControl::FieldVariable(const ClipAnchor& field) const {
   if (!field.object) return {};
-  const format::EditTextDefinition* definition = dictionary_.FindBoundField(field.object->characterId);
+  const format::EditTextDefinition* definition = RunnerAround(field).Characters().FindBoundField(field.object->characterId);
   return definition ? definition->variableName : std::string();
 }
 
 void ClipControl::SetFieldText(ClipAnchor& field, const std::string& text) {
   if (!field.object) return;
-  const format::EditTextDefinition* definition = dictionary_.FindBoundField(field.object->characterId);
+  const TimelineRunner& runner = RunnerAround(field);
+  Dictionary& characters = runner.Characters();
+  const format::EditTextDefinition* definition = characters.FindBoundField(field.object->characterId);
   if (!definition) return;
   format::EditTextDefinition shown = *definition;
   shown.initialText = text;
-  field.object->character = LayOutEditText(shown, dictionary_, dictionary_.Fonts(), movie_.Version());
+  field.object->character = LayOutEditText(shown, characters, characters.Fonts(), runner.MovieData().Version());
 }
 
 TimelineState* ClipControl::Timeline(const ClipAnchor& clip) {
@@ -326,6 +328,17 @@ ClipAnchor* Frontmost(DisplayList& list, double x, double y, const std::function
 }  // namespace
 
 ClipAnchor* ClipControl::FrontmostAt(double x, double y, const std::function<bool(ClipAnchor&)>& wanted) {
+  // Higher levels lie in front of lower ones and of the main movie.
+  if (levels_) {
+    for (auto it = levels_->rbegin(); it != levels_->rend(); ++it) {
+      DisplayObject& level = it->second;
+      if (!level.visible || !level.timeline) continue;
+      if (level.anchor && wanted(*level.anchor) && ObjectContains(level, x, y)) return level.anchor.get();
+      const Matrix toLocal = Inverse(level.matrix);
+      const double lx = toLocal.a * x + toLocal.c * y + toLocal.tx, ly = toLocal.b * x + toLocal.d * y + toLocal.ty;
+      if (ClipAnchor* found = Frontmost(level.timeline->list, lx, ly, wanted, 1)) return found;
+    }
+  }
   return Frontmost(root_.list, x, y, wanted, 0);
 }
 

@@ -97,6 +97,8 @@ class ClipControl {
  private:
   DisplayList* ParentList(const ClipAnchor& clip);
   TimelineRunner& RunnerOf(const TimelineState& timeline) const;
+  // The runner of the timeline `clip` lies on (its movie's characters and frames).
+  TimelineRunner& RunnerAround(const ClipAnchor& clip) const;
   std::uint16_t ListDepth(int scriptDepth) const;
 
   const Movie& movie_;

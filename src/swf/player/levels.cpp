@@ -177,6 +177,13 @@ TimelineRunner& ClipControl::RunnerOf(const TimelineState& timeline) const {
   return timeline.runner ? *timeline.runner : runner_;
 }
 
+TimelineRunner& ClipControl::RunnerAround(const ClipAnchor& clip) const {
+  const ClipAnchor* parent = clip.parent.get();
+  if (!parent || parent == &rootAnchor_) return RunnerOf(root_);
+  if (parent->object && parent->object->timeline) return RunnerOf(*parent->object->timeline);
+  return runner_;
+}
+
 const Movie& ClipControl::MovieOf(const ClipAnchor& clip) const {
   if (&clip == &rootAnchor_) return RunnerOf(root_).MovieData();
   if (clip.object && clip.object->timeline) return RunnerOf(*clip.object->timeline).MovieData();

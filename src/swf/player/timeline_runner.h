@@ -45,6 +45,7 @@ class TimelineRunner {
   TimelineRunner(const Movie& movie, Dictionary& dictionary, const TimelineRunner& main);
 
   const Movie& MovieData() const { return movie_; }
+  Dictionary& Characters() const { return dictionary_; }
 
   // Starts a new tick: objects created from now on wait for the next one to advance.
   void BeginTick() { ++counters_->tick; }
