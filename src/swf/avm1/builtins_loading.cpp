@@ -49,20 +49,7 @@ std::vector<std::pair<std::string, std::string>> DecodeVariables(const std::stri
 
 namespace {
 
-// "_level7" gives 7; anything else -1.
-int LevelNumber(const std::string& window) {
-  if (window.size() < 7 || window.size() > 12) return -1;
-  static const char kPrefix[] = "_level";
-  for (int i = 0; i < 6; ++i) {
-    if (std::tolower(static_cast<unsigned char>(window[i])) != kPrefix[i]) return -1;
-  }
-  int level = 0;
-  for (std::size_t i = 6; i < window.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(window[i]))) return -1;
-    level = level * 10 + (window[i] - '0');
-  }
-  return level <= player::kMaxLevel ? level : -1;
-}
+using player::LevelNumber;
 
 // Points `load` at a clip (or, for a level's own clip, at that level); false when the
 // object is no clip.

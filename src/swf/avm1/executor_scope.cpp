@@ -8,6 +8,7 @@
 #include "swf/avm1/clip_properties.h"
 #include "swf/avm1/executor.h"
 #include "swf/player/clip_control.h"
+#include "swf/player/levels.h"
 
 namespace tavelin::swf::avm1 {
 
@@ -89,7 +90,8 @@ Value Executor::GetVariable(Activation& a, String* name) {
     case kRoot: return Value(vm_.LevelRootOf(a.target));
     case kGlobal: return Value(vm_.global);
     case kLevel: {
-      player::ClipAnchor* level = vm_.Clips() ? vm_.Clips()->Level(std::atoi(name->text.c_str() + 6)) : nullptr;
+      const int number = player::LevelNumber(name->text);
+      player::ClipAnchor* level = vm_.Clips() && number >= 0 ? vm_.Clips()->Level(number) : nullptr;
       return level ? Value(vm_.ClipFor(*level)) : Value();
     }
     case kSuper: {

@@ -1,10 +1,10 @@
 #include "swf/avm1/interpreter.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "swf/avm1/clip_properties.h"
 #include "swf/player/clip_control.h"
+#include "swf/player/levels.h"
 
 namespace tavelin::swf::avm1 {
 
@@ -579,9 +579,8 @@ Object* Interpreter::ResolveTarget(Object* base, const std::string& path) {
       at = RootClip();
       continue;
     }
-    if (part.size() > 6 && clips_ && Key(Intern(part.substr(0, 6))) == Key(Intern("_level")) &&
-        part.find_first_not_of("0123456789", 6) == std::string::npos) {
-      player::ClipAnchor* level = clips_->Level(std::atoi(part.c_str() + 6));
+    if (const int number = player::LevelNumber(part); number >= 0 && clips_) {
+      player::ClipAnchor* level = clips_->Level(number);
       at = level ? ClipFor(*level) : nullptr;
       continue;
     }

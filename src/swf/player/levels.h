@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <string_view>
 
 #include "swf/format/sprite_decoder.h"
 #include "swf/movie.h"
@@ -34,5 +35,22 @@ using Levels = std::map<int, DisplayObject>;
 
 // Levels are numbered 0 to this.
 inline constexpr int kMaxLevel = 16000;
+
+// The number of a "_levelN" name (any case); -1 for other names and levels above the
+// highest.
+inline int LevelNumber(std::string_view name) {
+  if (name.size() < 7 || name.size() > 12) return -1;
+  constexpr std::string_view kPrefix = "_level";
+  for (std::size_t i = 0; i < kPrefix.size(); ++i) {
+    const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
+    if (c != kPrefix[i]) return -1;
+  }
+  int level = 0;
+  for (std::size_t i = kPrefix.size(); i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return -1;
+    level = level * 10 + (name[i] - '0');
+  }
+  return level <= kMaxLevel ? level : -1;
+}
 
 }  // namespace tavelin::swf::player
