@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/movie_control/engine_movie_control.h"
 #include "playback/movie_control/movie_loads.h"
 #include "support/action_assembler.h"
 #include "support/fake_downloader.h"
@@ -242,6 +243,29 @@ TEST(MovieLoading, WebAddressesGoThroughTheDownloader) {
   EXPECT_EQ(ResolveLoadAddress("C:\\m\\a.swf", "ftp://h/b.swf"), "");
   EXPECT_EQ(ResolveLoadAddress("http://h/d/a.swf", "C:\\b.swf"), "");
   EXPECT_EQ(ResolveLoadAddress("C:\\m\\a.swf", ""), "");
+}
+
+TEST(MovieLoading, ThePlayingMovieLoadsFromItsOwnFolder) {
+  testing::FakeFileSystem files;
+  files.AddFolder("C:\\Movies");
+  files.AddFolder("C:\\Movies\\parts");
+  files.AddFile("C:\\Movies\\parts\\second.swf", SecondMovie());
+  ActionAssembler first;
+  first.GetUrl("parts/second.swf", "_level1");
+  SwfWriter main;
+  main.Version(8).StagePixels(20, 20).FrameRate(10).BackgroundColor({255, 255, 255});
+  testing::AddDoAction(main, first);
+  main.ShowFrame().ShowFrame();
+  files.AddFile("C:\\Movies\\main.swf", main.Bytes());
+  EngineMovieControl control(files);
+  control.SetMovie("C:\\Movies\\main.swf");
+  control.SetViewportSize(20, 20);
+  swf::Framebuffer picture;
+  control.Render(picture);
+  EXPECT_EQ(picture.At(5, 5), 0xFFFFFFFFu);
+  control.AdvanceClock(0.1);  // the next frame shows level 1's red rectangle over the stage
+  control.Render(picture);
+  EXPECT_EQ(picture.At(5, 5), 0xFFFF0000u);
 }
 
 }  // namespace

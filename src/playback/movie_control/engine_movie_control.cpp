@@ -95,19 +95,22 @@ struct EngineMovieControl::State {
   }
   // Shows a decoded movie from its first frame, playing; nothing here throws after the
   // player is made, so the previous movie stays until the new one is ready.
-  void Show(std::shared_ptr<const swf::Movie> movie) {
+  // `name` is the movie's path or address, which its scripts' loads are relative to.
+  void Show(std::shared_ptr<const swf::Movie> movie, const std::string& name) {
     swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
     auto scripts = swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version()) : nullptr;
+    // Ready before the first frame's scripts run, which may load already.
+    std::unique_ptr<MovieLoads> loads;
+    if (scripts) {
+      loads = std::make_unique<MovieLoads>(files, downloader, scripts->Machine(), [name] { return name; });
+      scripts->SetLoader([at = loads.get()](const swf::avm1::LoadRequest& request) { return at->Start(request); });
+    }
     auto player = std::make_unique<swf::player::Player>(movie, &systemFonts, scripts ? &scripts->Machine() : nullptr);
     timeline.SetLoop(loop);
     timeline.Play();  // a movie starts playing as soon as it is loaded
     view.SetStage(ToTwipRect(movie->Stage()));
     audio.Load(movie, *player, loop);
-    loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player), nullptr});
-    if (loaded->scripts) {
-      loaded->loads = std::make_unique<MovieLoads>(files, downloader, loaded->scripts->Machine(), [this] { return movieText; });
-      loaded->scripts->SetLoader([loads = loaded->loads.get()](const swf::avm1::LoadRequest& request) { return loads->Start(request); });
-    }
+    loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player), std::move(loads)});
     MatchArrivedFrames();
   }
   // While a movie arrives the clock knows one frame more than it holds at least, so
@@ -130,7 +133,7 @@ struct EngineMovieControl::State {
     movieText = address;
     NetworkMovie::Handlers handlers;
     handlers.started = [this](std::shared_ptr<swf::Movie> movie) {
-      Show(std::move(movie));
+      Show(std::move(movie), movieText);
       Changed();
     };
     handlers.grew = [this] {
@@ -204,7 +207,7 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
 void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie) {
   State& s = *state_;
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
-  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)));
+  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)), movie);
   s.network.reset();  // the movie arriving is replaced
   s.movieText = movie;
   s.DeliverScriptRequests();
