@@ -37,7 +37,7 @@ void ShowLoaded(DisplayObject& object, ClipAnchor& owner, std::shared_ptr<Loaded
   object.hitArea.reset();
   object.morphed = nullptr;
   object.loaded = std::move(loaded);
-  object.characterId = 0;
+  // The character id stays: the parent's timeline still knows the clip by it.
   object.character = object.loaded->frames;
   object.createdTick = tick;
   object.timeline = std::make_unique<TimelineState>();
@@ -137,7 +137,6 @@ void Player::UnloadClip(ClipAnchor& clip) {
   object.hitArea.reset();
   object.loaded.reset();
   object.character = empty;
-  object.characterId = 0;
   object.timeline = std::make_unique<TimelineState>();
   object.timeline->owner = &clip;
   object.timeline->frame = 0;
