@@ -161,6 +161,20 @@ TEST(MovieLoading, LevelZeroReplacesTheMainMovieButNotItsStage) {
   EXPECT_TRUE(run.player->Clips().Level(1) == nullptr);
 }
 
+TEST(MovieLoading, ALoadedClipStaysWhenItsParentGoesBack) {
+  ActionAssembler first;
+  first.Push({"second.swf", "box"}).GetUrl2(0x40);
+  ActionAssembler nothing;
+  ActionAssembler back;
+  back.GotoFrame(1).Op(op::kStop)
+      .Push({"box"}).Op(op::kGetVariable).Push({"_width"}).Op(op::kGetMember).Op(op::kTrace);
+  LoadingMovie run("C:\\movies\\main.swf");
+  run.files.AddFile("C:\\movies\\second.swf", SecondMovie());
+  run.Start(MovieOfFrames({first, nothing, nothing, back}));
+  run.Frames(3);
+  EXPECT_EQ(run.host.lines, (Lines{"second in _level0.box", "root is _level0", "undefined", "100"}));
+}
+
 TEST(MovieLoading, LoaderEventsForMissingAndPresentFiles) {
   ActionAssembler onError;
   onError.Push({"error"}).Op(op::kTrace).Push({"code"}).Op(op::kGetVariable).Op(op::kTrace);
