@@ -125,7 +125,27 @@ class RenderHost final : public avm1::ScriptHost {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
   }
   void ScriptStopped(const std::string& reason) override { std::cerr << "script stopped: " << reason << "\n"; }
+  // Movies and variables the scripts load, from files beside the movie.
+  bool Load(const avm1::LoadRequest& request) override {
+    if (!machine || request.url.empty() || request.url.find(':') != std::string::npos) return false;
+    const std::string path = folder + request.url.substr(0, request.url.find('?'));
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (request.kind == avm1::LoadRequest::Kind::kVariables) {
+      machine->TextArrived(request.id, std::string(bytes.begin(), bytes.end()));
+      return true;
+    }
+    try {
+      machine->LoadArrived(request.id, std::make_shared<const Movie>(LoadMovie(bytes)));
+    } catch (const std::exception&) {
+      machine->LoadFailed(request.id);
+    }
+    return true;
+  }
   double milliseconds = 0;
+  avm1::Machine* machine = nullptr;
+  std::string folder;
 };
 
 }  // namespace
@@ -137,6 +157,8 @@ int main(int argc, char** argv) {
     player::TrueTypeFonts deviceFonts(DeviceFontFiles());
     RenderHost host;
     avm1::Machine machine(movie->Version(), host);
+    host.machine = &machine;
+    host.folder = options.movie.substr(0, options.movie.find_last_of('/') + 1);
     const bool scripts = options.scripts && avm1::RunsActionScript1(*movie);
     player::Player player(movie, deviceFonts.Empty() ? nullptr : &deviceFonts, scripts ? &machine : nullptr);
     const double frameMilliseconds = 1000.0 / (movie->FrameRate() > 0 ? movie->FrameRate() : 12.0);

@@ -116,6 +116,11 @@ ActionAssembler& ActionAssembler::SetTarget(const std::string& target) {
   return *this;
 }
 
+ActionAssembler& ActionAssembler::GetUrl2(std::uint8_t flags) {
+  Record(0x9A, {flags});
+  return *this;
+}
+
 ActionAssembler& ActionAssembler::GetUrl(const std::string& url, const std::string& target) {
   std::vector<std::uint8_t> body;
   Text(body, url);

@@ -37,6 +37,8 @@ class ActionAssembler {
   ActionAssembler& GotoFrame2(bool play);
   ActionAssembler& SetTarget(const std::string& target);
   ActionAssembler& GetUrl(const std::string& url, const std::string& target);
+  // GetURL2 of the address and window on the stack; flags 0x40 a clip target, 0x80 variables.
+  ActionAssembler& GetUrl2(std::uint8_t flags);
   ActionAssembler& Label(const std::string& name);
   ActionAssembler& Jump(const std::string& label);
   ActionAssembler& If(const std::string& label);

@@ -7,6 +7,7 @@
 #include "platform/failure.h"
 #include "playback/movie_control/movie_audio.h"
 #include "playback/movie_control/network_movie.h"
+#include "playback/movie_control/movie_loads.h"
 #include "playback/movie_control/movie_scripts.h"
 #include "playback/movie_control/stage_view.h"
 #include "playback/movie_control/system_fonts.h"
@@ -79,6 +80,8 @@ struct EngineMovieControl::State {
     std::unique_ptr<MovieScripts> scripts;
     // Kept on the timeline's frame: each frame the clock moves on is played in turn.
     std::unique_ptr<swf::player::Player> player;
+    // What the scripts load; goes first, cancelling its downloads.
+    std::unique_ptr<MovieLoads> loads;
   };
 
   State(FileSystem& f, Downloader* d) : files(f), downloader(d), systemFonts(f) {}
@@ -92,9 +95,16 @@ struct EngineMovieControl::State {
   }
   // Shows a decoded movie from its first frame, playing; nothing here throws after the
   // player is made, so the previous movie stays until the new one is ready.
-  void Show(std::shared_ptr<const swf::Movie> movie) {
+  // `name` is the movie's path or address, which its scripts' loads are relative to.
+  void Show(std::shared_ptr<const swf::Movie> movie, const std::string& name) {
     swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
     auto scripts = swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version()) : nullptr;
+    // Ready before the first frame's scripts run, which may load already.
+    std::unique_ptr<MovieLoads> loads;
+    if (scripts) {
+      loads = std::make_unique<MovieLoads>(files, downloader, scripts->Machine(), [name] { return name; });
+      scripts->SetLoader([at = loads.get()](const swf::avm1::LoadRequest& request) { return at->Start(request); });
+    }
     auto player = std::make_unique<swf::player::Player>(movie, &systemFonts, scripts ? &scripts->Machine() : nullptr);
     // With scripts the clock runs on for the clips; the main timeline's own end
     // follows the loop option.
@@ -103,7 +113,7 @@ struct EngineMovieControl::State {
     timeline.Play();  // a movie starts playing as soon as it is loaded
     view.SetStage(ToTwipRect(movie->Stage()));
     audio.Load(movie, *player, loop, scripts != nullptr);
-    loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player)});
+    loaded.emplace(Loaded{std::move(movie), timeline, std::move(scripts), std::move(player), std::move(loads)});
     MatchArrivedFrames();
   }
   // While a movie arrives the clock knows one frame more than it holds at least, so
@@ -126,7 +136,7 @@ struct EngineMovieControl::State {
     movieText = address;
     NetworkMovie::Handlers handlers;
     handlers.started = [this](std::shared_ptr<swf::Movie> movie) {
-      Show(std::move(movie));
+      Show(std::move(movie), movieText);
       Changed();
     };
     handlers.grew = [this] {
@@ -207,7 +217,7 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
 void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie) {
   State& s = *state_;
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
-  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)));
+  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)), movie);
   s.network.reset();  // the movie arriving is replaced
   s.movieText = movie;
   s.DeliverScriptRequests();

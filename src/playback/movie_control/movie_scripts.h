@@ -30,6 +30,10 @@ class MovieScripts final : public swf::avm1::ScriptHost {
   double MovieMilliseconds() override { return milliseconds_; }
   double WallSeconds() override;
   void ScriptStopped(const std::string& reason) override;
+  bool Load(const swf::avm1::LoadRequest& request) override { return loader_ && loader_(request); }
+
+  // Where the scripts' loads go (see MovieLoads); without one they fail.
+  void SetLoader(std::function<bool(const swf::avm1::LoadRequest&)> loader) { loader_ = std::move(loader); }
 
  private:
   struct Request {
@@ -42,6 +46,7 @@ class MovieScripts final : public swf::avm1::ScriptHost {
   std::function<double()> wallSeconds_;
   double milliseconds_ = 0;
   std::vector<Request> pending_;
+  std::function<bool(const swf::avm1::LoadRequest&)> loader_;
 };
 
 // Whether getURL may hand `url` to the program: web and mail addresses only.

@@ -16,5 +16,8 @@ void InstallStringNumberBoolean(Interpreter& vm);
 void InstallMathAndDate(Interpreter& vm);
 void InstallMovieClip(Interpreter& vm);
 void InstallInputObjects(Interpreter& vm);
+void InstallLoading(Interpreter& vm);
+// getURL with a level or clip for its window (load or unload there); false for others.
+bool StartScriptLoad(Interpreter& vm, Object* base, const std::string& url, const std::string& window, int flags);
 
 }  // namespace tavelin::swf::avm1

@@ -321,6 +321,7 @@ void Interpreter::InstallBuiltins() {
   InstallMathAndDate(*this);
   InstallMovieClip(*this);
   InstallInputObjects(*this);
+  InstallLoading(*this);
 }
 
 }  // namespace tavelin::swf::avm1

@@ -78,14 +78,18 @@ Value GetClipProperty(Interpreter& vm, Object* clip, int index) {
       std::string path = vm.TargetPath(clip);
       // "_level0.a.b" reads "/a/b" here.
       if (path == "_level0") return vm.Intern("/");
-      std::string slash;
       const std::size_t first = path.find('.');
+      if (first == std::string::npos) return vm.Intern(path);  // another level's root
+      std::string slash;
       for (std::size_t i = first; i < path.size(); ++i) slash += path[i] == '.' ? '/' : path[i];
       return vm.Intern(slash);
     }
-    case p::kName: return isRoot ? vm.Names().empty : vm.Intern(anchor->object->name);
+    case p::kName: return isRoot || !anchor->parent ? vm.Names().empty : vm.Intern(anchor->object->name);
     case p::kDropTarget: return vm.Names().empty;
-    case p::kUrl: return vm.Intern("file:///movie.swf");
+    case p::kUrl: {
+      const auto found = vm.movieUrls.find(&clips->MovieOf(*anchor));
+      return vm.Intern(found != vm.movieUrls.end() ? found->second : std::string("file:///movie.swf"));
+    }
     case p::kHighQuality: return Settings().highQuality;
     case p::kFocusRect: return Settings().focusRect;
     case p::kSoundBufTime: return Settings().soundBufTime;

@@ -8,6 +8,7 @@
 #include "swf/avm1/clip_properties.h"
 #include "swf/avm1/executor.h"
 #include "swf/player/clip_control.h"
+#include "swf/player/levels.h"
 
 namespace tavelin::swf::avm1 {
 
@@ -86,12 +87,12 @@ Value Executor::GetVariable(Activation& a, String* name) {
     case kThis:
       if (!a.thisVisible) break;
       return a.thisObject ? Value(a.thisObject) : Value(a.target);
-    case kRoot: return Value(vm_.RootClip());
+    case kRoot: return Value(vm_.LevelRootOf(a.target));
     case kGlobal: return Value(vm_.global);
     case kLevel: {
-      const std::string& text = name->text;
-      if (text.size() == 7 && text.back() == '0') return Value(vm_.RootClip());
-      return Value();
+      const int number = player::LevelNumber(name->text);
+      player::ClipAnchor* level = vm_.Clips() && number >= 0 ? vm_.Clips()->Level(number) : nullptr;
+      return level ? Value(vm_.ClipFor(*level)) : Value();
     }
     case kSuper: {
       if (!a.locals || !a.superVisible) break;
@@ -321,7 +322,7 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
       if (!home && start) start = start->proto;
       preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperObject>(start, a.thisObject)));
     }
-    preload(f::kPreloadRoot, Value(vm_.RootClip()));
+    preload(f::kPreloadRoot, Value(vm_.LevelRootOf(fn->timeline)));
     if (info.flags & f::kPreloadParent) {
       player::ClipAnchor* anchor = vm_.AnchorOf(fn->timeline);
       preload(f::kPreloadParent, anchor && anchor->parent ? Value(vm_.ClipFor(*anchor->parent)) : Value());

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/avm1/builtins.h"
 #include "swf/avm1/clip_properties.h"
 #include "swf/player/clip_control.h"
 
@@ -107,13 +108,16 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
     case op::kGetUrl:
     case op::kGetUrl2: {
       std::string window, url;
+      int flags = 0;
       if (action.code == op::kGetUrl) {
         url = strings[action.a]->text;
         window = strings[action.b]->text;
       } else {
         window = vm_.ToText(pop());
         url = vm_.ToText(pop());
+        flags = static_cast<int>(action.a);
       }
+      if (StartScriptLoad(vm_, a.target, url, window, flags)) break;
       if (url.rfind("FSCommand:", 0) == 0 || url.rfind("fscommand:", 0) == 0) {
         vm_.host_.Command(url.substr(10), window);
       } else {

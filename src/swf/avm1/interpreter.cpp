@@ -4,6 +4,7 @@
 
 #include "swf/avm1/clip_properties.h"
 #include "swf/player/clip_control.h"
+#include "swf/player/levels.h"
 
 namespace tavelin::swf::avm1 {
 
@@ -541,7 +542,7 @@ std::string Interpreter::TargetPath(Object* clip) {
   for (player::ClipAnchor* at = anchor; at && at->parent && guard < 64; at = at->parent.get(), ++guard) {
     names.push_back(at->object ? at->object->name : std::string());
   }
-  std::string path = "_level0";
+  std::string path = "_level" + std::to_string(clips_ ? clips_->LevelOf(*anchor) : 0);
   for (auto it = names.rbegin(); it != names.rend(); ++it) path += "." + *it;
   return path;
 }
@@ -570,8 +571,17 @@ Object* Interpreter::ResolveTarget(Object* base, const std::string& path) {
     if (part.empty()) continue;
     String* name = Intern(part);
     String* key = Key(name);
-    if (key == Key(names_.root) || key == Key(names_.level0)) {
+    if (key == Key(names_.root)) {
+      at = LevelRootOf(at);
+      continue;
+    }
+    if (key == Key(names_.level0)) {
       at = RootClip();
+      continue;
+    }
+    if (const int number = player::LevelNumber(part); number >= 0 && clips_) {
+      player::ClipAnchor* level = clips_->Level(number);
+      at = level ? ClipFor(*level) : nullptr;
       continue;
     }
     if (key == Key(names_.parent)) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "swf/avm1/heap.h"
+#include "swf/avm1/loading.h"
 #include "swf/avm1/object.h"
 #include "swf/format/action_decoder.h"
 
@@ -49,6 +50,12 @@ class ScriptHost {
   virtual double WallSeconds() = 0;
   // A script ran too long (or too deep, or out of memory) and was stopped.
   virtual void ScriptStopped(const std::string& reason) { (void)reason; }
+  // Starts fetching what a script asked to load; the answer goes to the machine's
+  // LoadArrived or LoadFailed, at once or later. False: the host loads nothing.
+  virtual bool Load(const LoadRequest& request) {
+    (void)request;
+    return false;
+  }
 };
 
 // A script value thrown by Throw (or by the machine, for errors scripts can catch).
@@ -138,6 +145,8 @@ class Interpreter {
   // Clips.
   Object* ClipFor(player::ClipAnchor& anchor);
   Object* RootClip();
+  // _root as a clip's scripts see it: the main timeline of the level it lies in.
+  Object* LevelRootOf(Object* clip);
   player::ClipAnchor* AnchorOf(Object* object) const;
   // "_level0.a.b" for a clip.
   std::string TargetPath(Object* clip);
@@ -180,6 +189,11 @@ class Interpreter {
     s->pinned = true;
     return s;
   }
+
+  // Movies and variables scripts asked to load (or unload), until the machine is done.
+  LoadQueue loads;
+  // The addresses loaded movies came from, for _url.
+  std::unordered_map<const Movie*, std::string> movieUrls;
 
   std::vector<Object*> liveClips;  // clip objects, kept while their clip is on stage
 

@@ -50,6 +50,13 @@ void Machine::Roots(std::vector<Cell*>& roots) {
     }
   }
   if (vm_->dragged) roots.push_back(vm_->dragged);
+  for (const PendingLoad& load : vm_->loads.loads) {
+    if (load.listener) roots.push_back(load.listener);
+  }
+  for (const auto& [loader, target] : loadsInitializing_) {
+    roots.push_back(loader);
+    if (target) roots.push_back(target);
+  }
 }
 
 std::shared_ptr<const LoadedProgram> Machine::ProgramOf(std::span<const std::uint8_t> bytes) {
@@ -58,10 +65,11 @@ std::shared_ptr<const LoadedProgram> Machine::ProgramOf(std::span<const std::uin
   return slot;
 }
 
-std::shared_ptr<const LoadedProgram> Machine::ProgramAt(const Tag& tag, std::size_t skip) {
-  auto& slot = programs_[tag.offset];
-  if (!slot && player_) {
-    auto body = player_->MovieData().TagBody(tag);
+std::shared_ptr<const LoadedProgram> Machine::ProgramAt(const Movie& movie, const Tag& tag, std::size_t skip) {
+  // By address: the main movie and every loaded one have tags at the same offsets.
+  const auto body = movie.TagBody(tag);
+  auto& slot = programs_[body.data()];
+  if (!slot) {
     if (body.size() < skip) return nullptr;
     slot = vm_->Load(format::DecodeActions(body.subspan(skip)));
   }
@@ -70,12 +78,14 @@ std::shared_ptr<const LoadedProgram> Machine::ProgramAt(const Tag& tag, std::siz
 
 void Machine::FrameActions(player::ClipAnchor& clip, const Tag& tag) {
   if (stopped_) return;
-  if (auto program = ProgramAt(tag, 0)) queue_.push_back(Queued{clip.shared_from_this(), program});
+  if (!player_) return;
+  if (auto program = ProgramAt(player_->Clips().MovieOf(clip), tag, 0)) queue_.push_back(Queued{clip.shared_from_this(), program});
 }
 
 void Machine::DefinitionTag(player::ClipAnchor& timeline, const Tag& tag) {
   if (!player_) return;
-  const auto body = player_->MovieData().TagBody(tag);
+  const Movie& movie = player_->Clips().MovieOf(timeline);
+  const auto body = movie.TagBody(tag);
   if (tag.code == tag_code::kExportAssets) {
     try {
       format::Reader reader(body);
@@ -91,9 +101,9 @@ void Machine::DefinitionTag(player::ClipAnchor& timeline, const Tag& tag) {
     return;
   }
   if (tag.code == tag_code::kDoInitAction && body.size() >= 2) {
-    if (!initDone_.insert(tag.offset).second) return;
+    if (!initDone_.insert(body.data()).second) return;
     // Init actions run before the frame's other scripts, on the main timeline.
-    if (auto program = ProgramAt(tag, 2)) {
+    if (auto program = ProgramAt(movie, tag, 2)) {
       player::ClipAnchor& root = player_->Clips().Root();
       (void)timeline;
       initQueue_.push_back(Queued{root.shared_from_this(), program});
@@ -187,6 +197,7 @@ void Machine::RunQueue() {
   queue_.clear();
   initQueue_.clear();
   running_ = false;
+  if (!vm_->loads.loads.empty()) SendLoads();
 }
 
 void Machine::ClipEvent(Object* clip, std::uint32_t event, String* method, int keyCode) {
@@ -248,6 +259,7 @@ void Machine::RunIntervals() {
 void Machine::FrameStarting() {
   if (stopped_ || !player_) return;
   vm_->StartBudget();
+  FinishLoads();
   RunIntervals();
   // Enter-frame handlers: the newest clips first, the main movie last.
   std::vector<Object*> clips;
@@ -284,6 +296,7 @@ void Machine::FrameFinished() {
   if (!player_) return;
   vm_->StartBudget();
   RunQueue();
+  TellLoadsInitialized();
   UpdateBoundFields();
   // A heap over its budget is collected at once rather than at the next round.
   if (++framesSinceCollect_ >= kCollectEveryFrames || vm_->GetHeap().OverBudget()) {

@@ -61,6 +61,12 @@ class Machine final : public player::ScriptHooks {
 
   bool Stopped() const { return stopped_; }
 
+  // The host's answers to ScriptHost::Load, by request id; the result is put in place
+  // at the start of the next frame the player plays.
+  void LoadArrived(int id, std::shared_ptr<const Movie> movie);
+  void TextArrived(int id, std::string text);
+  void LoadFailed(int id);
+
  private:
   // Buttons and clips with button handlers.
   bool ActsAsButton(player::ClipAnchor& clip);
@@ -86,7 +92,7 @@ class Machine final : public player::ScriptHooks {
     std::vector<std::pair<format::PlaceObject::ClipAction, std::shared_ptr<const LoadedProgram>>> actions;
   };
 
-  std::shared_ptr<const LoadedProgram> ProgramAt(const Tag& tag, std::size_t skip);
+  std::shared_ptr<const LoadedProgram> ProgramAt(const Movie& movie, const Tag& tag, std::size_t skip);
   std::shared_ptr<const LoadedProgram> ProgramOf(std::span<const std::uint8_t> bytes);
   void Run(const std::shared_ptr<const LoadedProgram>& program, Object* target);
   void RunIntervals();
@@ -94,15 +100,29 @@ class Machine final : public player::ScriptHooks {
   void RunNow(player::ClipAnchor& clip);
   void CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting);
   void Roots(std::vector<Cell*>& roots);
+  // Loads (machine_loads.cpp): asks the host for what scripts queued and empties
+  // what they unloaded; puts what arrived in place (or only tells of failures); tells
+  // loaders their movie's first frame ran.
+  void SendLoads();
+  void FinishLoads(bool failuresOnly = false);
+  void TellLoadsInitialized();
+  PendingLoad* FindLoad(int id);
+  Object* LoadTarget(const PendingLoad& load);
+  void KeepMovie(std::shared_ptr<const Movie> movie);
+  // Loaders waiting for onLoadInit, with their targets.
+  std::vector<std::pair<Object*, Object*>> loadsInitializing_;
+  // The movies whose programs are cached by address, kept while the cache may hold
+  // them.
+  std::vector<std::shared_ptr<const Movie>> keptMovies_;
 
   std::unique_ptr<Interpreter> vm_;
   ScriptHost& host_;
   player::Player* player_ = nullptr;
   std::deque<Queued> queue_;
   std::deque<Queued> initQueue_;
-  std::unordered_map<std::uint32_t, std::shared_ptr<const LoadedProgram>> programs_;
+  std::unordered_map<const std::uint8_t*, std::shared_ptr<const LoadedProgram>> programs_;
   std::unordered_map<const std::uint8_t*, std::shared_ptr<const LoadedProgram>> clipPrograms_;
-  std::unordered_set<std::uint32_t> initDone_;
+  std::unordered_set<const std::uint8_t*> initDone_;
   std::unordered_map<player::ClipAnchor*, Handlers> handlers_;
   int framesSinceCollect_ = 0;
   bool stopped_ = false;

@@ -93,17 +93,19 @@ ClipControl::ClipControl(const Movie& movie, Dictionary& dictionary, TimelineRun
 
 std::string ClipControl::FieldVariable(const ClipAnchor& field) const {
   if (!field.object) return {};
-  const format::EditTextDefinition* definition = dictionary_.FindBoundField(field.object->characterId);
+  const format::EditTextDefinition* definition = RunnerAround(field).Characters().FindBoundField(field.object->characterId);
   return definition ? definition->variableName : std::string();
 }
 
 void ClipControl::SetFieldText(ClipAnchor& field, const std::string& text) {
   if (!field.object) return;
-  const format::EditTextDefinition* definition = dictionary_.FindBoundField(field.object->characterId);
+  const TimelineRunner& runner = RunnerAround(field);
+  Dictionary& characters = runner.Characters();
+  const format::EditTextDefinition* definition = characters.FindBoundField(field.object->characterId);
   if (!definition) return;
   format::EditTextDefinition shown = *definition;
   shown.initialText = text;
-  field.object->character = LayOutEditText(shown, dictionary_, dictionary_.Fonts(), movie_.Version());
+  field.object->character = LayOutEditText(shown, characters, characters.Fonts(), runner.MovieData().Version());
 }
 
 TimelineState* ClipControl::Timeline(const ClipAnchor& clip) {
@@ -113,7 +115,7 @@ TimelineState* ClipControl::Timeline(const ClipAnchor& clip) {
 }
 
 int ClipControl::FrameCount(const ClipAnchor& clip) const {
-  if (&clip == &rootAnchor_) return movie_.FrameCount();
+  if (&clip == &rootAnchor_) return RunnerOf(root_).MovieData().FrameCount();
   if (!clip.object) return 0;
   const auto* sprite = SpriteOf(*clip.object);
   return sprite ? sprite->FrameCount() : 1;
@@ -128,8 +130,9 @@ void ClipControl::Goto(ClipAnchor& clip, int frame, bool play) {
   TimelineState* timeline = Timeline(clip);
   if (!timeline) return;
   timeline->playing = play;
-  const FrameSource source{&movie_, &clip == &rootAnchor_ ? nullptr : SpriteOf(*clip.object)};
-  runner_.GotoFrame(*timeline, source, frame, Nesting(clip));
+  TimelineRunner& runner = RunnerOf(*timeline);
+  const FrameSource source{&runner.MovieData(), &clip == &rootAnchor_ ? nullptr : SpriteOf(*clip.object)};
+  runner.GotoFrame(*timeline, source, frame, Nesting(clip));
 }
 
 void ClipControl::SetPlaying(ClipAnchor& clip, bool playing) {
@@ -141,12 +144,13 @@ int ClipControl::FrameOfLabel(const ClipAnchor& clip, std::string_view label) co
   if (&clip != &rootAnchor_) {
     if (!clip.object || !(sprite = SpriteOf(*clip.object))) return -1;
   }
-  const FrameSource source{&movie_, sprite};
+  const Movie& movie = MovieOf(clip);
+  const FrameSource source{&movie, sprite};
   for (int frame = 0; frame < source.Count(); ++frame) {
     for (const Tag& tag : source.Tags(frame)) {
       if (tag.code != tag_code::kFrameLabel) continue;
       try {
-        if (SameName(format::DecodeFrameLabel(movie_.TagBody(tag)), label, false)) return frame;
+        if (SameName(format::DecodeFrameLabel(movie.TagBody(tag)), label, false)) return frame;
       } catch (...) {
       }
     }
@@ -222,7 +226,7 @@ ClipAnchor* ClipControl::Attach(ClipAnchor& parent, std::uint16_t characterId, c
   if (Nesting(parent) + 1 >= kMaxNesting) return nullptr;
   TimelineState* timeline = Timeline(parent);
   if (!timeline) return nullptr;
-  DisplayObject* object = runner_.CreateAt(parent, *timeline, characterId, ListDepth(depth), Nesting(parent) + 1);
+  DisplayObject* object = RunnerOf(*timeline).CreateAt(parent, *timeline, characterId, ListDepth(depth), Nesting(parent) + 1);
   if (!object || !object->anchor) return nullptr;
   object->name = name;
   return object->anchor.get();
@@ -324,10 +328,33 @@ ClipAnchor* Frontmost(DisplayList& list, double x, double y, const std::function
 }  // namespace
 
 ClipAnchor* ClipControl::FrontmostAt(double x, double y, const std::function<bool(ClipAnchor&)>& wanted) {
+  // Higher levels lie in front of lower ones and of the main movie.
+  if (levels_) {
+    for (auto it = levels_->rbegin(); it != levels_->rend(); ++it) {
+      DisplayObject& level = it->second;
+      if (!level.visible || !level.timeline) continue;
+      if (level.anchor && wanted(*level.anchor) && ObjectContains(level, x, y)) return level.anchor.get();
+      const Matrix toLocal = Inverse(level.matrix);
+      const double lx = toLocal.a * x + toLocal.c * y + toLocal.tx, ly = toLocal.b * x + toLocal.d * y + toLocal.ty;
+      if (ClipAnchor* found = Frontmost(level.timeline->list, lx, ly, wanted, 1)) return found;
+    }
+  }
   return Frontmost(root_.list, x, y, wanted, 0);
 }
 
-std::vector<ClipAnchor*> ClipControl::AllClips() { return runner_.ClipsNewestFirst(root_.list); }
+std::vector<ClipAnchor*> ClipControl::AllClips() {
+  std::vector<ClipAnchor*> clips = runner_.ClipsNewestFirst(root_.list);
+  if (!levels_ || levels_->empty()) return clips;
+  for (auto& [number, level] : *levels_) {
+    if (level.anchor) clips.push_back(level.anchor.get());
+    if (level.timeline) {
+      const auto inside = runner_.ClipsNewestFirst(level.timeline->list);
+      clips.insert(clips.end(), inside.begin(), inside.end());
+    }
+  }
+  std::sort(clips.begin(), clips.end(), [](const ClipAnchor* a, const ClipAnchor* b) { return a->serial > b->serial; });
+  return clips;
+}
 
 int ClipControl::NextHighestDepth(const ClipAnchor& parent) {
   TimelineState* timeline = &parent == &rootAnchor_ ? &root_ : (parent.object ? parent.object->timeline.get() : nullptr);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,15 @@ class ClipControl {
               ClipAnchor& rootAnchor);
 
   ClipAnchor& Root() { return rootAnchor_; }
+  // The levels the player keeps beside the main movie (set once by the player).
+  void SetLevels(std::map<int, DisplayObject>* levels) { levels_ = levels; }
+  // _levelN: the main movie's root for 0, null for a level nothing was loaded into.
+  ClipAnchor* Level(int level);
+  // The level a clip belongs to (0 for the main movie's clips).
+  int LevelOf(const ClipAnchor& clip) const;
+  // The movie whose frames `clip`'s timeline plays (for a clip without a timeline, that
+  // of the timeline it lies on).
+  const Movie& MovieOf(const ClipAnchor& clip) const;
   const Movie& MovieData() const { return movie_; }
 
   // The clip's timeline, or null for objects without one (or removed).
@@ -86,6 +96,9 @@ class ClipControl {
 
  private:
   DisplayList* ParentList(const ClipAnchor& clip);
+  TimelineRunner& RunnerOf(const TimelineState& timeline) const;
+  // The runner of the timeline `clip` lies on (its movie's characters and frames).
+  TimelineRunner& RunnerAround(const ClipAnchor& clip) const;
   std::uint16_t ListDepth(int scriptDepth) const;
 
   const Movie& movie_;
@@ -93,6 +106,7 @@ class ClipControl {
   TimelineRunner& runner_;
   TimelineState& root_;
   ClipAnchor& rootAnchor_;
+  std::map<int, DisplayObject>* levels_ = nullptr;
 };
 
 }  // namespace tavelin::swf::player

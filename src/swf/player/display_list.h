@@ -14,6 +14,8 @@
 namespace tavelin::swf::player {
 
 struct DisplayObject;
+struct LoadedMovie;
+class TimelineRunner;
 using DisplayList = std::map<std::uint16_t, DisplayObject>;
 
 // A timeline in play: the main movie's or a sprite instance's.
@@ -24,6 +26,9 @@ struct TimelineState {
   ClipAnchor* owner = nullptr;  // the clip whose timeline this is
   // Sprites whose timeline streams sound: held while the instance lives (SoundHost).
   std::shared_ptr<void> soundToken;
+  // The runner of the movie whose frames these are; null for the player's own movie.
+  // A clip holding a movie loaded into it plays that movie's frames with its runner.
+  TimelineRunner* runner = nullptr;
 };
 
 struct DisplayObjectFields {
@@ -45,6 +50,9 @@ struct DisplayObjectFields {
   std::uint64_t createdTick = 0;
   // The morph shape at `ratio`, for morph characters.
   std::shared_ptr<const Shape> morphed;
+  // A movie loaded into this clip or level (its frames, characters and runner); kept
+  // alive by every object it shows, and declared before them so it goes last.
+  std::shared_ptr<LoadedMovie> loaded;
   // Sprites: their own timeline. Buttons: the objects of the state shown (frame unused).
   std::unique_ptr<TimelineState> timeline;
   // Buttons: the characters of the hit area, and the state shown (button_state).

@@ -39,6 +39,11 @@ class FrameDrawer {
     for (std::size_t i = 0; i < openMasks.size(); ++i) renderer_.PopMask();
   }
 
+  // A level's movie, above the levels below it.
+  void DrawLevel(const DisplayObject& level, const Matrix& stage) {
+    if (level.visible) DrawObject(level, stage, ColorTransform{}, false, 0);
+  }
+
  private:
   void DrawObject(const DisplayObject& object, const Matrix& parent, const ColorTransform& parentCx, bool asMask, int nesting) {
     const Matrix matrix = parent * object.matrix;
@@ -62,7 +67,9 @@ class FrameDrawer {
 
 void Player::Draw(Framebuffer& target, const Matrix& stageTwipsToPixels, render::Quality quality) const {
   render::Renderer renderer(target, quality);
-  FrameDrawer(renderer).DrawList(root_.list, stageTwipsToPixels, ColorTransform{}, false, 0);
+  FrameDrawer drawer(renderer);
+  drawer.DrawList(root_.list, stageTwipsToPixels, ColorTransform{}, false, 0);
+  for (const auto& [number, level] : levels_) drawer.DrawLevel(level, stageTwipsToPixels);
 }
 
 }  // namespace tavelin::swf::player

@@ -13,6 +13,7 @@ Player::Player(std::shared_ptr<const Movie> movie, DeviceFonts* deviceFonts, Scr
       clips_(*movie_, dictionary_, runner_, root_, *rootAnchor_) {
   runner_.SetHooks(scripts);
   root_.owner = rootAnchor_.get();
+  clips_.SetLevels(&levels_);
   if (scripts) scripts->Attached(*this);
   runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, 0, 0);
   if (scripts) scripts->FrameFinished();
@@ -23,7 +24,10 @@ void Player::NextFrame() {
   if (scripts) scripts->FrameStarting();
   runner_.BeginTick();
   if (scripts) {
-    runner_.AdvanceAll(root_, FrameSource{movie_.get(), nullptr}, rootLoops_);
+    if (mainLoadedTick_ < runner_.Tick()) {
+      MainRunner().AdvanceAll(root_, FrameSource{&MainRunner().MovieData(), nullptr}, rootLoops_);
+    }
+    AdvanceLevels();
     scripts->FrameFinished();
     return;
   }
@@ -36,7 +40,7 @@ void Player::GotoFrame(int frame) {
   runner_.BeginTick();
   // Frames passed over on the way run no scripts and make no sound; the frame arrived
   // at does both.
-  runner_.GotoFrame(root_, FrameSource{movie_.get(), nullptr}, std::clamp(frame, 0, FrameCount() - 1), 0);
+  MainRunner().GotoFrame(root_, FrameSource{&MainRunner().MovieData(), nullptr}, std::clamp(frame, 0, FrameCount() - 1), 0);
   if (ScriptHooks* scripts = runner_.Hooks()) scripts->FrameFinished();
 }
 
@@ -94,9 +98,10 @@ int Player::FrameOfLabel(const std::string& label) const {
     return text;
   };
   const std::string wanted = lower(label);
+  const Movie& movie = MainRunner().MovieData();
   for (int frame = 0; frame < FrameCount(); ++frame) {
-    for (const Tag& tag : movie_->FrameTags(frame)) {
-      if (tag.code == tag_code::kFrameLabel && lower(format::DecodeFrameLabel(movie_->TagBody(tag))) == wanted) return frame;
+    for (const Tag& tag : movie.FrameTags(frame)) {
+      if (tag.code == tag_code::kFrameLabel && lower(format::DecodeFrameLabel(movie.TagBody(tag))) == wanted) return frame;
     }
   }
   return -1;

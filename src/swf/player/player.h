@@ -10,6 +10,7 @@
 #include "swf/movie.h"
 #include "swf/player/clip_control.h"
 #include "swf/player/dictionary.h"
+#include "swf/player/levels.h"
 #include "swf/player/display_list.h"
 #include "swf/player/sound_host.h"
 #include "swf/player/timeline_runner.h"
@@ -29,7 +30,8 @@ class Player {
   Player(const Player&) = delete;
   Player& operator=(const Player&) = delete;
 
-  int FrameCount() const { return movie_->FrameCount(); }
+  // The main timeline's frames (those of the movie loaded into _level0, once one is).
+  int FrameCount() const { return MainRunner().MovieData().FrameCount(); }
   // The main timeline's frame shown, 0-based.
   int CurrentFrame() const { return root_.frame; }
   // Whether the main timeline moves on with each frame (scripts may stop it while the
@@ -75,11 +77,36 @@ class Player {
   // What scripts do to clips: frames, properties, creating and removing them.
   ClipControl& Clips() { return clips_; }
 
+  // Movies that scripts load (levels.cpp). `level` 0 replaces the main movie (and
+  // clears every other level); the stage keeps its size. The new movie shows its first
+  // frame at once and plays on from the next.
+  void PutOnLevel(int level, std::shared_ptr<const Movie> movie);
+  void RemoveLevel(int level);
+  // The clip's timeline becomes the movie's; its placement stays. False when the clip
+  // is gone or the main movie's root (use level 0).
+  bool LoadIntoClip(ClipAnchor& clip, std::shared_ptr<const Movie> movie);
+  // Empties a clip of what it showed (a loaded movie or its own frames).
+  void UnloadClip(ClipAnchor& clip);
+
+ private:
+  // Every level's clips play their next frame, lowest level first.
+  void AdvanceLevels();
+
+ public:
+
  private:
   std::shared_ptr<const Movie> movie_;
   Dictionary dictionary_;
   TimelineRunner runner_;
   TimelineState root_;
+  // The movie loaded into _level0, whose runner then plays root_ (null until then).
+  std::shared_ptr<LoadedMovie> mainLoaded_;
+  // The tick the movie loaded into _level0 shows its first frame in (it plays on from
+  // the next).
+  std::uint64_t mainLoadedTick_ = 0;
+  Levels levels_;
+  TimelineRunner& MainRunner() { return root_.runner ? *root_.runner : runner_; }
+  const TimelineRunner& MainRunner() const { return root_.runner ? *root_.runner : runner_; }
   SoundHost* sound_ = nullptr;
   bool rootLoops_ = true;
   std::shared_ptr<ClipAnchor> rootAnchor_ = std::make_shared<ClipAnchor>();

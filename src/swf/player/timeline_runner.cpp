@@ -60,6 +60,13 @@ void Merge(format::PlaceObject& into, const format::PlaceObject& place) {
 
 TimelineRunner::TimelineRunner(const Movie& movie, Dictionary& dictionary) : movie_(movie), dictionary_(dictionary) {}
 
+TimelineRunner::TimelineRunner(const Movie& movie, Dictionary& dictionary, const TimelineRunner& main)
+    : movie_(movie),
+      dictionary_(dictionary),
+      hooks_(main.hooks_),
+      counters_(main.counters_),
+      liveObjects_(main.liveObjects_) {}
+
 void TimelineRunner::GotoFrame(TimelineState& timeline, const FrameSource& source, int target, int nesting) {
   target = std::clamp(target, 0, source.Count() - 1);
   if (target == timeline.frame) return;
@@ -196,7 +203,7 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
   ApplyPlacement(object, place);
   auto& placed = list.insert_or_assign(place.depth, std::move(object)).first->second;
   // Scripts see unnamed clips as "instance1", "instance2", ...
-  if (hooks_ && placed.anchor && placed.name.empty()) placed.name = "instance" + std::to_string(++unnamedClips_);
+  if (hooks_ && placed.anchor && placed.name.empty()) placed.name = "instance" + std::to_string(++counters_->unnamedClips);
   if (hooks_ && placed.anchor) hooks_->ClipPlaced(*placed.anchor, place);
 }
 
@@ -230,7 +237,7 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
   object.characterId = characterId;
   object.character = dictionary_.Find(characterId);
   object.placedInFrame = frame;
-  object.createdTick = tick_;
+  object.createdTick = counters_->tick;
   const bool scriptable = !std::holds_alternative<std::shared_ptr<const Shape>>(object.character) &&
                           !std::holds_alternative<std::shared_ptr<const MorphCharacter>>(object.character);
   if (hooks_ && parent && scriptable) {
@@ -238,12 +245,13 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
     object.anchor->object = &object;
     object.anchor->parent = parent->shared_from_this();
     object.anchor->depth = depth;
-    object.anchor->serial = nextSerial_++;
+    object.anchor->serial = counters_->nextSerial++;
   }
   if (nesting >= kMaxNesting) return true;  // too deep: shown without contents
   if (const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character)) {
     object.timeline = std::make_unique<TimelineState>();
     object.timeline->owner = object.anchor.get();
+    object.timeline->runner = this;
     GotoFrame(*object.timeline, FrameSource{&movie_, sprite->get()}, 0, nesting + 1);
   } else if (std::holds_alternative<std::shared_ptr<const format::ButtonDefinition>>(object.character)) {
     object.hitArea = std::make_unique<TimelineState>();
@@ -260,6 +268,7 @@ void TimelineRunner::ShowButtonState(DisplayObject& object, std::uint8_t state, 
   if (!into) {
     if (!object.timeline) object.timeline = std::make_unique<TimelineState>();
     object.timeline->owner = object.anchor.get();
+    object.timeline->runner = this;
     if (object.buttonState == state && !object.timeline->list.empty()) return;
     object.buttonState = state;
     into = object.timeline.get();
@@ -296,9 +305,10 @@ void TimelineRunner::AdvanceSprites(DisplayList& list, int nesting) {
   for (auto& [depth, object] : list) {
     if (!object.timeline) continue;
     const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character);
-    if (sprite && object.createdTick < tick_ && object.timeline->playing && (*sprite)->FrameCount() > 1) {
+    if (sprite && object.createdTick < counters_->tick && object.timeline->playing && (*sprite)->FrameCount() > 1) {
+      TimelineRunner& runner = object.timeline->runner ? *object.timeline->runner : *this;
       const int next = (object.timeline->frame + 1) % (*sprite)->FrameCount();
-      GotoFrame(*object.timeline, FrameSource{&movie_, sprite->get()}, next, nesting + 1);
+      runner.GotoFrame(*object.timeline, FrameSource{&runner.movie_, sprite->get()}, next, nesting + 1);
     }
     AdvanceSprites(object.timeline->list, nesting + 1);
   }
@@ -336,11 +346,12 @@ void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSour
   for (ClipAnchor* clip : ClipsNewestFirst(root.list)) clips.push_back(clip->shared_from_this());
   for (const auto& clip : clips) {
     DisplayObject* object = clip->object;
-    if (!object || !object->timeline || object->createdTick >= tick_ || !object->timeline->playing) continue;
+    if (!object || !object->timeline || object->createdTick >= counters_->tick || !object->timeline->playing) continue;
     const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object->character);
     if (!sprite || (*sprite)->FrameCount() <= 1) continue;
+    TimelineRunner& runner = object->timeline->runner ? *object->timeline->runner : *this;
     const int next = (object->timeline->frame + 1) % (*sprite)->FrameCount();
-    GotoFrame(*object->timeline, FrameSource{&movie_, sprite->get()}, next, NestingOf(*clip) + 1);
+    runner.GotoFrame(*object->timeline, FrameSource{&runner.movie_, sprite->get()}, next, NestingOf(*clip) + 1);
   }
   if (!root.playing) return;
   if (!rootLoops && root.frame + 1 >= rootSource.Count()) {

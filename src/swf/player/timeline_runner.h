@@ -40,9 +40,16 @@ struct FrameSource {
 class TimelineRunner {
  public:
   TimelineRunner(const Movie& movie, Dictionary& dictionary);
+  // A runner for a movie loaded beside `main`'s: both count ticks, creation order,
+  // unnamed clips and live objects together, so the movies play as one stage.
+  TimelineRunner(const Movie& movie, Dictionary& dictionary, const TimelineRunner& main);
+
+  const Movie& MovieData() const { return movie_; }
+  Dictionary& Characters() const { return dictionary_; }
 
   // Starts a new tick: objects created from now on wait for the next one to advance.
-  void BeginTick() { ++tick_; }
+  void BeginTick() { ++counters_->tick; }
+  std::uint64_t Tick() const { return counters_->tick; }
   // Shows frame `target` (clamped to the timeline): later frames run in order, an
   // earlier one is rebuilt from the first frame, keeping the objects that were there
   // all along. `nesting` is the timeline's depth below the main movie.
@@ -62,6 +69,8 @@ class TimelineRunner {
   std::vector<ClipAnchor*> ClipsNewestFirst(DisplayList& list);
 
   std::size_t LiveObjects() const { return *liveObjects_; }
+  // A new creation-order number (newest clips run their frames first).
+  std::uint64_t NextSerial() { return counters_->nextSerial++; }
   // Scripts are told of frame actions and placed clips; null plays without them.
   void SetHooks(ScriptHooks* hooks) { hooks_ = hooks; }
   ScriptHooks* Hooks() const { return hooks_; }
@@ -89,9 +98,12 @@ class TimelineRunner {
   const Movie& movie_;
   Dictionary& dictionary_;
   ScriptHooks* hooks_ = nullptr;
-  std::uint64_t tick_ = 1;
-  std::uint64_t nextSerial_ = 1;
-  int unnamedClips_ = 0;
+  struct Counters {
+    std::uint64_t tick = 1;
+    std::uint64_t nextSerial = 1;
+    int unnamedClips = 0;
+  };
+  std::shared_ptr<Counters> counters_ = std::make_shared<Counters>();
   std::shared_ptr<std::size_t> liveObjects_ = std::make_shared<std::size_t>(0);
   SoundHost* sound_ = nullptr;
   bool soundMuted_ = false;
