@@ -42,6 +42,10 @@ class MovieSound : public player::SoundHost {
   void StopAllSounds() override;
   void SetSoundVolume(int percent) override;
   int SoundVolume() const override { return volume_; }
+  std::uint32_t StartChannelSound(int channel, std::uint16_t id, const format::SoundInfo& info) override;
+  void SetChannelLevels(int channel, const player::ChannelLevels& levels) override;
+  void StopChannelSound(int channel, std::uint16_t id) override;
+  double InstanceMilliseconds(std::uint32_t handle) const override;
 
   // Starts the event sounds of a main timeline frame that ran before this object
   // listened (the first frame, shown as the movie loads).

@@ -16,5 +16,7 @@ void InstallStringNumberBoolean(Interpreter& vm);
 void InstallMathAndDate(Interpreter& vm);
 void InstallMovieClip(Interpreter& vm);
 void InstallInputObjects(Interpreter& vm);
+void InstallSound(Interpreter& vm);
+void InstallTextField(Interpreter& vm);
 
 }  // namespace tavelin::swf::avm1

@@ -321,6 +321,8 @@ void Interpreter::InstallBuiltins() {
   InstallMathAndDate(*this);
   InstallMovieClip(*this);
   InstallInputObjects(*this);
+  InstallSound(*this);
+  InstallTextField(*this);
 }
 
 }  // namespace tavelin::swf::avm1

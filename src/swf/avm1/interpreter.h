@@ -19,6 +19,7 @@
 namespace tavelin::swf::player {
 class ClipControl;
 struct ClipAnchor;
+class SoundHost;
 }  // namespace tavelin::swf::player
 
 namespace tavelin::swf::avm1 {
@@ -61,6 +62,7 @@ struct ScriptAbort {
 };
 
 class Interpreter;
+class SoundObjects;
 
 // Names looked up often, interned once.
 struct CommonNames {
@@ -213,6 +215,14 @@ class Interpreter {
   } input;
   // Asks the host to quit, go full screen, ... (fscommand) and clips being dragged.
   Object* dragged = nullptr;
+
+  // The movie's sound, for Sound objects and StopSounds; unset until the machine has a
+  // player. What the Sound objects keep between calls: their channels and the sounds
+  // playing (builtins_sound.cpp).
+  std::function<player::SoundHost&()> sound;
+  std::unique_ptr<SoundObjects> soundObjects;
+  // The text field with the keyboard focus (builtins_text_field.cpp).
+  std::weak_ptr<player::ClipAnchor> focus;
 
  private:
   friend class Executor;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "swf/avm1/sound_objects.h"
 #include "swf/format/button_decoder.h"
 #include "swf/format/reader.h"
 #include "swf/player/hit_test.h"
@@ -37,6 +38,7 @@ void Machine::Attached(player::Player& player) {
   fresh->exports = std::move(vm_->exports);
   fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
   fresh->clipCreated = [this](player::ClipAnchor& clip) { RunNow(clip); };
+  fresh->sound = [this]() -> player::SoundHost& { return player_->Sound(); };
   vm_ = std::move(fresh);
 }
 
@@ -249,6 +251,12 @@ void Machine::FrameStarting() {
   if (stopped_ || !player_) return;
   vm_->StartBudget();
   RunIntervals();
+  try {
+    PollSounds(*vm_);
+  } catch (const ScriptAbort& abort) {
+    host_.ScriptStopped(abort.reason);
+  }
+  RunQueue();
   // Enter-frame handlers: the newest clips first, the main movie last.
   std::vector<Object*> clips;
   CollectClips(player_->Clips().Root(), clips, 0);
