@@ -4,9 +4,11 @@
 #include <cstdlib>
 
 #include "swf/avm1/sound_objects.h"
+#include "swf/avm1/text_fields.h"
 #include "swf/format/button_decoder.h"
 #include "swf/format/reader.h"
 #include "swf/player/hit_test.h"
+#include "swf/player/text_field.h"
 #include "swf/player/timeline_runner.h"
 
 namespace tavelin::swf::avm1 {
@@ -279,7 +281,14 @@ void Machine::UpdateBoundFields() {
     }
     if (!holder) continue;
     const Value value = vm_->Get(holder, vm_->Intern(name));
-    if (value.IsUndefined()) continue;
+    if (value.IsUndefined()) {
+      // A variable not yet set starts with the field's own text.
+      Object* field = vm_->ClipFor(*clip);
+      if (player::TextFieldState* state = FieldOf(*vm_, field); state && state->Length() > 0) {
+        StoreFieldVariable(*vm_, field, *state);
+      }
+      continue;
+    }
     std::string text = vm_->ToText(value);
     auto& shown = fieldTexts_[clip];
     if (!shown.first.expired() && shown.second == text) continue;
@@ -495,6 +504,13 @@ void Machine::PointerMove(double x, double y) {
 
 void Machine::PointerButton(bool down, double x, double y) {
   PointerMove(x, y);
+  if (down) {
+    try {
+      FocusAt(*vm_, x, y);
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
+  }
   MouseButton(down, x, y);
   auto hover = hover_.lock();
   if (down) {
@@ -534,6 +550,12 @@ void Machine::RunButtonKeys(int keyCode) {
 
 void Machine::Key(bool down, int virtualKey, int character) {
   if (down) {
+    try {
+      vm_->StartBudget();
+      TypeKey(*vm_, virtualKey, character);
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
     KeyDown(virtualKey, character);
     RunButtonKeys(ButtonKeyCode(virtualKey, character));
   } else {
@@ -544,7 +566,7 @@ void Machine::Key(bool down, int virtualKey, int character) {
 
 player::ScriptHooks::Cursor Machine::CursorAt(double x, double y) {
   player::ClipAnchor* clip = ButtonAt(x, y);
-  if (!clip) return Cursor::kArrow;
+  if (!clip) return FieldAt(*vm_, x, y) ? Cursor::kIBeam : Cursor::kArrow;
   if (clip->script) {
     const Value hand = vm_->Get(static_cast<Object*>(clip->script), vm_->Name("useHandCursor"));
     if (hand.IsBoolean() && !hand.boolean) return Cursor::kArrow;
