@@ -158,13 +158,13 @@ Value AttachSound(Interpreter& vm, const Value& self, std::span<const Value> arg
   std::string name = vm.ToText(Arg(args, 0));
   for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   const auto found = vm.exports.find(name);
-  if (found == vm.exports.end()) return Value(false);
+  if (found == vm.exports.end()) return Value();
   const double duration = Sounds(vm).DurationOf(vm, found->second);
-  if (duration <= 0) return Value(false);
+  if (duration <= 0) return Value();  // not a sound
   state->soundId = found->second;
   state->duration = duration;
   state->position = 0;
-  return Value(true);
+  return Value();
 }
 
 Value Start(Interpreter& vm, const Value& self, std::span<const Value> args) {
@@ -331,6 +331,10 @@ Value Zero(Interpreter&, const Value& self, std::span<const Value>) {
 Value Nothing(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
 }  // namespace
+
+void AllSoundsStopped(Interpreter& vm) {
+  if (vm.soundObjects) MarkStopped(vm, 0, true, 0);
+}
 
 void PollSounds(Interpreter& vm) {
   if (!vm.soundObjects || vm.soundObjects->PlayingNow().empty()) return;

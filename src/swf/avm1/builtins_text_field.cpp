@@ -177,7 +177,7 @@ const char* AlignText(format::TextAlign align) {
 }
 
 // A TextFormat of the characters from `begin` to `end` (null where they differ).
-Object* FormatOf(Interpreter& vm, const TextFieldState& state, std::size_t begin, std::size_t end) {
+Object* FormatOf(Interpreter& vm, const TextFieldState& state, std::size_t begin, std::size_t end, bool kerning) {
   // A TextFormat as the script's TextFormat constructor makes them.
   Object* ctor = vm.Get(vm.global, vm.Name("TextFormat")).AsObject();
   Object* format = vm.NewObject(ctor ? vm.Get(ctor, vm.Names().prototype).AsObject() : nullptr);
@@ -206,6 +206,11 @@ Object* FormatOf(Interpreter& vm, const TextFieldState& state, std::size_t begin
   vm.Set(format, vm.Intern("rightMargin"), Value(d.rightMargin / 20.0));
   vm.Set(format, vm.Intern("indent"), Value(d.indent / 20.0));
   vm.Set(format, vm.Intern("leading"), Value(d.leading / 20.0));
+  vm.Set(format, vm.Intern("blockIndent"), Value(0.0));
+  vm.Set(format, vm.Intern("bullet"), Value(false));
+  vm.Set(format, vm.Intern("kerning"), Value(kerning));
+  vm.Set(format, vm.Intern("letterSpacing"), Value(0.0));
+  vm.Set(format, vm.Intern("tabStops"), Value(vm.NewArray()));
   return format;
 }
 
@@ -274,7 +279,7 @@ Value GetTextFormat(Interpreter& vm, const Value& self, std::span<const Value> a
   if (!state) return Value();
   std::size_t begin, end;
   Range(vm, args, state->Length(), begin, end);
-  return Value(FormatOf(vm, *state, begin, end));
+  return Value(FormatOf(vm, *state, begin, end, true));
 }
 
 Value SetTextFormat(Interpreter& vm, const Value& self, std::span<const Value> args) {
@@ -297,7 +302,7 @@ Value GetNewTextFormat(Interpreter& vm, const Value& self, std::span<const Value
   if (!state) return Value();
   TextFieldState empty = *state;
   empty.content = {};
-  return Value(FormatOf(vm, empty, 0, 0));
+  return Value(FormatOf(vm, empty, 0, 0, false));
 }
 
 Value SetNewTextFormat(Interpreter& vm, const Value& self, std::span<const Value> args) {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "swf/avm1/clip_properties.h"
+#include "swf/avm1/sound_objects.h"
 #include "swf/player/clip_control.h"
 #include "swf/player/sound_host.h"
 
@@ -48,6 +49,7 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
     case op::kToggleQuality: break;
     case op::kStopSounds:
       if (vm_.sound) vm_.sound().StopAllSounds();
+      AllSoundsStopped(vm_);
       break;
     case op::kWaitForFrame:
     case op::kWaitForFrame2:

@@ -47,5 +47,8 @@ class SoundObjects {
 
 // Tells the Sound objects whose sound has ended (onSoundComplete); call once a frame.
 void PollSounds(Interpreter& vm);
+// Every sound was stopped: no Sound object's sound is playing any more (and none hears
+// onSoundComplete for it).
+void AllSoundsStopped(Interpreter& vm);
 
 }  // namespace tavelin::swf::avm1

@@ -40,6 +40,13 @@ Value SetFocusNative(Interpreter& vm, const Value&, std::span<const Value> args)
     clip = vm.ResolveTarget(vm.RootClip(), target.string->text);
   }
   if (!clip || !vm.AnchorOf(clip)) return Value(false);
+  // Fields take the focus when they can be typed in or selected; other clips when
+  // focusEnabled says so, and buttons.
+  if (player::TextFieldState* state = FieldOf(vm, clip)) {
+    if (!state->input && !state->selectable) return Value(false);
+  } else if (clip->proto != vm.buttonProto && !vm.ToBoolean(vm.Get(clip, vm.Name("focusEnabled")))) {
+    return Value(false);
+  }
   return Value(SetFocus(vm, clip));
 }
 
