@@ -279,7 +279,8 @@ Value GetTextFormat(Interpreter& vm, const Value& self, std::span<const Value> a
   if (!state) return Value();
   std::size_t begin, end;
   Range(vm, args, state->Length(), begin, end);
-  return Value(FormatOf(vm, *state, begin, end, true));
+  // Fields of the movie report kerning; fields made by scripts do not.
+  return Value(FormatOf(vm, *state, begin, end, state->definition.id != 0));
 }
 
 Value SetTextFormat(Interpreter& vm, const Value& self, std::span<const Value> args) {

@@ -77,7 +77,7 @@ bool SetFocus(Interpreter& vm, Object* field) {
   Object* old = FocusedField(vm);
   if (old == field) return true;
   vm.focus = anchor ? anchor->weak_from_this() : std::weak_ptr<player::ClipAnchor>();
-  if (player::TextFieldState* state = FieldOf(vm, field)) state->caret = state->Length();
+  if (player::TextFieldState* state = FieldOf(vm, field)) state->caret = 0;
   const Value toNew[] = {FocusValue(field)};
   const Value toOld[] = {FocusValue(old)};
   CallHandler(vm, old, "onKillFocus", toNew);
@@ -107,7 +107,10 @@ void FocusAt(Interpreter& vm, double x, double y) {
   if (!vm.Clips()) return;
   player::ClipAnchor* clip = vm.Clips()->FrontmostAt(x, y, [&vm](player::ClipAnchor& c) { return Focusable(vm, c); });
   if (clip) {
-    SetFocus(vm, vm.ClipFor(*clip));
+    Object* field = vm.ClipFor(*clip);
+    SetFocus(vm, field);
+    // A click leaves the caret after the text.
+    if (player::TextFieldState* state = FieldOf(vm, field)) state->caret = state->Length();
   } else if (FieldOf(vm, FocusedField(vm))) {
     SetFocus(vm, nullptr);
   }
