@@ -151,22 +151,6 @@ Value Setter(Interpreter& vm, const Value& self, std::span<const Value> args) {
 
 // ---- TextFormat ----
 
-constexpr const char* kFormatNames[] = {"font",      "size",       "color",       "bold",   "italic",
-                                        "underline", "url",        "target",      "align",  "leftMargin",
-                                        "rightMargin", "indent",   "leading"};
-
-Value TextFormatCtor(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  Object* format = self.AsObject();
-  if (!format) return self;
-  for (std::size_t i = 0; i < std::size(kFormatNames); ++i) {
-    vm.Set(format, vm.Intern(kFormatNames[i]), i < args.size() ? args[i] : Value::Null());
-  }
-  for (const char* name : {"blockIndent", "bullet", "tabStops", "kerning", "letterSpacing"}) {
-    vm.Set(format, vm.Intern(name), Value::Null());
-  }
-  return self;
-}
-
 const char* AlignText(format::TextAlign align) {
   switch (align) {
     case format::TextAlign::kRight: return "right";
@@ -178,10 +162,7 @@ const char* AlignText(format::TextAlign align) {
 
 // A TextFormat of the characters from `begin` to `end` (null where they differ).
 Object* FormatOf(Interpreter& vm, const TextFieldState& state, std::size_t begin, std::size_t end, bool kerning) {
-  // A TextFormat as the script's TextFormat constructor makes them.
-  Object* ctor = vm.Get(vm.global, vm.Name("TextFormat")).AsObject();
-  Object* format = vm.NewObject(ctor ? vm.Get(ctor, vm.Names().prototype).AsObject() : nullptr);
-  TextFormatCtor(vm, Value(format), {});
+  Object* format = NewTextFormat(vm);
   const TextStyle& first = state.StyleAt(begin);
   bool sameFace = true, sameSize = true, sameColor = true, sameBold = true, sameItalic = true;
   for (std::size_t i = begin + 1; i < end && i < state.Length(); ++i) {
@@ -432,11 +413,7 @@ void InstallTextField(Interpreter& vm) {
       {"replaceSel", ReplaceSel},           {"getTextFormat", GetTextFormat},       {"setTextFormat", SetTextFormat},
       {"getNewTextFormat", GetNewTextFormat}, {"setNewTextFormat", SetNewTextFormat}, {"replaceText", ReplaceText}};
   for (const auto& [name, fn] : methods) vm.DefineNative(p, name, fn);
-
-  Object* formatProto = vm.NewObject();
-  Function* format = vm.NewNative(TextFormatCtor);
-  vm.LinkConstructor(format, formatProto);
-  vm.DefineValue(vm.global, "TextFormat", Value(format));
+  InstallTextFormat(vm);
 
   vm.DefineNative(vm.clipProto, "createTextField", CreateTextField);
   InstallSelection(vm);

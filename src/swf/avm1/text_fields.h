@@ -32,6 +32,10 @@ bool TypeKey(Interpreter& vm, int virtualKey, int character);
 // Whether a text field that shows the I-beam lies under the stage point.
 bool FieldAt(Interpreter& vm, double x, double y);
 
+// A TextFormat with every value null, as `new TextFormat()` makes it.
+Object* NewTextFormat(Interpreter& vm);
+
 void InstallSelection(Interpreter& vm);
+void InstallTextFormat(Interpreter& vm);
 
 }  // namespace tavelin::swf::avm1
