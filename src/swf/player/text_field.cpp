@@ -157,13 +157,24 @@ std::string TextFieldState::HtmlText() const {
   if (!definition.html) return Text();
   std::string out;
   const std::u32string& text = content.text;
-  char leading[96];
-  std::snprintf(leading, sizeof leading, "<TEXTFORMAT LEADING=\"%d\">", static_cast<int>(std::lround(definition.leading / 20.0)));
+  if (text.empty()) return out;
+  // Paragraph formats other than the defaults wrap each paragraph.
+  std::string paragraphFormat;
+  const auto attribute = [&](const char* name, int twips) {
+    if (twips == 0) return;
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, " %s=\"%d\"", name, static_cast<int>(std::lround(twips / 20.0)));
+    paragraphFormat += buffer;
+  };
+  attribute("LEFTMARGIN", definition.leftMargin);
+  attribute("RIGHTMARGIN", definition.rightMargin);
+  attribute("INDENT", definition.indent);
+  attribute("LEADING", definition.leading);
   for (std::size_t begin = 0;;) {
     std::size_t end = begin;
     while (end < text.size() && text[end] != U'\r' && text[end] != U'\n') ++end;
     const TextStyle& paragraph = StyleAt(begin);
-    out += leading;
+    if (!paragraphFormat.empty()) out += "<TEXTFORMAT" + paragraphFormat + ">";
     out += std::string("<P ALIGN=\"") + AlignName(definition.align) + "\">";
     out += "<FONT" + FontAttributes(paragraph, nullptr) + " LETTERSPACING=\"0\" KERNING=\"0\">";
     for (std::size_t run = begin; run < end;) {
@@ -180,7 +191,8 @@ std::string TextFieldState::HtmlText() const {
       if (!font.empty()) out += "</FONT>";
       run = runEnd;
     }
-    out += "</FONT></P></TEXTFORMAT>";
+    out += "</FONT></P>";
+    if (!paragraphFormat.empty()) out += "</TEXTFORMAT>";
     if (end >= text.size()) break;
     begin = end + 1;
   }
