@@ -220,6 +220,9 @@ TEST(ScriptSoundText, CreatedFieldDrawsItsTextInTheFormatGiven) {
   ActionAssembler script;
   Call(script, "_root", "createTextField", {30, 100, 10, 10, 5, "t"});  // 100 x 30 pixels at 10, 10
   script.Op(op::kTargetPath).Op(op::kTrace);
+  SetMember(script, "t", "_width", 150);  // a field changes size, not scale
+  TraceMember(script, "t", "_xscale");
+  TraceMember(script, "t", "_width");
   SetMember(script, "t", "embedFonts", true);
   script.Push({"f"}).Push({0, "TextFormat"}).Op(op::kNewObject).Op(op::kSetVariable);
   SetMember(script, "f", "font", "Box");
@@ -236,7 +239,7 @@ TEST(ScriptSoundText, CreatedFieldDrawsItsTextInTheFormatGiven) {
   testing::AddDoAction(movie, script);
   movie.ShowFrame();
   ScriptMovie run(movie);
-  EXPECT_EQ(run.host.lines, (Lines{"_level0.t", "true", "true"}));
+  EXPECT_EQ(run.host.lines, (Lines{"_level0.t", "100", "150", "true", "true"}));
 
   Framebuffer frame;
   frame.Resize(200, 100);
@@ -245,7 +248,7 @@ TEST(ScriptSoundText, CreatedFieldDrawsItsTextInTheFormatGiven) {
   for (int y = 0; y < frame.height; ++y) {
     for (int x = 0; x < frame.width; ++x) {
       const std::uint32_t p = frame.At(x, y) & 0xFFFFFF;
-      const bool inField = x >= 10 && x < 110 && y >= 10 && y < 40;
+      const bool inField = x >= 10 && x < 160 && y >= 10 && y < 40;
       if (p == 0xFF0000) ++red;
       if (p == 0x00FF00) ++green;
       if (!inField && p != 0) ++outside;

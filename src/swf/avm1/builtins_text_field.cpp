@@ -355,6 +355,25 @@ void StoreFieldVariable(Interpreter& vm, Object* field, const TextFieldState& st
   if (holder) vm.Set(holder, vm.Intern(name), Value(vm.Intern(state.definition.html ? state.HtmlText() : state.Text())));
 }
 
+bool ResizeField(Interpreter& vm, Object* field, bool width, double pixels) {
+  TextFieldState* state = FieldOf(vm, field);
+  player::ClipAnchor* anchor = vm.AnchorOf(field);
+  if (!state || !anchor || !anchor->object) return false;
+  const Matrix& m = anchor->object->matrix;
+  if (m.b != 0 || m.c != 0) return false;
+  const double scale = std::fabs(width ? m.a : m.d);
+  if (scale < 1e-9 || !(pixels >= 0)) return false;
+  Rect& b = state->definition.bounds;
+  const double size = std::min(pixels * 20 / scale, 2e7);
+  if (width) {
+    b.xMax = b.xMin + static_cast<std::int32_t>(std::lround(size));
+  } else {
+    b.yMax = b.yMin + static_cast<std::int32_t>(std::lround(size));
+  }
+  vm.Clips()->ShowField(*anchor);
+  return true;
+}
+
 player::TextFieldState* FieldOf(Interpreter& vm, Object* object) {
   player::ClipAnchor* anchor = vm.AnchorOf(object);
   return anchor && vm.Clips() ? vm.Clips()->Field(*anchor) : nullptr;

@@ -14,6 +14,9 @@ namespace tavelin::swf::avm1 {
 player::TextFieldState* FieldOf(Interpreter& vm, Object* object);
 // Lays the field out again after its state changed.
 void ShowField(Interpreter& vm, Object* field);
+// Gives an unrotated text field a new width or height (pixels on its parent) by moving
+// its bounds' right or bottom edge; false for anything else.
+bool ResizeField(Interpreter& vm, Object* field, bool width, double pixels);
 // Sets the variable the field is bound to (if any) to the field's text.
 void StoreFieldVariable(Interpreter& vm, Object* field, const player::TextFieldState& state);
 
