@@ -2,6 +2,7 @@
 // the sound host, and text fields read, bound, typed into and drawn.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@ namespace {
 
 using testing::ActionAssembler;
 using testing::BoxGlyph;
+using testing::Null;
 using testing::SwfWriter;
 namespace op = format::action_code;
 using Lines = std::vector<std::string>;
@@ -153,6 +155,79 @@ TEST(ScriptSoundText, SoundStartedByLinkageNameReachesTheSoundHostWithItsClipsVo
   EXPECT_EQ(run.host.lines, (Lines{"complete 1000"}));
   EXPECT_EQ(sound.stopAll, 1);
   EXPECT_EQ(sound.channelStops, (std::vector<std::pair<int, std::uint16_t>>{{start.channel, 0}}));
+}
+
+TEST(ScriptSoundText, SoundOnARenamedClipIsLostUntilTheNameComesBackAndTheClockEndsIt) {
+  SwfWriter movie;
+  movie.Version(8).DefineSound(4, {3, 3, true, false}, 44100, std::vector<std::uint8_t>(88200, 0));
+  testing::AddExportAssets(movie, {{4, "Beep"}});
+  ActionAssembler script;
+  script.Op(op::kStop).Push({"clip"});
+  Call(script, "_root", "createEmptyMovieClip", {1, "mc"});
+  script.Op(op::kSetVariable);
+  script.Push({"s"}).Push({"clip"}).Op(op::kGetVariable).Push({1, "Sound"}).Op(op::kNewObject).Op(op::kSetVariable);
+  Call(script, "s", "attachSound", {"Beep"});
+  Call(script, "s", "setVolume", {30});
+  ActionAssembler done;
+  done.Push({"done "}).Push({0, "this"}).Op(op::kGetVariable).Push({"getPosition"}).Op(op::kCallMethod).Op(op::kAdd2).Op(op::kTrace);
+  script.Push({"s"}).Op(op::kGetVariable).Push({"onSoundComplete"}).DefineFunction("", {}, done).Op(op::kSetMember);
+  Call(script, "s", "start", {});
+  SetMember(script, "clip", "_name", "renamed");  // the Sound finds its clip by path
+  Call(script, "s", "getVolume", {});
+  script.Op(op::kTrace);
+  SetMember(script, "clip", "_name", "mc");
+  Call(script, "s", "getVolume", {});
+  script.Op(op::kTrace);
+  // Sound files are not loaded: the script hears so.
+  script.Push({"file"}).Push({0, "Sound"}).Op(op::kNewObject).Op(op::kSetVariable);
+  ActionAssembler loaded;
+  loaded.Push({"loaded "}).Push({"ok"}).Op(op::kGetVariable).Op(op::kAdd2).Op(op::kTrace);
+  script.Push({"file"}).Op(op::kGetVariable).Push({"onLoad"}).DefineFunction("", {"ok"}, loaded).Op(op::kSetMember);
+  Call(script, "file", "loadSound", {false, "tune.mp3"});
+  testing::AddDoAction(movie, script);
+  movie.ShowFrame().ShowFrame();
+
+  ScriptMovie run(movie);  // no sound host: the movie's clock times the sound
+  EXPECT_EQ(run.host.lines, (Lines{"undefined", "30", "loaded false"}));
+  run.host.lines.clear();
+  run.Frames(9);
+  EXPECT_TRUE(run.host.lines.empty());
+  run.Frames(1);
+  EXPECT_EQ(run.host.lines, (Lines{"done 1000"}));
+}
+
+TEST(ScriptSoundText, TextFormatConvertsWhatItIsGivenAndMixedRangesReadNull) {
+  SwfWriter movie;
+  movie.Version(8);
+  ActionAssembler script;
+  script.Push({"f"}).Push({12.5, "Arial", 2, "TextFormat"}).Op(op::kNewObject).Op(op::kSetVariable);
+  TraceMember(script, "f", "size");  // whole numbers round half to even
+  const std::pair<const char*, testing::PushValue> sets[] = {
+      {"size", 3.5}, {"size", std::nan("")}, {"leftMargin", -3}, {"color", -2.5}, {"align", "CENTER"},
+      {"align", "bogus"}, {"bold", "x"}, {"italic", Null{}}};
+  for (const auto& [name, value] : sets) {
+    SetMember(script, "f", name, value);
+    TraceMember(script, "f", name);
+  }
+  TraceMember(script, "f", "url");
+  Call(script, "_root", "createTextField", {20, 100, 0, 0, 1, "t"});
+  script.Op(op::kPop);
+  SetMember(script, "t", "text", "abcd");
+  script.Push({"b"}).Push({0, "TextFormat"}).Op(op::kNewObject).Op(op::kSetVariable);
+  SetMember(script, "b", "bold", true);
+  script.Push({"b"}).Op(op::kGetVariable).Push({3, 1, 3, "t"}).Op(op::kGetVariable).Push({"setTextFormat"})
+      .Op(op::kCallMethod).Op(op::kPop);
+  for (const auto& [begin, end] : {std::pair{0, 2}, std::pair{1, 3}}) {
+    Call(script, "t", "getTextFormat", {end, begin});
+    script.Push({"bold"}).Op(op::kGetMember).Op(op::kTrace);
+  }
+  Call(script, "t", "getTextFormat", {});
+  script.Push({"font"}).Op(op::kGetMember).Op(op::kTrace);
+  testing::AddDoAction(movie, script);
+  movie.ShowFrame();
+  ScriptMovie run(movie);
+  EXPECT_EQ(run.host.lines, (Lines{"12", "4", "-2147483648", "0", "4294967294", "center", "center", "true", "null",
+                                   "null", "null", "true", "Times New Roman"}));
 }
 
 // A field "t" of the box font at depth 1, with initial text "AB".
