@@ -259,6 +259,11 @@ TEST(ScriptSoundText, FieldTextFollowsItsVariableAndTypingEditsBoth) {
   changed.Push({"f"}).Op(op::kGetVariable).Push({"text"}).Op(op::kGetMember).Push({"|"}).Op(op::kAdd2)
       .Push({"v"}).Op(op::kGetVariable).Op(op::kAdd2).Op(op::kTrace);
   first.Push({"t"}).Op(op::kGetVariable).Push({"onChanged"}).DefineFunction("", {"f"}, changed).Op(op::kSetMember);
+  for (const char* handler : {"onSetFocus", "onKillFocus"}) {
+    ActionAssembler focus;
+    focus.Push({std::string(handler) + " "}).Push({"other"}).Op(op::kGetVariable).Op(op::kAdd2).Op(op::kTrace);
+    first.Push({"t"}).Op(op::kGetVariable).Push({handler}).DefineFunction("", {"other"}, focus).Op(op::kSetMember);
+  }
   testing::AddDoAction(movie, first);
   movie.ShowFrame();
   ActionAssembler second;
@@ -284,8 +289,12 @@ TEST(ScriptSoundText, FieldTextFollowsItsVariableAndTypingEditsBoth) {
   run.player->KeyDown(36, 0);     // home: a fourth character is refused by maxChars
   run.player->KeyDown(88, 'X');
   run.player->KeyDown(46, 0);     // delete
+  run.player->PointerButton(true, 6000, 100);  // a click beside the field takes the focus away
+  run.player->PointerButton(false, 6000, 100);
+  run.player->KeyDown(88, 'X');                // and typing goes nowhere
   run.Frames(1);
-  EXPECT_EQ(run.host.lines, (Lines{"AB", "input", "AB", "hiX|hiX", "hi|hi", "hXi|hXi", "Xi|Xi", "_level0.t"}));
+  EXPECT_EQ(run.host.lines, (Lines{"AB", "input", "AB", "onSetFocus null", "hiX|hiX", "hi|hi", "hXi|hXi", "Xi|Xi",
+                                   "onKillFocus null", "null"}));
   EXPECT_EQ(GlyphsShown(*run.player), 2u);
 }
 
