@@ -200,11 +200,11 @@ TEST(ScriptSoundText, TextFormatConvertsWhatItIsGivenAndMixedRangesReadNull) {
   SwfWriter movie;
   movie.Version(8);
   ActionAssembler script;
-  script.Push({"f"}).Push({12.5, "Arial", 2, "TextFormat"}).Op(op::kNewObject).Op(op::kSetVariable);
-  TraceMember(script, "f", "size");  // whole numbers round half to even
+  script.Push({"f"}).Push({12.9, "Arial", 2, "TextFormat"}).Op(op::kNewObject).Op(op::kSetVariable);
+  TraceMember(script, "f", "size");  // cut towards zero by the constructor, rounded half to even when set
   const std::pair<const char*, testing::PushValue> sets[] = {
       {"size", 3.5}, {"size", std::nan("")}, {"leftMargin", -3}, {"color", -2.5}, {"align", "CENTER"},
-      {"align", "bogus"}, {"bold", "x"}, {"italic", Null{}}};
+      {"align", "bogus"}, {"align", Null{}}, {"bold", "x"}, {"italic", Null{}}};
   for (const auto& [name, value] : sets) {
     SetMember(script, "f", name, value);
     TraceMember(script, "f", name);
@@ -226,8 +226,8 @@ TEST(ScriptSoundText, TextFormatConvertsWhatItIsGivenAndMixedRangesReadNull) {
   testing::AddDoAction(movie, script);
   movie.ShowFrame();
   ScriptMovie run(movie);
-  EXPECT_EQ(run.host.lines, (Lines{"12", "4", "-2147483648", "0", "4294967294", "center", "center", "true", "null",
-                                   "null", "null", "true", "Times New Roman"}));
+  EXPECT_EQ(run.host.lines, (Lines{"12", "4", "-2147483648", "0", "4294967294", "center", "center", "center", "true",
+                                   "null", "null", "null", "true", "Times New Roman"}));
 }
 
 // A field "t" of the box font at depth 1, with initial text "AB".

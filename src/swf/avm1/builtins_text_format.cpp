@@ -13,7 +13,8 @@
 namespace tavelin::swf::avm1 {
 namespace {
 
-enum class Kind { kText, kTruth, kWhole, kMargin, kColor, kNumber, kAlign, kList };
+// kIndent: a whole number, never negative for movies before version 8.
+enum class Kind { kText, kTruth, kWhole, kMargin, kIndent, kColor, kNumber, kAlign, kList };
 
 struct FormatProperty {
   const char* name;
@@ -25,8 +26,8 @@ constexpr FormatProperty kProperties[] = {
     {"font", Kind::kText},        {"size", Kind::kWhole},         {"color", Kind::kColor},
     {"bold", Kind::kTruth},       {"italic", Kind::kTruth},       {"underline", Kind::kTruth},
     {"url", Kind::kText},         {"target", Kind::kText},        {"align", Kind::kAlign},
-    {"leftMargin", Kind::kMargin}, {"rightMargin", Kind::kMargin}, {"indent", Kind::kWhole},
-    {"leading", Kind::kWhole},    {"blockIndent", Kind::kWhole},  {"bullet", Kind::kTruth},
+    {"leftMargin", Kind::kMargin}, {"rightMargin", Kind::kMargin}, {"indent", Kind::kIndent},
+    {"leading", Kind::kIndent},   {"blockIndent", Kind::kIndent},  {"bullet", Kind::kTruth},
     {"tabStops", Kind::kList},    {"kerning", Kind::kTruth},      {"letterSpacing", Kind::kNumber}};
 
 Object* Holder(const Value& self) {
@@ -35,24 +36,28 @@ Object* Holder(const Value& self) {
   return format->primitive.AsObject();
 }
 
-// A whole number as the format keeps it: rounded half to even, and the lowest 32-bit
-// integer for anything beyond 32 bits (or not a number).
-double Whole(double n) {
+// A whole number as the format keeps it: rounded half to even (cut towards zero before
+// version 8), and the lowest 32-bit integer for anything beyond 32 bits (or not a
+// number).
+double Whole(double n, int version) {
   constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
   if (!std::isfinite(n)) return kLowest;
-  const double rounded = std::nearbyint(n);  // the default rounding is half to even
+  const double rounded = version >= 8 ? std::nearbyint(n) : std::trunc(n);  // the default rounding is half to even
   return rounded >= 2147483648.0 || rounded < kLowest ? kLowest : rounded;
 }
 
 Value Convert(Interpreter& vm, Kind kind, const Value& value, const Value& previous) {
-  if (value.IsNullish()) return Value::Null();
+  if (value.IsNullish()) return kind == Kind::kAlign ? previous : Value::Null();  // alignment is never unset
   switch (kind) {
     case Kind::kText: return Value(vm.ToString(value));
     case Kind::kTruth: return Value(vm.ToBoolean(value));
-    case Kind::kWhole: return Value(Whole(vm.ToNumber(value)));
+    case Kind::kWhole: return Value(Whole(vm.ToNumber(value), vm.Version()));
+    case Kind::kIndent:
+      if (vm.Version() >= 8) return Value(Whole(vm.ToNumber(value), vm.Version()));
+      [[fallthrough]];
     case Kind::kMargin: {
       const double n = vm.ToNumber(value);
-      return Value(std::isnan(n) || n < 0 ? 0.0 : Whole(n));
+      return Value(std::isnan(n) || n < 0 ? 0.0 : Whole(n, vm.Version()));
     }
     case Kind::kColor: {
       const double n = vm.ToNumber(value);
@@ -72,7 +77,7 @@ Value Convert(Interpreter& vm, Kind kind, const Value& value, const Value& previ
       if (!from) return previous;
       Object* list = vm.NewArray();
       const std::size_t length = std::min<std::size_t>(vm.ArrayLength(from), 1000);
-      for (std::size_t i = 0; i < length; ++i) vm.ArrayPush(list, Value(Whole(vm.ToNumber(vm.ArrayAt(from, i)))));
+      for (std::size_t i = 0; i < length; ++i) vm.ArrayPush(list, Value(Whole(vm.ToNumber(vm.ArrayAt(from, i)), vm.Version())));
       return Value(list);
     }
   }
@@ -101,8 +106,16 @@ Value TextFormatCtor(Interpreter& vm, const Value& self, std::span<const Value> 
   Object* holder = vm.NewObject();
   for (const FormatProperty& property : kProperties) vm.Set(holder, vm.Name(property.name), Value::Null());
   format->primitive = Value(holder);
-  // The constructor's arguments, up to leading, in kProperties' order.
-  for (std::size_t i = 0; i < args.size() && i < 13; ++i) vm.Set(format, vm.Name(kProperties[i].name), args[i]);
+  // The constructor's arguments, up to leading, in kProperties' order; whole numbers
+  // given here are cut towards zero and margins may stay negative.
+  for (std::size_t i = 0; i < args.size() && i < 13; ++i) {
+    const Kind kind = kProperties[i].kind;
+    if ((kind == Kind::kWhole || kind == Kind::kMargin || kind == Kind::kIndent) && !args[i].IsNullish()) {
+      vm.Set(holder, vm.Name(kProperties[i].name), Value(static_cast<double>(ToInt32(vm.ToNumber(args[i])))));
+    } else {
+      vm.Set(format, vm.Name(kProperties[i].name), args[i]);
+    }
+  }
   return self;
 }
 
