@@ -120,6 +120,7 @@ void SetClipProperty(Interpreter& vm, Object* clip, int index, const Value& valu
   }
   if (index == p::kVisible) {
     object.visible = vm.ToBoolean(value);
+    if (!object.visible && FocusedObject(vm) == clip) SetFocus(vm, nullptr);  // hidden things lose the focus
     return;
   }
   const double number = value.IsNumber() ? value.number : vm.ToNumber(value);

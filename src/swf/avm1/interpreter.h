@@ -221,7 +221,7 @@ class Interpreter {
   // playing (builtins_sound.cpp).
   std::function<player::SoundHost&()> sound;
   std::unique_ptr<SoundObjects> soundObjects;
-  // The text field with the keyboard focus (builtins_text_field.cpp).
+  // The field or clip with the keyboard focus (text_input.cpp).
   std::weak_ptr<player::ClipAnchor> focus;
 
  private:

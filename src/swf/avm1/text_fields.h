@@ -24,7 +24,8 @@ void StoreFieldVariable(Interpreter& vm, Object* field, const player::TextFieldS
 // and gain it (onKillFocus, onSetFocus) and Selection's listeners. False when `field`
 // cannot take the focus.
 bool SetFocus(Interpreter& vm, Object* field);
-Object* FocusedField(Interpreter& vm);
+// The field or clip with the keyboard focus; null when none (or it was removed).
+Object* FocusedObject(Interpreter& vm);
 // A press at the stage point (twips): the selectable field under it takes the focus,
 // or the focus leaves the field that had it.
 void FocusAt(Interpreter& vm, double x, double y);

@@ -26,7 +26,7 @@ void CallHandler(Interpreter& vm, Object* target, const char* name, std::span<co
 Value FocusValue(Object* field) { return field ? Value(field) : Value::Null(); }
 
 Value GetFocus(Interpreter& vm, const Value&, std::span<const Value>) {
-  Object* field = FocusedField(vm);
+  Object* field = FocusedObject(vm);
   return field ? Value(vm.Intern(vm.TargetPath(field))) : Value::Null();
 }
 
@@ -51,12 +51,12 @@ Value SetFocusNative(Interpreter& vm, const Value&, std::span<const Value> args)
 }
 
 Value CaretIndex(Interpreter& vm, const Value&, std::span<const Value>) {
-  player::TextFieldState* state = FieldOf(vm, FocusedField(vm));
+  player::TextFieldState* state = FieldOf(vm, FocusedObject(vm));
   return Value(state ? static_cast<double>(state->caret) : -1.0);
 }
 
 Value SetSelection(Interpreter& vm, const Value&, std::span<const Value> args) {
-  player::TextFieldState* state = FieldOf(vm, FocusedField(vm));
+  player::TextFieldState* state = FieldOf(vm, FocusedObject(vm));
   if (!state) return Value();
   const double end = vm.ToNumber(Arg(args, 1));
   if (std::isfinite(end)) state->caret = static_cast<std::size_t>(std::clamp(end, 0.0, static_cast<double>(state->Length())));
@@ -65,7 +65,7 @@ Value SetSelection(Interpreter& vm, const Value&, std::span<const Value> args) {
 
 }  // namespace
 
-Object* FocusedField(Interpreter& vm) {
+Object* FocusedObject(Interpreter& vm) {
   const auto anchor = vm.focus.lock();
   if (!anchor || !anchor->object) return nullptr;
   return vm.ClipFor(*anchor);
@@ -74,7 +74,7 @@ Object* FocusedField(Interpreter& vm) {
 bool SetFocus(Interpreter& vm, Object* field) {
   player::ClipAnchor* anchor = vm.AnchorOf(field);
   if (field && (!anchor || !anchor->object)) return false;
-  Object* old = FocusedField(vm);
+  Object* old = FocusedObject(vm);
   if (old == field) return true;
   vm.focus = anchor ? anchor->weak_from_this() : std::weak_ptr<player::ClipAnchor>();
   if (player::TextFieldState* state = FieldOf(vm, field)) state->caret = 0;
@@ -111,7 +111,7 @@ void FocusAt(Interpreter& vm, double x, double y) {
     SetFocus(vm, field);
     // A click leaves the caret after the text.
     if (player::TextFieldState* state = FieldOf(vm, field)) state->caret = state->Length();
-  } else if (FieldOf(vm, FocusedField(vm))) {
+  } else if (FieldOf(vm, FocusedObject(vm))) {
     SetFocus(vm, nullptr);
   }
 }
@@ -121,7 +121,7 @@ bool FieldAt(Interpreter& vm, double x, double y) {
 }
 
 bool TypeKey(Interpreter& vm, int virtualKey, int character) {
-  Object* field = FocusedField(vm);
+  Object* field = FocusedObject(vm);
   player::TextFieldState* state = FieldOf(vm, field);
   if (!state || !state->input) return false;
   state->caret = std::min(state->caret, state->Length());
