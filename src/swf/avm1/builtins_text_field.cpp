@@ -312,8 +312,7 @@ Value ReplaceText(Interpreter& vm, const Value& self, std::span<const Value> arg
   if (!state || args.size() < 3) return Value();
   std::size_t begin, end;
   Range(vm, args.first(2), state->Length(), begin, end);
-  state->caret = end;
-  while (state->caret > begin) state->Backspace();
+  state->Erase(begin, end);
   state->Insert(player::Utf8ToCodePoints(vm.ToText(args[2])));
   StoreFieldVariable(vm, self.AsObject(), *state);
   ShowField(vm, self.AsObject());

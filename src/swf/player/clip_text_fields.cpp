@@ -40,10 +40,10 @@ void ClipControl::ShowField(ClipAnchor& field) {
     // The field grows or shrinks around its text: downwards always, sideways from the
     // side it keeps (left, centre or right) unless its text wraps.
     Rect& b = definition.bounds;
-    const auto height = static_cast<std::int32_t>(std::ceil(laid->textHeight)) + 2 * kFieldGutter;
+    const auto height = static_cast<std::int32_t>(std::ceil(std::min(laid->textHeight, kMaxFieldTwips))) + 2 * kFieldGutter;
     b.yMax = b.yMin + height;
     if (!definition.wordWrap) {
-      const auto width = static_cast<std::int32_t>(std::ceil(laid->textWidth)) + 2 * kFieldGutter +
+      const auto width = static_cast<std::int32_t>(std::ceil(std::min(laid->textWidth, kMaxFieldTwips))) + 2 * kFieldGutter +
                          definition.leftMargin + definition.rightMargin;
       if (state->autoSize == AutoSize::kLeft) {
         b.xMax = b.xMin + width;

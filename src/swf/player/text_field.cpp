@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace tavelin::swf::player {
 namespace {
@@ -220,26 +221,39 @@ bool TextFieldState::Insert(const std::u32string& text) {
   return true;
 }
 
+void TextFieldState::Erase(std::size_t begin, std::size_t end) {
+  end = std::min(end, content.text.size());
+  begin = std::min(begin, end);
+  content.text.erase(begin, end - begin);
+  content.styleOf.erase(content.styleOf.begin() + static_cast<std::ptrdiff_t>(begin),
+                        content.styleOf.begin() + static_cast<std::ptrdiff_t>(end));
+  caret = begin;
+}
+
 bool TextFieldState::Backspace() {
   caret = std::min(caret, content.text.size());
   if (caret == 0) return false;
-  --caret;
-  content.text.erase(caret, 1);
-  content.styleOf.erase(content.styleOf.begin() + static_cast<std::ptrdiff_t>(caret));
+  Erase(caret - 1, caret);
   return true;
 }
 
 bool TextFieldState::DeleteForward() {
   caret = std::min(caret, content.text.size());
   if (caret == content.text.size()) return false;
-  content.text.erase(caret, 1);
-  content.styleOf.erase(content.styleOf.begin() + static_cast<std::ptrdiff_t>(caret));
+  Erase(caret, caret + 1);
   return true;
 }
 
 void TextFieldState::ApplyStyle(std::size_t begin, std::size_t end, const TextStyle& style, const StyleParts& which) {
   end = std::min(end, content.text.size());
+  // Each old style becomes one new style, looked up once.
+  std::vector<std::int32_t> becomes(content.styles.size(), -1);
   for (std::size_t i = begin; i < end; ++i) {
+    const std::uint16_t old = content.styleOf[i];
+    if (old < becomes.size() && becomes[old] >= 0) {
+      content.styleOf[i] = static_cast<std::uint16_t>(becomes[old]);
+      continue;
+    }
     TextStyle changed = StyleAt(i);
     if (which.face) changed.face = style.face;
     if (which.size) changed.size = style.size;
@@ -247,6 +261,7 @@ void TextFieldState::ApplyStyle(std::size_t begin, std::size_t end, const TextSt
     if (which.bold) changed.bold = style.bold;
     if (which.italic) changed.italic = style.italic;
     content.styleOf[i] = StyleIndex(changed);
+    if (old < becomes.size()) becomes[old] = content.styleOf[i];
   }
 }
 

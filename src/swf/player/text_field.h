@@ -44,6 +44,8 @@ struct TextFieldState {
   bool Insert(const std::u32string& text);
   bool Backspace();
   bool DeleteForward();
+  // Removes the characters from `begin` to `end`, leaving the caret at `begin`.
+  void Erase(std::size_t begin, std::size_t end);
 
   // Gives the characters from `begin` to `end` the parts of `style` that `which` names.
   struct StyleParts {
