@@ -285,7 +285,12 @@ void Machine::UpdateBoundFields() {
       // A variable not yet set starts with the field's own text.
       Object* field = vm_->ClipFor(*clip);
       if (player::TextFieldState* state = FieldOf(*vm_, field); state && state->Length() > 0) {
-        StoreFieldVariable(*vm_, field, *state);
+        try {
+          StoreFieldVariable(*vm_, field, *state);
+        } catch (const ScriptThrow&) {
+        } catch (const ScriptAbort& abort) {
+          host_.ScriptStopped(abort.reason);
+        }
       }
       continue;
     }
@@ -507,6 +512,7 @@ void Machine::PointerButton(bool down, double x, double y) {
   if (down) {
     try {
       FocusAt(*vm_, x, y);
+    } catch (const ScriptThrow&) {
     } catch (const ScriptAbort& abort) {
       host_.ScriptStopped(abort.reason);
     }
@@ -553,6 +559,8 @@ void Machine::Key(bool down, int virtualKey, int character) {
     try {
       vm_->StartBudget();
       TypeKey(*vm_, virtualKey, character);
+    } catch (const ScriptThrow&) {
+      // A bound variable's setter that throws leaves the field typed in.
     } catch (const ScriptAbort& abort) {
       host_.ScriptStopped(abort.reason);
     }
