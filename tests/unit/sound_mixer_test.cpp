@@ -135,3 +135,28 @@ TEST(SoundMixer, StreamsPlayWhatIsQueuedAndCountIt) {
 
 }  // namespace
 }  // namespace tavelin::swf::audio
+
+namespace tavelin::swf::audio {
+namespace {
+
+TEST(SoundMixer, ChannelLevelsScaleAndCrossTheirInstancesWhilePlaying) {
+  SoundMixer mixer;
+  format::SoundInfo info;
+  info.loops = 2;
+  const std::uint32_t handle = mixer.StartChannelSound(5, 1, Constant(4, 1000), info);
+  mixer.StartSound(2, Constant(8, 100), {});  // the movie's channel, untouched
+  ASSERT_NE(handle, 0u);
+  mixer.SetChannelLevels(5, {0.5, 0, 0.25, 0});  // left side at half, its quarter to the right; right side silent
+  EXPECT_EQ(Mix(mixer, 2), (std::vector<std::int16_t>{600, 350, 600, 350}));
+  EXPECT_EQ(mixer.InstancePlayed(handle), 2);
+  mixer.SetChannelLevels(5, {});  // back to full, in the middle of the sound
+  EXPECT_EQ(Mix(mixer, 2), (std::vector<std::int16_t>{1100, 1100, 1100, 1100}));
+  mixer.StopChannelSound(6, -1);  // another channel: nothing of this one stops
+  EXPECT_EQ(mixer.InstancePlayed(handle), 4);
+  mixer.StopChannelSound(5, -1);
+  EXPECT_EQ(mixer.InstancePlayed(handle), -1);
+  EXPECT_TRUE(mixer.SoundPlaying(2));
+}
+
+}  // namespace
+}  // namespace tavelin::swf::audio

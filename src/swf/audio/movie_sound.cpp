@@ -213,6 +213,25 @@ void MovieSound::StartSound(std::uint16_t id, const format::SoundInfo& info) {
 
 void MovieSound::StopSound(std::uint16_t id) { mixer_.StopSound(id); }
 
+std::uint32_t MovieSound::StartChannelSound(int channel, std::uint16_t id, const format::SoundInfo& info) {
+  try {
+    return mixer_.StartChannelSound(channel, id, Decoded(id), info);
+  } catch (const format::DecodeError&) {
+    return 0;
+  }
+}
+
+void MovieSound::SetChannelLevels(int channel, const player::ChannelLevels& levels) {
+  mixer_.SetChannelLevels(channel, levels);
+}
+
+void MovieSound::StopChannelSound(int channel, std::uint16_t id) { mixer_.StopChannelSound(channel, id ? id : -1); }
+
+double MovieSound::InstanceMilliseconds(std::uint32_t handle) const {
+  const std::int64_t played = mixer_.InstancePlayed(handle);
+  return played < 0 ? -1.0 : static_cast<double>(played) * 1000.0 / kOutputRate;
+}
+
 void MovieSound::StopAllSounds() {
   mixer_.StopSounds();
   SilenceSpriteStreams();

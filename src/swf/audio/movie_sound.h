@@ -49,6 +49,10 @@ class MovieSound : public player::SoundHost {
   // Silences the sprites' streams (the movie stopped); what their frames deliver
   // later plays again.
   void SilenceSpriteStreams();
+  std::uint32_t StartChannelSound(int channel, std::uint16_t id, const format::SoundInfo& info) override;
+  void SetChannelLevels(int channel, const player::ChannelLevels& levels) override;
+  void StopChannelSound(int channel, std::uint16_t id) override;
+  double InstanceMilliseconds(std::uint32_t handle) const override;
 
   // Starts the event sounds of a main timeline frame that ran before this object
   // listened (the first frame, shown as the movie loads).

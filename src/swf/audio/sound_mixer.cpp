@@ -33,26 +33,69 @@ void EnvelopeLevels(const std::vector<format::EnvelopePoint>& points, std::size_
 
 void SoundMixer::StartSound(int key, SoundSamples samples, const format::SoundInfo& info) {
   std::lock_guard lock(mutex_);
-  const auto sameKey = [key](const Instance& instance) { return instance.key == key; };
   if (info.stop) {
-    std::erase_if(instances_, sameKey);
+    std::erase_if(instances_, [key](const Instance& instance) { return instance.key == key; });
     return;
   }
-  if (!samples) return;
-  if (info.noMultiple && std::any_of(instances_.begin(), instances_.end(), sameKey)) return;
-
-  const std::size_t frames = samples->size() / 2;
   Instance instance;
   instance.key = key;
+  Add(std::move(instance), std::move(samples), info);
+}
+
+std::uint32_t SoundMixer::Add(Instance instance, SoundSamples samples, const format::SoundInfo& info) {
+  if (!samples) return 0;
+  const int key = instance.key;
+  if (info.noMultiple &&
+      std::any_of(instances_.begin(), instances_.end(), [key](const Instance& other) { return other.key == key; })) {
+    return 0;
+  }
+  const std::size_t frames = samples->size() / 2;
   instance.begin = std::min<std::size_t>(info.inPoint.value_or(0), frames);
   instance.end = std::min<std::size_t>(info.outPoint ? *info.outPoint : frames, frames);
-  if (instance.end <= instance.begin) return;  // nothing between the points
+  if (instance.end <= instance.begin) return 0;  // nothing between the points
   instance.position = instance.begin;
   instance.passesLeft = std::max<std::uint32_t>(info.loops, 1);
   instance.envelope = info.envelope;
   instance.samples = std::move(samples);
+  instance.handle = nextHandle_++;
+  if (nextHandle_ == 0) nextHandle_ = 1;
   if (instances_.size() >= kMaxInstances) instances_.erase(instances_.begin());
   instances_.push_back(std::move(instance));
+  return instances_.back().handle;
+}
+
+std::uint32_t SoundMixer::StartChannelSound(int channel, int key, SoundSamples samples, const format::SoundInfo& info) {
+  std::lock_guard lock(mutex_);
+  Instance instance;
+  instance.key = key;
+  instance.channel = channel;
+  return Add(std::move(instance), std::move(samples), info);
+}
+
+void SoundMixer::SetChannelLevels(int channel, const player::ChannelLevels& levels) {
+  const auto fixed = [](double gain) { return static_cast<std::int32_t>(std::clamp(gain, 0.0, 1.0) * kFullLevel + 0.5); };
+  std::lock_guard lock(mutex_);
+  if (levels == player::ChannelLevels{}) {
+    channels_.erase(channel);
+    return;
+  }
+  channels_[channel] = {fixed(levels.leftToLeft), fixed(levels.rightToLeft), fixed(levels.leftToRight),
+                        fixed(levels.rightToRight)};
+}
+
+void SoundMixer::StopChannelSound(int channel, int key) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(instances_, [&](const Instance& instance) {
+    return instance.channel == channel && (key < 0 || instance.key == key);
+  });
+}
+
+std::int64_t SoundMixer::InstancePlayed(std::uint32_t handle) const {
+  std::lock_guard lock(mutex_);
+  for (const Instance& instance : instances_) {
+    if (instance.handle == handle) return static_cast<std::int64_t>(instance.played);
+  }
+  return -1;
 }
 
 void SoundMixer::StopSound(int key) {
@@ -161,6 +204,18 @@ void SoundMixer::SetSupplier(StreamSupplier* supplier) {
   supplier_ = supplier;
 }
 
+bool SoundMixer::MixThrough(Instance& instance, const ChannelGains& gains, std::int32_t* sum, std::size_t frames,
+                            std::vector<std::int32_t>& scratch) {
+  scratch.assign(frames * 2, 0);
+  const bool going = MixInstance(instance, scratch.data(), frames);
+  for (std::size_t i = 0; i < frames; ++i) {
+    const std::int64_t left = scratch[2 * i], right = scratch[2 * i + 1];
+    sum[2 * i] += static_cast<std::int32_t>((left * gains.leftToLeft + right * gains.rightToLeft) >> 15);
+    sum[2 * i + 1] += static_cast<std::int32_t>((left * gains.leftToRight + right * gains.rightToRight) >> 15);
+  }
+  return going;
+}
+
 void SoundMixer::Fill(std::span<std::int16_t> samples) {
   {
     std::lock_guard supplying(supplyMutex_);
@@ -169,7 +224,11 @@ void SoundMixer::Fill(std::span<std::int16_t> samples) {
   std::lock_guard lock(mutex_);
   const std::size_t frames = samples.size() / 2;
   sum_.assign(frames * 2, 0);
-  std::erase_if(instances_, [&](Instance& instance) { return !MixInstance(instance, sum_.data(), frames); });
+  std::erase_if(instances_, [&](Instance& instance) {
+    const auto channel = channels_.find(instance.channel);
+    if (channel == channels_.end()) return !MixInstance(instance, sum_.data(), frames);
+    return !MixThrough(instance, channel->second, sum_.data(), frames, channelScratch_);
+  });
   for (auto& [key, stream] : streams_) {
     const std::size_t available = (stream.samples.size() - stream.read) / 2;
     const std::size_t count = std::min(available, frames);

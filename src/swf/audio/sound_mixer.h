@@ -17,6 +17,7 @@
 
 #include "platform/sound_output.h"
 #include "swf/format/sound_decoder.h"
+#include "swf/player/sound_host.h"
 
 namespace tavelin::swf::audio {
 
@@ -45,6 +46,15 @@ class SoundMixer : public SoundSource {
   // Ends every event sound instance; streams go on.
   void StopSounds();
   bool SoundPlaying(int key) const;
+
+  // Starts `key` on `channel`, scaled by the channel's levels while it plays; returns
+  // the instance's handle (0 when nothing started).
+  std::uint32_t StartChannelSound(int channel, int key, SoundSamples samples, const format::SoundInfo& info);
+  void SetChannelLevels(int channel, const player::ChannelLevels& levels);
+  // Ends the channel's instances of `key`, or all of them when `key` is negative.
+  void StopChannelSound(int channel, int key);
+  // Frames the instance has played since it started; negative once it has ended.
+  std::int64_t InstancePlayed(std::uint32_t handle) const;
   std::size_t InstanceCount() const;
 
   // Adds output frames to stream `key`; returns how many were taken.
@@ -80,6 +90,12 @@ class SoundMixer : public SoundSource {
     std::uint64_t played = 0;  // frames since the start, for the envelope
     std::vector<format::EnvelopePoint> envelope;
     std::size_t segment = 0;
+    int channel = 0;
+    std::uint32_t handle = 0;
+  };
+  // A channel's levels as fixed-point gains (32768 is unity).
+  struct ChannelGains {
+    std::int32_t leftToLeft, rightToLeft, leftToRight, rightToRight;
   };
   struct StreamQueue {
     std::vector<std::int16_t> samples;
@@ -89,6 +105,10 @@ class SoundMixer : public SoundSource {
 
   // Adds up to `frames` frames of `instance` to `sum`; false once it has ended.
   static bool MixInstance(Instance& instance, std::int32_t* sum, std::size_t frames);
+  // The same through a channel's gains.
+  static bool MixThrough(Instance& instance, const ChannelGains& gains, std::int32_t* sum, std::size_t frames,
+                         std::vector<std::int32_t>& scratch);
+  std::uint32_t Add(Instance instance, SoundSamples samples, const format::SoundInfo& info);
 
   std::mutex supplyMutex_;  // held while the supplier feeds
   StreamSupplier* supplier_ = nullptr;
@@ -101,6 +121,9 @@ class SoundMixer : public SoundSource {
   int moviePercent_ = 100;
   std::int32_t gainLeft_ = 32768, gainRight_ = 32768;  // 32768 is unity
   std::vector<std::int32_t> sum_;
+  std::vector<std::int32_t> channelScratch_;
+  std::map<int, ChannelGains> channels_;
+  std::uint32_t nextHandle_ = 1;
 };
 
 }  // namespace tavelin::swf::audio

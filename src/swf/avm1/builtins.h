@@ -19,5 +19,7 @@ void InstallInputObjects(Interpreter& vm);
 void InstallLoading(Interpreter& vm);
 // getURL with a level or clip for its window (load or unload there); false for others.
 bool StartScriptLoad(Interpreter& vm, Object* base, const std::string& url, const std::string& window, int flags);
+void InstallSound(Interpreter& vm);
+void InstallTextField(Interpreter& vm);
 
 }  // namespace tavelin::swf::avm1

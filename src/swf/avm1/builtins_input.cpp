@@ -1,4 +1,4 @@
-// Key, Mouse, Stage, Color, Sound (silent), AsBroadcaster-style listeners and timers.
+// Key, Mouse, Stage, Color, AsBroadcaster-style listeners and timers.
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
@@ -169,12 +169,6 @@ Value ColorGetTransform(Interpreter& vm, const Value& self, std::span<const Valu
   return Value(t);
 }
 
-// ---- Sound: accepted and silent ----
-
-Value SoundCtor(Interpreter&, const Value& self, std::span<const Value>) { return self; }
-Value SoundVolume(Interpreter&, const Value&, std::span<const Value>) { return Value(100.0); }
-Value SoundNothing(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
-
 // ---- timers ----
 
 Value AddTimer(Interpreter& vm, std::span<const Value> args, bool once) {
@@ -256,15 +250,6 @@ void InstallInputObjects(Interpreter& vm) {
   vm.DefineNative(vm.colorProto, "getRGB", ColorGetRgb);
   vm.DefineNative(vm.colorProto, "setTransform", ColorSetTransform);
   vm.DefineNative(vm.colorProto, "getTransform", ColorGetTransform);
-
-  vm.soundProto = vm.NewObject();
-  Function* sound = vm.NewNative(SoundCtor);
-  vm.LinkConstructor(sound, vm.soundProto);
-  vm.DefineValue(g, "Sound", Value(sound));
-  for (const char* name : {"attachSound", "start", "stop", "setVolume", "setPan", "loadSound", "setTransform"}) {
-    vm.DefineNative(vm.soundProto, name, SoundNothing);
-  }
-  vm.DefineNative(vm.soundProto, "getVolume", SoundVolume);
 
   vm.DefineNative(g, "setInterval", SetInterval);
   vm.DefineNative(g, "setTimeout", SetTimeout);

@@ -322,6 +322,8 @@ void Interpreter::InstallBuiltins() {
   InstallMovieClip(*this);
   InstallInputObjects(*this);
   InstallLoading(*this);
+  InstallSound(*this);
+  InstallTextField(*this);
 }
 
 }  // namespace tavelin::swf::avm1

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "swf/avm1/text_fields.h"
 #include "swf/player/clip_control.h"
 #include "swf/player/hit_test.h"
 
@@ -123,6 +124,7 @@ void SetClipProperty(Interpreter& vm, Object* clip, int index, const Value& valu
   }
   if (index == p::kVisible) {
     object.visible = vm.ToBoolean(value);
+    if (!object.visible && FocusedObject(vm) == clip) SetFocus(vm, nullptr);  // hidden things lose the focus
     return;
   }
   const double number = value.IsNumber() ? value.number : vm.ToNumber(value);
@@ -158,6 +160,7 @@ void SetClipProperty(Interpreter& vm, Object* clip, int index, const Value& valu
     case p::kAlpha: object.colorTransform.mulA = static_cast<float>(number / 100.0); break;
     case p::kWidth:
     case p::kHeight: {
+      if (ResizeField(vm, clip, index == p::kWidth, number)) break;  // fields change size, not scale
       const double current = vm.ToNumber(GetClipProperty(vm, clip, index));
       if (current <= 0) break;
       const double factor = number / current;

@@ -8,7 +8,9 @@
 
 #include "swf/avm1/builtins.h"
 #include "swf/avm1/clip_properties.h"
+#include "swf/avm1/sound_objects.h"
 #include "swf/player/clip_control.h"
+#include "swf/player/sound_host.h"
 
 namespace tavelin::swf::avm1 {
 
@@ -45,8 +47,11 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
       break;
     }
     case op::kGotoFrame2: GotoFrameValue(a, pop(), action.a & 0x01, static_cast<int>(action.b)); break;
-    case op::kToggleQuality:
-    case op::kStopSounds: break;
+    case op::kToggleQuality: break;
+    case op::kStopSounds:
+      if (vm_.sound) vm_.sound().StopAllSounds();
+      AllSoundsStopped(vm_);
+      break;
     case op::kWaitForFrame:
     case op::kWaitForFrame2:
       if (action.code == op::kWaitForFrame2) pop();

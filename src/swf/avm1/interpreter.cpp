@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "swf/avm1/clip_properties.h"
+#include "swf/avm1/sound_objects.h"
 #include "swf/player/clip_control.h"
 #include "swf/player/levels.h"
 
@@ -508,6 +509,7 @@ void Interpreter::Collect() {
   liveClips = std::move(kept);
   for (const auto& [id, ctor] : registeredClasses) roots.push_back(ctor);
   if (extraRoots) extraRoots(roots);
+  if (soundObjects) soundObjects->Roots(roots);
   heap_.Collect(std::move(roots));
 }
 

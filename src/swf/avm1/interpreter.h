@@ -20,6 +20,7 @@
 namespace tavelin::swf::player {
 class ClipControl;
 struct ClipAnchor;
+class SoundHost;
 }  // namespace tavelin::swf::player
 
 namespace tavelin::swf::avm1 {
@@ -68,6 +69,7 @@ struct ScriptAbort {
 };
 
 class Interpreter;
+class SoundObjects;
 
 // Names looked up often, interned once.
 struct CommonNames {
@@ -227,6 +229,14 @@ class Interpreter {
   } input;
   // Asks the host to quit, go full screen, ... (fscommand) and clips being dragged.
   Object* dragged = nullptr;
+
+  // The movie's sound, for Sound objects and StopSounds; unset until the machine has a
+  // player. What the Sound objects keep between calls: their channels and the sounds
+  // playing (builtins_sound.cpp).
+  std::function<player::SoundHost&()> sound;
+  std::unique_ptr<SoundObjects> soundObjects;
+  // The field or clip with the keyboard focus (text_input.cpp).
+  std::weak_ptr<player::ClipAnchor> focus;
 
  private:
   friend class Executor;

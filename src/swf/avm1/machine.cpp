@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "swf/avm1/sound_objects.h"
+#include "swf/avm1/text_fields.h"
 #include "swf/format/button_decoder.h"
 #include "swf/format/reader.h"
 #include "swf/player/hit_test.h"
+#include "swf/player/text_field.h"
 #include "swf/player/timeline_runner.h"
 
 namespace tavelin::swf::avm1 {
@@ -37,6 +40,7 @@ void Machine::Attached(player::Player& player) {
   fresh->exports = std::move(vm_->exports);
   fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
   fresh->clipCreated = [this](player::ClipAnchor& clip) { RunNow(clip); };
+  fresh->sound = [this]() -> player::SoundHost& { return player_->Sound(); };
   vm_ = std::move(fresh);
 }
 
@@ -261,6 +265,12 @@ void Machine::FrameStarting() {
   vm_->StartBudget();
   FinishLoads();
   RunIntervals();
+  try {
+    PollSounds(*vm_);
+  } catch (const ScriptAbort& abort) {
+    host_.ScriptStopped(abort.reason);
+  }
+  RunQueue();
   // Enter-frame handlers: the newest clips first, the main movie last.
   std::vector<Object*> clips;
   CollectClips(player_->Clips().Root(), clips, 0);
@@ -283,7 +293,19 @@ void Machine::UpdateBoundFields() {
     }
     if (!holder) continue;
     const Value value = vm_->Get(holder, vm_->Intern(name));
-    if (value.IsUndefined()) continue;
+    if (value.IsUndefined()) {
+      // A variable not yet set starts with the field's own text.
+      Object* field = vm_->ClipFor(*clip);
+      if (player::TextFieldState* state = FieldOf(*vm_, field); state && state->Length() > 0) {
+        try {
+          StoreFieldVariable(*vm_, field, *state);
+        } catch (const ScriptThrow&) {
+        } catch (const ScriptAbort& abort) {
+          host_.ScriptStopped(abort.reason);
+        }
+      }
+      continue;
+    }
     std::string text = vm_->ToText(value);
     auto& shown = fieldTexts_[clip];
     if (!shown.first.expired() && shown.second == text) continue;
@@ -504,6 +526,14 @@ void Machine::PointerMove(double x, double y) {
 
 void Machine::PointerButton(bool down, double x, double y) {
   PointerMove(x, y);
+  if (down) {
+    try {
+      FocusAt(*vm_, x, y);
+    } catch (const ScriptThrow&) {
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
+  }
   MouseButton(down, x, y);
   auto hover = hover_.lock();
   if (down) {
@@ -543,6 +573,14 @@ void Machine::RunButtonKeys(int keyCode) {
 
 void Machine::Key(bool down, int virtualKey, int character) {
   if (down) {
+    try {
+      vm_->StartBudget();
+      TypeKey(*vm_, virtualKey, character);
+    } catch (const ScriptThrow&) {
+      // A bound variable's setter that throws leaves the field typed in.
+    } catch (const ScriptAbort& abort) {
+      host_.ScriptStopped(abort.reason);
+    }
     KeyDown(virtualKey, character);
     RunButtonKeys(ButtonKeyCode(virtualKey, character));
   } else {
@@ -553,7 +591,7 @@ void Machine::Key(bool down, int virtualKey, int character) {
 
 player::ScriptHooks::Cursor Machine::CursorAt(double x, double y) {
   player::ClipAnchor* clip = ButtonAt(x, y);
-  if (!clip) return Cursor::kArrow;
+  if (!clip) return FieldAt(*vm_, x, y) ? Cursor::kIBeam : Cursor::kArrow;
   if (clip->script) {
     const Value hand = vm_->Get(static_cast<Object*>(clip->script), vm_->Name("useHandCursor"));
     if (hand.IsBoolean() && !hand.boolean) return Cursor::kArrow;

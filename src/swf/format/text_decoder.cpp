@@ -55,19 +55,23 @@ EditTextDefinition DecodeDefineEditText(std::span<const std::uint8_t> body) {
   edit.wordWrap = flags1 & 0x40;
   edit.multiline = flags1 & 0x20;
   edit.password = flags1 & 0x10;
+  edit.readOnly = flags1 & 0x08;
   const bool hasColor = flags1 & 0x04;
   const bool hasMaxLength = flags1 & 0x02;
   edit.hasFont = flags1 & 0x01;
   const bool hasFontClass = flags2 & 0x80;
   const bool hasLayout = flags2 & 0x20;
+  edit.autoSize = flags2 & 0x40;
+  edit.noSelect = flags2 & 0x10;
   edit.border = flags2 & 0x08;
+  edit.background = edit.border;
   edit.html = flags2 & 0x02;
   edit.useOutlines = flags2 & 0x01;
   if (edit.hasFont) edit.fontId = reader.U16();
   if (hasFontClass) edit.fontClass = reader.String();
   if (edit.hasFont || hasFontClass) edit.fontHeight = reader.U16();
   if (hasColor) edit.color = reader.ReadRgba();
-  if (hasMaxLength) reader.U16();
+  if (hasMaxLength) edit.maxLength = reader.U16();
   if (hasLayout) {
     const std::uint8_t align = reader.U8();
     edit.align = align <= 3 ? static_cast<TextAlign>(align) : TextAlign::kLeft;

@@ -49,6 +49,12 @@ struct EditTextDefinition {
   std::int16_t leading = 0;
   std::string variableName;
   std::string initialText;  // as stored: UTF-8 (or the system's code page before version 6)
+  bool readOnly = false, noSelect = false, autoSize = false;
+  std::uint16_t maxLength = 0;  // 0: no limit
+  // A border draws a background too unless told otherwise; their colours.
+  bool background = false;
+  Rgba backgroundColor{255, 255, 255, 255};
+  Rgba borderColor{0, 0, 0, 255};
 };
 
 // `version` is 1 for DefineText (RGB colours), 2 for DefineText2 (RGBA).

@@ -36,6 +36,8 @@ struct TextCharacter {
   Rect bounds;
   std::vector<PlacedGlyph> glyphs;
   std::shared_ptr<const Shape> background;  // may be null
+  // Text fields: the extent of the laid-out text, twips.
+  double textWidth = 0, textHeight = 0;
 };
 
 struct MorphCharacter {

@@ -6,6 +6,7 @@
 #include "swf/format/frame_label.h"
 #include "swf/player/dictionary.h"
 #include "swf/player/hit_test.h"
+#include "swf/player/text_field.h"
 #include "swf/player/text_layout.h"
 #include "swf/player/timeline_runner.h"
 
@@ -93,19 +94,22 @@ ClipControl::ClipControl(const Movie& movie, Dictionary& dictionary, TimelineRun
 
 std::string ClipControl::FieldVariable(const ClipAnchor& field) const {
   if (!field.object) return {};
+  if (field.object->field) return field.object->field->definition.variableName;
   const format::EditTextDefinition* definition = RunnerAround(field).Characters().FindBoundField(field.object->characterId);
   return definition ? definition->variableName : std::string();
 }
 
 void ClipControl::SetFieldText(ClipAnchor& field, const std::string& text) {
-  if (!field.object) return;
-  const TimelineRunner& runner = RunnerAround(field);
-  Dictionary& characters = runner.Characters();
-  const format::EditTextDefinition* definition = characters.FindBoundField(field.object->characterId);
-  if (!definition) return;
-  format::EditTextDefinition shown = *definition;
-  shown.initialText = text;
-  field.object->character = LayOutEditText(shown, characters, characters.Fonts(), runner.MovieData().Version());
+  TextFieldState* state = Field(field);
+  if (!state) return;
+  if (state->definition.html) {
+    if (state->HtmlText() == text) return;
+    state->SetHtmlText(text);
+  } else {
+    if (state->Text() == text) return;
+    state->SetText(text);
+  }
+  ShowField(field);
 }
 
 TimelineState* ClipControl::Timeline(const ClipAnchor& clip) {

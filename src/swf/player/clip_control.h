@@ -19,6 +19,7 @@ namespace tavelin::swf::player {
 
 class TimelineRunner;
 class Dictionary;
+struct TextFieldState;
 
 // The box around a rectangle after a matrix, in exact coordinates.
 struct TransformedBox {
@@ -91,6 +92,13 @@ class ClipControl {
   std::string FieldVariable(const ClipAnchor& field) const;
   // Shows `text` in a text field bound to a variable.
   void SetFieldText(ClipAnchor& field, const std::string& text);
+  // A text field's editable state (made from its definition when first asked); null
+  // for anything else. After changing it, ShowField lays the field out again (fitting
+  // its bounds to its text when it sizes itself).
+  TextFieldState* Field(ClipAnchor& field);
+  void ShowField(ClipAnchor& field);
+  // A new empty text field with `bounds` (twips, in the parent's space) at a script depth.
+  ClipAnchor* CreateTextField(ClipAnchor& parent, const std::string& name, int depth, const Rect& bounds);
   // Every clip on the stage, newest first (the order frames and events run in).
   std::vector<ClipAnchor*> AllClips();
 

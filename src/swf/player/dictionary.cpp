@@ -140,7 +140,7 @@ bool Dictionary::Define(const Movie& movie, const Tag& tag) {
       case code::kDefineEditText: {
         const format::EditTextDefinition field = format::DecodeDefineEditText(body);
         Add(field.id, LayOutEditText(field, *this, deviceFonts_, movie.Version()));
-        if (!field.variableName.empty()) editTexts_.emplace(field.id, field);
+        editTexts_.emplace(field.id, field);
         return true;
       }
       case code::kDefineButton:

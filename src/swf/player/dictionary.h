@@ -39,6 +39,11 @@ class Dictionary {
   // Text fields bound to a variable, by id (null for others), and the fonts to lay
   // their text out again with.
   const format::EditTextDefinition* FindBoundField(std::uint16_t id) const {
+    const format::EditTextDefinition* field = FindEditText(id);
+    return field && !field->variableName.empty() ? field : nullptr;
+  }
+  // Any text field's definition by id (null for other ids).
+  const format::EditTextDefinition* FindEditText(std::uint16_t id) const {
     const auto found = editTexts_.find(id);
     return found == editTexts_.end() ? nullptr : &found->second;
   }

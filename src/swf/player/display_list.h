@@ -16,6 +16,7 @@ namespace tavelin::swf::player {
 struct DisplayObject;
 struct LoadedMovie;
 class TimelineRunner;
+struct TextFieldState;
 using DisplayList = std::map<std::uint16_t, DisplayObject>;
 
 // A timeline in play: the main movie's or a sprite instance's.
@@ -60,6 +61,8 @@ struct DisplayObjectFields {
   std::uint8_t buttonState = 0;
   // Keeps the player's count of live objects (see TimelineRunner).
   std::shared_ptr<void> liveToken;
+  // Text fields: what scripts and typing made of it; null until first asked.
+  std::shared_ptr<TextFieldState> field;
 };
 
 // The fields plus an anchor that follows the object through moves and goes null when it

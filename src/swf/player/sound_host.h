@@ -12,6 +12,13 @@
 
 namespace tavelin::swf::player {
 
+// How a channel of script sounds reaches the two outputs: the gains (0 to 1) of the
+// sound's left and right sides into the left output and into the right output.
+struct ChannelLevels {
+  double leftToLeft = 1, rightToLeft = 0, leftToRight = 0, rightToRight = 1;
+  bool operator==(const ChannelLevels&) const = default;
+};
+
 class SoundHost {
  public:
   virtual ~SoundHost() = default;
@@ -35,6 +42,30 @@ class SoundHost {
   // What an instance of `sprite` keeps while it lives once its timeline streams sound:
   // the sprite's stream ends when the last instance lets go (may be null).
   virtual std::shared_ptr<void> SpriteStreamToken(const format::SpriteDefinition* /*sprite*/) { return nullptr; }
+  // Sounds that scripts' Sound objects start play on a channel (one per clip whose
+  // Sound objects started them; 0 for sounds of the movie as a whole), whose levels
+  // scale them while they play. Returns the instance's handle, 0 when the host cannot
+  // follow it (the script then times the sound by the movie's clock).
+  virtual std::uint32_t StartChannelSound(int channel, std::uint16_t id, const format::SoundInfo& info) {
+    (void)channel;
+    StartSound(id, info);
+    return 0;
+  }
+  virtual void SetChannelLevels(int channel, const ChannelLevels& levels) {
+    (void)channel;
+    (void)levels;
+  }
+  // Stops the channel's instances of sound `id`, or all of them when `id` is 0.
+  virtual void StopChannelSound(int channel, std::uint16_t id) {
+    (void)channel;
+    if (id) StopSound(id);
+  }
+  // Milliseconds the instance has played since it started (across its loops), or
+  // negative once it has ended or is unknown.
+  virtual double InstanceMilliseconds(std::uint32_t handle) const {
+    (void)handle;
+    return -1;
+  }
 };
 
 // True for the tags a SoundHost is given.

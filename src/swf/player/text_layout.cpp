@@ -88,20 +88,25 @@ FieldFont SystemFont(DeviceFonts* device, const TextStyle& style) {
   return font;
 }
 
-std::shared_ptr<const Shape> FieldBackground(const Rect& b) {
+// The field's background (when `fill`) and border (when `line`).
+std::shared_ptr<const Shape> FieldBackground(const Rect& b, const Rgba* fill, const Rgba* line) {
   auto shape = std::make_shared<Shape>();
   shape->bounds = b;
   StyleGroup group;
-  FillStyle white;
-  white.color = {255, 255, 255, 255};
-  group.fills.push_back(white);
-  LineStyle border;
-  border.width = 20;
-  border.color = {0, 0, 0, 255};
-  group.lines.push_back(border);
+  if (fill) {
+    FillStyle background;
+    background.color = *fill;
+    group.fills.push_back(background);
+  }
+  if (line) {
+    LineStyle border;
+    border.width = 20;
+    border.color = *line;
+    group.lines.push_back(border);
+  }
   ShapePath path;
-  path.fill1 = 1;
-  path.line = 1;
+  path.fill1 = fill ? 1 : 0;
+  path.line = line ? 1 : 0;
   path.start = {b.xMin, b.yMin};
   for (const Point p : {Point{b.xMax, b.yMin}, Point{b.xMax, b.yMax}, Point{b.xMin, b.yMax}, Point{b.xMin, b.yMin}}) {
     path.segments.push_back({p, p, false});
@@ -155,16 +160,8 @@ std::shared_ptr<const TextCharacter> LayOutStaticText(const format::TextDefiniti
   return laid;
 }
 
-std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefinition& field, const Dictionary& dictionary,
-                                                    DeviceFonts* deviceFonts, int movieVersion) {
-  auto laid = std::make_shared<TextCharacter>();
-  laid->bounds = field.bounds;
-  if (field.border) laid->background = FieldBackground(field.bounds);
-
-  // The field's own font: embedded when it has outlines, otherwise the system's.
+TextStyle FieldStyle(const format::EditTextDefinition& field, const Dictionary& dictionary) {
   const auto embedded = field.hasFont ? dictionary.FindAs<Font>(field.fontId) : nullptr;
-  const bool useEmbedded = embedded && !embedded->glyphs.empty();
-  if (!useEmbedded && !deviceFonts) return laid;
   TextStyle base;
   base.face = embedded ? embedded->definition.name : "";
   // HTML text is regular unless its tags say otherwise; plain text takes the font's style.
@@ -172,6 +169,36 @@ std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefini
   base.italic = !field.html && embedded && embedded->definition.italic;
   base.color = field.color;
   base.size = field.fontHeight;
+  return base;
+}
+
+StyledText FieldContent(const format::EditTextDefinition& field, const Dictionary& dictionary, int movieVersion) {
+  const TextStyle base = FieldStyle(field, dictionary);
+  return field.html ? ParseHtmlText(field.initialText, base, movieVersion) : PlainText(field.initialText, base, movieVersion);
+}
+
+std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefinition& field, const Dictionary& dictionary,
+                                                    DeviceFonts* deviceFonts, int movieVersion) {
+  return LayOutStyledField(field, FieldContent(field, dictionary, movieVersion), dictionary, deviceFonts);
+}
+
+std::shared_ptr<const TextCharacter> LayOutStyledField(const format::EditTextDefinition& field, const StyledText& styled,
+                                                       const Dictionary& dictionary, DeviceFonts* deviceFonts) {
+  auto laid = std::make_shared<TextCharacter>();
+  laid->bounds = field.bounds;
+  if (field.border || field.background) {
+    laid->background = FieldBackground(field.bounds, field.background ? &field.backgroundColor : nullptr,
+                                       field.border ? &field.borderColor : nullptr);
+  }
+
+  // The field's own font: embedded when it has outlines (a font the field names, or
+  // for script-made fields asked to use embedded fonts, one named by its text's style),
+  // otherwise the system's.
+  const TextStyle base = field.hasFont || styled.styles.empty() ? FieldStyle(field, dictionary) : styled.styles.front();
+  auto embedded = field.hasFont ? dictionary.FindAs<Font>(field.fontId) : nullptr;
+  if (!field.hasFont && field.useOutlines) embedded = dictionary.FindFont(base.face, base.bold, base.italic);
+  const bool useEmbedded = embedded && !embedded->glyphs.empty();
+  if (!useEmbedded && !deviceFonts) return laid;
   const FieldFont baseFont = useEmbedded ? EmbeddedFont(embedded) : SystemFont(deviceFonts, base);
 
   // Styled runs pick fonts by face and style: an embedded font of that name and style,
@@ -189,12 +216,12 @@ std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefini
     return fonts.emplace(key, std::move(font)).first->second;
   };
 
-  const double baseScale = field.fontHeight / baseFont.unitsPerEm;
+  const double baseScale = base.size / baseFont.unitsPerEm;
   const double lineHeight = (baseFont.ascent + baseFont.descent) * baseScale + field.leading;
   const double left = field.bounds.xMin + kGutterTwips + field.leftMargin;
   const double available = std::max(0.0, static_cast<double>(field.bounds.xMax) - kGutterTwips - field.rightMargin - left);
 
-  StyledText text = field.html ? ParseHtmlText(field.initialText, base, movieVersion) : PlainText(field.initialText, base, movieVersion);
+  StyledText text = styled;
   if (field.password) std::fill(text.text.begin(), text.text.end(), U'*');
 
   // Break into lines: at line breaks, and where a wrapping field runs out of width.
@@ -249,6 +276,7 @@ std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefini
     for (const LaidGlyph& g : line) {
       if (g.code != U' ') width = std::max(width, g.x + g.advance);
     }
+    laid->textWidth = std::max(laid->textWidth, width);
     double offset = left;
     if (field.align == format::TextAlign::kRight) offset += available - width;
     if (field.align == format::TextAlign::kCenter) offset += (available - width) / 2;
@@ -256,6 +284,7 @@ std::shared_ptr<const TextCharacter> LayOutEditText(const format::EditTextDefini
       if (g.outline) laid->glyphs.push_back({g.outline, Translate(offset + g.x, baseline) * Scale(g.scale), g.tint});
     }
   }
+  laid->textHeight = static_cast<double>(lines.size()) * lineHeight;
   return laid;
 }
 
