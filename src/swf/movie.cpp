@@ -85,6 +85,23 @@ void Inflate(std::span<const std::uint8_t> compressed, std::size_t limit, std::v
   }
 }
 
+// Whether `bytes` (the movie uncompressed from its start) already hold the whole stage
+// rectangle, and it is empty or larger than any stage accepted.
+bool StageRefused(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() <= kFileHeaderBytes) return false;
+  const int fieldBits = bytes[kFileHeaderBytes] >> 3;
+  const std::size_t rectBytes = (5 + 4 * static_cast<std::size_t>(fieldBits) + 7) / 8;
+  if (bytes.size() < kFileHeaderBytes + rectBytes) return false;
+  BitReader rect(bytes.subspan(kFileHeaderBytes, rectBytes));
+  rect.Unsigned(5);
+  StageRect stage;
+  stage.xMin = rect.Signed(fieldBits);
+  stage.xMax = rect.Signed(fieldBits);
+  stage.yMin = rect.Signed(fieldBits);
+  stage.yMax = rect.Signed(fieldBits);
+  return stage.Width() <= 0 || stage.Height() <= 0 || stage.Width() > kMaxStageTwips || stage.Height() > kMaxStageTwips;
+}
+
 // Collects the tags frame by frame while the tag list is walked.
 class FrameIndex {
  public:
@@ -186,7 +203,13 @@ std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bo
   movie.complete_ = whole;
   std::vector<std::uint8_t>& data = movie.data_;
   if (compressed) {
+    // The header is checked on the first inflated bytes, so a stream that inflates to
+    // nothing like a movie (zeros, say) is refused before the rest is inflated.
+    constexpr std::size_t kHeaderStart = 32;  // the largest rectangle, rate and count
     data.assign(file.begin(), file.begin() + kFileHeaderBytes);
+    Inflate(file.subspan(kFileHeaderBytes), std::min(declared - kFileHeaderBytes, kHeaderStart), data);
+    if (StageRefused(data)) throw Failure(movie_failure::kBadHeader);
+    data.resize(kFileHeaderBytes);
     Inflate(file.subspan(kFileHeaderBytes), declared - kFileHeaderBytes, data);
   } else {
     // Bytes past the declared length are not part of the movie.
@@ -248,6 +271,12 @@ std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bo
     }
     if (code == tag_code::kEnd) {
       ended = true;
+      // What follows the End tag is no part of the movie; a movie whose length field
+      // claimed far more than it holds does not keep the rest in memory while it plays.
+      if (whole && bytes.size() - at > (std::size_t{1} << 20)) {
+        data.resize(at);
+        data.shrink_to_fit();
+      }
       break;
     }
     if (code == tag_code::kShowFrame) {

@@ -1,4 +1,5 @@
 #include "win32/library_tree_view.h"
+#include "win32/sent_messages.h"
 
 #include <windowsx.h>
 
@@ -236,6 +237,7 @@ bool LibraryTreeView::OnNotify(const NMHDR& header, LRESULT& result) {
 LRESULT CALLBACK LibraryTreeView::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR self) {
   auto* view = reinterpret_cast<LibraryTreeView*>(self);
+  if (AnsweringSentMessages()) return DefSubclassProc(hwnd, message, wParam, lParam);
   const LRESULT handled = view->OnControlMessage(message, wParam, lParam);
   return handled == 0 ? DefSubclassProc(hwnd, message, wParam, lParam) : 0;
 }

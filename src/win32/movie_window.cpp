@@ -1,6 +1,7 @@
 #include "win32/movie_window.h"
 
 #include "win32/output_window.h"
+#include "win32/sent_messages.h"
 #include "win32/window_class.h"
 
 #include <windowsx.h>
@@ -19,6 +20,9 @@ constexpr UINT_PTR kFrameTimer = 1;
 MovieWindow::MovieWindow(FileSystem& files, Downloader* downloader) : control_(files, downloader) {
   QueryPerformanceFrequency(&tickFrequency_);
   control_.SetSoundOutput(&soundOutput_, &mp3Codec_);
+  // A script runs on this thread until it ends or reaches its time limit; meanwhile
+  // the windows answer what the system and other programs send them.
+  control_.SetWhileScriptsRun(&AnswerSentMessages);
   control_.SetOnChange([this] {
     frameStale_ = true;
     if (!hwnd_) return;

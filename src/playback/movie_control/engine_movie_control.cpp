@@ -94,7 +94,9 @@ struct EngineMovieControl::State {
   // player is made, so the previous movie stays until the new one is ready.
   void Show(std::shared_ptr<const swf::Movie> movie) {
     swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
-    auto scripts = swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version()) : nullptr;
+    auto scripts =
+        swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version(), scriptClock) : nullptr;
+    if (scripts) scripts->SetWhileRunning(whileScriptsRun);
     auto player = std::make_unique<swf::player::Player>(movie, &systemFonts, scripts ? &scripts->Machine() : nullptr);
     timeline.SetLoop(loop);
     timeline.Play();  // a movie starts playing as soon as it is loaded
@@ -153,6 +155,8 @@ struct EngineMovieControl::State {
   // Last, so a download is cancelled before anything it reports to goes.
   std::unique_ptr<NetworkMovie> network;
   MovieEvents* events = nullptr;
+  std::function<void()> whileScriptsRun;
+  std::function<double()> scriptClock;
 
   // Hands what the scripts asked for to the program, once they have finished.
   void DeliverScriptRequests() {
@@ -431,5 +435,14 @@ MovieCursor EngineMovieControl::CursorAt(int x, int y) const {
 }
 
 void EngineMovieControl::SetMovieEvents(MovieEvents* events) { state_->events = events; }
+
+void EngineMovieControl::SetWhileScriptsRun(std::function<void()> whileScriptsRun) {
+  state_->whileScriptsRun = std::move(whileScriptsRun);
+  if (state_->loaded && state_->loaded->scripts) state_->loaded->scripts->SetWhileRunning(state_->whileScriptsRun);
+}
+
+void EngineMovieControl::SetScriptClock(std::function<double()> wallSeconds) {
+  state_->scriptClock = std::move(wallSeconds);
+}
 
 }  // namespace tavelin

@@ -49,6 +49,9 @@ class ScriptHost {
   virtual double WallSeconds() = 0;
   // A script ran too long (or too deep, or out of memory) and was stopped.
   virtual void ScriptStopped(const std::string& reason) { (void)reason; }
+  // Called every few thousand actions while a script runs, so the program around it
+  // can keep its windows answering during a long script. Must not run scripts.
+  virtual void StillRunning() {}
 };
 
 // A script value thrown by Throw (or by the machine, for errors scripts can catch).

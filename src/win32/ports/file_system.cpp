@@ -8,6 +8,7 @@
 #include "platform/failure.h"
 #include "win32/ports/long_path.h"
 #include "win32/ports/system_error.h"
+#include "win32/sent_messages.h"
 #include "win32/text.h"
 
 namespace tavelin::win32 {
@@ -139,6 +140,7 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& pattern) {
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) {
+  AnswerSentMessages();  // a library of a million movies checks each at start-up
   const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
@@ -172,6 +174,7 @@ std::vector<std::uint8_t> Win32FileSystem::ReadFile(const std::string& path, std
     if (!::ReadFile(file.get(), bytes.data() + done, piece, &read, nullptr)) ThrowLastError();
     if (read == 0) break;  // the file shrank while we read it
     done += read;
+    AnswerSentMessages();
   }
   bytes.resize(done);
   return bytes;
