@@ -95,6 +95,7 @@ void LibraryTreeView::NodeAdded(const TreeNode& node, NodeId after) {
   }
   Mirroring guard(mirroring_);
   Insert(node, after ? Item(after) : TVI_FIRST);
+  AnswerSentMessages();  // a library of a million categories enters the control at start-up
 }
 
 void LibraryTreeView::NodeRemoved(NodeId id) {

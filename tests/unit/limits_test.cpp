@@ -174,14 +174,15 @@ struct StoreWindow {
 
 TEST(Limits, AStoreOfAMillionLinesComesBackUnchangedAndItsLineFeedOnlyCopyAsOneSection) {
   constexpr const char* kStore = "C:\\Program Files\\Tavelin\\Tavelin.ini";
-  // 1,000 categories of 999 movies after the search results: a million lines.
+  // 70,000 categories of 12 movies after 19,996 search results: a million lines, and
+  // more categories than a 16-bit count holds.
   std::string text = "D:\\M\\\r\n60 0 0 False False False\r\n\r\n搜索结果";
   int lines = 4;
-  for (int m = 0; m < 995; ++m, ++lines) text += "\r\nD:\\M\\search\\s" + std::to_string(m) + ".swf";
-  for (int c = 0; c < 1000; ++c) {
+  for (int m = 0; m < 19996; ++m, ++lines) text += "\r\nD:\\M\\search\\s" + std::to_string(m) + ".swf";
+  for (int c = 0; c < 70000; ++c) {
     text += "\r\n\r\n分类 " + std::to_string(c);
     lines += 2;
-    for (int m = 0; m < 998; ++m, ++lines) text += "\r\nD:\\M\\" + std::to_string(c) + "\\m" + std::to_string(c * 1000 + m) + ".swf";
+    for (int m = 0; m < 12; ++m, ++lines) text += "\r\nD:\\M\\" + std::to_string(c) + "\\m" + std::to_string(c * 12 + m) + ".swf";
   }
   text += "\r\n";
   ASSERT_EQ(lines, 1000000);
@@ -192,7 +193,8 @@ TEST(Limits, AStoreOfAMillionLinesComesBackUnchangedAndItsLineFeedOnlyCopyAsOneS
   files.AddFile(kStore, stored);
   {
     StoreWindow window(files);
-    EXPECT_EQ(window.cwin.Library().Tree().Count(), 2 + 1000 + 995 + 1000 * 998);
+    EXPECT_EQ(window.cwin.Library().Tree().Count(), 2 + 70000 + 19996 + 70000 * 12);
+    EXPECT_EQ(window.cwin.Library().CategoryCount, 70000);
     WriteCategoryStore(window.cwin.Library(), window.cwin.Options);
   }
   EXPECT_TRUE(files.Content(kStore) == std::string(stored.begin(), stored.end()));
