@@ -28,6 +28,9 @@ LRESULT BusyAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CLOSE:
     case WM_SYSCOMMAND:
+      // Closing and the window menu's commands wait for the message loop.
+      PostMessageW(hwnd, message, wParam, lParam);
+      return 0;
     case WM_QUERYENDSESSION:
     case WM_ENDSESSION:
     case WM_COPYDATA:

@@ -7,7 +7,7 @@
 // and painting wait for the message loop.
 //
 // While it answers, none of the program's own handlers runs: the program's windows give
-// the default answer (and refuse to close or end the session), so the busy work is never
+// the default answer (closing waits for the message loop), so the busy work is never
 // entered again from inside itself and never loses its windows under it.
 
 #include "win32/windows_api.h"
@@ -24,8 +24,9 @@ inline constexpr unsigned kAnswerIntervalMs = 50;
 bool AnsweringSentMessages();
 
 // What a window of the program answers while AnsweringSentMessages: the default
-// procedure's answer, except that closing, system commands and the end of the session
-// are refused (0) and WM_COPYDATA is not taken (FALSE).
+// procedure's answer, except that closing and system commands are posted again for the
+// message loop (0 now), the end of the session is refused (0) and WM_COPYDATA is not
+// taken (FALSE).
 LRESULT BusyAnswer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace tavelin::win32
