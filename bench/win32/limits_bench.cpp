@@ -222,14 +222,16 @@ void LongMovie() {
   SwfWriter writer;
   writer.StagePixels(550, 400).FrameRate(200);
   int placed = 0;
+  int brought = 0;
   for (int frame = 0; frame < 65535; ++frame) {
     const auto id = static_cast<std::uint16_t>(frame + 1);
     writer.DefineRectangle(id, 200 + frame % 500, 200, {static_cast<std::uint8_t>(frame), 0x40, 0x80});
     writer.Place(testing::Put(static_cast<std::uint16_t>(1 + frame % 100), id, frame % 10000, frame % 8000));
     ++placed;
-    if (frame % 2 == 1 && placed < 100000) {
+    if (frame % 100 < 60 && brought < 100000 - 65535) {
       writer.Place(testing::Put(static_cast<std::uint16_t>(101 + frame % 100), static_cast<std::uint16_t>(id / 2 + 1)));
       ++placed;
+      ++brought;
     }
     writer.ShowFrame();
   }

@@ -2,9 +2,11 @@
 // script, a projector of two gigabytes, a library of a hundred thousand lines. Each
 // ends with a result or a clear failure, and the main window keeps answering the
 // system (a WM_NULL sent from another thread) while the work runs.
-#include <gtest/gtest.h>
+#include "win32/windows_api.h"
 
 #include <winioctl.h>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
@@ -144,7 +146,9 @@ TEST_F(LimitsInTheWindow, AProjectorOfTwoGigabytesIsScannedWhileTheWindowAnswers
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(files.ReadFile(folder + "\\big.swf", 1 << 20), movie);
   EXPECT_EQ(cwin.Playback().Player->Movie(), folder + "\\big.swf");
-  if (seconds > 0.5) EXPECT_GT(watch.Questions(), 2);
+  if (seconds > 0.5) {
+    EXPECT_GT(watch.Questions(), 2);
+  }
   EXPECT_LT(watch.LongestWaitMs(), kAnswersWithinMs);
 }
 
