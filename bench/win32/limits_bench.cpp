@@ -4,7 +4,7 @@
 // from another thread every 100 ms (and whether the system ever took it for hung).
 //   scripts/wine.sh build/win/limits_bench.exe script     an endless script, real 15 s limit
 //   scripts/wine.sh build/win/limits_bench.exe projector  a 2 GB projector extracted and played
-//   scripts/wine.sh build/win/limits_bench.exe store      start-up and close with a 1,000,000-line store
+//   scripts/wine.sh build/win/limits_bench.exe store [N]  start-up and close with a 1,000,000-line store (N categories)
 //   scripts/wine.sh build/win/limits_bench.exe bomb       compressed movies that inflate to 4 GB
 //   scripts/wine.sh build/win/limits_bench.exe frames     a movie of 65,535 frames and 100,000 shapes
 // bench/win32/limits_bench.sh runs them all.
@@ -161,14 +161,14 @@ void TwoGigabyteProjector() {
   DeleteFileW(win32::Widen(Folder() + "big.swf").c_str());
 }
 
-void MillionLineStore() {
-  // 499,998 categories, each its name and the empty line before it, after the two
-  // header lines and the search results' node: 1,000,000 lines that survive a restart
-  // without a single file behind them.
+void MillionLineStore(int categories) {
+  // 499,998 categories (unless told), each its name and the empty line before it, after
+  // the two header lines and the search results' node: 1,000,000 lines that survive a
+  // restart without a single file behind them.
   Program program;
   const std::string store = program.files.ProgramFolder() + "\\" + program.files.ExecutableBaseName() + ".ini";
   std::string text = "\r\n60 0 0 False False False\r\n\r\n" + win32::Narrow(L"\u641c\u7d22\u7ed3\u679c");
-  for (int c = 0; c < 499998; ++c) text += "\r\n\r\nC" + std::to_string(c);
+  for (int c = 0; c < categories; ++c) text += "\r\n\r\nC" + std::to_string(c);
   text += "\r\n\r\n";
   std::string ansi;
   program.codePage.FromUtf8(text, ansi);
@@ -179,7 +179,9 @@ void MillionLineStore() {
   double start = Seconds();
   program.Start();
   const double loaded = Seconds() - start;
-  Report("start-up with a 1,000,000-line store", loaded, watch);
+  char what[64];
+  std::snprintf(what, sizeof what, "start-up with a store of %d lines", 2 * categories + 4);
+  Report(what, loaded, watch);
   start = Seconds();
   program.cwin.Unload();
   const double closed = Seconds() - start;
@@ -265,7 +267,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring which = argc > 1 ? argv[1] : L"";
   if (which == L"script") EndlessScript();
   else if (which == L"projector") TwoGigabyteProjector();
-  else if (which == L"store") MillionLineStore();
+  else if (which == L"store") MillionLineStore(argc > 2 ? _wtoi(argv[2]) : 499998);
   else if (which == L"bomb") Bombs();
   else if (which == L"frames") LongMovie();
   else {

@@ -48,9 +48,37 @@ HTREEITEM LibraryTreeView::Insert(const TreeNode& node, HTREEITEM after) {
   insert.item.iImage = insert.item.iSelectedImage = node.image - 1;
   insert.item.lParam = node.id;
   insert.item.cChildren = node.children.empty() ? 0 : 1;
+  CountInsertion();
   const HTREEITEM item = TreeView_InsertItem(tree_, &insert);
   if (item) items_[node.id] = item;
+  AnswerSentMessages();  // a library of a million lines enters the control at start-up
   return item;
+}
+
+namespace {
+
+// Posted to the control after the first item of a burst: it arrives once the message
+// loop runs again.
+constexpr UINT kBurstEnded = WM_APP + 0x54;
+// Fewer items than this are drawn as they come.
+constexpr int kItemsBeforeHoldingDrawing = 256;
+
+}  // namespace
+
+void LibraryTreeView::CountInsertion() {
+  if (++burst_ == 1) PostMessageW(tree_, kBurstEnded, 0, 0);
+  if (burst_ == kItemsBeforeHoldingDrawing && !drawingHeld_) {
+    SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+    drawingHeld_ = true;
+  }
+}
+
+void LibraryTreeView::EndBurst() {
+  burst_ = 0;
+  if (!drawingHeld_) return;
+  drawingHeld_ = false;
+  SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(tree_, nullptr, TRUE);
 }
 
 void LibraryTreeView::ShowExpandButton(NodeId id) {
@@ -95,7 +123,6 @@ void LibraryTreeView::NodeAdded(const TreeNode& node, NodeId after) {
   }
   Mirroring guard(mirroring_);
   Insert(node, after ? Item(after) : TVI_FIRST);
-  AnswerSentMessages();  // a library of a million categories enters the control at start-up
 }
 
 void LibraryTreeView::NodeRemoved(NodeId id) {
@@ -246,6 +273,9 @@ LRESULT CALLBACK LibraryTreeView::ControlProc(HWND hwnd, UINT message, WPARAM wP
 // Returns nonzero when the message is consumed here.
 LRESULT LibraryTreeView::OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kBurstEnded:
+      EndBurst();
+      return 1;
     case WM_LBUTTONDOWN:
       handlers_.Tree_MouseDown(1, ShiftState(), IndexAt(lParam));
       return 0;  // the control goes on with its own click
