@@ -1,5 +1,5 @@
 // The real windows under work far past what real movies and libraries ask: an endless
-// script, a projector of two gigabytes, a library of a hundred thousand lines. Each
+// script, a projector of two gigabytes, a library of 35,000 categories. Each
 // ends with a result or a clear failure, and the main window keeps answering the
 // system (a WM_NULL sent from another thread) while the work runs.
 #include "win32/windows_api.h"
@@ -152,9 +152,9 @@ TEST_F(LimitsInTheWindow, AProjectorOfTwoGigabytesIsScannedWhileTheWindowAnswers
   EXPECT_LT(watch.LongestWaitMs(), kAnswersWithinMs);
 }
 
-// The store of 140,000 lines: 70,000 categories, each its name and the empty line;
-// more categories than a 16-bit count holds.
-constexpr int kCategories = 70000;
+// The store of 70,004 lines: 35,000 categories, each its name and the empty line
+// before it; more categories than a 16-bit signed count holds.
+constexpr int kCategories = 35000;
 
 class LimitsStore : public LimitsInTheWindow {
  protected:
@@ -180,7 +180,7 @@ class LimitsStore : public LimitsInTheWindow {
   Bytes written;
 };
 
-TEST_F(LimitsStore, AStoreOfSeventyThousandCategoriesLoadsWhileTheWindowAnswersAndIsWrittenBackUnchanged) {
+TEST_F(LimitsStore, AStoreOfThirtyFiveThousandCategoriesLoadsWhileTheWindowAnswersAndIsWrittenBackUnchanged) {
   ASSERT_TRUE(view.Create());
   view.Attach(&cwin);
   input.emplace(cwin, view, putOut);
