@@ -76,6 +76,11 @@ struct Program {
   Program() {
     view.Create();
     view.Attach(&cwin);
+    putOut.SetOnLoaded([this](HWND) {
+      view.SetStatusStripHome(putOut.Handle());
+      putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.Playback().ShowStatus,
+                            [this](WindowState state) { cwin.Playback().PutOut_Resize(state); });
+    });
   }
   ~Program() {
     if (view.Handle()) DestroyWindow(view.Handle());

@@ -18,9 +18,15 @@ class WindowWatch {
   WindowWatch& operator=(const WindowWatch&) = delete;
   ~WindowWatch() { Stop(); }
 
-  // Stops asking; the figures stay.
+  // Stops asking; the figures stay. Call it on the window's thread: the question in
+  // flight is answered while it waits.
   void Stop() {
     stop_ = true;
+    MSG message;
+    while (!finished_) {
+      PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      Sleep(1);
+    }
     if (thread_.joinable()) thread_.join();
   }
   // The longest wait for an answer, in milliseconds, and whether the system ever
@@ -45,6 +51,7 @@ class WindowWatch {
       ++questions_;
       Sleep(100);
     }
+    finished_ = true;
   }
 
   HWND window_;
@@ -52,6 +59,7 @@ class WindowWatch {
   std::atomic<double> longestMs_{0};
   std::atomic<bool> everHung_{false};
   std::atomic<int> questions_{0};
+  std::atomic<bool> finished_{false};
   std::thread thread_;
 };
 

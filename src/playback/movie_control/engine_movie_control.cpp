@@ -201,7 +201,7 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
 void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie) {
   State& s = *state_;
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
-  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)));
+  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes, s.whileScriptsRun)));
   s.network.reset();  // the movie arriving is replaced
   s.movieText = movie;
   s.DeliverScriptRequests();
