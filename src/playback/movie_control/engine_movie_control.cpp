@@ -194,6 +194,15 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
   }
   if (IsNetworkAddress(movie)) throw Failure(kAddressNotSupported);
 
+  // A file listed larger than any movie taken is refused without reading it; a path
+  // the listing cannot take is left for the read to report.
+  std::uint64_t listedSize = 0;
+  try {
+    const std::vector<DirectoryEntry> listed = s.files.List(movie);
+    if (listed.size() == 1) listedSize = listed.front().size;
+  } catch (const Failure&) {
+  }
+  if (listedSize > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
   // One byte more than the limit tells an oversized file from one exactly at it.
   LoadMovieData(s.files.ReadFile(movie, swf::kMaxMovieBytes + 1), movie);
 }

@@ -44,7 +44,7 @@ class FindHandle {
 };
 
 // The largest piece one ReadFile or WriteFile call moves.
-constexpr std::size_t kChunk = 1u << 30;
+constexpr std::size_t kChunk = 16u << 20;  // small enough to answer the system between pieces
 
 bool IsDotOrDotDot(const wchar_t* name) {
   return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
@@ -68,6 +68,7 @@ void WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
     if (!::WriteFile(file, bytes.data() + done, piece, &written, nullptr)) ThrowLastError();
     if (written == 0) ThrowSystemError(ERROR_WRITE_FAULT);
     done += written;
+    AnswerSentMessages();
   }
 }
 
