@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@
 #include "win32/code_page.h"
 #include "win32/key_preview.h"
 #include "win32/main_window.h"
+#include "win32/movie_input_wiring.h"
 #include "win32/output_window.h"
 #include "win32/ports/desktop.h"
 #include "win32/ports/file_system.h"
@@ -76,6 +78,7 @@ struct Program {
   Program() {
     view.Create();
     view.Attach(&cwin);
+    input.emplace(cwin, view, putOut);
     putOut.SetOnLoaded([this](HWND) {
       view.SetStatusStripHome(putOut.Handle());
       putOut.SetStatusStrip(view.StatusStripHandle(), &cwin.Playback().ShowStatus,
@@ -97,6 +100,7 @@ struct Program {
   win32::OutputWindow putOut{instance, files};
   win32::MainWindow view{instance, false};
   CWin cwin{Ports{files, dialogs, desktop, codePage}, view, putOut};
+  std::optional<win32::MovieInputWiring> input;
 };
 
 void Report(const char* what, double seconds, const win32::WindowWatch& watch) {
