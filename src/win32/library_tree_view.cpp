@@ -122,11 +122,20 @@ void LibraryTreeView::NodeAdded(const TreeNode& node, NodeId after) {
     return;
   }
   Mirroring guard(mirroring_);
+  // A top-level node added after the last one goes in as the control's last item: the
+  // control then need not look its neighbour up among all its items, which for a
+  // library of many categories would make the start-up quadratic.
+  if (!node.parent && lastTopLevelKnown_ && after == lastTopLevel_) {
+    Insert(node, TVI_LAST);
+    lastTopLevel_ = node.id;
+    return;
+  }
   Insert(node, after ? Item(after) : TVI_FIRST);
 }
 
 void LibraryTreeView::NodeRemoved(NodeId id) {
   Mirroring guard(mirroring_);
+  if (id == lastTopLevel_) lastTopLevelKnown_ = false;
   if (const HTREEITEM item = Item(id)) TreeView_DeleteItem(tree_, item);  // TVN_DELETEITEM forgets the subtree
 }
 

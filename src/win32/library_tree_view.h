@@ -72,6 +72,9 @@ class LibraryTreeView : public LibraryTreeObserver {
   int mirroring_ = 0;  // > 0 while the view changes the control for the model
   NodeId expandingByUser_ = 0;
   LibraryDragDrop* dragDrop_ = nullptr;
+  // The last top-level node, while the view knows it (an empty tree has none).
+  NodeId lastTopLevel_ = 0;
+  bool lastTopLevelKnown_ = true;
   int burst_ = 0;  // items inserted since the message loop last ran
   bool drawingHeld_ = false;
 };
