@@ -20,9 +20,10 @@ constexpr UINT_PTR kFrameTimer = 1;
 MovieWindow::MovieWindow(FileSystem& files, Downloader* downloader) : control_(files, downloader) {
   QueryPerformanceFrequency(&tickFrequency_);
   control_.SetSoundOutput(&soundOutput_, &mp3Codec_);
-  // A script runs on this thread until it ends or reaches its time limit; meanwhile
-  // the windows answer what the system and other programs send them.
-  control_.SetWhileScriptsRun(&AnswerSentMessages);
+  // A large movie is inflated, and a script runs until it ends or reaches its time
+  // limit, on this thread; meanwhile the windows answer what the system and other
+  // programs send them.
+  control_.SetWhileBusy(&AnswerSentMessages);
   control_.SetOnChange([this] {
     frameStale_ = true;
     if (!hwnd_) return;

@@ -134,7 +134,7 @@ TEST(Limits, AnEndlessScriptIsStoppedOnceAndTheLoopingMovieGoesOn) {
   double clock = 0;
   control.SetScriptClock([&] { return clock += 1.0; });
   int stillRunning = 0;
-  control.SetWhileScriptsRun([&] { ++stillRunning; });
+  control.SetWhileBusy([&] { ++stillRunning; });
   control.LoadMovieData(movie.Bytes(), "C:\\Movies\\endless.swf");
   control.SetViewportSize(100, 100);
   for (int i = 0; i < 10 && control.Playing(); ++i) control.AdvanceClock(0.1);

@@ -96,7 +96,7 @@ struct EngineMovieControl::State {
     swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
     auto scripts =
         swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version(), scriptClock) : nullptr;
-    if (scripts) scripts->SetWhileRunning(whileScriptsRun);
+    if (scripts) scripts->SetWhileRunning(whileBusy);
     auto player = std::make_unique<swf::player::Player>(movie, &systemFonts, scripts ? &scripts->Machine() : nullptr);
     timeline.SetLoop(loop);
     timeline.Play();  // a movie starts playing as soon as it is loaded
@@ -155,7 +155,7 @@ struct EngineMovieControl::State {
   // Last, so a download is cancelled before anything it reports to goes.
   std::unique_ptr<NetworkMovie> network;
   MovieEvents* events = nullptr;
-  std::function<void()> whileScriptsRun;
+  std::function<void()> whileBusy;
   std::function<double()> scriptClock;
 
   // Hands what the scripts asked for to the program, once they have finished.
@@ -210,7 +210,7 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
 void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie) {
   State& s = *state_;
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
-  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes, s.whileScriptsRun)));
+  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes, s.whileBusy)));
   s.network.reset();  // the movie arriving is replaced
   s.movieText = movie;
   s.DeliverScriptRequests();
@@ -445,9 +445,9 @@ MovieCursor EngineMovieControl::CursorAt(int x, int y) const {
 
 void EngineMovieControl::SetMovieEvents(MovieEvents* events) { state_->events = events; }
 
-void EngineMovieControl::SetWhileScriptsRun(std::function<void()> whileScriptsRun) {
-  state_->whileScriptsRun = std::move(whileScriptsRun);
-  if (state_->loaded && state_->loaded->scripts) state_->loaded->scripts->SetWhileRunning(state_->whileScriptsRun);
+void EngineMovieControl::SetWhileBusy(std::function<void()> whileBusy) {
+  state_->whileBusy = std::move(whileBusy);
+  if (state_->loaded && state_->loaded->scripts) state_->loaded->scripts->SetWhileRunning(state_->whileBusy);
 }
 
 void EngineMovieControl::SetScriptClock(std::function<double()> wallSeconds) {
