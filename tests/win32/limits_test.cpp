@@ -8,13 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/action_assembler.h"
 #include "support/swf_writer.h"
+#include "win32/sent_messages.h"
 #include "window_watch.h"
 #include "wired_main_window.h"
 
@@ -150,6 +153,27 @@ TEST_F(LimitsInTheWindow, AProjectorOfTwoGigabytesIsScannedWhileTheWindowAnswers
     EXPECT_GT(watch.Questions(), 2);
   }
   EXPECT_LT(watch.LongestWaitMs(), kAnswersWithinMs);
+}
+
+TEST_F(LimitsInTheWindow, ClosingAskedForDuringLongWorkWaitsForTheMessageLoop) {
+  const HWND window = view.Handle();
+  std::atomic<bool> answered{false};
+  std::thread closer([&] {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
+    answered = true;
+  });
+  // Long work on the window's thread, answering what is sent meanwhile.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!answered && std::chrono::steady_clock::now() < until) {
+    AnswerSentMessages();
+    Sleep(5);
+  }
+  closer.join();
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(IsWindow(window));  // no handler ran inside the work
+  PumpMessages();
+  EXPECT_FALSE(IsWindow(window));  // the close came once the loop ran
 }
 
 // The store of 70,004 lines: 35,000 categories, each its name and the empty line
