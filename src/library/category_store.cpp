@@ -264,7 +264,7 @@ std::string ReadCategoryStore(Library& library, PlayerOptions& options, StepReco
   for (std::size_t i = 1; i < stored.sections.size(); ++i) {
     tree.Add(0, "", stored.sections[i].name, tree_image::kClosedFolder, tree_tag::kCategory);
   }
-  library.CategoryCount = static_cast<short>(stored.sections.size() >= 2 ? stored.sections.size() - 1 : 0);
+  library.CategoryCount = static_cast<int>(stored.sections.size() >= 2 ? stored.sections.size() - 1 : 0);
   for (std::size_t i = 0; i < stored.sections.size(); ++i) {
     const int nodeIndex = static_cast<int>(i) + kSearchResultsIndex;
     for (const std::string& movie : stored.sections[i].movies) {

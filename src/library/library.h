@@ -68,8 +68,9 @@ class Library {
 
   // The folder whose files the list shows, with a trailing "\".
   std::string CurrentFolder;
-  // The user's categories (the top-level nodes after "搜索结果").
-  short CategoryCount = 0;
+  // The user's categories (the top-level nodes after "搜索结果"). Wider than the 16
+  // bits the count once had, so a library of more categories keeps all of them.
+  int CategoryCount = 0;
 
  private:
   Ports ports_;

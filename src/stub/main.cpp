@@ -17,6 +17,7 @@
 #include "projector/projector_layout.h"
 #include "win32/movie_window.h"
 #include "win32/ports/file_system.h"
+#include "win32/sent_messages.h"
 #include "win32/text.h"
 
 namespace {
@@ -88,6 +89,7 @@ HMENU BuildMenu() {
 }
 
 LRESULT CALLBACK ProjectorProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (win32::AnsweringSentMessages()) return win32::BusyAnswer(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_SIZE:
       if (shown.movie && shown.movie->Handle()) {

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -14,6 +15,7 @@ namespace {
 constexpr std::size_t kFileHeaderBytes = 8;  // signature, version, 32-bit length
 constexpr std::size_t kMaxFrames = 65535;
 constexpr std::size_t kFirstInflateChunk = 64 * 1024;
+constexpr std::size_t kInflateStep = std::size_t{1} << 20;
 
 std::uint16_t Read16(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
@@ -51,9 +53,12 @@ class BitReader {
 };
 
 // Inflates the zlib stream after the file header, appending at most `limit` bytes to
-// `out`. A stream that ends early leaves `out` short; the tag walk decides whether that
-// is acceptable. A damaged stream throws.
-void Inflate(std::span<const std::uint8_t> compressed, std::size_t limit, std::vector<std::uint8_t>& out) {
+// `out`, a megabyte at a time. A stream that ends early leaves `out` short; the tag walk
+// decides whether that is acceptable. A damaged stream throws. After each megabyte
+// `enough` (given how many bytes of `out` are inflated) may end the inflation, and
+// `whileBusy` runs.
+void Inflate(std::span<const std::uint8_t> compressed, std::size_t limit, std::vector<std::uint8_t>& out,
+             const std::function<bool(std::size_t)>& enough = {}, const std::function<void()>& whileBusy = {}) {
   z_stream stream{};
   if (inflateInit(&stream) != Z_OK) throw Failure(failure_text::kCompressedDataDamaged);
   stream.next_in = const_cast<Bytef*>(compressed.data());
@@ -67,7 +72,7 @@ void Inflate(std::span<const std::uint8_t> compressed, std::size_t limit, std::v
       const std::size_t grown = std::min(limit, std::max(kFirstInflateChunk, produced * 2));
       out.resize(start + grown);
     }
-    const std::size_t room = out.size() - start - produced;
+    const std::size_t room = std::min(out.size() - start - produced, kInflateStep);
     stream.next_out = out.data() + start + produced;
     stream.avail_out = static_cast<uInt>(room);
     const uInt inputBefore = stream.avail_in;
@@ -77,12 +82,57 @@ void Inflate(std::span<const std::uint8_t> compressed, std::size_t limit, std::v
     const bool progressed = stream.avail_in != inputBefore || stream.avail_out != room;
     if (status == Z_BUF_ERROR || (status == Z_OK && !progressed)) break;  // input ran out
     if (status != Z_OK) break;
+    if (enough && enough(start + produced)) break;
+    if (whileBusy) whileBusy();
   }
   inflateEnd(&stream);
   out.resize(start + produced);
   if (status == Z_DATA_ERROR || status == Z_NEED_DICT || status == Z_MEM_ERROR || status == Z_STREAM_ERROR) {
     throw Failure(failure_text::kCompressedDataDamaged);
   }
+}
+
+// Follows the tags' headers through a movie being inflated, to learn when its End tag
+// has arrived: what follows it is no part of the movie and is not inflated.
+class EndTagWatch {
+ public:
+  explicit EndTagWatch(std::size_t tagsStart) : at_(tagsStart) {}
+  bool Arrived(const std::vector<std::uint8_t>& data, std::size_t inflated) {
+    const std::span<const std::uint8_t> bytes(data.data(), inflated);
+    while (at_ <= bytes.size() && bytes.size() - at_ >= 2) {
+      const std::uint16_t codeAndLength = Read16(bytes, at_);
+      std::size_t header = 2;
+      std::size_t length = codeAndLength & 0x3Fu;
+      if (length == 0x3F) {
+        if (bytes.size() - at_ < 6) return false;
+        length = Read32(bytes, at_ + 2);
+        header = 6;
+      }
+      if (codeAndLength >> 6 == tag_code::kEnd) return true;
+      at_ += header + length;
+    }
+    return false;
+  }
+
+ private:
+  std::size_t at_;
+};
+
+// Whether `bytes` (the movie uncompressed from its start) already hold the whole stage
+// rectangle, and it is empty or larger than any stage accepted.
+bool StageRefused(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() <= kFileHeaderBytes) return false;
+  const int fieldBits = bytes[kFileHeaderBytes] >> 3;
+  const std::size_t rectBytes = (5 + 4 * static_cast<std::size_t>(fieldBits) + 7) / 8;
+  if (bytes.size() < kFileHeaderBytes + rectBytes) return false;
+  BitReader rect(bytes.subspan(kFileHeaderBytes, rectBytes));
+  rect.Unsigned(5);
+  StageRect stage;
+  stage.xMin = rect.Signed(fieldBits);
+  stage.xMax = rect.Signed(fieldBits);
+  stage.yMin = rect.Signed(fieldBits);
+  stage.yMax = rect.Signed(fieldBits);
+  return stage.Width() <= 0 || stage.Height() <= 0 || stage.Width() > kMaxStageTwips || stage.Height() > kMaxStageTwips;
 }
 
 // Collects the tags frame by frame while the tag list is walked.
@@ -153,10 +203,12 @@ void Movie::Grow(Movie&& longer) {
 // Decodes a whole file, or in start mode as much of its start as holds whole frames.
 class MovieDecoder {
  public:
-  static std::optional<Movie> Decode(std::span<const std::uint8_t> file, bool whole);
+  static std::optional<Movie> Decode(std::span<const std::uint8_t> file, bool whole,
+                                     const std::function<void()>& whileBusy = {});
 };
 
-std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bool whole) {
+std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bool whole,
+                                          const std::function<void()>& whileBusy) {
   // In start mode a signature still arriving is checked as far as it goes.
   const auto signatureIs = [&](char first) {
     const char expected[3] = {first, 'W', 'S'};
@@ -186,8 +238,18 @@ std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bo
   movie.complete_ = whole;
   std::vector<std::uint8_t>& data = movie.data_;
   if (compressed) {
+    // The header is checked on the first inflated bytes, so a stream that inflates to
+    // nothing like a movie (zeros, say) is refused before the rest is inflated.
+    constexpr std::size_t kHeaderStart = 32;  // the largest rectangle, rate and count
     data.assign(file.begin(), file.begin() + kFileHeaderBytes);
-    Inflate(file.subspan(kFileHeaderBytes), declared - kFileHeaderBytes, data);
+    Inflate(file.subspan(kFileHeaderBytes), std::min(declared - kFileHeaderBytes, kHeaderStart), data);
+    if (StageRefused(data)) throw Failure(movie_failure::kBadHeader);
+    const std::size_t headerRect =
+        data.size() > kFileHeaderBytes ? (5 + 4 * static_cast<std::size_t>(data[kFileHeaderBytes] >> 3) + 7) / 8 : 0;
+    EndTagWatch endTag(kFileHeaderBytes + headerRect + 4);
+    data.resize(kFileHeaderBytes);
+    Inflate(file.subspan(kFileHeaderBytes), declared - kFileHeaderBytes, data,
+            [&](std::size_t inflated) { return headerRect > 0 && endTag.Arrived(data, inflated); }, whileBusy);
   } else {
     // Bytes past the declared length are not part of the movie.
     data.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(std::min(file.size(), declared)));
@@ -248,6 +310,12 @@ std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bo
     }
     if (code == tag_code::kEnd) {
       ended = true;
+      // What follows the End tag is no part of the movie; a movie whose length field
+      // claimed far more than it holds does not keep the rest in memory while it plays.
+      if (whole && bytes.size() - at > 4096) {
+        data.resize(at);
+        data.shrink_to_fit();
+      }
       break;
     }
     if (code == tag_code::kShowFrame) {
@@ -271,7 +339,9 @@ std::optional<Movie> MovieDecoder::Decode(std::span<const std::uint8_t> file, bo
   return movie;
 }
 
-Movie LoadMovie(std::span<const std::uint8_t> file) { return *MovieDecoder::Decode(file, true); }
+Movie LoadMovie(std::span<const std::uint8_t> file, const std::function<void()>& whileBusy) {
+  return *MovieDecoder::Decode(file, true, whileBusy);
+}
 
 std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart) {
   return MovieDecoder::Decode(fileStart, false);

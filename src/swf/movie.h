@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -163,8 +164,12 @@ std::optional<Movie> LoadMovieStart(std::span<const std::uint8_t> fileStart);
 // for it; tags past the counted frames are never shown and are not kept.
 //
 // A file whose length field is larger than the data is accepted when its tags reach
-// the End tag intact (only the length field is wrong); otherwise it is truncated.
-Movie LoadMovie(std::span<const std::uint8_t> file);
+// the End tag intact (only the length field is wrong); otherwise it is truncated. What
+// follows the End tag is not kept (nor, in a compressed movie, inflated).
+//
+// `whileBusy` runs after each megabyte inflated, so the program can keep its windows
+// answering through a large movie; it must not touch the movie being loaded.
+Movie LoadMovie(std::span<const std::uint8_t> file, const std::function<void()>& whileBusy = {});
 
 // Decodes the start of a movie file whose rest is still arriving: the header and the
 // frames complete in these bytes (every tag of the frame and its ShowFrame). Bytes that

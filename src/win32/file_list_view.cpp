@@ -1,4 +1,5 @@
 #include "win32/file_list_view.h"
+#include "win32/sent_messages.h"
 
 #include <windowsx.h>
 
@@ -173,6 +174,7 @@ bool FileListView::OnNotify(const NMHDR& header, LRESULT& result) {
 LRESULT CALLBACK FileListView::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                            DWORD_PTR self) {
   auto* view = reinterpret_cast<FileListView*>(self);
+  if (AnsweringSentMessages()) return DefSubclassProc(hwnd, message, wParam, lParam);
   return view->OnControlMessage(message, wParam, lParam) ? 0 : DefSubclassProc(hwnd, message, wParam, lParam);
 }
 

@@ -1,4 +1,5 @@
 #include "win32/library_tree_view.h"
+#include "win32/sent_messages.h"
 
 #include <windowsx.h>
 
@@ -47,9 +48,37 @@ HTREEITEM LibraryTreeView::Insert(const TreeNode& node, HTREEITEM after) {
   insert.item.iImage = insert.item.iSelectedImage = node.image - 1;
   insert.item.lParam = node.id;
   insert.item.cChildren = node.children.empty() ? 0 : 1;
+  CountInsertion();
   const HTREEITEM item = TreeView_InsertItem(tree_, &insert);
   if (item) items_[node.id] = item;
+  AnswerSentMessages();  // a library of a million lines enters the control at start-up
   return item;
+}
+
+namespace {
+
+// Posted to the control after the first item of a burst: it arrives once the message
+// loop runs again.
+constexpr UINT kBurstEnded = WM_APP + 0x54;
+// Fewer items than this are drawn as they come.
+constexpr int kItemsBeforeHoldingDrawing = 256;
+
+}  // namespace
+
+void LibraryTreeView::CountInsertion() {
+  if (++burst_ == 1) PostMessageW(tree_, kBurstEnded, 0, 0);
+  if (burst_ == kItemsBeforeHoldingDrawing && !drawingHeld_) {
+    SendMessageW(tree_, WM_SETREDRAW, FALSE, 0);
+    drawingHeld_ = true;
+  }
+}
+
+void LibraryTreeView::EndBurst() {
+  burst_ = 0;
+  if (!drawingHeld_) return;
+  drawingHeld_ = false;
+  SendMessageW(tree_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(tree_, nullptr, TRUE);
 }
 
 void LibraryTreeView::ShowExpandButton(NodeId id) {
@@ -93,11 +122,20 @@ void LibraryTreeView::NodeAdded(const TreeNode& node, NodeId after) {
     return;
   }
   Mirroring guard(mirroring_);
+  // A top-level node added after the last one goes in as the control's last item: the
+  // control then need not look its neighbour up among all its items, which for a
+  // library of many categories would make the start-up quadratic.
+  if (!node.parent && lastTopLevelKnown_ && after == lastTopLevel_) {
+    Insert(node, TVI_LAST);
+    lastTopLevel_ = node.id;
+    return;
+  }
   Insert(node, after ? Item(after) : TVI_FIRST);
 }
 
 void LibraryTreeView::NodeRemoved(NodeId id) {
   Mirroring guard(mirroring_);
+  if (id == lastTopLevel_) lastTopLevelKnown_ = false;
   if (const HTREEITEM item = Item(id)) TreeView_DeleteItem(tree_, item);  // TVN_DELETEITEM forgets the subtree
 }
 
@@ -236,6 +274,7 @@ bool LibraryTreeView::OnNotify(const NMHDR& header, LRESULT& result) {
 LRESULT CALLBACK LibraryTreeView::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR self) {
   auto* view = reinterpret_cast<LibraryTreeView*>(self);
+  if (AnsweringSentMessages()) return DefSubclassProc(hwnd, message, wParam, lParam);
   const LRESULT handled = view->OnControlMessage(message, wParam, lParam);
   return handled == 0 ? DefSubclassProc(hwnd, message, wParam, lParam) : 0;
 }
@@ -243,6 +282,9 @@ LRESULT CALLBACK LibraryTreeView::ControlProc(HWND hwnd, UINT message, WPARAM wP
 // Returns nonzero when the message is consumed here.
 LRESULT LibraryTreeView::OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case kBurstEnded:
+      EndBurst();
+      return 1;
     case WM_LBUTTONDOWN:
       handlers_.Tree_MouseDown(1, ShiftState(), IndexAt(lParam));
       return 0;  // the control goes on with its own click

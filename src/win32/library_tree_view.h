@@ -50,6 +50,12 @@ class LibraryTreeView : public LibraryTreeObserver {
   LRESULT OnControlMessage(UINT message, WPARAM wParam, LPARAM lParam);
   HTREEITEM Item(NodeId id) const;
   HTREEITEM Insert(const TreeNode& node, HTREEITEM after);
+  // Counts an item entering the control; a long burst of them (a library of many
+  // categories at start-up, a folder of thousands of movies opened) holds the control's
+  // drawing until the message loop runs again. The control otherwise works out its
+  // scrolling anew for every item, which makes a long burst take quadratic time.
+  void CountInsertion();
+  void EndBurst();
   // Puts the children of `id` into the control, once.
   void Fill(NodeId id);
   // Makes the node's item exist by filling its ancestors.
@@ -66,6 +72,11 @@ class LibraryTreeView : public LibraryTreeObserver {
   int mirroring_ = 0;  // > 0 while the view changes the control for the model
   NodeId expandingByUser_ = 0;
   LibraryDragDrop* dragDrop_ = nullptr;
+  // The last top-level node, while the view knows it (an empty tree has none).
+  NodeId lastTopLevel_ = 0;
+  bool lastTopLevelKnown_ = true;
+  int burst_ = 0;  // items inserted since the message loop last ran
+  bool drawingHeld_ = false;
 };
 
 }  // namespace tavelin::win32

@@ -1,6 +1,7 @@
 // The main window's messages: its window procedure, the splitter's drag, and the
 // messages of its children (the thumb and the labels) turned into handler calls.
 #include "win32/main_window.h"
+#include "win32/sent_messages.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -45,6 +46,7 @@ void MainWindow::SplitterMouse(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK MainWindow::ChildProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR self) {
+  if (AnsweringSentMessages()) return DefSubclassProc(hwnd, message, wParam, lParam);
   return reinterpret_cast<MainWindow*>(self)->OnChildMessage(hwnd, message, wParam, lParam);
 }
 

@@ -60,7 +60,17 @@ void MovieRequests::OpenWebAddress(const std::string& url) {
 
 void MovieRequests::ScriptStopped(const std::string& movieName) {
   RunSoon([this, movieName] {
-    cwin_.ShowMessage("影片中的脚本运行时间过长，已被停止：\r" + movieName, mb::kIconWarning);
+    // The movie plays on behind the message; a script stopped meanwhile is not
+    // reported in a second message over the first.
+    if (tellingStopped_) return;
+    tellingStopped_ = true;
+    try {
+      cwin_.ShowMessage("影片中的脚本运行时间过长，已被停止：\r" + movieName, mb::kIconWarning);
+    } catch (...) {
+      tellingStopped_ = false;
+      throw;
+    }
+    tellingStopped_ = false;
   });
 }
 

@@ -21,6 +21,7 @@ class MovieRequests final : public MovieEvents {
 
  private:
   CWin& cwin_;
+  bool tellingStopped_ = false;
 };
 
 }  // namespace tavelin::win32

@@ -2,6 +2,7 @@
 
 #include "win32/output_window.h"
 #include "win32/ports/sync_trace_file.h"
+#include "win32/sent_messages.h"
 #include "win32/window_class.h"
 
 #include <windowsx.h>
@@ -21,6 +22,10 @@ MovieWindow::MovieWindow(FileSystem& files, Downloader* downloader) : control_(f
   QueryPerformanceFrequency(&tickFrequency_);
   control_.SetSoundOutput(&soundOutput_, &mp3Codec_);
   if (auto trace = SyncTraceFromEnvironment()) control_.SetSyncTrace(std::move(trace));
+  // A large movie is inflated, and a script runs until it ends or reaches its time
+  // limit, on this thread; meanwhile the windows answer what the system and other
+  // programs send them.
+  control_.SetWhileBusy(&AnswerSentMessages);
   control_.SetOnChange([this] {
     frameStale_ = true;
     if (!hwnd_) return;

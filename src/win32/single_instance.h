@@ -46,6 +46,9 @@ class HandOverReceiver {
   HWND Handle() const { return hwnd_; }
   void Close();
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // A hand-over only copies the command line and posts it to itself, so a later start
+  // is answered even while the program is busy.
+  static constexpr bool kAnswersWhileBusy = true;
 
   HWND hwnd_ = nullptr;
 

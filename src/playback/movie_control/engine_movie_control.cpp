@@ -98,10 +98,11 @@ struct EngineMovieControl::State {
   // `name` is the movie's path or address, which its scripts' loads are relative to.
   void Show(std::shared_ptr<const swf::Movie> movie, const std::string& name) {
     swf::Timeline timeline(movie->FrameCount(), movie->FrameRate());
-    auto scripts = swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version()) : nullptr;
+    auto scripts = swf::avm1::RunsActionScript1(*movie) ? std::make_unique<MovieScripts>(movie->Version(), scriptClock) : nullptr;
     // Ready before the first frame's scripts run, which may load already.
     std::unique_ptr<MovieLoads> loads;
     if (scripts) {
+      scripts->SetWhileRunning(whileBusy);
       loads = std::make_unique<MovieLoads>(files, downloader, scripts->Machine(), [name] { return name; });
       scripts->SetLoader([at = loads.get()](const swf::avm1::LoadRequest& request) { return at->Start(request); });
     }
@@ -166,6 +167,8 @@ struct EngineMovieControl::State {
   // Last, so a download is cancelled before anything it reports to goes.
   std::unique_ptr<NetworkMovie> network;
   MovieEvents* events = nullptr;
+  std::function<void()> whileBusy;
+  std::function<double()> scriptClock;
 
   // Hands what the scripts asked for to the program, once they have finished, and lets
   // the main timeline's stream follow where they left the timeline.
@@ -210,6 +213,15 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
   }
   if (IsNetworkAddress(movie)) throw Failure(kAddressNotSupported);
 
+  // A file listed larger than any movie taken is refused without reading it; a path
+  // the listing cannot take is left for the read to report.
+  std::uint64_t listedSize = 0;
+  try {
+    const std::vector<DirectoryEntry> listed = s.files.List(movie);
+    if (listed.size() == 1) listedSize = listed.front().size;
+  } catch (const Failure&) {
+  }
+  if (listedSize > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
   // One byte more than the limit tells an oversized file from one exactly at it.
   LoadMovieData(s.files.ReadFile(movie, swf::kMaxMovieBytes + 1), movie);
 }
@@ -217,7 +229,7 @@ void EngineMovieControl::SetMovie(const std::string& movie) {
 void EngineMovieControl::LoadMovieData(std::span<const std::uint8_t> bytes, const std::string& movie) {
   State& s = *state_;
   if (bytes.size() > swf::kMaxMovieBytes) throw Failure(swf::movie_failure::kTooLarge);
-  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes)), movie);
+  s.Show(std::make_shared<const swf::Movie>(swf::LoadMovie(bytes, s.whileBusy)), movie);
   s.network.reset();  // the movie arriving is replaced
   s.movieText = movie;
   s.DeliverScriptRequests();
@@ -465,5 +477,14 @@ MovieCursor EngineMovieControl::CursorAt(int x, int y) const {
 }
 
 void EngineMovieControl::SetMovieEvents(MovieEvents* events) { state_->events = events; }
+
+void EngineMovieControl::SetWhileBusy(std::function<void()> whileBusy) {
+  state_->whileBusy = std::move(whileBusy);
+  if (state_->loaded && state_->loaded->scripts) state_->loaded->scripts->SetWhileRunning(state_->whileBusy);
+}
+
+void EngineMovieControl::SetScriptClock(std::function<double()> wallSeconds) {
+  state_->scriptClock = std::move(wallSeconds);
+}
 
 }  // namespace tavelin

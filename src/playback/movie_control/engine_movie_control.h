@@ -93,6 +93,13 @@ class EngineMovieControl : public MovieControl {
   // Receives what the movie's scripts ask of the program (may be null); it must
   // outlive the control or be replaced first.
   void SetMovieEvents(MovieEvents* events);
+  // Called now and then while a large movie is inflated or a movie's script runs long
+  // (the next movie loaded gets it too): the window keeps answering the system with
+  // it. It must not call the control.
+  void SetWhileBusy(std::function<void()> whileBusy);
+  // The clock, in seconds, against which the next movies' scripts are held to their
+  // time limit; steady wall-clock time when empty.
+  void SetScriptClock(std::function<double()> wallSeconds);
 
  private:
   struct State;

@@ -19,6 +19,9 @@ class MovieScripts final : public swf::avm1::ScriptHost {
   explicit MovieScripts(int version, std::function<double()> wallSeconds = {});
 
   swf::avm1::Machine& Machine() { return machine_; }
+  // Called now and then while a long script runs (may be empty); it must not run the
+  // movie's scripts or touch its player.
+  void SetWhileRunning(std::function<void()> whileRunning) { whileRunning_ = std::move(whileRunning); }
   void AddMilliseconds(double milliseconds) { milliseconds_ += milliseconds; }
   // Hands what the scripts asked for to `events` (may be null: it is dropped).
   void Deliver(MovieEvents* events, const std::string& movieName);
@@ -30,6 +33,9 @@ class MovieScripts final : public swf::avm1::ScriptHost {
   double MovieMilliseconds() override { return milliseconds_; }
   double WallSeconds() override;
   void ScriptStopped(const std::string& reason) override;
+  void StillRunning() override {
+    if (whileRunning_) whileRunning_();
+  }
   bool Load(const swf::avm1::LoadRequest& request) override { return loader_ && loader_(request); }
 
   // Where the scripts' loads go (see MovieLoads); without one they fail.
@@ -44,6 +50,7 @@ class MovieScripts final : public swf::avm1::ScriptHost {
 
   swf::avm1::Machine machine_;
   std::function<double()> wallSeconds_;
+  std::function<void()> whileRunning_;
   double milliseconds_ = 0;
   std::vector<Request> pending_;
   std::function<bool(const swf::avm1::LoadRequest&)> loader_;

@@ -47,6 +47,7 @@ void Executor::Push(const Value& v) {
 }
 
 void Executor::CheckBudget() {
+  vm_.host_.StillRunning();
   if (vm_.host_.WallSeconds() - vm_.budgetStart_ > kScriptSecondsLimit) throw ScriptAbort{"time"};
   if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
 }

@@ -57,6 +57,9 @@ class ScriptHost {
     (void)request;
     return false;
   }
+  // Called every few thousand actions while a script runs, so the program around it
+  // can keep its windows answering during a long script. Must not run scripts.
+  virtual void StillRunning() {}
 };
 
 // A script value thrown by Throw (or by the machine, for errors scripts can catch).

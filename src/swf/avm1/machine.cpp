@@ -152,13 +152,16 @@ void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& pl
 }
 
 void Machine::Run(const std::shared_ptr<const LoadedProgram>& program, Object* target) {
-  if (stopped_ || !program || !target) return;
+  if (stopped_ || !program || !target || tooLong_.count(program.get())) return;
   try {
     vm_->RunProgram(program, target);
   } catch (const ScriptAbort& abort) {
     // Out of time, the frame's other scripts wait for the next frame; a script that
     // went too deep ends alone.
-    if (abort.reason == "time") queue_.clear();
+    if (abort.reason == "time") {
+      queue_.clear();
+      tooLong_.insert(program.get());
+    }
     host_.ScriptStopped(abort.reason);
   }
 }
@@ -217,12 +220,15 @@ void Machine::ClipEvent(Object* clip, std::uint32_t event, String* method, int k
   }
   if (method) {
     const Value handler = vm_->Get(clip, method);
-    if (handler.IsObject() && handler.object->kind == ObjectKind::kFunction) {
+    const Function* function = handler.IsObject() ? AsFunction(handler.object) : nullptr;
+    const void* body = function ? static_cast<const void*>(function->info) : nullptr;
+    if (function && !(body && tooLong_.count(body))) {
       try {
         vm_->Call(handler, Value(clip), {});
       } catch (const ScriptThrow&) {
       } catch (const ScriptAbort& abort) {
         queue_.clear();
+        if (abort.reason == "time" && body) tooLong_.insert(body);
         host_.ScriptStopped(abort.reason);
       }
     }
@@ -253,6 +259,8 @@ void Machine::RunIntervals() {
       }
     } catch (const ScriptThrow&) {
     } catch (const ScriptAbort& abort) {
+      // A timer whose function ran too long is cleared, as if the script had.
+      if (abort.reason == "time") std::erase_if(vm_->intervals, [&](const auto& t) { return t.id == interval.id; });
       host_.ScriptStopped(abort.reason);
     }
     RunQueue();

@@ -123,6 +123,10 @@ class Machine final : public player::ScriptHooks {
   std::unordered_map<const std::uint8_t*, std::shared_ptr<const LoadedProgram>> programs_;
   std::unordered_map<const std::uint8_t*, std::shared_ptr<const LoadedProgram>> clipPrograms_;
   std::unordered_set<const std::uint8_t*> initDone_;
+  // Scripts stopped for running too long (their programs and function bodies): they
+  // are not run again, so a movie that loops back to an endless script keeps playing
+  // instead of stalling for the whole time limit every round.
+  std::unordered_set<const void*> tooLong_;
   std::unordered_map<player::ClipAnchor*, Handlers> handlers_;
   int framesSinceCollect_ = 0;
   bool stopped_ = false;

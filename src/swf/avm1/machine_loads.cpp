@@ -106,6 +106,9 @@ void Machine::KeepMovie(std::shared_ptr<const Movie> movie) {
       std::erase_if(programs_, [&](const auto& entry) { return inside(entry.first); });
       std::erase_if(clipPrograms_, [&](const auto& entry) { return inside(entry.first); });
       std::erase_if(initDone_, [&](const std::uint8_t* at) { return inside(at); });
+      // Scripts stopped for time are known by their programs' addresses, which a later
+      // movie's programs may take: they are forgiven rather than confused.
+      tooLong_.clear();
       vm_->movieUrls.erase(it->get());
       it = keptMovies_.erase(it);
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "win32/ports/long_path.h"
+#include "win32/sent_messages.h"
 #include "win32/ports/system_error.h"
 
 namespace tavelin::win32 {
@@ -67,6 +68,7 @@ void RefuseReadOnlyTarget(const std::wstring& target) {
 std::size_t Win32FileSystem::ReadFileAt(const std::string& path, std::uint64_t offset, std::span<std::uint8_t> into) {
   OpenFile file(SystemPath(path), GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   MoveTo(file.get(), offset);
+  AnswerSentMessages();  // the projector tools read large files a window at a time
   return ReadUpTo(file.get(), into.data(), into.size());
 }
 
@@ -95,6 +97,7 @@ void Win32FileSystem::CopyFileRange(const std::string& source, std::uint64_t off
       done += written;
     }
     left -= piece;
+    AnswerSentMessages();  // a copy of gigabytes keeps the windows answering
   }
   // A copy that will replace another file must be on disk before the replacement.
   if (!FlushFileBuffers(to.get())) ThrowLastError();

@@ -8,6 +8,7 @@
 #include "platform/failure.h"
 #include "win32/ports/long_path.h"
 #include "win32/ports/system_error.h"
+#include "win32/sent_messages.h"
 #include "win32/text.h"
 
 namespace tavelin::win32 {
@@ -43,7 +44,7 @@ class FindHandle {
 };
 
 // The largest piece one ReadFile or WriteFile call moves.
-constexpr std::size_t kChunk = 1u << 30;
+constexpr std::size_t kChunk = 16u << 20;  // small enough to answer the system between pieces
 
 bool IsDotOrDotDot(const wchar_t* name) {
   return (name[0] == L'.' && name[1] == L'\0') || (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
@@ -67,6 +68,7 @@ void WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
     if (!::WriteFile(file, bytes.data() + done, piece, &written, nullptr)) ThrowLastError();
     if (written == 0) ThrowSystemError(ERROR_WRITE_FAULT);
     done += written;
+    AnswerSentMessages();
   }
 }
 
@@ -139,6 +141,7 @@ std::vector<DirectoryEntry> Win32FileSystem::List(const std::string& pattern) {
 }
 
 bool Win32FileSystem::FileExists(const std::string& path) {
+  AnswerSentMessages();  // a library of a million movies checks each at start-up
   const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
@@ -172,6 +175,7 @@ std::vector<std::uint8_t> Win32FileSystem::ReadFile(const std::string& path, std
     if (!::ReadFile(file.get(), bytes.data() + done, piece, &read, nullptr)) ThrowLastError();
     if (read == 0) break;  // the file shrank while we read it
     done += read;
+    AnswerSentMessages();
   }
   bytes.resize(done);
   return bytes;
