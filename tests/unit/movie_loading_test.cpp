@@ -14,6 +14,8 @@
 #include "support/fake_downloader.h"
 #include "support/fake_file_system.h"
 #include "support/swf_writer.h"
+#include "swf/audio/movie_sound.h"
+#include "swf/audio/sound_mixer.h"
 #include "swf/avm1/machine.h"
 #include "swf/format/action_decoder.h"
 #include "swf/player/player.h"
@@ -44,7 +46,7 @@ class LoadingHost final : public swf::avm1::ScriptHost {
 struct LoadingMovie {
   explicit LoadingMovie(std::string base) : base(std::move(base)) {}
   void Start(const SwfWriter& writer) {
-    auto movie = std::make_shared<const swf::Movie>(swf::LoadMovie(writer.Bytes()));
+    movie = std::make_shared<const swf::Movie>(swf::LoadMovie(writer.Bytes()));
     machine = std::make_unique<swf::avm1::Machine>(movie->Version(), host);
     loads = std::make_unique<MovieLoads>(files, &downloader, *machine, [this] { return base; });
     host.loads = loads.get();
@@ -54,6 +56,7 @@ struct LoadingMovie {
     for (int i = 0; i < count; ++i) player->NextFrame();
   }
   std::string base;
+  std::shared_ptr<const swf::Movie> movie;
   testing::FakeFileSystem files;
   testing::FakeDownloader downloader;
   LoadingHost host;
@@ -280,6 +283,51 @@ TEST(MovieLoading, ThePlayingMovieLoadsFromItsOwnFolder) {
   control.AdvanceClock(0.1);  // the next frame shows level 1's red rectangle over the stage
   control.Render(picture);
   EXPECT_EQ(picture.At(5, 5), 0xFFFF0000u);
+}
+
+// Samples of one constant value: 16-bit mono at 44.1 kHz.
+std::vector<std::uint8_t> Constant(std::int16_t value, std::size_t count) {
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i < count; ++i) {
+    bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
+TEST(MovieLoading, ALoadedMovieSoundsWithItsOwnSoundsUntilItIsUnloaded) {
+  // Both movies define sound 2; the loaded one starts its own and streams beside it.
+  const testing::SoundFormatFields pcm{3, 3, true, false};
+  SwfWriter loaded;
+  loaded.Version(8).FrameRate(12).SoundStreamHead(pcm, 3675);
+  testing::SoundStartFields start;
+  start.id = 2;
+  loaded.DefineSound(2, pcm, 44100, Constant(3000, 44100)).StartSound(start);
+  loaded.SoundStreamBlock(Constant(500, 3675)).ShowFrame().SoundStreamBlock(Constant(500, 3675)).ShowFrame();
+  ActionAssembler load, nothing, unload;
+  load.GetUrl("tone.swf", "_level1");
+  unload.Push({"", "_level1"}).GetUrl2(0);
+  SwfWriter main;
+  main.Version(8).FrameRate(12).DefineSound(2, pcm, 44100, Constant(1000, 44100));
+  for (const ActionAssembler* frame : {&load, &nothing, &unload, &nothing}) {
+    testing::AddDoAction(main, *frame);
+    main.ShowFrame();
+  }
+  LoadingMovie run("C:\\movies\\main.swf");
+  run.files.AddFile("C:\\movies\\tone.swf", loaded.Bytes());
+  run.Start(main);
+  swf::audio::SoundMixer mixer;
+  swf::audio::MovieSound sound(run.movie, mixer, nullptr);
+  run.player->SetSoundHost(&sound);
+  run.Frames(1);  // level 1 arrives and plays its first frame
+  std::vector<std::int16_t> out(2000);
+  mixer.Fill(out);
+  EXPECT_NEAR(out[1000], 3500, 2);
+  EXPECT_NEAR(out[1001], 3500, 2);
+  run.Frames(1);  // unloaded: its sound and stream end with it
+  mixer.Fill(out);
+  EXPECT_EQ(out[1000], 0);
+  EXPECT_TRUE(run.player->Clips().Level(1) == nullptr);
 }
 
 }  // namespace

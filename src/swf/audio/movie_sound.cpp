@@ -47,7 +47,10 @@ bool MayChangeCourse(std::span<const std::uint8_t> actions) {
 }  // namespace
 
 MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp3Codec* codec)
-    : movie_(std::move(movie)), mixer_(mixer), codec_(codec) {
+    : MovieSound(std::move(movie), mixer, codec, 0) {}
+
+MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp3Codec* codec, int scope)
+    : movie_(std::move(movie)), mixer_(mixer), codec_(codec), scope_(scope) {
   // Definitions live on the main timeline; knowing them all up front lets a script
   // start any sound, and a jump back need not pass over the frame that defined it.
   const int frames = movie_->FrameCount();
@@ -77,7 +80,7 @@ MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp
       }
     }
   }
-  if (streamHead && anyBlock) {
+  if (streamHead && anyBlock && scope_ == 0) {
     mainStream_ = std::make_unique<MainStream>(movie_, *streamHead, std::move(streamBlocks), std::move(horizons), mixer_,
                                                codec_);
     mixer_.SetSupplier(mainStream_.get());
@@ -85,8 +88,22 @@ MovieSound::MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp
 }
 
 MovieSound::~MovieSound() {
+  if (scope_ != 0) {
+    mixer_.EndKeys(Key(0), Key(0) + 0x10000);
+    return;
+  }
   mixer_.SetSupplier(nullptr);  // waits for the device's thread to finish feeding
   mixer_.StopAll();
+}
+
+std::shared_ptr<player::SoundHost> MovieSound::ForLoadedMovie(std::shared_ptr<const Movie> movie) {
+  if (!movie) return nullptr;
+  std::erase_if(loaded_, [](const std::weak_ptr<MovieSound>& host) { return host.expired(); });
+  lastScope_ = lastScope_ >= 0x7FFE ? 1 : lastScope_ + 1;
+  auto host = std::make_shared<MovieSound>(std::move(movie), mixer_, codec_, lastScope_);
+  host->SetSoundVolume(volume_);
+  loaded_.push_back(host);
+  return host;
 }
 
 void MovieSound::OnSoundTag(const Tag& tag, const format::SpriteDefinition* sprite, int /*frame*/) {
@@ -99,12 +116,12 @@ void MovieSound::OnSoundTag(const Tag& tag, const format::SpriteDefinition* spri
       }
       case code::kSoundStreamHead:
       case code::kSoundStreamHead2: {
-        if (!sprite) return;  // the main timeline's stream is read ahead instead
+        if (!sprite && scope_ == 0) return;  // the main timeline's stream is read ahead instead
         OpenSpriteStream(sprite, tag);
         return;
       }
       case code::kSoundStreamBlock: {
-        if (!sprite) return;
+        if (!sprite && scope_ == 0) return;
         SpriteStream* stream = SpriteStreamFor(sprite);
         if (!stream) return;
         scratch_.clear();
@@ -142,9 +159,11 @@ MovieSound::SpriteStream* MovieSound::SpriteStreamFor(const format::SpriteDefini
   const auto found = spriteStreams_.find(sprite);
   if (found != spriteStreams_.end() && found->second.converter) return &found->second;
   // An instance whose head ran before this object listened (placed on the movie's
-  // first frame), or a new instance after the last one ended: the sprite's own head.
-  for (int frame = 0; frame < sprite->FrameCount(); ++frame) {
-    for (const Tag& tag : sprite->FrameTags(frame)) {
+  // first frame), or a new instance after the last one ended: the sprite's own head
+  // (null: a loaded movie's main timeline).
+  const int frames = sprite ? sprite->FrameCount() : movie_->FrameCount();
+  for (int frame = 0; frame < frames; ++frame) {
+    for (const Tag& tag : sprite ? sprite->FrameTags(frame) : movie_->FrameTags(frame)) {
       if (tag.code == code::kSoundStreamHead || tag.code == code::kSoundStreamHead2) return OpenSpriteStream(sprite, tag);
     }
   }
@@ -155,7 +174,7 @@ int MovieSound::SpriteStreamKey(const format::SpriteDefinition* sprite) {
   const auto found = spriteStreams_.find(sprite);
   if (found != spriteStreams_.end()) return found->second.key;
   if (spriteStreams_.size() + 1 >= SoundMixer::kMaxStreams) return -1;
-  const int key = static_cast<int>(spriteStreams_.size()) + 1;
+  const int key = Key(static_cast<int>(spriteStreams_.size()) + 1);
   spriteStreams_[sprite].key = key;
   return key;
 }
@@ -200,22 +219,22 @@ SoundSamples MovieSound::Decoded(std::uint16_t id) {
 
 void MovieSound::StartSound(std::uint16_t id, const format::SoundInfo& info) {
   if (info.stop) {
-    mixer_.StopSound(id);
+    mixer_.StopSound(Key(id));
     return;
   }
-  if (info.noMultiple && mixer_.SoundPlaying(id)) return;  // spares the decoding
+  if (info.noMultiple && mixer_.SoundPlaying(Key(id))) return;  // spares the decoding
   try {
-    mixer_.StartSound(id, Decoded(id), info);
+    mixer_.StartSound(Key(id), Decoded(id), info);
   } catch (const format::DecodeError&) {
     // A definition that cannot be read plays nothing.
   }
 }
 
-void MovieSound::StopSound(std::uint16_t id) { mixer_.StopSound(id); }
+void MovieSound::StopSound(std::uint16_t id) { mixer_.StopSound(Key(id)); }
 
 std::uint32_t MovieSound::StartChannelSound(int channel, std::uint16_t id, const format::SoundInfo& info) {
   try {
-    return mixer_.StartChannelSound(channel, id, Decoded(id), info);
+    return mixer_.StartChannelSound(channel, Key(id), Decoded(id), info);
   } catch (const format::DecodeError&) {
     return 0;
   }
@@ -225,7 +244,7 @@ void MovieSound::SetChannelLevels(int channel, const player::ChannelLevels& leve
   mixer_.SetChannelLevels(channel, levels);
 }
 
-void MovieSound::StopChannelSound(int channel, std::uint16_t id) { mixer_.StopChannelSound(channel, id ? id : -1); }
+void MovieSound::StopChannelSound(int channel, std::uint16_t id) { mixer_.StopChannelSound(channel, id ? Key(id) : -1); }
 
 double MovieSound::InstanceMilliseconds(std::uint32_t handle) const {
   const std::int64_t played = mixer_.InstancePlayed(handle);
@@ -240,7 +259,7 @@ void MovieSound::StopAllSounds() {
 
 void MovieSound::SetSoundVolume(int percent) {
   volume_ = std::clamp(percent, 0, 100);
-  mixer_.SetMovieVolume(volume_);
+  if (scope_ == 0) mixer_.SetMovieVolume(volume_);
 }
 
 void MovieSound::RestartStream(int frame, bool loop) {
@@ -312,6 +331,9 @@ void MovieSound::EndSpriteStream(const format::SpriteDefinition* sprite) {
 
 void MovieSound::SilenceSpriteStreams() {
   for (const auto& [sprite, stream] : spriteStreams_) mixer_.ClearStream(stream.key);
+  for (const auto& host : loaded_) {
+    if (const auto loaded = host.lock()) loaded->SilenceSpriteStreams();
+  }
 }
 
 }  // namespace tavelin::swf::audio

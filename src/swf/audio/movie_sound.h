@@ -32,6 +32,10 @@ class MovieSound : public player::SoundHost {
 
   // `codec` may be null (MP3 plays silent); the mixer must outlive this.
   MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp3Codec* codec);
+  // The sounds of a movie loaded into another: its mixer keys lie in a range of their
+  // own (`scope` above 0), and its main timeline's stream plays as frames deliver it,
+  // as a sprite's does, since the first movie's stream sets the pace.
+  MovieSound(std::shared_ptr<const Movie> movie, SoundMixer& mixer, Mp3Codec* codec, int scope);
   ~MovieSound() override;  // ends the movie's sounds
   MovieSound(const MovieSound&) = delete;
   MovieSound& operator=(const MovieSound&) = delete;
@@ -45,6 +49,7 @@ class MovieSound : public player::SoundHost {
   int SoundVolume() const override { return volume_; }
   void ButtonTransition(std::uint16_t buttonId, int transition) override;
   std::shared_ptr<void> SpriteStreamToken(const format::SpriteDefinition* sprite) override;
+  std::shared_ptr<player::SoundHost> ForLoadedMovie(std::shared_ptr<const Movie> movie) override;
 
   // Silences the sprites' streams (the movie stopped); what their frames deliver
   // later plays again.
@@ -82,6 +87,8 @@ class MovieSound : public player::SoundHost {
 
  private:
   SoundSamples Decoded(std::uint16_t id);
+  // The mixer's key for this movie's sound or stream `id`.
+  int Key(int id) const { return scope_ << 16 | id; }
   void EndSpriteStream(const format::SpriteDefinition* sprite);
   int SpriteStreamKey(const format::SpriteDefinition* sprite);
   struct SpriteStream;
@@ -91,6 +98,10 @@ class MovieSound : public player::SoundHost {
   std::shared_ptr<const Movie> movie_;
   SoundMixer& mixer_;
   Mp3Codec* codec_;
+  int scope_ = 0;
+  // The hosts of loaded movies (scopes 1 and up, numbered on), silenced with this one.
+  int lastScope_ = 0;
+  std::vector<std::weak_ptr<MovieSound>> loaded_;
   int volume_ = 100;
 
   std::unordered_map<std::uint16_t, Tag> definitions_;

@@ -150,6 +150,13 @@ void SoundMixer::StopAll() {
   streams_.clear();
 }
 
+void SoundMixer::EndKeys(int from, int to) {
+  std::lock_guard lock(mutex_);
+  const auto inside = [from, to](int key) { return key >= from && key < to; };
+  std::erase_if(instances_, [&](const Instance& instance) { return inside(instance.key); });
+  std::erase_if(streams_, [&](const auto& entry) { return inside(entry.first); });
+}
+
 void SoundMixer::SetVolume(std::uint16_t left, std::uint16_t right) {
   std::lock_guard lock(mutex_);
   volumeLeft_ = left;

@@ -69,6 +69,8 @@ class SoundMixer : public SoundSource {
 
   // Ends every instance and stream.
   void StopAll();
+  // Ends the instances and streams whose keys lie in [from, to).
+  void EndKeys(int from, int to);
   // The volume of each side, 0 to 65535 as the wave-out volume is given.
   void SetVolume(std::uint16_t left, std::uint16_t right);
   // The movie's own volume over its sounds, 0 to 100 percent, applied on top.

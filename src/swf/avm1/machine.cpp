@@ -493,7 +493,10 @@ void Machine::ButtonEvent(player::ClipAnchor& clip, std::uint16_t condition) {
     // The button's own sounds for the change of state.
     const int transition = condition == bc::kRollOut ? 0 : condition == bc::kRollOver ? 1 : condition == bc::kPress ? 2
                            : condition == bc::kRelease ? 3 : -1;
-    if (transition >= 0 && player_) player_->Sound().ButtonTransition(button->id, transition);
+    if (transition >= 0 && player_) {
+      // The button's movie has its own sounds (a loaded movie's ids are its own).
+      if (player::SoundHost* sound = player_->Clips().SoundAround(clip)) sound->ButtonTransition(button->id, transition);
+    }
     // Button actions run on the timeline that holds the button.
     Object* timeline = clip.parent ? vm_->ClipFor(*clip.parent) : vm_->RootClip();
     for (const format::ButtonAction& action : button->actions) {

@@ -18,6 +18,7 @@
 namespace tavelin::swf::player {
 
 class TimelineRunner;
+class SoundHost;
 class Dictionary;
 struct TextFieldState;
 
@@ -99,6 +100,8 @@ class ClipControl {
   void ShowField(ClipAnchor& field);
   // A new empty text field with `bounds` (twips, in the parent's space) at a script depth.
   ClipAnchor* CreateTextField(ClipAnchor& parent, const std::string& name, int depth, const Rect& bounds);
+  // Where the sounds of the movie `clip` belongs to play (null: silent).
+  SoundHost* SoundAround(const ClipAnchor& clip) const;
   // Every clip on the stage, newest first (the order frames and events run in).
   std::vector<ClipAnchor*> AllClips();
 

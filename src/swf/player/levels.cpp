@@ -53,9 +53,17 @@ void ShowLoaded(DisplayObject& object, ClipAnchor& owner, std::shared_ptr<Loaded
 LoadedMovie::LoadedMovie(std::shared_ptr<const Movie> m, DeviceFonts* fonts, const TimelineRunner& main)
     : movie(std::move(m)), frames(FramesOf(*movie)), dictionary(fonts), runner(*movie, dictionary, main) {}
 
+std::shared_ptr<LoadedMovie> Player::Loaded(std::shared_ptr<const Movie> movie) {
+  auto loaded = std::make_shared<LoadedMovie>(std::move(movie), dictionary_.Fonts(), runner_);
+  // Its sounds play through a host of its own, which ends them when the movie goes.
+  if (sound_) loaded->sound = sound_->ForLoadedMovie(loaded->movie);
+  loaded->runner.SetSoundHost(loaded->sound.get());
+  return loaded;
+}
+
 void Player::PutOnLevel(int level, std::shared_ptr<const Movie> movie) {
   if (level < 0 || level > kMaxLevel || !movie) return;
-  auto loaded = std::make_shared<LoadedMovie>(std::move(movie), dictionary_.Fonts(), runner_);
+  auto loaded = Loaded(std::move(movie));
   if (level == 0) {
     // Everything the old main movie and the levels showed goes first.
     levels_.clear();
@@ -106,7 +114,7 @@ bool Player::LoadIntoClip(ClipAnchor& clip, std::shared_ptr<const Movie> movie) 
   }
   const int nesting = clips_.Nesting(clip);
   if (nesting >= kMaxNesting) return false;
-  auto loaded = std::make_shared<LoadedMovie>(std::move(movie), dictionary_.Fonts(), runner_);
+  auto loaded = Loaded(std::move(movie));
   ShowLoaded(*clip.object, clip, std::move(loaded), runner_.Tick() + 1, nesting);
   return true;
 }
@@ -182,6 +190,8 @@ TimelineRunner& ClipControl::RunnerAround(const ClipAnchor& clip) const {
   if (parent->object && parent->object->timeline) return RunnerOf(*parent->object->timeline);
   return runner_;
 }
+
+SoundHost* ClipControl::SoundAround(const ClipAnchor& clip) const { return RunnerAround(clip).Sound(); }
 
 const Movie& ClipControl::MovieOf(const ClipAnchor& clip) const {
   if (&clip == &rootAnchor_) return RunnerOf(root_).MovieData();

@@ -27,6 +27,8 @@ struct LoadedMovie {
   // goes through frames, labels and counts as any other clip does.
   std::shared_ptr<const format::SpriteDefinition> frames;
   Dictionary dictionary;
+  // Before the runner, which plays its sounds through it.
+  std::shared_ptr<SoundHost> sound;
   TimelineRunner runner;
 };
 

@@ -89,6 +89,8 @@ class Player {
   void UnloadClip(ClipAnchor& clip);
 
  private:
+  // A movie ready to be put in place, its sounds given a host.
+  std::shared_ptr<LoadedMovie> Loaded(std::shared_ptr<const Movie> movie);
   // Every level's clips play their next frame, lowest level first.
   void AdvanceLevels();
 

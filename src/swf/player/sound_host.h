@@ -36,6 +36,9 @@ class SoundHost {
   virtual void SetSoundVolume(int percent) = 0;
   virtual int SoundVolume() const = 0;
 
+  // The host of a movie that scripts loaded into this one: its character ids are its
+  // own, so its sounds need a host of their own. Null leaves that movie silent.
+  virtual std::shared_ptr<SoundHost> ForLoadedMovie(std::shared_ptr<const Movie> /*movie*/) { return nullptr; }
   // Button `buttonId` changed state: `transition` 0 from over to up (the pointer left),
   // 1 from up to over, 2 from over to down (pressed), 3 from down to over (released).
   virtual void ButtonTransition(std::uint16_t /*buttonId*/, int /*transition*/) {}

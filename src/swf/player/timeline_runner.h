@@ -82,6 +82,7 @@ class TimelineRunner {
   // Where the sound tags of the frames run go (null: nowhere). While muted, frames run
   // without them, as when a jump passes over frames.
   void SetSoundHost(SoundHost* host) { sound_ = host; }
+  SoundHost* Sound() const { return sound_; }
   void SetSoundMuted(bool muted) { soundMuted_ = muted; }
 
  private:
