@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/avm1/interpreter.h"
 #include "swf/avm1/machine.h"
 #include "swf/movie.h"
 #include "swf/player/player.h"
@@ -23,8 +24,9 @@ class Host final : public avm1::ScriptHost {
   void Command(const std::string&, const std::string&) override {}
   void OpenAddress(const std::string&, const std::string&) override {}
   double MovieMilliseconds() override { return milliseconds; }
-  // Every look at the clock moves it on, so any endless loop meets the limit quickly.
-  double WallSeconds() override { return wall += 1.0; }
+  // Every look at the clock moves it on by a quarter of the limit, so an endless loop
+  // meets the limit within a few looks and the fuzzer tries many inputs a second.
+  double WallSeconds() override { return wall += avm1::kScriptSecondsLimit / 4; }
   double milliseconds = 0, wall = 0;
 };
 
