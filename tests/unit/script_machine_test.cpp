@@ -193,6 +193,29 @@ TEST(ScriptMachine, ArraysAndStrings) {
   EXPECT_EQ(RunScript(script), (Lines{"4", "1,2,3,4", "2,3", "2", "1", "4", "def", "cd", "3", "HI", "2"}));
 }
 
+// Sorting as movies rely on it: flags are the last number given, numbers compare as
+// numbers only with numbers, sortOn takes fields with flags of their own and reads only
+// the items' own values, and a first argument that is neither flags nor a function
+// sorts nothing.
+TEST(ScriptMachine, SortAndSortOnFollowTheirArguments) {
+  ActionAssembler script;
+  script.Push({"r"})
+      .Push({"n", "foo", "b", 1, 2}).Op(op::kInitObject)
+      .Push({"n", "bar", "b", 3, 2}).Op(op::kInitObject)
+      .Push({"n", "BAR", "b", 22, 2}).Op(op::kInitObject)
+      .Push({"n", "foo", "b", 2, 2}).Op(op::kInitObject)
+      .Push({4}).Op(op::kInitArray).Op(op::kSetVariable)
+      .Push({16, 9, 2}).Op(op::kInitArray).Push({"b", "n", 2}).Op(op::kInitArray).Push({2})
+      .Push({"r"}).Op(op::kGetVariable).Push({"sortOn"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({"a"}).Push({22, 1, "x", 4, 4}).Op(op::kInitArray).Op(op::kSetVariable)
+      .Push({16, 2, 2}).Push({"a"}).Op(op::kGetVariable).Push({"sort"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({true, 1}).Push({"a"}).Op(op::kGetVariable).Push({"sort"}).Op(op::kCallMethod).Op(op::kTypeOf).Op(op::kTrace)
+      .Push({0}).Push({"a"}).Op(op::kGetVariable).Push({"reverse"}).Op(op::kCallMethod).Op(op::kPop)
+      .Push({0}).Op(op::kInitObject).Push({1}).Push({"a"}).Op(op::kGetVariable).Push({"sort"}).Op(op::kCallMethod)
+      .Op(op::kTrace);
+  EXPECT_EQ(RunScript(script), (Lines{"2,1,3,0", "1,4,22,x", "undefined", "x,22,4,1"}));
+}
+
 TEST(ScriptMachine, TryCatchFinallyAndThrownValues) {
   ActionAssembler thrower;
   thrower.Push({"boom"}).Op(op::kThrow);

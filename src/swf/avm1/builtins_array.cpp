@@ -172,32 +172,46 @@ void MergeSort(std::vector<std::size_t>& order, const std::function<bool(std::si
   }
 }
 
-Value SortBy(Interpreter& vm, Object* array, const std::vector<Value>& keys, int flags, const Value& comparator) {
+// How one sort key compares: a field's flags (numeric, case-insensitive, descending).
+double CompareKeys(Interpreter& vm, const Value& a, const Value& b, int flags) {
+  double order;
+  // Numeric order is for two numbers; any other pair compares as text.
+  if ((flags & sort_flag::kNumeric) && a.IsNumber() && b.IsNumber()) {
+    // NaN sorts after every number and equals itself.
+    const double p = a.number, q = b.number;
+    const bool pNan = std::isnan(p), qNan = std::isnan(q);
+    order = pNan || qNan ? (pNan == qNan ? 0 : pNan ? 1 : -1) : p < q ? -1 : p > q ? 1 : 0;
+  } else {
+    std::string p = vm.ToText(a), q = vm.ToText(b);
+    if (flags & sort_flag::kCaseInsensitive) {
+      for (char& c : p) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      for (char& c : q) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    order = p < q ? -1 : p > q ? 1 : 0;
+  }
+  return (flags & sort_flag::kDescending) ? -order : order;
+}
+
+// Sorts `array` by each item's keys (one per field, compared in turn with that field's
+// flags) or by the comparator; `flags` brings the unique and indexed choices.
+Value SortBy(Interpreter& vm, Object* array, const std::vector<std::vector<Value>>& keys, const std::vector<int>& fieldFlags,
+             int flags, const Value& comparator) {
   const auto items = Elements(vm, array);
   std::vector<std::size_t> order(items.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   auto compare = [&](std::size_t x, std::size_t y) -> double {
     if (comparator.IsObject()) {
       const Value pair[] = {items[x], items[y]};
-      return vm.ToNumber(vm.Call(comparator, Value(), pair));
+      const double c = vm.ToNumber(vm.Call(comparator, Value(), pair));
+      return (flags & sort_flag::kDescending) ? -c : c;
     }
-    const Value& a = keys[x];
-    const Value& b = keys[y];
-    if (flags & sort_flag::kNumeric) {
-      const double p = vm.ToNumber(a), q = vm.ToNumber(b);
-      return p < q ? -1 : p > q ? 1 : 0;
+    for (std::size_t field = 0; field < fieldFlags.size(); ++field) {
+      const double c = CompareKeys(vm, keys[x][field], keys[y][field], fieldFlags[field]);
+      if (c != 0) return c;
     }
-    std::string p = vm.ToText(a), q = vm.ToText(b);
-    if (flags & sort_flag::kCaseInsensitive) {
-      for (char& c : p) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      for (char& c : q) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return p < q ? -1 : p > q ? 1 : 0;
+    return 0;
   };
-  MergeSort(order, [&](std::size_t x, std::size_t y) {
-    const double c = compare(x, y);
-    return (flags & sort_flag::kDescending) ? c > 0 : c < 0;
-  });
+  MergeSort(order, [&](std::size_t x, std::size_t y) { return compare(x, y) < 0; });
   if (flags & sort_flag::kUnique) {
     for (std::size_t i = 1; i < order.size(); ++i) {
       if (compare(order[i - 1], order[i]) == 0) return Value(0.0);
@@ -214,25 +228,73 @@ Value SortBy(Interpreter& vm, Object* array, const std::vector<Value>& keys, int
   return Value(array);
 }
 
+// The sort flags among `args` from `first` on: the last argument that is a number.
+int FlagsAmong(std::span<const Value> args, std::size_t first) {
+  int flags = 0;
+  for (std::size_t i = first; i < args.size(); ++i) {
+    if (args[i].IsNumber()) flags = ToInt32(args[i].number);
+  }
+  return flags;
+}
+
 Value Sort(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* array = This(self);
   if (!array) return Value();
   Value comparator;
-  int flags = 0;
-  std::size_t next = 0;
-  if (Arg(args, 0).IsObject() && args[0].object->kind == ObjectKind::kFunction) comparator = args[next++];
-  if (next < args.size()) flags = ToInt32(vm.ToNumber(args[next]));
-  return SortBy(vm, array, Elements(vm, array), flags, comparator);
+  if (!args.empty() && !args[0].IsNumber()) {
+    // Only a function or flags may come first: other objects leave the array as it
+    // is, anything else sorts nothing.
+    Object* object = args[0].AsObject();
+    if (!object) return Value();
+    if (object->kind != ObjectKind::kFunction) return Value(array);
+    comparator = args[0];
+  }
+  const int flags = FlagsAmong(args, comparator.IsObject() ? 1 : 0);
+  std::vector<std::vector<Value>> keys;
+  for (const Value& item : Elements(vm, array)) keys.push_back({item});
+  return SortBy(vm, array, keys, {flags}, flags, comparator);
 }
 
 Value SortOn(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* array = This(self);
-  if (!array) return Value();
-  String* field = vm.ToString(Arg(args, 0));
-  const int flags = args.size() > 1 ? ToInt32(vm.ToNumber(args[1])) : 0;
-  std::vector<Value> keys;
-  for (const Value& item : Elements(vm, array)) keys.push_back(vm.GetMember(item, field));
-  return SortBy(vm, array, keys, flags, Value());
+  if (!array || args.empty()) return Value();
+  // One field or an array of them; flags as a number for all, or an array with one
+  // entry per field (an array of another length counts as no flags).
+  std::vector<String*> fields;
+  Object* fieldList = Arg(args, 0).AsObject();
+  if (fieldList && fieldList->kind == ObjectKind::kArray) {
+    for (std::size_t i = 0; i < vm.ArrayLength(fieldList) && i < 64; ++i) fields.push_back(vm.ToString(vm.ArrayAt(fieldList, i)));
+  } else {
+    fields.push_back(vm.ToString(Arg(args, 0)));
+  }
+  if (fields.empty()) return Value(array);
+  int flags = FlagsAmong(args, 1);
+  std::vector<int> fieldFlags(fields.size(), flags);
+  Object* flagList = Arg(args, 1).AsObject();
+  if (flagList && flagList->kind == ObjectKind::kArray) {
+    flags = 0;
+    std::fill(fieldFlags.begin(), fieldFlags.end(), 0);
+    if (vm.ArrayLength(flagList) == fields.size()) {
+      for (std::size_t i = 0; i < fields.size(); ++i) fieldFlags[i] = ToInt32(vm.ToNumber(vm.ArrayAt(flagList, i)));
+      flags = fieldFlags[0];
+    }
+  }
+  // Keys are the items' own plain values: no getter runs and prototypes are not asked,
+  // except for the built-in members of strings and arrays (their length). An item that
+  // is not an object is its own key.
+  auto keyOf = [&vm](const Value& item, String* field) -> Value {
+    Object* object = item.AsObject();
+    if (!object) return item;
+    if (const Property* own = object->FindOwn(vm.Key(field))) return own->getter ? Value() : own->value;
+    if (object->kind == ObjectKind::kString || object->kind == ObjectKind::kArray) return vm.GetMember(item, field);
+    return Value();
+  };
+  std::vector<std::vector<Value>> keys;
+  for (const Value& item : Elements(vm, array)) {
+    std::vector<Value>& key = keys.emplace_back();
+    for (String* field : fields) key.push_back(keyOf(item, field));
+  }
+  return SortBy(vm, array, keys, fieldFlags, flags, Value());
 }
 
 }  // namespace
