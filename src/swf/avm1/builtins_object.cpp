@@ -33,8 +33,10 @@ Value ObjectValueOf(Interpreter&, const Value& self, std::span<const Value>) { r
 Value HasOwnProperty(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* object = self.AsObject();
   if (!object || args.empty()) return Value(false);
-  if (vm.Key(vm.ToString(args[0])) == vm.Key(vm.Names().proto)) return Value(object->proto != nullptr);
-  return Value(object->FindOwn(vm.Key(vm.ToString(Arg(args, 0)))) != nullptr);
+  String* name = vm.ToString(args[0]);
+  if (name->text.empty()) return Value(false);  // the empty name is never an own property
+  if (vm.Key(name) == vm.Key(vm.Names().proto)) return Value(object->proto != nullptr);
+  return Value(object->FindOwn(vm.Key(name)) != nullptr);
 }
 
 Value IsPropertyEnumerable(Interpreter& vm, const Value& self, std::span<const Value> args) {

@@ -122,6 +122,18 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     stack.push_back(v);
   };
   auto logical = [&](bool b) { return v5 ? Value(b) : Value(b ? 1.0 : 0.0); };
+  // The two operands of a numeric action, the left one converted first (valueOf runs
+  // in that order).
+  auto popNumbers = [&](double& x, double& y) {
+    const Value right = pop(), left = pop();
+    x = vm_.ToNumber(left);
+    y = vm_.ToNumber(right);
+  };
+  auto popStrings = [&](String*& x, String*& y) {
+    const Value right = pop(), left = pop();
+    x = vm_.ToString(left);
+    y = vm_.ToString(right);
+  };
   auto collectArgs = [&](std::vector<Value>& args, double count) {
     const std::size_t available = stack.size() - a.stackBase;
     std::size_t c = count > 0 ? static_cast<std::size_t>(std::min(count, 65536.0)) : 0;
@@ -170,11 +182,12 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         a.pool = pool.get();
         break;
       }
-      case op::kAdd: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(x + y)); break; }
-      case op::kSubtract: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(x - y)); break; }
-      case op::kMultiply: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(x * y)); break; }
+      case op::kAdd: { double x, y; popNumbers(x, y); push(Value(x + y)); break; }
+      case op::kSubtract: { double x, y; popNumbers(x, y); push(Value(x - y)); break; }
+      case op::kMultiply: { double x, y; popNumbers(x, y); push(Value(x * y)); break; }
       case op::kDivide: {
-        const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop());
+        double x, y;
+        popNumbers(x, y);
         if (y == 0 && a.version < 5) {
           push(Value(vm_.Intern("#ERROR#")));
         } else {
@@ -182,18 +195,18 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         }
         break;
       }
-      case op::kModulo: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(Value(std::fmod(x, y))); break; }
-      case op::kEquals: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(logical(x == y)); break; }
-      case op::kLess: { const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop()); push(logical(x < y)); break; }
+      case op::kModulo: { double x, y; popNumbers(x, y); push(Value(std::fmod(x, y))); break; }
+      case op::kEquals: { double x, y; popNumbers(x, y); push(logical(x == y)); break; }
+      case op::kLess: { double x, y; popNumbers(x, y); push(logical(x < y)); break; }
       case op::kAnd: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x && y)); break; }
       case op::kOr: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x || y)); break; }
       case op::kNot: push(logical(!vm_.ToBoolean(pop()))); break;
-      case op::kStringEquals: { String* y = vm_.ToString(pop()); String* x = vm_.ToString(pop()); push(logical(x == y)); break; }
-      case op::kStringLess: { String* y = vm_.ToString(pop()); String* x = vm_.ToString(pop()); push(logical(x->text < y->text)); break; }
-      case op::kStringGreater: { String* y = vm_.ToString(pop()); String* x = vm_.ToString(pop()); push(logical(x->text > y->text)); break; }
+      case op::kStringEquals: { String *x, *y; popStrings(x, y); push(logical(x == y)); break; }
+      case op::kStringLess: { String *x, *y; popStrings(x, y); push(logical(x->text < y->text)); break; }
+      case op::kStringGreater: { String *x, *y; popStrings(x, y); push(logical(x->text > y->text)); break; }
       case op::kStringAdd: {
-        String* y = vm_.ToString(pop());
-        String* x = vm_.ToString(pop());
+        String *x, *y;
+        popStrings(x, y);
         if (x->text.size() + y->text.size() > kMaxStringBytes) throw ScriptAbort{"memory"};
         push(Value(vm_.heap_.Intern(x->text + y->text)));
         if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
@@ -257,7 +270,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kDefineLocal2: {
         String* name = vm_.ToString(pop());
         Object* holder = a.locals ? a.locals : a.target;
-        if (holder && !holder->FindOwn(vm_.Key(name))) holder->Put(vm_.Key(name), name, Value());
+        // A name the holder already has, itself or through its prototypes, stays as it is.
+        if (holder && !vm_.Has(holder, name)) holder->Put(vm_.Key(name), name, Value());
         break;
       }
       case op::kTrace: {

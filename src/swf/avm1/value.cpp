@@ -36,7 +36,10 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 double TextToNumber(std::string_view text, int version) {
   std::size_t begin = 0, end = text.size();
   while (begin < end && IsSpace(text[begin])) ++begin;
-  while (end > begin && IsSpace(text[end - 1])) --end;
+  // From version 6 only leading white space is passed over ("5 " is not a number).
+  if (version < 6) {
+    while (end > begin && IsSpace(text[end - 1])) --end;
+  }
   const std::string trimmed(text.substr(begin, end - begin));
   if (trimmed.empty()) return version >= 5 ? NAN : 0;
   const char* start = trimmed.c_str();
