@@ -569,6 +569,8 @@ Object* Interpreter::ResolveTarget(Object* base, const std::string& path) {
     }
     if (next == std::string::npos) next = path.size();
     const std::string part = path.substr(i, next - i);
+    // Two slashes in a row name no clip.
+    if (part.empty() && next < path.size() && path[next] == '/') return nullptr;
     i = next + 1;
     if (part.empty()) continue;
     String* name = Intern(part);
