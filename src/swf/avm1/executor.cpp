@@ -59,7 +59,8 @@ std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out)
   try {
     inner = Run(a, at + 1, info.tryEnd);
   } catch (const ScriptThrow& thrown) {
-    vm_.stack_.resize(std::max(stackSize, a.stackBase));
+    // What the block pushed goes; what it popped stays popped.
+    if (vm_.stack_.size() > stackSize) vm_.stack_.resize(std::max(stackSize, a.stackBase));
     a.scope = const_cast<Scope*>(scope);
     if (info.hasCatch) {
       if (info.catchInRegister) {

@@ -137,8 +137,9 @@ Value Executor::GetVariable(Activation& a, String* name) {
             Object* holder = at.IsObject() ? at.object : nullptr;
             if (holder && vm_.Has(holder, parts[k])) {
               at = vm_.Get(holder, parts[k]);
-            } else if (!holder && !at.IsNullish() && k + 1 == parts.size()) {
-              at = vm_.GetMember(at, parts[k]);
+            } else if (!holder && !at.IsNullish() && k + 1 == parts.size() &&
+                       !vm_.GetMember(at, parts[k]).IsUndefined()) {
+              at = vm_.GetMember(at, parts[k]);  // a text's length and the like
             } else {
               whole = false;
             }
