@@ -216,6 +216,25 @@ TEST(ScriptMachine, SortAndSortOnFollowTheirArguments) {
   EXPECT_EQ(RunScript(script), (Lines{"2,1,3,0", "1,4,22,x", "undefined", "x,22,4,1"}));
 }
 
+// The left operand of a numeric action is converted first (its valueOf runs first),
+// and a catch leaves the stack as the try block left it when that block popped values.
+TEST(ScriptMachine, LeftOperandsConvertFirstAndACatchKeepsWhatTheTryPopped) {
+  ActionAssembler left, right;
+  left.Trace("left").Push({1}).Op(op::kReturn);
+  right.Trace("right").Push({2}).Op(op::kReturn);
+  ActionAssembler body, handler;
+  body.Op(op::kPop).Push({"boom"}).Op(op::kThrow);
+  handler.Op(op::kPushDuplicate).Op(op::kTrace);
+  ActionAssembler script;
+  script.Push({"a"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"a"}).Op(op::kGetVariable).Push({"valueOf"}).DefineFunction("", {}, left).Op(op::kSetMember)
+      .Push({"b"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"b"}).Op(op::kGetVariable).Push({"valueOf"}).DefineFunction("", {}, right).Op(op::kSetMember)
+      .Push({"a"}).Op(op::kGetVariable).Push({"b"}).Op(op::kGetVariable).Op(op::kSubtract).Op(op::kTrace)
+      .Push({7, 8, 9}).Try(body, "e", &handler, nullptr);
+  EXPECT_EQ(RunScript(script), (Lines{"left", "right", "-1", "8"}));
+}
+
 TEST(ScriptMachine, TryCatchFinallyAndThrownValues) {
   ActionAssembler thrower;
   thrower.Push({"boom"}).Op(op::kThrow);
