@@ -327,7 +327,9 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     preload(f::kPreloadRoot, Value(vm_.LevelRootOf(fn->timeline)));
     if (info.flags & f::kPreloadParent) {
       player::ClipAnchor* anchor = vm_.AnchorOf(fn->timeline);
-      preload(f::kPreloadParent, anchor && anchor->parent ? Value(vm_.ClipFor(*anchor->parent)) : Value());
+      // The main timeline has no parent: nothing is preloaded and the next preload
+      // takes the register.
+      if (anchor && anchor->parent) preload(f::kPreloadParent, Value(vm_.ClipFor(*anchor->parent)));
     }
     preload(f::kPreloadGlobal, Value(vm_.global));
     if (argumentsObject && !(info.flags & f::kPreloadArguments)) {
