@@ -143,6 +143,27 @@ TEST(ScriptStage, ClipEventsAndEnterFrameHandlers) {
   EXPECT_EQ(run.host.lines, (Lines{"frame", "load", "enter 1", "root", "enter 2", "root", "enter 3"}));
 }
 
+// A duplicate takes its source's clip events: its load runs after the script that made
+// it, by the action and by the method alike; a depth past the deepest makes nothing.
+TEST(ScriptStage, DuplicatesKeepTheirSourcesClipEvents) {
+  SwfWriter inner;
+  inner.ShowFrame();
+  SwfWriter movie;
+  movie.Version(6).DefineSprite(1, inner);
+  ActionAssembler onLoad;
+  onLoad.Push({"load "}).Push({"this"}).Op(op::kGetVariable).Push({"_name"}).Op(op::kGetMember).Op(op::kAdd2).Op(op::kTrace);
+  testing::AddPlaceWithEvents(movie, 1, 1, "a", {{format::clip_event::kLoad, onLoad}});
+  ActionAssembler script;
+  script.Push({"a", "b", 16385}).Op(op::kCloneSprite)
+      .Push({7, "c", 2}).Push({"a"}).Op(op::kGetVariable).Push({"duplicateMovieClip"}).Op(op::kCallMethod).Op(op::kPop)
+      .Push({2130706429, "d", 2}).Push({"a"}).Op(op::kGetVariable).Push({"duplicateMovieClip"}).Op(op::kCallMethod)
+      .Op(op::kTrace);
+  testing::AddDoAction(movie, script);
+  movie.ShowFrame();
+  ScriptMovie run(movie);
+  EXPECT_EQ(run.host.lines, (Lines{"undefined", "load a", "load b", "load c"}));
+}
+
 TEST(ScriptStage, IntervalsFollowTheMovieClock) {
   SwfWriter movie;
   movie.Version(7);

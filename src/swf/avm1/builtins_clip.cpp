@@ -89,11 +89,14 @@ Value CreateEmpty(Interpreter& vm, const Value& self, std::span<const Value> arg
 Value Duplicate(Interpreter& vm, const Value& self, std::span<const Value> args) {
   ClipAnchor* source = Anchor(vm, self);
   if (!source || args.size() < 2) return Value();
+  const std::string name = vm.ToText(args[0]);  // converted before the depth
   const double depth = vm.ToNumber(args[1]);
-  if (!std::isfinite(depth)) return Value();
-  ClipAnchor* clip = vm.Clips()->Duplicate(*source, vm.ToText(args[0]), static_cast<int>(depth));
+  if (!std::isfinite(depth) || depth > player::kMaxDuplicateDepth) return Value();
+  ClipAnchor* clip = vm.Clips()->Duplicate(*source, name, static_cast<int>(std::max(depth, -1.0e9)));
   if (!clip) return Value();
-  return CopyInit(vm, vm.ClipFor(*clip), Arg(args, 2));
+  const Value made = CopyInit(vm, vm.ClipFor(*clip), Arg(args, 2));
+  if (vm.clipDuplicated) vm.clipDuplicated(*source, *clip);
+  return made;
 }
 
 Value RemoveClip(Interpreter& vm, const Value& self, std::span<const Value>) {

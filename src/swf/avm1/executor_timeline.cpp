@@ -88,11 +88,14 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
       break;
     }
     case op::kCloneSprite: {
-      const double depth = vm_.ToNumber(pop());
-      const std::string name = vm_.ToText(pop());
+      const Value depthValue = pop(), nameValue = pop();
       Object* source = TargetOf(a, pop());
+      const std::string name = vm_.ToText(nameValue);  // converted before the depth
+      const double depth = vm_.ToNumber(depthValue) - player::kScriptDepthOffset;
       player::ClipAnchor* anchor = vm_.AnchorOf(source);
-      if (anchor && vm_.Clips() && std::isfinite(depth)) vm_.Clips()->Duplicate(*anchor, name, static_cast<int>(depth) - player::kScriptDepthOffset);
+      if (!anchor || !vm_.Clips() || !std::isfinite(depth) || depth > player::kMaxDuplicateDepth) break;
+      player::ClipAnchor* copy = vm_.Clips()->Duplicate(*anchor, name, static_cast<int>(std::max(depth, -1.0e9)));
+      if (copy && vm_.clipDuplicated) vm_.clipDuplicated(*anchor, *copy);
       break;
     }
     case op::kRemoveSprite: {

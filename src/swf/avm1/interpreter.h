@@ -180,6 +180,8 @@ class Interpreter {
   // Runs at once the first-frame scripts of a clip a script just made (attachMovie,
   // duplicateMovieClip), after its init object was copied.
   std::function<void(player::ClipAnchor&)> clipCreated;
+  // A clip was duplicated: the copy takes the source's clip events, its load among them.
+  std::function<void(player::ClipAnchor& source, player::ClipAnchor& copy)> clipDuplicated;
   // Extra roots (listeners, intervals) the machine keeps.
   std::function<void(std::vector<Cell*>&)> extraRoots;
   // Collects cells nothing reaches; only between scripts.

@@ -40,6 +40,7 @@ void Machine::Attached(player::Player& player) {
   fresh->exports = std::move(vm_->exports);
   fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
   fresh->clipCreated = [this](player::ClipAnchor& clip) { RunNow(clip); };
+  fresh->clipDuplicated = [this](player::ClipAnchor& source, player::ClipAnchor& copy) { CopyClipEvents(source, copy); };
   fresh->sound = [this]() -> player::SoundHost& { return player_->Sound(); };
   vm_ = std::move(fresh);
 }
@@ -149,6 +150,19 @@ void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& pl
     }
   }
   (void)object;
+}
+
+void Machine::CopyClipEvents(player::ClipAnchor& source, player::ClipAnchor& copy) {
+  const auto found = handlers_.find(&source);
+  if (stopped_ || found == handlers_.end() || &source == &copy) return;
+  Handlers copied;
+  copied.clip = copy.shared_from_this();
+  copied.actions = found->second.actions;
+  // Its load comes after the script that duplicated it, as a placed clip's does.
+  for (const auto& [action, program] : copied.actions) {
+    if (action.events & (ce::kLoad | ce::kInitialize | ce::kConstruct)) queue_.push_back(Queued{copy.shared_from_this(), program});
+  }
+  handlers_[&copy] = std::move(copied);
 }
 
 void Machine::Run(const std::shared_ptr<const LoadedProgram>& program, Object* target) {

@@ -96,6 +96,7 @@ class Machine final : public player::ScriptHooks {
   std::shared_ptr<const LoadedProgram> ProgramOf(std::span<const std::uint8_t> bytes);
   void Run(const std::shared_ptr<const LoadedProgram>& program, Object* target);
   void RunIntervals();
+  void CopyClipEvents(player::ClipAnchor& source, player::ClipAnchor& copy);
   // Runs the queued scripts of `clip` and the clips inside it now.
   void RunNow(player::ClipAnchor& clip);
   void CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting);

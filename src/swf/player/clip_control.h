@@ -31,6 +31,8 @@ TransformedBox TransformBox(const Matrix& m, const Rect& r);
 // Scripts count depths from -16384 (the first timeline depth is 1); the display lists
 // from 0.
 inline constexpr int kScriptDepthOffset = 16384;
+// The deepest depth a script may duplicate a clip to, in script terms.
+inline constexpr int kMaxDuplicateDepth = 2130706428 - kScriptDepthOffset;
 
 class ClipControl {
  public:
