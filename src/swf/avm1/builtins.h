@@ -15,6 +15,8 @@ void InstallArray(Interpreter& vm);
 void InstallStringNumberBoolean(Interpreter& vm);
 void InstallMathAndDate(Interpreter& vm);
 void InstallMovieClip(Interpreter& vm);
+// The drawing methods (lineStyle, beginFill, lineTo, ...) on the MovieClip prototype.
+void InstallClipDrawing(Interpreter& vm, Object* clipProto);
 void InstallInputObjects(Interpreter& vm);
 void InstallLoading(Interpreter& vm);
 // getURL with a level or clip for its window (load or unload there); false for others.
