@@ -39,10 +39,14 @@ StyleGroup& ClipDrawing::Group() {
   return shape.groups.back();
 }
 
+// A group without paths is taken over rather than followed by another, so calls that
+// draw nothing add nothing.
 void ClipDrawing::StartGroup() {
   Shape& shape = Edit();
-  if (shape.groups.empty() || !shape.groups.back().paths.empty() || !shape.groups.back().fills.empty()) {
+  if (shape.groups.empty() || !shape.groups.back().paths.empty()) {
     shape.groups.emplace_back();
+  } else {
+    shape.groups.back() = StyleGroup();
   }
   lineIndex_ = 0;
   pathOpen_ = false;
@@ -151,13 +155,9 @@ void ClipDrawing::AddEdge(const Segment& segment) {
 // the group's last path and taken away before the next edge is added.
 void ClipDrawing::AddProvisionalClose() {
   if (!filling_ || provisionalClose_ || pen_ == outlineStart_ || !shape_) return;
-  StyleGroup& group = Group();
-  if (line_ && lineIndex_ == 0) {
-    group.lines.push_back(*line_);
-    lineIndex_ = static_cast<std::uint32_t>(group.lines.size());
-    pathOpen_ = false;
-  }
-  ShapePath& path = group.paths.emplace_back();
+  // Stroked with the line style in force once that style has drawn an edge in this
+  // group (adding styles here would let calls that draw nothing pile them up).
+  ShapePath& path = Group().paths.emplace_back();
   path.fill1 = 1;
   path.line = line_ ? lineIndex_ : 0;
   path.start = pen_;
