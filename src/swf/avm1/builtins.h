@@ -23,5 +23,7 @@ void InstallLoading(Interpreter& vm);
 bool StartScriptLoad(Interpreter& vm, Object* base, const std::string& url, const std::string& window, int flags);
 void InstallSound(Interpreter& vm);
 void InstallTextField(Interpreter& vm);
+// flash.geom.Matrix (SWF 8 and later), for gradient fills.
+void InstallGeometry(Interpreter& vm);
 
 }  // namespace tavelin::swf::avm1
