@@ -153,10 +153,26 @@ TEST(ClipDrawing, GradientFillsFollowTheirBoxAndFillAnOpenOutline) {
   Call(a, "_root", "lineTo", {30, 60});
   Call(a, "_root", "lineTo", {0, 60});
   Call(a, "_root", "endFill", {});
+  // m = new flash.geom.Matrix(); m.createGradientBox(40, 20, 0, 60, 30): red at x = 60, blue at 100.
+  a.Push({"m", 0, "flash"}).Op(op::kGetVariable).Push({"geom"}).Op(op::kGetMember).Push({"Matrix"}).Op(op::kNewMethod);
+  a.Op(op::kSetVariable);
+  Call(a, "m", "createGradientBox", {40, 20, 0, 60, 30});
+  a.Push({"m"}).Op(op::kGetVariable);
+  a.Push({255, 0, 2}).Op(op::kInitArray);
+  a.Push({100, 100, 2}).Op(op::kInitArray);
+  a.Push({0x0000FF, 0xFF0000, 2}).Op(op::kInitArray);
+  a.Push({"linear", 5, "_root"}).Op(op::kGetVariable).Push({"beginGradientFill"}).Op(op::kCallMethod).Op(op::kPop);
+  Call(a, "_root", "moveTo", {60, 30});
+  Call(a, "_root", "lineTo", {100, 30});
+  Call(a, "_root", "lineTo", {100, 50});
+  Call(a, "_root", "lineTo", {60, 50});
+  Call(a, "_root", "endFill", {});
   a.Op(op::kStop);
 
   DrawingMovie run({a});
   const Framebuffer& picture = run.Draw();
+  ExpectNear(picture.At(60, 40), kRed, 12);
+  ExpectNear(picture.At(99, 40), kBlue, 12);
   ExpectNear(picture.At(0, 10), kRed, 6);
   ExpectNear(picture.At(99, 10), kBlue, 6);
   ExpectNear(picture.At(50, 10), 0xFF800080, 6);
@@ -201,6 +217,20 @@ TEST(ClipDrawing, NonsenseArgumentsAndEndlessEdgesStayBounded) {
     for (const ShapePath& path : group.paths) edges += path.segments.size();
   }
   EXPECT_LE(edges, player::ClipDrawing::kMaxEdges + 1);
+
+  // Styles set again and again without drawing pile nothing up.
+  player::ClipDrawing restless;
+  restless.SetLineStyle(LineStyle{});
+  restless.LineTo({20, 20});
+  for (int i = 0; i < 200000; ++i) {
+    restless.BeginFill(FillStyle{});
+    restless.SetLineStyle(LineStyle{});
+    restless.EndFill();
+    restless.SetLineStyle(std::nullopt);
+  }
+  std::size_t styles = 0;
+  for (const StyleGroup& group : restless.AsShape()->groups) styles += group.fills.size() + group.lines.size();
+  EXPECT_LE(styles, 3u);
 }
 
 }  // namespace
