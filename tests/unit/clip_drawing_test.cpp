@@ -194,9 +194,9 @@ TEST(ClipDrawing, NonsenseArgumentsAndEndlessEdgesStayBounded) {
   a.Push({0, 0, 1}).Op(op::kInitArray).Push({0}).Op(op::kInitArray).Push({0xFF, 1}).Op(op::kInitArray);
   a.Push({"radial", 4, "c"}).Op(op::kGetVariable).Push({"beginGradientFill"}).Op(op::kCallMethod).Op(op::kPop);
   // A gradient squeezed to nothing, focal point far outside, spread repeated.
-  a.Push({"repeat", "matrixType", "box", "x", 5, "y", 5, "w", 0, "h", 0, "r", 1e308, 6}).Op(op::kInitObject);
+  a.Push({7, "linearRGB", "repeat", "matrixType", "box", "x", 5, "y", 5, "w", 0, "h", 0, "r", 1e308, 6}).Op(op::kInitObject);
   a.Push({255, 0, 2}).Op(op::kInitArray).Push({100, 100, 2}).Op(op::kInitArray).Push({0xFF, 0xFF00, 2}).Op(op::kInitArray);
-  a.Push({"radial", 6, "c"}).Op(op::kGetVariable).Push({"beginGradientFill"}).Op(op::kCallMethod).Op(op::kPop);
+  a.Push({"radial", 8, "c"}).Op(op::kGetVariable).Push({"beginGradientFill"}).Op(op::kCallMethod).Op(op::kPop);
   Call(a, "c", "lineTo", {100, 50});
   Call(a, "c", "lineTo", {0, 50});
   Call(a, "c", "beginGradientFill", {});
