@@ -27,7 +27,8 @@ Shape& ClipDrawing::Edit() {
   if (!shape_) {
     shape_ = std::make_shared<Shape>();
   } else if (shape_.use_count() > 1) {
-    shape_ = std::make_shared<Shape>(*shape_);  // a copy shares it (duplicated clips); part now
+    // Shared with a copy of this drawing (a duplicated clip): each goes on with its own.
+    shape_ = std::make_shared<Shape>(*shape_);
   }
   shape_->prepared.reset();
   return *shape_;

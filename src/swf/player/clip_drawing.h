@@ -4,9 +4,10 @@
 // renderer, the bounds and the hit tests treat it like any other shape.
 //
 // Each fill begun starts a style group of its own, so a later fill lies over earlier
-// fills and strokes; strokes drawn while a fill is open lie over that fill. A fill in
-// progress is shown closed by a straight edge back to where its outline started; that
-// edge becomes permanent when the fill ends (endFill, a new beginFill, or moveTo).
+// fills and strokes; strokes drawn while a fill is open lie over that fill. An outline
+// of a fill is closed by a straight edge back to where it started, stroked with the line
+// style in force, when the fill ends (endFill, a new beginFill) or moveTo starts another
+// outline; until then a provisional edge shows it closed.
 
 #include <cstddef>
 #include <memory>
