@@ -247,8 +247,8 @@ void InstallMovieClip(Interpreter& vm) {
   vm.DefineNative(p, "startDrag", StartDrag);
   vm.DefineNative(p, "stopDrag", StopDrag);
   vm.DefineNative(p, "toString", ClipToString);
-  for (const char* name : {"beginFill", "beginGradientFill", "lineStyle", "moveTo", "lineTo", "curveTo", "endFill", "clear",
-                           "setMask", "createTextField", "loadMovie", "unloadMovie", "loadVariables", "getURL"}) {
+  InstallClipDrawing(vm, p);
+  for (const char* name : {"setMask", "createTextField", "loadMovie", "unloadMovie", "loadVariables", "getURL"}) {
     vm.DefineNative(p, name, Nothing);
   }
   vm.buttonProto = vm.NewObject();

@@ -326,6 +326,7 @@ void Interpreter::InstallBuiltins() {
   InstallLoading(*this);
   InstallSound(*this);
   InstallTextField(*this);
+  InstallGeometry(*this);
 }
 
 }  // namespace tavelin::swf::avm1

@@ -79,6 +79,7 @@ bool ObjectBounds(const DisplayObject& object, Rect& out, int nesting) {
   }
   if (!object.timeline || nesting > kMaxNesting) return false;
   bool empty = true;
+  if (const auto drawn = object.timeline->Drawn()) Grow(out, drawn->bounds, empty);
   for (const auto& [depth, child] : object.timeline->list) {
     Rect inner;
     if (ObjectBounds(child, inner, nesting + 1)) Grow(out, Transform(child.matrix, inner), empty);
@@ -185,6 +186,7 @@ Rect ClipControl::Bounds(const ClipAnchor& clip) {
   Rect bounds;
   if (&clip == &rootAnchor_) {
     bool empty = true;
+    if (const auto drawn = root_.Drawn()) Grow(bounds, drawn->bounds, empty);
     for (const auto& [depth, child] : root_.list) {
       Rect inner;
       if (ObjectBounds(child, inner, 1)) Grow(bounds, Transform(child.matrix, inner), empty);
@@ -226,6 +228,13 @@ int ClipControl::Nesting(const ClipAnchor& clip) const {
   return nesting;
 }
 
+ClipDrawing* ClipControl::Drawing(ClipAnchor& clip) {
+  TimelineState* timeline = Timeline(clip);
+  if (!timeline) return nullptr;
+  if (!timeline->drawing) timeline->drawing = std::make_shared<ClipDrawing>();
+  return timeline->drawing.get();
+}
+
 ClipAnchor* ClipControl::Attach(ClipAnchor& parent, std::uint16_t characterId, const std::string& name, int depth) {
   if (Nesting(parent) + 1 >= kMaxNesting) return nullptr;
   TimelineState* timeline = Timeline(parent);
@@ -258,11 +267,15 @@ ClipAnchor* ClipControl::Duplicate(ClipAnchor& clip, const std::string& name, in
   const Matrix matrix = source.matrix;
   const ColorTransform cxform = source.colorTransform;
   const bool visible = source.visible;
+  // The copy starts with what was drawn into the original (and goes on on its own).
+  const std::shared_ptr<ClipDrawing> drawing =
+      source.timeline && source.timeline->drawing ? std::make_shared<ClipDrawing>(*source.timeline->drawing) : nullptr;
   ClipAnchor* copy = characterId ? Attach(*clip.parent, characterId, name, depth) : CreateEmpty(*clip.parent, name, depth);
   if (!copy || !copy->object) return nullptr;
   copy->object->matrix = matrix;
   copy->object->colorTransform = cxform;
   copy->object->visible = visible;
+  if (drawing && copy->object->timeline) copy->object->timeline->drawing = drawing;
   return copy;
 }
 

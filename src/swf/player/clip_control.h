@@ -76,6 +76,10 @@ class ClipControl {
   // one of its filled shapes.
   bool HitTest(const ClipAnchor& clip, double x, double y, bool shapes);
 
+  // What scripts draw into the clip (made on first use); null for objects without a
+  // timeline of their own.
+  ClipDrawing* Drawing(ClipAnchor& clip);
+
   ClipAnchor* Attach(ClipAnchor& parent, std::uint16_t characterId, const std::string& name, int depth);
   ClipAnchor* CreateEmpty(ClipAnchor& parent, const std::string& name, int depth);
   ClipAnchor* Duplicate(ClipAnchor& clip, const std::string& name, int depth);

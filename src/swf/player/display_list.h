@@ -10,6 +10,7 @@
 #include "swf/format/records.h"
 #include "swf/player/character.h"
 #include "swf/player/clip_anchor.h"
+#include "swf/player/clip_drawing.h"
 
 namespace tavelin::swf::player {
 
@@ -30,6 +31,11 @@ struct TimelineState {
   // The runner of the movie whose frames these are; null for the player's own movie.
   // A clip holding a movie loaded into it plays that movie's frames with its runner.
   TimelineRunner* runner = nullptr;
+  // What scripts drew into the clip with its drawing methods, shown below its children;
+  // null until a script first draws.
+  std::shared_ptr<ClipDrawing> drawing;
+  // The drawing's shape, or null.
+  std::shared_ptr<const Shape> Drawn() const { return drawing ? drawing->AsShape() : nullptr; }
 };
 
 struct DisplayObjectFields {

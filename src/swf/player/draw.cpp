@@ -39,6 +39,12 @@ class FrameDrawer {
     for (std::size_t i = 0; i < openMasks.size(); ++i) renderer_.PopMask();
   }
 
+  // A clip's scripted drawing, then its children above it.
+  void DrawTimeline(const TimelineState& timeline, const Matrix& matrix, const ColorTransform& cxform, bool asMask, int nesting) {
+    if (const auto drawn = timeline.Drawn()) renderer_.DrawShape(*drawn, matrix, cxform);
+    DrawList(timeline.list, matrix, cxform, asMask, nesting);
+  }
+
   // A level's movie, above the levels below it.
   void DrawLevel(const DisplayObject& level, const Matrix& stage) {
     if (level.visible) DrawObject(level, stage, ColorTransform{}, false, 0);
@@ -56,7 +62,7 @@ class FrameDrawer {
       if ((*text)->background) renderer_.DrawShape(*(*text)->background, matrix, cxform);
       for (const PlacedGlyph& glyph : (*text)->glyphs) renderer_.DrawShape(*glyph.glyph, matrix * glyph.matrix, cxform * glyph.tint);
     } else if (object.timeline && nesting < kMaxNesting) {
-      DrawList(object.timeline->list, matrix, cxform, asMask, nesting + 1);
+      DrawTimeline(*object.timeline, matrix, cxform, asMask, nesting + 1);
     }
   }
 
@@ -68,7 +74,7 @@ class FrameDrawer {
 void Player::Draw(Framebuffer& target, const Matrix& stageTwipsToPixels, render::Quality quality) const {
   render::Renderer renderer(target, quality);
   FrameDrawer drawer(renderer);
-  drawer.DrawList(root_.list, stageTwipsToPixels, ColorTransform{}, false, 0);
+  drawer.DrawTimeline(root_, stageTwipsToPixels, ColorTransform{}, false, 0);
   for (const auto& [number, level] : levels_) drawer.DrawLevel(level, stageTwipsToPixels);
 }
 

@@ -1,5 +1,6 @@
 #include "swf/player/hit_test.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "swf/player/timeline_runner.h"
@@ -12,6 +13,51 @@ int Crossings(double ax, double ay, double bx, double by, double x, double y) {
   if ((ay > y) == (by > y)) return 0;
   const double at = ax + (y - ay) * (bx - ax) / (by - ay);
   return at > x ? 1 : 0;
+}
+
+// The squared distance from (x, y) to the edge a-b.
+double DistanceSquared(double ax, double ay, double bx, double by, double x, double y) {
+  const double dx = bx - ax, dy = by - ay;
+  const double length = dx * dx + dy * dy;
+  double t = length > 0 ? ((x - ax) * dx + (y - ay) * dy) / length : 0;
+  t = t < 0 ? 0 : (t > 1 ? 1 : t);
+  const double px = ax + t * dx - x, py = ay + t * dy - y;
+  return px * px + py * py;
+}
+
+// Calls `edge` with each straight piece of the path, curves cut into eight.
+template <typename Edge>
+bool AnyPiece(const ShapePath& path, Edge&& edge) {
+  double px = path.start.x, py = path.start.y;
+  for (const Segment& segment : path.segments) {
+    if (segment.curved) {
+      constexpr int kSteps = 8;
+      double lx = px, ly = py;
+      for (int i = 1; i <= kSteps; ++i) {
+        const double t = static_cast<double>(i) / kSteps, u = 1 - t;
+        const double nx = u * u * px + 2 * u * t * segment.control.x + t * t * segment.to.x;
+        const double ny = u * u * py + 2 * u * t * segment.control.y + t * t * segment.to.y;
+        if (edge(lx, ly, nx, ny)) return true;
+        lx = nx;
+        ly = ny;
+      }
+    } else if (edge(px, py, segment.to.x, segment.to.y)) {
+      return true;
+    }
+    px = segment.to.x;
+    py = segment.to.y;
+  }
+  return false;
+}
+
+// Whether (x, y) lies within half a line's width of the path (a hairline counts as one
+// pixel wide).
+bool OnStroke(const StyleGroup& group, const ShapePath& path, double x, double y) {
+  if (path.line == 0 || path.line > group.lines.size()) return false;
+  const double half = std::max<double>(group.lines[path.line - 1].width, 20) / 2;
+  return AnyPiece(path, [&](double ax, double ay, double bx, double by) {
+    return DistanceSquared(ax, ay, bx, by, x, y) <= half * half;
+  });
 }
 
 }  // namespace
@@ -28,31 +74,15 @@ bool ShapeContains(const Shape& shape, double x, double y) {
     // Per fill style, the parity of crossings by the edges that border it on one side.
     std::vector<int> parity(group.fills.size() + 1, 0);
     for (const ShapePath& path : group.paths) {
+      if (OnStroke(group, path, x, y)) return true;
       if (path.fill0 == path.fill1) continue;
-      double px = path.start.x, py = path.start.y;
-      for (const Segment& segment : path.segments) {
-        int crossings = 0;
-        if (segment.curved) {
-          constexpr int kSteps = 8;
-          double lx = px, ly = py;
-          for (int i = 1; i <= kSteps; ++i) {
-            const double t = static_cast<double>(i) / kSteps, u = 1 - t;
-            const double nx = u * u * px + 2 * u * t * segment.control.x + t * t * segment.to.x;
-            const double ny = u * u * py + 2 * u * t * segment.control.y + t * t * segment.to.y;
-            crossings += Crossings(lx, ly, nx, ny, x, y);
-            lx = nx;
-            ly = ny;
-          }
-        } else {
-          crossings = Crossings(px, py, segment.to.x, segment.to.y, x, y);
-        }
-        if (crossings & 1) {
+      AnyPiece(path, [&](double ax, double ay, double bx, double by) {
+        if (Crossings(ax, ay, bx, by, x, y)) {
           if (path.fill0 && path.fill0 < parity.size()) parity[path.fill0] ^= 1;
           if (path.fill1 && path.fill1 < parity.size()) parity[path.fill1] ^= 1;
         }
-        px = segment.to.x;
-        py = segment.to.y;
-      }
+        return false;
+      });
     }
     for (std::size_t i = 1; i < parity.size(); ++i) {
       if (parity[i]) return true;
@@ -73,6 +103,7 @@ bool ObjectContains(const DisplayObject& object, double x, double y, int nesting
     return lx >= b.xMin && lx <= b.xMax && ly >= b.yMin && ly <= b.yMax;
   }
   if (!object.timeline) return false;
+  if (const auto drawn = object.timeline->Drawn(); drawn && ShapeContains(*drawn, lx, ly)) return true;
   if (object.hitArea) {
     for (const auto& [depth, child] : object.hitArea->list) {
       if (ObjectContains(child, lx, ly, nesting + 1)) return true;
