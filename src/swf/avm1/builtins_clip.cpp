@@ -1,4 +1,5 @@
 // MovieClip methods.
+#include <algorithm>
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
@@ -12,15 +13,19 @@ using player::ClipAnchor;
 
 ClipAnchor* Anchor(Interpreter& vm, const Value& self) { return vm.AnchorOf(self.AsObject()); }
 
-int FrameArg(Interpreter& vm, ClipAnchor& clip, const Value& frame) {
+// The 0-based frame a goto method names, or -1 for none. An object names what its
+// text or number does; numbers wrap as 32-bit integers, frame 0 goes nowhere and
+// frames before the first go to the first.
+int FrameArg(Interpreter& vm, ClipAnchor& clip, const Value& argument) {
+  const Value frame = argument.IsObject() ? vm.ToPrimitive(argument) : argument;
   if (frame.IsString()) {
     const double number = TextToNumber(frame.string->text, 5);
-    if (!std::isnan(number)) return static_cast<int>(number) - 1;
+    if (!std::isnan(number)) return static_cast<int>(std::clamp(number, -1.0, 1e9)) - 1;
     return vm.Clips()->FrameOfLabel(clip, frame.string->text);
   }
-  const double number = vm.ToNumber(frame);
-  if (std::isnan(number) || number != std::floor(number) || std::fabs(number) > 1e9) return -1;
-  return static_cast<int>(number) - 1;
+  const auto index = static_cast<std::int32_t>(static_cast<std::uint32_t>(ToInt32(vm.ToNumber(frame))) - 1u);
+  if (index == -1) return -1;
+  return std::max(index, 0);
 }
 
 Value Play(Interpreter& vm, const Value& self, std::span<const Value>) {

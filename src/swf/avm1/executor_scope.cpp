@@ -220,9 +220,10 @@ void Executor::GotoFrameValue(Activation& a, const Value& frame, bool play, int 
       if (index < 0) return;
     }
   } else {
+    // Whole numbers only, wrapping as 32-bit integers.
     const double number = vm_.ToNumber(frame);
-    if (std::isnan(number) || number != std::floor(number) || std::fabs(number) > 1e9) return;
-    index = static_cast<int>(number) - 1 + bias;
+    if (std::isnan(number) || number != std::floor(number)) return;
+    index = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{ToInt32(number)} - 1 + bias, -1, 1 << 30));
   }
   player::ClipAnchor* anchor = vm_.AnchorOf(clip);
   if (!anchor || index < 0) return;
