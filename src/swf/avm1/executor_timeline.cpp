@@ -58,16 +58,18 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
       break;  // every frame is loaded: nothing is skipped
     case op::kSetTarget:
     case op::kSetTarget2: {
+      // An empty target (and before version 7 an undefined one) is the script's own
+      // timeline again; one that names no clip leaves the movie's root as the target.
       Value target = action.code == op::kSetTarget ? Value(strings[action.a]) : pop();
       Object* found = nullptr;
-      if (target.IsString() && target.string->text.empty()) {
+      if ((target.IsString() && target.string->text.empty()) || (target.IsUndefined() && a.version < 7)) {
         found = a.original;
-      } else if (target.IsObject()) {
+      } else if (target.IsObject() && target.object->kind == ObjectKind::kClip) {
         found = target.object;
-      } else {
+      } else if (!target.IsUndefined() && !target.IsNull()) {
         found = vm_.ResolveTarget(a.original, vm_.ToText(target));
       }
-      a.target = found ? found : a.original;
+      a.target = found ? found : vm_.LevelRootOf(a.original);
       if (!a.locals) {
         a.scope = vm_.heap_.New<Scope>(a.target, vm_.heap_.New<Scope>(vm_.global, nullptr));
         a.variables = a.target;
