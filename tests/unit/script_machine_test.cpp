@@ -235,6 +235,22 @@ TEST(ScriptMachine, LeftOperandsConvertFirstAndACatchKeepsWhatTheTryPopped) {
   EXPECT_EQ(RunScript(script), (Lines{"left", "right", "-1", "8"}));
 }
 
+// A saved object keeps its data for the same name while the movie plays, and movies
+// find the player's version where they look for it.
+TEST(ScriptMachine, SharedObjectsAndThePlayersVersion) {
+  ActionAssembler script;
+  script.Push({"so"}).Push({"scores", 1}).Push({"SharedObject"}).Op(op::kGetVariable).Push({"getLocal"})
+      .Op(op::kCallMethod).Op(op::kSetVariable)
+      .Push({"so"}).Op(op::kGetVariable).Push({"data"}).Op(op::kGetMember).Push({"best", 42}).Op(op::kSetMember)
+      .Push({"scores", 1}).Push({"SharedObject"}).Op(op::kGetVariable).Push({"getLocal"}).Op(op::kCallMethod)
+      .Push({"data"}).Op(op::kGetMember).Push({"best"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({0}).Push({"so"}).Op(op::kGetVariable).Push({"flush"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({"$version"}).Op(op::kGetVariable).Op(op::kTrace)
+      .Push({"System"}).Op(op::kGetVariable).Push({"capabilities"}).Op(op::kGetMember).Push({"version"})
+      .Op(op::kGetMember).Op(op::kTrace);
+  EXPECT_EQ(RunScript(script), (Lines{"42", "true", "WIN 8,0,24,0", "WIN 8,0,24,0"}));
+}
+
 TEST(ScriptMachine, TryCatchFinallyAndThrownValues) {
   ActionAssembler thrower;
   thrower.Push({"boom"}).Op(op::kThrow);

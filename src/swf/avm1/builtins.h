@@ -25,5 +25,6 @@ void InstallSound(Interpreter& vm);
 void InstallTextField(Interpreter& vm);
 // flash.geom.Matrix (SWF 8 and later), for gradient fills.
 void InstallGeometry(Interpreter& vm);
+void InstallSystem(Interpreter& vm);
 
 }  // namespace tavelin::swf::avm1

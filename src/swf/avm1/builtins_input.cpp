@@ -207,7 +207,9 @@ Value ClearInterval(Interpreter& vm, const Value&, std::span<const Value> args) 
 
 void InstallInputObjects(Interpreter& vm) {
   Object* g = vm.global;
-  Object* broadcaster = vm.NewObject();
+  // A function, as movies test with typeof; scripts use its initialize.
+  Function* broadcaster = vm.NewNative([](Interpreter&, const Value& self, std::span<const Value>) { return self; });
+  vm.LinkConstructor(broadcaster, vm.NewObject());
   vm.DefineValue(g, "AsBroadcaster", Value(broadcaster));
   vm.DefineNative(broadcaster, "initialize", Initialize);
 

@@ -327,6 +327,7 @@ void Interpreter::InstallBuiltins() {
   InstallSound(*this);
   InstallTextField(*this);
   InstallGeometry(*this);
+  InstallSystem(*this);
 }
 
 }  // namespace tavelin::swf::avm1
