@@ -197,7 +197,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       case op::kModulo: { double x, y; popNumbers(x, y); push(Value(std::fmod(x, y))); break; }
-      case op::kEquals: { double x, y; popNumbers(x, y); push(logical(x == y)); break; }
+      case op::kEquals: {  // this one converts its right operand first
+        const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop());
+        push(logical(x == y));
+        break;
+      }
       case op::kLess: { double x, y; popNumbers(x, y); push(logical(x < y)); break; }
       case op::kAnd: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x && y)); break; }
       case op::kOr: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x || y)); break; }

@@ -59,14 +59,14 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
     case op::kSetTarget:
     case op::kSetTarget2: {
       // An empty target (and before version 7 an undefined one) is the script's own
-      // timeline again; one that names no clip leaves the movie's root as the target.
+      // timeline again; anything else is taken as a path, and one that names no clip
+      // leaves the movie's root as the target.
       Value target = action.code == op::kSetTarget ? Value(strings[action.a]) : pop();
       Object* found = nullptr;
       if ((target.IsString() && target.string->text.empty()) || (target.IsUndefined() && a.version < 7)) {
         found = a.original;
-      } else if (target.IsObject() && target.object->kind == ObjectKind::kClip) {
-        found = target.object;
       } else if (!target.IsUndefined() && !target.IsNull()) {
+        // A clip is found again by its path, so of two clips with one name the first wins.
         found = vm_.ResolveTarget(a.original, vm_.ToText(target));
       }
       a.target = found ? found : vm_.LevelRootOf(a.original);
