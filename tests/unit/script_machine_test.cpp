@@ -216,8 +216,9 @@ TEST(ScriptMachine, SortAndSortOnFollowTheirArguments) {
   EXPECT_EQ(RunScript(script), (Lines{"2,1,3,0", "1,4,22,x", "undefined", "x,22,4,1"}));
 }
 
-// The left operand of a numeric action is converted first (its valueOf runs first),
-// and a catch leaves the stack as the try block left it when that block popped values.
+// The old numeric actions convert their operands in the order movies saw them (valueOf
+// runs left first for an addition, right first for a subtraction), and a catch leaves
+// the stack as the try block left it when that block popped values.
 TEST(ScriptMachine, LeftOperandsConvertFirstAndACatchKeepsWhatTheTryPopped) {
   ActionAssembler left, right;
   left.Trace("left").Push({1}).Op(op::kReturn);
@@ -230,9 +231,10 @@ TEST(ScriptMachine, LeftOperandsConvertFirstAndACatchKeepsWhatTheTryPopped) {
       .Push({"a"}).Op(op::kGetVariable).Push({"valueOf"}).DefineFunction("", {}, left).Op(op::kSetMember)
       .Push({"b"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
       .Push({"b"}).Op(op::kGetVariable).Push({"valueOf"}).DefineFunction("", {}, right).Op(op::kSetMember)
+      .Push({"a"}).Op(op::kGetVariable).Push({"b"}).Op(op::kGetVariable).Op(op::kAdd).Op(op::kTrace)
       .Push({"a"}).Op(op::kGetVariable).Push({"b"}).Op(op::kGetVariable).Op(op::kSubtract).Op(op::kTrace)
       .Push({7, 8, 9}).Try(body, "e", &handler, nullptr);
-  EXPECT_EQ(RunScript(script), (Lines{"left", "right", "-1", "8"}));
+  EXPECT_EQ(RunScript(script), (Lines{"left", "right", "3", "right", "left", "-1", "8"}));
 }
 
 // A saved object keeps its data for the same name while the movie plays, and movies

@@ -124,11 +124,15 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
   };
   auto logical = [&](bool b) { return v5 ? Value(b) : Value(b ? 1.0 : 0.0); };
   // The two operands of a numeric action, the left one converted first (valueOf runs
-  // in that order).
+  // in that order) or, for the actions that do so, the right one.
   auto popNumbers = [&](double& x, double& y) {
     const Value right = pop(), left = pop();
     x = vm_.ToNumber(left);
     y = vm_.ToNumber(right);
+  };
+  auto popNumbersRightFirst = [&](double& x, double& y) {
+    y = vm_.ToNumber(pop());
+    x = vm_.ToNumber(pop());
   };
   auto popStrings = [&](String*& x, String*& y) {
     const Value right = pop(), left = pop();
@@ -184,11 +188,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       case op::kAdd: { double x, y; popNumbers(x, y); push(Value(x + y)); break; }
-      case op::kSubtract: { double x, y; popNumbers(x, y); push(Value(x - y)); break; }
+      case op::kSubtract: { double x, y; popNumbersRightFirst(x, y); push(Value(x - y)); break; }
       case op::kMultiply: { double x, y; popNumbers(x, y); push(Value(x * y)); break; }
       case op::kDivide: {
         double x, y;
-        popNumbers(x, y);
+        popNumbersRightFirst(x, y);
         if (y == 0 && a.version < 5) {
           push(Value(vm_.Intern("#ERROR#")));
         } else {
@@ -196,12 +200,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         }
         break;
       }
-      case op::kModulo: { double x, y; popNumbers(x, y); push(Value(std::fmod(x, y))); break; }
-      case op::kEquals: {  // this one converts its right operand first
-        const double y = vm_.ToNumber(pop()), x = vm_.ToNumber(pop());
-        push(logical(x == y));
-        break;
-      }
+      case op::kModulo: { double x, y; popNumbersRightFirst(x, y); push(Value(std::fmod(x, y))); break; }
+      case op::kEquals: { double x, y; popNumbersRightFirst(x, y); push(logical(x == y)); break; }
       case op::kLess: { double x, y; popNumbers(x, y); push(logical(x < y)); break; }
       case op::kAnd: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x && y)); break; }
       case op::kOr: { const bool y = vm_.ToBoolean(pop()), x = vm_.ToBoolean(pop()); push(logical(x || y)); break; }
@@ -436,11 +436,12 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kEquals2: {
         const Value y = pop(), x = pop();
+        // In a version 4 movie the answer is 1 or 0, as the older actions give it.
         if (x.IsNumber() && y.IsNumber()) {
-          push(Value(x.number == y.number));
+          push(logical(x.number == y.number));
           break;
         }
-        push(Value(vm_.Equals(x, y)));
+        push(logical(vm_.Equals(x, y)));
         break;
       }
       case op::kStrictEquals: {

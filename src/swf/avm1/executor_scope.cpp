@@ -282,7 +282,8 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
   a.pool = fn->constantPool.get();
   a.callee = fn;
   a.home = home;
-  a.version = a.code ? a.code->version : vm_.version_;
+  // Functions came with version 5 and run by its rules in older movies too.
+  a.version = std::max(a.code ? a.code->version : vm_.version_, 5);
   Object* locals = vm_.heap_.New<Object>(nullptr);
   a.locals = locals;
   a.scope = vm_.heap_.New<Scope>(locals, fn->scope);

@@ -34,6 +34,30 @@ bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' ||
 }  // namespace
 
 double TextToNumber(std::string_view text, int version) {
+  if (version < 5) {
+    // Version 4 reads the number the text starts with, and 0 when it starts with none.
+    const std::string copy(text);
+    const char* start = copy.c_str();
+    while (*start && IsSpace(*start)) ++start;
+    const char* end = start;
+    if (*end == '+' || *end == '-') ++end;
+    bool digits = false;
+    while (*end >= '0' && *end <= '9') ++end, digits = true;
+    if (*end == '.') {
+      ++end;
+      while (*end >= '0' && *end <= '9') ++end, digits = true;
+    }
+    if (!digits) return 0;
+    if (*end == 'e' || *end == 'E') {
+      const char* exponent = end + 1;
+      if (*exponent == '+' || *exponent == '-') ++exponent;
+      if (*exponent >= '0' && *exponent <= '9') {
+        end = exponent;
+        while (*end >= '0' && *end <= '9') ++end;
+      }
+    }
+    return std::strtod(std::string(start, end).c_str(), nullptr);
+  }
   std::size_t begin = 0, end = text.size();
   while (begin < end && IsSpace(text[begin])) ++begin;
   // From version 6 only leading white space is passed over ("5 " is not a number).
