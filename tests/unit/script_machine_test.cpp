@@ -219,7 +219,7 @@ TEST(ScriptMachine, SortAndSortOnFollowTheirArguments) {
 // The old numeric actions convert their operands in the order movies saw them (valueOf
 // runs left first for an addition, right first for a subtraction), and a catch leaves
 // the stack as the try block left it when that block popped values.
-TEST(ScriptMachine, LeftOperandsConvertFirstAndACatchKeepsWhatTheTryPopped) {
+TEST(ScriptMachine, OperandsConvertInTheirOrderAndACatchKeepsWhatTheTryPopped) {
   ActionAssembler left, right;
   left.Trace("left").Push({1}).Op(op::kReturn);
   right.Trace("right").Push({2}).Op(op::kReturn);
