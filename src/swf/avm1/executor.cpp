@@ -331,9 +331,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           break;
         }
         // A built-in method found on a timeline in scope (getNextHighestDepth() on a
-        // clip's frame) runs on that timeline.
+        // clip's frame) runs on that timeline; so does a script method clips inherit
+        // (MovieClip.prototype.move() called from a clip's frame).
         Value self;
-        if (auto* function = AsFunction(fn.AsObject()); function && function->native) {
+        if (auto* function = AsFunction(fn.AsObject());
+            function && (function->native || vm_.Find(vm_.clipProto, vm_.Key(name)))) {
           for (Scope* scope = a.scope; scope; scope = scope->parent) {
             if (scope->object && scope->object->kind == ObjectKind::kClip && vm_.Has(scope->object, name)) {
               self = Value(scope->object);

@@ -291,6 +291,10 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
   if (!a.thisObject) a.thisObject = fn->timeline;
   a.original = fn->timeline;
   a.target = fn->timeline;
+  // Version 5 movies run a function called on a clip with that clip as its target.
+  if (a.code && a.code->version <= 5 && a.thisObject && a.thisObject->kind == ObjectKind::kClip) {
+    a.target = a.thisObject;
+  }
   a.variables = fn->timeline;
   a.stackBase = vm_.stack_.size();
 
