@@ -343,6 +343,14 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
             }
           }
         }
+        // In version 5 movies a function clips inherit, called from a clip's frame, takes
+        // that clip as its target too.
+        auto* function = AsFunction(fn.AsObject());
+        vm_.nextCallTarget_ = a.version <= 5 && self.IsObject() && function && !function->native ? self.object : nullptr;
+        struct Forget {
+          Object*& target;
+          ~Forget() { target = nullptr; }  // also when the call throws
+        } forget{vm_.nextCallTarget_};
         push(vm_.Call(fn, self, args));
         break;
       }

@@ -291,9 +291,9 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
   if (!a.thisObject) a.thisObject = fn->timeline;
   a.original = fn->timeline;
   a.target = fn->timeline;
-  // Version 5 movies run a function called on a clip with that clip as its target.
-  if (a.code && a.code->version <= 5 && a.thisObject && a.thisObject->kind == ObjectKind::kClip) {
-    a.target = a.thisObject;
+  if (vm_.nextCallTarget_) {
+    a.target = vm_.nextCallTarget_;
+    vm_.nextCallTarget_ = nullptr;
   }
   a.variables = fn->timeline;
   a.stackBase = vm_.stack_.size();

@@ -254,6 +254,9 @@ class Interpreter {
   CommonNames names_{};
   std::vector<Value> stack_;
   int depth_ = 0;
+  // The target the next script function called starts on, when not its own timeline
+  // (taken by that call).
+  Object* nextCallTarget_ = nullptr;
   // Where the outermost running call began on the stack.
   std::uintptr_t stackBase_ = 0;
   double budgetStart_ = 0;
