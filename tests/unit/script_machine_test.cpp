@@ -253,6 +253,22 @@ TEST(ScriptMachine, SharedObjectsAndThePlayersVersion) {
   EXPECT_EQ(RunScript(script), (Lines{"42", "true", "WIN 8,0,24,0", "WIN 8,0,24,0"}));
 }
 
+// Texts are indexed by character, not by byte: a Chinese character is one, a character
+// beyond the basic plane two (as the movies' own player counts them).
+TEST(ScriptMachine, StringMethodsCountCharactersNotBytes) {
+  const std::string text = "\xe4\xbd\xa0\xe5\xa5\xbd\xe4\xb8\x96\xe7\x95\x8c";  // 你好世界
+  ActionAssembler script;
+  script.Push({text}).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({1, 1, text}).Push({"charAt"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({3, 1, 2, text}).Push({"substring"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({"\xe4\xb8\x96", 1, text}).Push({"indexOf"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({0, 1, text}).Push({"charCodeAt"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({0x4E16, 1}).Push({"String"}).Op(op::kGetVariable).Push({"fromCharCode"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({"\xf0\x9f\x98\x8b"}).Push({"length"}).Op(op::kGetMember).Op(op::kTrace);
+  EXPECT_EQ(RunScript(script), (Lines{"4", "\xe5\xa5\xbd", "\xe5\xa5\xbd\xe4\xb8\x96", "2", "20320",
+                                      "\xe4\xb8\x96", "2"}));
+}
+
 TEST(ScriptMachine, TryCatchFinallyAndThrownValues) {
   ActionAssembler thrower;
   thrower.Push({"boom"}).Op(op::kThrow);

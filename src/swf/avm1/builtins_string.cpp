@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/text_units.h"
 
 namespace tavelin::swf::avm1 {
 namespace {
@@ -32,98 +33,112 @@ Value StringConstruct(Interpreter& vm, const Value& self, std::span<const Value>
 }
 Value StringValueOf(Interpreter& vm, const Value& self, std::span<const Value>) { return Str(vm, Text(vm, self)); }
 
+// The units the methods below index (see text_units.h) and the text made of some.
+std::u16string Units(Interpreter& vm, const Value& self) { return ToUnits(Text(vm, self), vm.Version()); }
+Value Str(Interpreter& vm, std::u16string_view units) { return Str(vm, FromUnits(units, vm.Version())); }
+std::u16string UnitsOf(Interpreter& vm, const Value& value) { return ToUnits(vm.ToText(value), vm.Version()); }
+
+// A character's index wraps as a 32-bit integer.
+double Index(Interpreter& vm, const Value& v) { return static_cast<double>(ToInt32(vm.ToNumber(v))); }
+
 Value CharAt(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
-  const double i = Integer(vm, Arg(args, 0));
+  const std::u16string text = Units(vm, self);
+  const double i = Index(vm, Arg(args, 0));
   if (i < 0 || i >= static_cast<double>(text.size())) return Value(vm.Names().empty);
-  return Str(vm, text.substr(static_cast<std::size_t>(i), 1));
+  return Str(vm, std::u16string_view(text).substr(static_cast<std::size_t>(i), 1));
 }
 
 Value CharCodeAt(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
-  const double i = Integer(vm, Arg(args, 0));
+  const std::u16string text = Units(vm, self);
+  const double i = Index(vm, Arg(args, 0));
   if (i < 0 || i >= static_cast<double>(text.size())) return Value(NAN);
-  return Value(static_cast<double>(static_cast<unsigned char>(text[static_cast<std::size_t>(i)])));
+  return Value(static_cast<double>(text[static_cast<std::size_t>(i)]));
 }
 
 Value IndexOf(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
-  const std::string wanted = vm.ToText(Arg(args, 0));
-  double from = args.size() > 1 ? Integer(vm, args[1]) : 0;
+  if (args.empty()) return Value();
+  const std::u16string text = Units(vm, self);
+  const std::u16string wanted = UnitsOf(vm, args[0]);
+  double from = args.size() > 1 ? Index(vm, args[1]) : 0;
   if (from < 0) from = 0;
-  if (from > static_cast<double>(text.size())) return Value(wanted.empty() ? static_cast<double>(text.size()) : -1.0);
+  if (from > static_cast<double>(text.size())) return Value(-1.0);
   const std::size_t at = text.find(wanted, static_cast<std::size_t>(from));
-  return Value(at == std::string::npos ? -1.0 : static_cast<double>(at));
+  return Value(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
 }
 
 Value LastIndexOf(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
-  const std::string wanted = vm.ToText(Arg(args, 0));
-  std::size_t from = std::string::npos;
-  if (args.size() > 1) {
-    const double f = Integer(vm, args[1]);
+  if (args.empty()) return Value();
+  const std::u16string text = Units(vm, self);
+  const std::u16string wanted = UnitsOf(vm, args[0]);
+  std::size_t from = std::u16string::npos;
+  if (args.size() > 1 && !args[1].IsUndefined()) {
+    const double f = Index(vm, args[1]);
     if (f < 0) return Value(-1.0);
     from = static_cast<std::size_t>(std::min(f, 1e9));
   }
   const std::size_t at = text.rfind(wanted, from);
-  return Value(at == std::string::npos ? -1.0 : static_cast<double>(at));
+  return Value(at == std::u16string::npos ? -1.0 : static_cast<double>(at));
 }
 
 Value Substr(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
+  if (args.empty()) return Value();
+  const std::u16string text = Units(vm, self);
   const double size = static_cast<double>(text.size());
-  double start = Integer(vm, Arg(args, 0));
+  double start = Index(vm, args[0]);
   if (start < 0) start = std::max(0.0, size + start);
   start = std::min(start, size);
-  double count = args.size() > 1 && !args[1].IsUndefined() ? Integer(vm, args[1]) : size - start;
+  double count = args.size() > 1 && !args[1].IsUndefined() ? Index(vm, args[1]) : size - start;
   if (count < 0) count = std::max(0.0, size - start + count);
   count = std::min(count, size - start);
-  return Str(vm, text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count)));
+  return Str(vm, std::u16string_view(text).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count)));
 }
 
 Value Substring(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
+  if (args.empty()) return Value();
+  const std::u16string text = Units(vm, self);
   const double size = static_cast<double>(text.size());
-  double from = std::clamp(Integer(vm, Arg(args, 0)), 0.0, size);
-  double to = args.size() > 1 && !args[1].IsUndefined() ? std::clamp(Integer(vm, args[1]), 0.0, size) : size;
+  double from = std::clamp(Index(vm, args[0]), 0.0, size);
+  double to = args.size() > 1 && !args[1].IsUndefined() ? std::clamp(Index(vm, args[1]), 0.0, size) : size;
   if (from > to) std::swap(from, to);
-  return Str(vm, text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
+  return Str(vm, std::u16string_view(text).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
 }
 
 Value Slice(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
+  if (args.empty()) return Value();
+  const std::u16string text = Units(vm, self);
   const double size = static_cast<double>(text.size());
   auto clamp = [&](const Value& v, double fallback) {
     if (v.IsUndefined()) return fallback;
-    double n = Integer(vm, v);
+    double n = Index(vm, v);
     if (n < 0) n += size;
     return std::clamp(n, 0.0, size);
   };
   const double from = clamp(Arg(args, 0), 0), to = clamp(Arg(args, 1), size);
   if (to <= from) return Value(vm.Names().empty);
-  return Str(vm, text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
+  return Str(vm, std::u16string_view(text).substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from)));
 }
 
 Value Split(Interpreter& vm, const Value& self, std::span<const Value> args) {
-  const std::string text = Text(vm, self);
+  const std::u16string text = Units(vm, self);
+  const std::u16string_view view(text);
   Object* array = vm.NewArray();
   if (Arg(args, 0).IsUndefined()) {
-    vm.ArrayPush(array, Str(vm, text));
+    vm.ArrayPush(array, Str(vm, view));
     return Value(array);
   }
-  const std::string separator = vm.ToText(args[0]);
+  const std::u16string separator = UnitsOf(vm, args[0]);
   std::size_t limit = SIZE_MAX;
   if (args.size() > 1 && !args[1].IsUndefined()) limit = static_cast<std::size_t>(std::max(0.0, Integer(vm, args[1])));
   if (separator.empty()) {
-    for (std::size_t i = 0; i < text.size() && i < limit; ++i) vm.ArrayPush(array, Str(vm, text.substr(i, 1)));
+    for (std::size_t i = 0; i < view.size() && i < limit; ++i) vm.ArrayPush(array, Str(vm, view.substr(i, 1)));
     return Value(array);
   }
   std::size_t start = 0, count = 0;
   while (count < limit) {
-    const std::size_t at = text.find(separator, start);
-    vm.ArrayPush(array, Str(vm, text.substr(start, at == std::string::npos ? std::string::npos : at - start)));
+    const std::size_t at = view.find(separator, start);
+    vm.ArrayPush(array, Str(vm, view.substr(start, at == std::u16string_view::npos ? std::u16string_view::npos : at - start)));
     ++count;
-    if (at == std::string::npos) break;
+    if (at == std::u16string_view::npos) break;
     start = at + separator.size();
   }
   return Value(array);
@@ -144,22 +159,16 @@ Value StrConcat(Interpreter& vm, const Value& self, std::span<const Value> args)
   for (const Value& arg : args) text += vm.ToText(arg);
   return Str(vm, text);
 }
+// Characters from code units; a pair of surrogates makes one character, a unit 0 ends
+// the text (script texts end at a zero).
 Value FromCharCode(Interpreter& vm, const Value&, std::span<const Value> args) {
-  std::string text;
+  std::u16string units;
   for (const Value& arg : args) {
-    const std::uint32_t code = ToUint32(vm.ToNumber(arg)) & 0xFFFF;
-    if (code < 0x80) {
-      text += static_cast<char>(code);
-    } else if (code < 0x800) {
-      text += static_cast<char>(0xC0 | (code >> 6));
-      text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      text += static_cast<char>(0xE0 | (code >> 12));
-      text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      text += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    const auto unit = static_cast<char16_t>(ToUint32(vm.ToNumber(arg)) & 0xFFFF);
+    if (unit == 0) break;
+    units += unit;
   }
-  return Str(vm, text);
+  return Value(vm.GetHeap().Intern(FromUnits(units, std::max(vm.Version(), 6))));
 }
 
 // ---- Number ----

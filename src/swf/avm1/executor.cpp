@@ -1,4 +1,5 @@
 #include "swf/avm1/executor.h"
+#include "swf/avm1/text_units.h"
 
 #include <cmath>
 #include <cstdio>
@@ -220,23 +221,25 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kStringLength:
       case op::kMbStringLength: {
         String* s = vm_.ToString(pop());
-        push(Value(static_cast<double>(action.code == op::kMbStringLength || a.version >= 6 ? Utf8Length(s->text) : s->text.size())));
+        push(Value(static_cast<double>(action.code == op::kMbStringLength && a.version < 6 ? Utf8Length(s->text)
+                                                                                           : UnitCount(s->text, a.version))));
         break;
       }
       case op::kStringExtract:
       case op::kMbStringExtract: {
         const double count = vm_.ToNumber(pop());
         const double index = vm_.ToNumber(pop());
-        const std::string& text = vm_.ToString(pop())->text;
-        const std::size_t from = index > 1 ? static_cast<std::size_t>(index - 1) : 0;
-        const std::size_t size = count < 0 || std::isnan(count) ? text.size() : static_cast<std::size_t>(count);
-        push(Value(vm_.heap_.Intern(from < text.size() ? text.substr(from, size) : std::string())));
+        const std::u16string text = ToUnits(vm_.ToString(pop())->text, a.version);
+        const std::size_t from = index > 1 ? static_cast<std::size_t>(std::min(index - 1, 1e9)) : 0;
+        const std::size_t size = count < 0 || std::isnan(count) ? text.size() : static_cast<std::size_t>(std::min(count, 1e9));
+        const std::u16string part = from < text.size() ? text.substr(from, size) : std::u16string();
+        push(Value(vm_.heap_.Intern(FromUnits(part, a.version))));
         break;
       }
       case op::kCharToAscii:
       case op::kMbCharToAscii: {
-        const std::string& text = vm_.ToString(pop())->text;
-        push(Value(text.empty() ? 0.0 : static_cast<double>(static_cast<unsigned char>(text[0]))));
+        const std::u16string text = ToUnits(vm_.ToString(pop())->text, a.version);
+        push(Value(text.empty() ? 0.0 : static_cast<double>(text[0])));
         break;
       }
       case op::kAsciiToChar:

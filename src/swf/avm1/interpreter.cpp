@@ -1,4 +1,5 @@
 #include "swf/avm1/interpreter.h"
+#include "swf/avm1/text_units.h"
 
 #include <cmath>
 
@@ -263,7 +264,7 @@ Value Interpreter::Get(Object* object, String* name) {
   }
   if (object->kind == ObjectKind::kString && key == names_.length && object->primitive.IsString()) {
     // Boxed strings answer their length; the String methods do the same for primitives.
-    return Value(static_cast<double>(object->primitive.string->text.size()));
+    return Value(static_cast<double>(UnitCount(object->primitive.string->text, version_)));
   }
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
@@ -286,7 +287,7 @@ Value Interpreter::GetMember(const Value& target, String* name) {
     return Get(target.object, name);
   }
   if (target.IsString()) {
-    if (Key(name) == names_.length) return Value(static_cast<double>(target.string->text.size()));
+    if (Key(name) == names_.length) return Value(static_cast<double>(UnitCount(target.string->text, version_)));
     return Get(stringProto, name);
   }
   if (target.IsNumber()) return Get(numberProto, name);
