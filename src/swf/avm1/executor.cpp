@@ -25,26 +25,6 @@ std::size_t Utf8Length(const std::string& text) {
   return count;
 }
 
-std::string Utf8Encode(std::uint32_t code) {
-  std::string out;
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-  return out;
-}
-
 }  // namespace
 
 // ---- the action loop ----
@@ -245,7 +225,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kAsciiToChar:
       case op::kMbAsciiToChar: {
         const auto code = static_cast<std::uint32_t>(ToUint32(vm_.ToNumber(pop())));
-        push(Value(vm_.heap_.Intern(code == 0 ? std::string() : Utf8Encode(code & 0x1FFFFF))));
+        push(Value(vm_.heap_.Intern(code == 0 ? std::string() : Utf8Of(code & 0x1FFFFF))));
         break;
       }
       case op::kToInteger: push(Value(static_cast<double>(ToInt32(vm_.ToNumber(pop()))))); break;

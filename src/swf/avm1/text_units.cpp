@@ -97,6 +97,12 @@ std::string FromUnits(std::u16string_view units, int version) {
   return text;
 }
 
+std::string Utf8Of(char32_t code) {
+  std::string text;
+  Append(text, code);
+  return text;
+}
+
 std::size_t UnitCount(std::string_view text, int version) {
   if (version < 6) return text.size();
   std::size_t count = 0;

@@ -15,5 +15,7 @@ std::u16string ToUnits(std::string_view text, int version);
 // Back to a script text; from version 6 a surrogate without its pair becomes U+FFFD.
 std::string FromUnits(std::u16string_view units, int version);
 std::size_t UnitCount(std::string_view text, int version);
+// The UTF-8 form of one character.
+std::string Utf8Of(char32_t code);
 
 }  // namespace tavelin::swf::avm1
