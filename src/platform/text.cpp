@@ -15,7 +15,8 @@ constexpr CaseRun kUpperCaseRuns[] = {
 #include "platform/upper_case_table.inc"
 };
 
-// Decodes one UTF-8 sequence at `at`; returns its length, 0 for bytes that are not one.
+}  // namespace
+
 std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& c) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(at);
@@ -56,8 +57,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 char32_t UpperCase(char32_t c) {
   if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;

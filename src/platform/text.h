@@ -22,6 +22,12 @@ inline std::string LowerAscii(std::string_view text) {
 std::string FoldCase(std::string_view utf8);
 char32_t UpperCase(char32_t c);
 
+// UTF-8: the length of the multi-byte sequence at `at` with its character in `c`, or 0
+// for bytes that are not one (a single-byte character included); and one character
+// appended.
+std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& c);
+void AppendUtf8(std::string& out, char32_t c);
+
 inline bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   const auto ascii = [](std::string_view t) {
     return std::all_of(t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });

@@ -1,5 +1,7 @@
 #include "swf/avm1/text_units.h"
 
+#include "platform/text.h"
+
 namespace tavelin::swf::avm1 {
 namespace {
 
@@ -8,51 +10,15 @@ constexpr char32_t kReplacement = 0xFFFD;
 // The code point starting at `at` (advanced past it); malformed input gives U+FFFD and
 // moves on by one byte.
 char32_t NextCodePoint(std::string_view text, std::size_t& at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
+  const auto lead = static_cast<unsigned char>(text[at]);
   if (lead < 0x80) {
     ++at;
     return lead;
   }
-  const int extra = lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : -1;
-  if (extra < 0 || at + static_cast<std::size_t>(extra) >= text.size()) {
-    ++at;
-    return kReplacement;
-  }
-  char32_t code = lead & (0x3F >> extra);
-  for (int i = 1; i <= extra; ++i) {
-    const unsigned char next = byte(at + static_cast<std::size_t>(i));
-    if ((next & 0xC0) != 0x80) {
-      ++at;
-      return kReplacement;
-    }
-    code = (code << 6) | (next & 0x3F);
-  }
-  const char32_t smallest = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
-  if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
-    ++at;
-    return kReplacement;
-  }
-  at += static_cast<std::size_t>(extra) + 1;
-  return code;
-}
-
-void Append(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
+  char32_t code = 0;
+  const std::size_t length = DecodeUtf8(text, at, code);
+  at += length ? length : 1;
+  return length ? code : kReplacement;
 }
 
 }  // namespace
@@ -86,12 +52,12 @@ std::string FromUnits(std::u16string_view units, int version) {
   for (std::size_t i = 0; i < units.size(); ++i) {
     const char16_t unit = units[i];
     if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-      Append(text, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+      AppendUtf8(text, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (units[i + 1] - 0xDC00));
       ++i;
     } else if (unit >= 0xD800 && unit < 0xE000) {
-      Append(text, kReplacement);
+      AppendUtf8(text, kReplacement);
     } else {
-      Append(text, unit);
+      AppendUtf8(text, unit);
     }
   }
   return text;
@@ -99,7 +65,7 @@ std::string FromUnits(std::u16string_view units, int version) {
 
 std::string Utf8Of(char32_t code) {
   std::string text;
-  Append(text, code);
+  AppendUtf8(text, code);
   return text;
 }
 

@@ -19,6 +19,12 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The smallest rectangle holding both.
+inline Rect Enclosing(const Rect& a, const Rect& b) {
+  return {a.xMin < b.xMin ? a.xMin : b.xMin, a.xMax > b.xMax ? a.xMax : b.xMax, a.yMin < b.yMin ? a.yMin : b.yMin,
+          a.yMax > b.yMax ? a.yMax : b.yMax};
+}
+
 // An affine map: x' = a*x + c*y + tx, y' = b*x + d*y + ty (the movie's scaleX,
 // rotateSkew0, rotateSkew1, scaleY, translateX, translateY).
 struct Matrix {

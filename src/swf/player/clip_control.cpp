@@ -47,15 +47,8 @@ bool SameName(std::string_view a, std::string_view b, bool exactCase) {
 }
 
 void Grow(Rect& into, const Rect& add, bool& empty) {
-  if (empty) {
-    into = add;
-    empty = false;
-    return;
-  }
-  into.xMin = std::min(into.xMin, add.xMin);
-  into.yMin = std::min(into.yMin, add.yMin);
-  into.xMax = std::max(into.xMax, add.xMax);
-  into.yMax = std::max(into.yMax, add.yMax);
+  into = empty ? add : Enclosing(into, add);
+  empty = false;
 }
 
 Rect Transform(const Matrix& m, const Rect& r) {

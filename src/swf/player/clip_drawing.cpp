@@ -178,15 +178,8 @@ void ClipDrawing::Include(double x, double y, double margin) {
   const auto low = [](double v) { return static_cast<std::int32_t>(std::floor(v)); };
   const auto high = [](double v) { return static_cast<std::int32_t>(std::ceil(v)); };
   const Rect point{low(x - margin), high(x + margin), low(y - margin), high(y + margin)};
-  if (!hasBounds_) {
-    bounds = point;
-    hasBounds_ = true;
-    return;
-  }
-  bounds.xMin = std::min(bounds.xMin, point.xMin);
-  bounds.xMax = std::max(bounds.xMax, point.xMax);
-  bounds.yMin = std::min(bounds.yMin, point.yMin);
-  bounds.yMax = std::max(bounds.yMax, point.yMax);
+  bounds = hasBounds_ ? Enclosing(bounds, point) : point;
+  hasBounds_ = true;
 }
 
 }  // namespace tavelin::swf::player

@@ -1,5 +1,7 @@
 #include "swf/player/text_field.h"
 
+#include "platform/text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -59,23 +61,7 @@ std::u32string Utf8ToCodePoints(const std::string& text) { return DecodeFieldTex
 
 std::string CodePointsToUtf8(const std::u32string& text) {
   std::string out;
-  for (char32_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  for (char32_t c : text) AppendUtf8(out, c);
   return out;
 }
 

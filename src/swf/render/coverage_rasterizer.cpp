@@ -272,6 +272,20 @@ inline int UntouchedBlocks(const std::uint64_t* blocks, int block) {
   return word == 0 ? 64 - block % 64 : std::countr_zero(word);
 }
 
+// Writes `value` over the run of untouched blocks starting at group `x`, no further than
+// the group holding `to`; returns the start of the run's last group, after which the
+// sweep goes on.
+inline int FillUntouched(const std::uint64_t* blocks, int x, int to, std::uint8_t value, std::uint8_t* out) {
+  const int run = UntouchedBlocks(blocks, x / 8);
+  if (run == 1) {
+    std::memset(out + x, value, 8);
+    return x;
+  }
+  const int end = std::min(x + run * 8, (to / 8 + 1) * 8);
+  std::memset(out + x, value, static_cast<std::size_t>(end - x));
+  return end - 8;
+}
+
 #if defined(__SSE2__)
 // Sums of the four cells up to each lane.
 inline __m128 PrefixSum4(__m128 v) {
@@ -311,15 +325,7 @@ float SweepArea8(float* cells, std::uint8_t* out, const std::uint64_t* blocks, i
   for (; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
-      const std::uint8_t value = CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry));
-      const int run = UntouchedBlocks(blocks, block);
-      if (run == 1) {
-        std::memset(out + x, value, 8);
-        continue;
-      }
-      const int end = std::min(x + run * 8, (to / 8 + 1) * 8);
-      std::memset(out + x, value, static_cast<std::size_t>(end - x));
-      x = end - 8;
+      x = FillUntouched(blocks, x, to, CoverageOf<kRule, CoverageMode::kArea>(_mm_cvtss_f32(carry)), out);
       continue;
     }
     const __m128 a = PrefixSum4(_mm_loadu_ps(cells + x));
@@ -368,15 +374,7 @@ TAVELIN_TARGET_AVX2 float SweepArea8Wide(float* cells, std::uint8_t* out, const 
   for (int x = from - from % 8; x <= to; x += 8) {
     const int block = x / 8;
     if (((blocks[block / 64] >> (block % 64)) & 1) == 0) {
-      const std::uint8_t value = CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry));
-      const int run = UntouchedBlocks(blocks, block);
-      if (run == 1) {
-        std::memset(out + x, value, 8);
-        continue;
-      }
-      const int end = std::min(x + run * 8, (to / 8 + 1) * 8);
-      std::memset(out + x, value, static_cast<std::size_t>(end - x));
-      x = end - 8;
+      x = FillUntouched(blocks, x, to, CoverageOf<kRule, CoverageMode::kArea>(_mm256_cvtss_f32(carry)), out);
       continue;
     }
     const __m256 sums = _mm256_add_ps(PrefixSum8(_mm256_loadu_ps(cells + x)), carry);
