@@ -467,18 +467,38 @@ void CoverageRasterizer::SweepRow(int row, FillRule rule, CoverageMode mode, int
     lo += 8;
   }
   while (lo <= hi && out[lo] == 0) ++lo;
-  while (hi - 7 >= lo) {
-    std::uint64_t word;
-    std::memcpy(&word, out + hi - 7, 8);
-    if (word != 0) {
-      if constexpr (std::endian::native == std::endian::little) hi -= std::countl_zero(word) / 8;
-      break;
+  // Trailing ones a group at a time, reading the groups the sweep stored whole (a read
+  // across two of its stores would wait for both to land). The bytes of a group before
+  // `lo` are zero, and those past `hi` are masked off.
+  if constexpr (std::endian::native == std::endian::little) {
+    while (hi >= lo && hi >= 0) {
+      const int group = hi - hi % 8;
+      std::uint64_t word;
+      std::memcpy(&word, out + group, 8);
+      const int kept = hi - group + 1;
+      if (kept < 8) word &= (std::uint64_t{1} << (kept * 8)) - 1;
+      if (word != 0) {
+        hi = group + 7 - std::countl_zero(word) / 8;
+        break;
+      }
+      hi = group - 1;
     }
-    hi -= 8;
+  } else {
+    while (hi >= lo && out[hi] == 0) --hi;
   }
-  while (hi >= lo && out[hi] == 0) --hi;
   first = lo;
   count = hi >= lo ? hi - lo + 1 : 0;
+  // Runs of whole groups of eight where the box has room, widened with pixels of no
+  // coverage: the painters then take a row eight pixels at a time, without the pixel by
+  // pixel tail that costs small shapes as much as their insides.
+  const int grouped = (count + 7) / 8 * 8;
+  if (count > 0 && grouped != count && grouped <= width_) {
+    const int start = std::min(first, width_ - grouped);
+    std::memset(out + start, 0, static_cast<std::size_t>(first - start));
+    std::memset(out + first + count, 0, static_cast<std::size_t>(start + grouped - first - count));
+    first = start;
+    count = grouped;
+  }
 }
 
 }  // namespace tavelin::swf::render

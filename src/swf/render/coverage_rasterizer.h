@@ -22,7 +22,8 @@ class CoverageRasterizer {
  public:
   // Rasterizes `edges` and calls `row(y, x0, count, coverage)` for each row that has
   // coverage, with coverage[i] (0..255) for pixel x0 + i; coverage may be changed by the
-  // callee. Rows come top to bottom; zero coverage may occur inside a row's run.
+  // callee. Rows come top to bottom; a run may hold pixels of zero coverage, inside it
+  // and, to make it whole groups of eight where the box allows, at its ends.
   template <class RowFn>
   void Rasterize(const EdgeList& edges, FillRule rule, CoverageMode mode, RowFn&& row) {
     const PixelBox box = edges.Bounds();

@@ -126,8 +126,8 @@ int FocalRow4(const std::uint32_t* colors, float focal, float u, float v, float 
 #endif
 
 #if defined(TAVELIN_RENDER_AVX2)
-// Eight pixels at a time with the table lookups gathered; the same values as the
-// four-pixel version.
+// Eight pixels at a time; the same values as the four-pixel version. The table is read
+// with plain loads: on the processors measured they beat the gather instruction.
 template <SpreadMode kSpread>
 TAVELIN_TARGET_AVX2 inline void Lookup8(const std::uint32_t* colors, __m256 t, std::uint32_t* out) {
   if constexpr (kSpread == SpreadMode::kRepeat) {
@@ -139,8 +139,10 @@ TAVELIN_TARGET_AVX2 inline void Lookup8(const std::uint32_t* colors, __m256 t, s
   }
   __m256 index = _mm256_add_ps(_mm256_mul_ps(t, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f));
   index = _mm256_min_ps(_mm256_max_ps(index, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
-  const __m256i found = _mm256_i32gather_epi32(reinterpret_cast<const int*>(colors), _mm256_cvttps_epi32(index), 4);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), found);
+  alignas(32) std::int32_t i[8];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(i), _mm256_cvttps_epi32(index));
+  out[0] = colors[i[0]], out[1] = colors[i[1]], out[2] = colors[i[2]], out[3] = colors[i[3]];
+  out[4] = colors[i[4]], out[5] = colors[i[5]], out[6] = colors[i[6]], out[7] = colors[i[7]];
 }
 
 TAVELIN_TARGET_AVX2 inline __m256 Steps8(float start, float step) {

@@ -11,24 +11,27 @@ namespace {
 constexpr int kMaxUniformPieces = 64;
 constexpr int kMaxSplitDepth = 40;
 
-bool OutsideCull(DevicePoint p0, DevicePoint p1, DevicePoint p2, const CullBox& cull) {
+bool OutsideCull(const DevicePoint& p0, const DevicePoint& p1, const DevicePoint& p2, const CullBox& cull) {
   return (p0.x < cull.x0 && p1.x < cull.x0 && p2.x < cull.x0) ||
          (p0.x > cull.x1 && p1.x > cull.x1 && p2.x > cull.x1) ||
          (p0.y < cull.y0 && p1.y < cull.y0 && p2.y < cull.y0) ||
          (p0.y > cull.y1 && p1.y > cull.y1 && p2.y > cull.y1);
 }
 
-void FlattenQuadAt(DevicePoint p0, DevicePoint p1, DevicePoint p2, const CullBox& cull,
+void FlattenQuadAt(const DevicePoint& p0, const DevicePoint& p1, const DevicePoint& p2, const CullBox& cull,
                    std::vector<DevicePoint>& out, int depth) {
   if (OutsideCull(p0, p1, p2, cull)) {
     out.push_back(p2);
     return;
   }
-  // Cutting a quadratic into n equal steps of t strays at most |p0 - 2p1 + p2| / (4 n^2).
+  // Cutting a quadratic into n equal steps of t strays at most |p0 - 2p1 + p2| / (4 n^2),
+  // so it takes the fewest n with n^4 >= |p0 - 2p1 + p2|^2 / (4 kFlatness)^2: found by
+  // counting up (a curve needs a few pieces), not with two dependent square roots.
   const double ddx = p0.x - 2 * p1.x + p2.x, ddy = p0.y - 2 * p1.y + p2.y;
-  const double bend = std::sqrt(ddx * ddx + ddy * ddy);
-  const double wanted = std::sqrt(bend / (4 * kFlatness));  // pieces, before rounding up
-  if (!(wanted <= kMaxUniformPieces) && depth < kMaxSplitDepth) {
+  const double wantedFourth = (ddx * ddx + ddy * ddy) * (1.0 / (16 * kFlatness * kFlatness));
+  constexpr double kMaxFourth = double(kMaxUniformPieces) * kMaxUniformPieces * kMaxUniformPieces * kMaxUniformPieces;
+  const bool few = wantedFourth <= kMaxFourth;
+  if (!few && depth < kMaxSplitDepth) {
     const DevicePoint a{(p0.x + p1.x) * 0.5, (p0.y + p1.y) * 0.5};
     const DevicePoint b{(p1.x + p2.x) * 0.5, (p1.y + p2.y) * 0.5};
     const DevicePoint mid{(a.x + b.x) * 0.5, (a.y + b.y) * 0.5};
@@ -36,9 +39,12 @@ void FlattenQuadAt(DevicePoint p0, DevicePoint p1, DevicePoint p2, const CullBox
     FlattenQuadAt(mid, b, p2, cull, out, depth + 1);
     return;
   }
-  // Rounded up by truncating and adding one (std::ceil is a library call without SSE4.1).
-  const int pieces = std::clamp(wanted <= kMaxUniformPieces ? static_cast<int>(wanted) + 1 : kMaxUniformPieces, 1,
-                                kMaxUniformPieces);
+  int pieces = 1;
+  if (!few) {
+    pieces = kMaxUniformPieces;  // past the split depth (or not a number): the most
+  } else {
+    while (double(pieces) * pieces * pieces * pieces < wantedFourth) ++pieces;
+  }
   const double step = 1.0 / pieces;
   for (int i = 1; i < pieces; ++i) {
     const double t = i * step, u = 1 - t;
