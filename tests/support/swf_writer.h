@@ -72,12 +72,14 @@ struct ShapeLine {
   Rgba8 colour;
 };
 
-// A run of straight edges through `points` (closed back to the first when `closed`),
-// with 1-based style numbers (0: none).
+// A run of edges through `points` (closed back to the first when `closed`), with
+// 1-based style numbers (0: none). Edge k (into points[k + 1], or back to the first) is
+// a curve when controls[k] holds its control point, else straight.
 struct ShapeOutline {
   std::vector<TwipPoint> points;
   std::uint32_t fill0 = 0, fill1 = 0, line = 0;
   bool closed = true;
+  std::vector<std::optional<TwipPoint>> controls = {};
 };
 
 // A DefineShape of any version (1..4) with its styles and outlines.

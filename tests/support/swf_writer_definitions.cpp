@@ -104,11 +104,31 @@ void PutLineTo(BitWriter& bits, TwipPoint from, TwipPoint to) {
   bits.Signed(dy, n);
 }
 
+void PutCurveTo(BitWriter& bits, TwipPoint from, TwipPoint control, TwipPoint to) {
+  const std::int32_t cx = control.x - from.x, cy = control.y - from.y;
+  const std::int32_t ax = to.x - control.x, ay = to.y - control.y;
+  const int n = std::max(2, SignedBits({cx, cy, ax, ay}));
+  bits.Unsigned(1, 1);  // edge
+  bits.Unsigned(0, 1);  // curved
+  bits.Unsigned(static_cast<std::uint32_t>(n - 2), 4);
+  bits.Signed(cx, n);
+  bits.Signed(cy, n);
+  bits.Signed(ax, n);
+  bits.Signed(ay, n);
+}
+
 void PutOutline(BitWriter& bits, const ShapeOutline& outline, bool withStyles, int fillBits, int lineBits) {
   if (outline.points.empty()) return;
   PutMoveTo(bits, outline.points[0], withStyles ? &outline : nullptr, fillBits, lineBits);
   const std::size_t edges = outline.closed ? outline.points.size() : outline.points.size() - 1;
-  for (std::size_t k = 1; k <= edges; ++k) PutLineTo(bits, outline.points[k - 1], outline.points[k % outline.points.size()]);
+  for (std::size_t k = 1; k <= edges; ++k) {
+    const TwipPoint from = outline.points[k - 1], to = outline.points[k % outline.points.size()];
+    if (k - 1 < outline.controls.size() && outline.controls[k - 1]) {
+      PutCurveTo(bits, from, *outline.controls[k - 1], to);
+    } else {
+      PutLineTo(bits, from, to);
+    }
+  }
 }
 
 void PutFill(std::vector<std::uint8_t>& out, const ShapeFill& fill, int version) {
@@ -203,11 +223,15 @@ SwfWriter& SwfWriter::Place(const Placement& p) {
 SwfWriter& SwfWriter::DefineShape(std::uint16_t id, const ShapeDrawing& shape) {
   std::int32_t minX = 0, maxX = 0, minY = 0, maxY = 0;
   for (const auto& outline : shape.outlines) {
-    for (const auto& p : outline.points) {
+    auto reach = [&](TwipPoint p) {
       minX = std::min(minX, p.x);
       maxX = std::max(maxX, p.x);
       minY = std::min(minY, p.y);
       maxY = std::max(maxY, p.y);
+    };
+    for (const auto& p : outline.points) reach(p);
+    for (const auto& c : outline.controls) {
+      if (c) reach(*c);  // a curve stays inside the hull of its points
     }
   }
   std::vector<std::uint8_t> body;
