@@ -130,5 +130,19 @@ TEST(RenderGradient, SquashedGradientShowsItsLastColour) {
   EXPECT_EQ(canvas->At(10, 10), (Rgba{0, 0, 255, 255}));
 }
 
+TEST(RenderGradient, StopsOutOfOrderPairEachRatioWithTheFirstStopAtOrPastIt) {
+  // Ratios 0 (black), 200 (red), 100 (white), 255 (blue) across x = 0..256 pixels: a
+  // ratio up to 200 lies between black and red, one past it between white and blue.
+  FillStyle fill;
+  fill.kind = FillKind::kLinearGradient;
+  fill.gradient.stops = {{0, {0, 0, 0, 255}}, {200, {255, 0, 0, 255}}, {100, {255, 255, 255, 255}}, {255, {0, 0, 255, 255}}};
+  fill.matrix = {256.0 * kTwips / 32768, 0, 0, 256.0 * kTwips / 32768, 128 * kTwips, 0};
+  const auto canvas = Fill(fill);
+  EXPECT_NEAR(canvas->At(150, 5).r, 191, 2);  // ratio 150: three quarters to red
+  EXPECT_EQ(canvas->At(150, 5).g, 0);
+  EXPECT_NEAR(canvas->At(227, 5).g, 255 - 255 * 127 / 155, 2);  // ratio 227: white fading to blue
+  EXPECT_EQ(canvas->At(227, 5).b, 255);
+}
+
 }  // namespace
 }  // namespace tavelin::swf::render

@@ -29,15 +29,15 @@ void BuildGradientColors(const Gradient& gradient, const ColorTransform& cxform,
     colors.fill(0);
     return;
   }
-  // Stops in ratio order (movies normally give them so; a stable sort keeps ties).
-  std::array<GradientStop, kMaxStops> stops;
-  std::copy_n(gradient.stops.begin(), count, stops.begin());
-  std::stable_sort(stops.begin(), stops.begin() + count,
-                   [](const GradientStop& a, const GradientStop& b) { return a.ratio < b.ratio; });
+  // The stops as the movie gives them: each entry takes the first stop at or past its
+  // ratio and the one before it in the list. For stops in ratio order (as movies
+  // normally give them) that is the pair around the entry; stops out of order make the
+  // bands the original player shows for them.
+  const GradientStop* stops = gradient.stops.data();
   const bool linear = gradient.interpolation == InterpolationMode::kLinearRgb;
 
-  std::size_t next = 0;  // first stop with ratio >= i
   for (int i = 0; i < 256; ++i) {
+    std::size_t next = 0;
     while (next < count && stops[next].ratio < i) ++next;
     Rgba c;
     if (next == 0) {
