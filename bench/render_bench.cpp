@@ -1,7 +1,9 @@
 // Rendering one frame of a busy movie: 200 shapes with curved outlines, gradient fills
 // and transparency on a 550 x 400 stage, at High quality, drawn into a 550 x 400 and a
 // 1920 x 1080 framebuffer (the stage scaled to fit, as in a full-screen window). Every
-// frame moves and turns each shape a little, as a playing movie does.
+// frame moves and turns each shape a little, as a playing movie does. Also the making of
+// one gradient's colour table, which a colour transform that changes every frame (a
+// fade) repeats each frame for each gradient fill.
 //   build/native/bench/render_bench
 #include <benchmark/benchmark.h>
 
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "support/render_canvas.h"
+#include "swf/render/gradient_colors.h"
 #include "support/shape_builder.h"
 
 namespace {
@@ -98,5 +101,20 @@ void BM_RenderFrame(benchmark::State& state) {
   state.SetLabel("200 shapes at High");
 }
 BENCHMARK(BM_RenderFrame)->Args({550, 400})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+
+void BM_GradientTable(benchmark::State& state) {
+  Gradient gradient;
+  gradient.interpolation = state.range(0) ? InterpolationMode::kLinearRgb : InterpolationMode::kRgb;
+  gradient.stops = {{0, {255, 0, 0, 255}}, {128, {0, 255, 0, 200}}, {255, {0, 0, 255, 160}}};
+  render::GradientTable table;
+  ColorTransform fade;
+  for (auto _ : state) {
+    fade.mulA = fade.mulA > 0.1f ? fade.mulA - 0.01f : 1.0f;
+    render::BuildGradientColors(gradient, fade, table);
+    benchmark::DoNotOptimize(table.data());
+  }
+  state.SetLabel(state.range(0) ? "three stops, linear RGB" : "three stops");
+}
+BENCHMARK(BM_GradientTable)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

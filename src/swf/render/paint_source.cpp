@@ -17,6 +17,7 @@ namespace tavelin::swf::render {
 namespace {
 
 constexpr double kGradientHalfSize = 16384.0;
+
 // Keeps fill coordinates far outside any fill within int range before they are rounded.
 constexpr float kCoordinateLimit = 1.0e9f;
 
@@ -38,17 +39,17 @@ inline float FloorOf(float v) {
 constexpr float kNearLimit = 1.0e6f;
 
 template <SpreadMode kSpread, bool kFar>
-inline std::uint32_t Lookup(const std::uint32_t* colors, float t) {
+inline std::uint32_t Lookup(const GradientLookup& colors, float t) {
   if constexpr (kFar) t = std::clamp(Bounded(t), -kNearLimit, kNearLimit);
   if constexpr (kSpread == SpreadMode::kRepeat) {
     t -= FloorOf(t);
   } else if constexpr (kSpread == SpreadMode::kReflect) {
     t = std::fabs(t - 2.0f * FloorOf(t * 0.5f + 0.5f));  // distance to the nearest even number
   }
-  float index = t * 255.0f + 0.5f;
+  float index = t * colors.perT + colors.offset;
   index = index < 0.0f ? 0.0f : index;
-  index = index > 255.0f ? 255.0f : index;
-  return colors[static_cast<int>(index)];
+  index = index > colors.last ? colors.last : index;
+  return colors.entries[static_cast<int>(index)];
 }
 
 #if defined(__SSE2__)
@@ -59,18 +60,18 @@ inline __m128 Floor4(__m128 v) {
 
 // Four table lookups for t values near the gradient square (the kFar == false case).
 template <SpreadMode kSpread>
-inline void Lookup4(const std::uint32_t* colors, __m128 t, std::uint32_t* out) {
+inline void Lookup4(const GradientLookup& colors, __m128 t, std::uint32_t* out) {
   if constexpr (kSpread == SpreadMode::kRepeat) {
     t = _mm_sub_ps(t, Floor4(t));
   } else if constexpr (kSpread == SpreadMode::kReflect) {
     const __m128 even = _mm_mul_ps(Floor4(_mm_add_ps(_mm_mul_ps(t, _mm_set1_ps(0.5f)), _mm_set1_ps(0.5f))), _mm_set1_ps(2.0f));
     t = _mm_andnot_ps(_mm_set1_ps(-0.0f), _mm_sub_ps(t, even));
   }
-  __m128 index = _mm_add_ps(_mm_mul_ps(t, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f));
-  index = _mm_min_ps(_mm_max_ps(index, _mm_setzero_ps()), _mm_set1_ps(255.0f));
+  __m128 index = _mm_add_ps(_mm_mul_ps(t, _mm_set1_ps(colors.perT)), _mm_set1_ps(colors.offset));
+  index = _mm_min_ps(_mm_max_ps(index, _mm_setzero_ps()), _mm_set1_ps(colors.last));
   alignas(16) std::int32_t i[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(i), _mm_cvttps_epi32(index));
-  out[0] = colors[i[0]], out[1] = colors[i[1]], out[2] = colors[i[2]], out[3] = colors[i[3]];
+  out[0] = colors.entries[i[0]], out[1] = colors.entries[i[1]], out[2] = colors.entries[i[2]], out[3] = colors.entries[i[3]];
 }
 
 // sqrt(v) as v / sqrt(v) from the fast reciprocal estimate and one Newton step: about
@@ -89,14 +90,14 @@ inline __m128 Steps4(float start, float step) {
 
 // The same rows as below, four pixels at a time, for the first count & ~3 pixels.
 template <SpreadMode kSpread>
-int LinearRow4(const std::uint32_t* colors, float t, float dt, int count, std::uint32_t* out) {
+int LinearRow4(const GradientLookup& colors, float t, float dt, int count, std::uint32_t* out) {
   int i = 0;
   for (; i + 4 <= count; i += 4) Lookup4<kSpread>(colors, Steps4(t + dt * static_cast<float>(i), dt), out + i);
   return i;
 }
 
 template <SpreadMode kSpread>
-int RadialRow4(const std::uint32_t* colors, float u, float v, float du, float dv, int count, std::uint32_t* out) {
+int RadialRow4(const GradientLookup& colors, float u, float v, float du, float dv, int count, std::uint32_t* out) {
   int i = 0;
   for (; i + 4 <= count; i += 4) {
     const __m128 x = Steps4(u + du * static_cast<float>(i), du), y = Steps4(v + dv * static_cast<float>(i), dv);
@@ -106,7 +107,7 @@ int RadialRow4(const std::uint32_t* colors, float u, float v, float du, float dv
 }
 
 template <SpreadMode kSpread>
-int FocalRow4(const std::uint32_t* colors, float focal, float u, float v, float du, float dv, int count,
+int FocalRow4(const GradientLookup& colors, float focal, float u, float v, float du, float dv, int count,
               std::uint32_t* out) {
   const __m128 f = _mm_set1_ps(focal), inside = _mm_set1_ps(1.0f - focal * focal);
   int i = 0;
@@ -129,7 +130,7 @@ int FocalRow4(const std::uint32_t* colors, float focal, float u, float v, float 
 // Eight pixels at a time; the same values as the four-pixel version. The table is read
 // with plain loads: on the processors measured they beat the gather instruction.
 template <SpreadMode kSpread>
-TAVELIN_TARGET_AVX2 inline void Lookup8(const std::uint32_t* colors, __m256 t, std::uint32_t* out) {
+TAVELIN_TARGET_AVX2 inline void Lookup8(const GradientLookup& colors, __m256 t, std::uint32_t* out) {
   if constexpr (kSpread == SpreadMode::kRepeat) {
     t = _mm256_sub_ps(t, _mm256_floor_ps(t));
   } else if constexpr (kSpread == SpreadMode::kReflect) {
@@ -137,12 +138,12 @@ TAVELIN_TARGET_AVX2 inline void Lookup8(const std::uint32_t* colors, __m256 t, s
                                       _mm256_set1_ps(2.0f));
     t = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), _mm256_sub_ps(t, even));
   }
-  __m256 index = _mm256_add_ps(_mm256_mul_ps(t, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f));
-  index = _mm256_min_ps(_mm256_max_ps(index, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+  __m256 index = _mm256_add_ps(_mm256_mul_ps(t, _mm256_set1_ps(colors.perT)), _mm256_set1_ps(colors.offset));
+  index = _mm256_min_ps(_mm256_max_ps(index, _mm256_setzero_ps()), _mm256_set1_ps(colors.last));
   alignas(32) std::int32_t i[8];
   _mm256_store_si256(reinterpret_cast<__m256i*>(i), _mm256_cvttps_epi32(index));
-  out[0] = colors[i[0]], out[1] = colors[i[1]], out[2] = colors[i[2]], out[3] = colors[i[3]];
-  out[4] = colors[i[4]], out[5] = colors[i[5]], out[6] = colors[i[6]], out[7] = colors[i[7]];
+  out[0] = colors.entries[i[0]], out[1] = colors.entries[i[1]], out[2] = colors.entries[i[2]], out[3] = colors.entries[i[3]];
+  out[4] = colors.entries[i[4]], out[5] = colors.entries[i[5]], out[6] = colors.entries[i[6]], out[7] = colors.entries[i[7]];
 }
 
 TAVELIN_TARGET_AVX2 inline __m256 Steps8(float start, float step) {
@@ -160,7 +161,7 @@ TAVELIN_TARGET_AVX2 inline __m256 SquareRoot8(__m256 v) {
 
 // Whole groups of eight of a gradient row near its square; returns how many it made.
 template <SpreadMode kSpread>
-TAVELIN_TARGET_AVX2 int GradientRow8(PaintSource::Kind kind, const std::uint32_t* colors, float focal, float u, float v,
+TAVELIN_TARGET_AVX2 int GradientRow8(PaintSource::Kind kind, const GradientLookup& colors, float focal, float u, float v,
                                      float du, float dv, int count, std::uint32_t* out) {
   const __m256 f = _mm256_set1_ps(focal), inside = _mm256_set1_ps(1.0f - focal * focal);
   int i = 0;
@@ -188,12 +189,12 @@ TAVELIN_TARGET_AVX2 int GradientRow8(PaintSource::Kind kind, const std::uint32_t
 #endif
 
 template <SpreadMode kSpread, bool kFar>
-void LinearRow(const std::uint32_t* colors, float t, float dt, int count, std::uint32_t* out) {
+void LinearRow(const GradientLookup& colors, float t, float dt, int count, std::uint32_t* out) {
   for (int i = 0; i < count; ++i) out[i] = Lookup<kSpread, kFar>(colors, t + dt * static_cast<float>(i));
 }
 
 template <SpreadMode kSpread, bool kFar>
-void RadialRow(const std::uint32_t* colors, float u, float v, float du, float dv, int count, std::uint32_t* out) {
+void RadialRow(const GradientLookup& colors, float u, float v, float du, float dv, int count, std::uint32_t* out) {
   for (int i = 0; i < count; ++i) {
     const float x = u + du * static_cast<float>(i), y = v + dv * static_cast<float>(i);
     out[i] = Lookup<kSpread, kFar>(colors, std::sqrt(x * x + y * y));
@@ -203,7 +204,7 @@ void RadialRow(const std::uint32_t* colors, float u, float v, float du, float dv
 // The fraction of the way from the focal point to the circle, along the ray through the
 // pixel: with d = p - F, t = |d|^2 / (-F.d + sqrt((F.d)^2 + (1 - |F|^2) |d|^2)).
 template <SpreadMode kSpread, bool kFar>
-void FocalRow(const std::uint32_t* colors, float focal, float u, float v, float du, float dv, int count,
+void FocalRow(const GradientLookup& colors, float focal, float u, float v, float du, float dv, int count,
               std::uint32_t* out) {
   const float inside = 1.0f - focal * focal;
   for (int i = 0; i < count; ++i) {
@@ -239,13 +240,13 @@ PaintSource PaintSource::Solid(std::uint32_t premultiplied) {
 }
 
 PaintSource PaintSource::ForGradient(FillKind kind, const Gradient& gradient, const Matrix& toDevice,
-                                     const std::array<std::uint32_t, 256>& colors) {
+                                     const GradientTable& colors) {
   PaintSource s;
   const Matrix unit = toDevice * Matrix{kGradientHalfSize, 0, 0, kGradientHalfSize, 0, 0};
   Matrix inverse;
   if (!Invert(unit, inverse)) {
     // A gradient squashed to a line or a point shows its outermost colour.
-    return Solid(colors[255]);
+    return Solid(colors.back());
   }
   s.kind_ = kind == FillKind::kLinearGradient ? Kind::kLinear : kind == FillKind::kRadialGradient ? Kind::kRadial : Kind::kFocal;
   s.ua_ = inverse.a, s.ub_ = inverse.b, s.uc_ = inverse.c, s.ud_ = inverse.d, s.utx_ = inverse.tx, s.uty_ = inverse.ty;
@@ -253,7 +254,10 @@ PaintSource PaintSource::ForGradient(FillKind kind, const Gradient& gradient, co
     // t = (u + 1) / 2 directly.
     s.ua_ *= 0.5, s.uc_ *= 0.5, s.utx_ = s.utx_ * 0.5 + 0.5;
   }
-  s.colors_ = colors.data();
+  // Where t (0..1 across the gradient square) falls in the table: the square holds 256
+  // equal steps, one per ratio, and ratio r is met at the middle of step r.
+  const float last = static_cast<float>(colors.size() - 1);
+  s.colors_ = {colors.data(), 256.0f * last / 255.0f, 0.5f - 0.5f * last / 255.0f, last};
   s.spread_ = gradient.spread;
   // A focal point on the circle itself leaves no room for the ray; keep it just inside.
   s.focal_ = std::clamp(gradient.focalPoint, -0.98f, 0.98f);

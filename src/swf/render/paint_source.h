@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "swf/format/records.h"
+#include "swf/render/gradient_colors.h"
 
 namespace tavelin::swf::render {
 
@@ -20,7 +21,7 @@ class PaintSource {
   // `toDevice` maps the gradient square (-16384..16384) to device pixels; `colors` must
   // outlive the source.
   static PaintSource ForGradient(FillKind kind, const Gradient& gradient, const Matrix& toDevice,
-                                 const std::array<std::uint32_t, 256>& colors);
+                                 const GradientTable& colors);
   // `toDevice` maps bitmap pixels to device pixels.
   static PaintSource ForBitmap(const Bitmap& bitmap, const Matrix& toDevice, bool repeat, SampleQuality sampling,
                                const ColorTransform& cxform);
@@ -40,7 +41,7 @@ class PaintSource {
   // Device pixel centre to fill space: u = ua*x + uc*y + utx, v = ub*x + ud*y + uty.
   // For gradients fill space is the unit square (-1..1); for bitmaps, texels.
   double ua_ = 0, ub_ = 0, uc_ = 0, ud_ = 0, utx_ = 0, uty_ = 0;
-  const std::uint32_t* colors_ = nullptr;
+  GradientLookup colors_;
   SpreadMode spread_ = SpreadMode::kPad;
   float focal_ = 0;
   const Bitmap* bitmap_ = nullptr;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "swf/format/records.h"
+#include "swf/render/gradient_colors.h"
 
 namespace tavelin::swf::render {
 
@@ -21,11 +22,11 @@ struct ShapeOutline {
   bool Empty() const { return verbs.empty(); }
 };
 
-// The 256-colour table of a gradient fill for the colour transform it was last built for.
+// The colour table of a gradient fill for the colour transform it was last built for.
 struct GradientColors {
   bool valid = false;
   ColorTransform cxform;
-  std::array<std::uint32_t, 256> colors{};
+  GradientTable colors;  // empty until a gradient fill is first drawn
 };
 
 // The extent of an outline's points (control points included), in twips.
