@@ -99,8 +99,9 @@ std::shared_ptr<const Shape> FieldBackground(const Rect& b, const Rgba* fill, co
     group.fills.push_back(background);
   }
   if (line) {
-    LineStyle border;
+    LineStyle border;  // a crisp line one pixel wide
     border.width = 20;
+    border.pixelHinting = true;
     border.color = *line;
     group.lines.push_back(border);
   }
