@@ -355,10 +355,14 @@ TAVELIN_TARGET_AVX2 inline void StoreCoverage8(__m256 winding, std::uint8_t* out
   const __m256 half = _mm256_set1_ps(0.5f);
   __m256 amount = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), winding);
   if constexpr (kRule == FillRule::kEvenOdd) {
-    const __m256 two = _mm256_set1_ps(2.0f);
-    const __m256 pairs = _mm256_floor_ps(_mm256_mul_ps(amount, half));
-    amount = _mm256_sub_ps(amount, _mm256_mul_ps(pairs, two));
-    amount = _mm256_min_ps(amount, _mm256_sub_ps(two, amount));
+    // Mostly no part of a region overlaps another: the fold is needed only past 1.
+    const __m256 one = _mm256_set1_ps(1.0f);
+    if (_mm256_movemask_ps(_mm256_cmp_ps(amount, one, _CMP_GT_OQ)) != 0) {
+      const __m256 two = _mm256_set1_ps(2.0f);
+      const __m256 pairs = _mm256_floor_ps(_mm256_mul_ps(amount, half));
+      amount = _mm256_sub_ps(amount, _mm256_mul_ps(pairs, two));
+      amount = _mm256_min_ps(amount, _mm256_sub_ps(two, amount));
+    }
   } else {
     amount = _mm256_min_ps(amount, _mm256_set1_ps(1.0f));
   }

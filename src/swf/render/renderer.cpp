@@ -27,6 +27,9 @@ constexpr double kMaxCoordinate = 1e18;
 constexpr double kMaxHalfWidth = 1e7;
 constexpr double kTwipsPerPixel = 20;
 constexpr int kPrefetchRows = 2;
+// Targets up to this many pixels (a window of 640 x 480 or so) stay in the processor's
+// cache between shapes and are not prefetched.
+constexpr std::size_t kCachedPixels = 320'000;
 
 struct ColorLayer {
   std::vector<std::uint32_t> pixels;
@@ -250,6 +253,7 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
   if (colors.size() < static_cast<std::size_t>(Width())) colors.resize(static_cast<std::size_t>(Width()));
   const std::size_t stride = static_cast<std::size_t>(Width());
   const int height = Height();
+  const bool prefetch = Area() > kCachedPixels;
   rasterizer.Rasterize(edges, rule, ModeFor(quality), [&](int y, int x0, int count, std::uint8_t* coverage) {
     const std::size_t offset = static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x0);
     if (mask != nullptr) {
@@ -262,7 +266,7 @@ void Renderer::State::Fill(const PaintSource& source, FillRule rule, const DrawT
     } else {
       // A large target does not stay in cache between shapes: ask for the pixels two
       // rows down now, so they arrive while this row is painted.
-      if (y + kPrefetchRows < height) {
+      if (prefetch && y + kPrefetchRows < height) {
         const std::uint32_t* ahead = drawTarget.pixels + offset + kPrefetchRows * stride;
         for (int i = 0; i < count; i += 16) __builtin_prefetch(ahead + i, 1);
       }
