@@ -300,11 +300,14 @@ inline void StoreCoverage4(__m128 winding, std::uint8_t* out) {
   const __m128 half = _mm_set1_ps(0.5f);
   __m128 amount = _mm_andnot_ps(_mm_set1_ps(-0.0f), winding);
   if constexpr (kRule == FillRule::kEvenOdd) {
-    // Windings are small whole numbers plus a fraction: fold them into 0..1..0.
-    const __m128 two = _mm_set1_ps(2.0f);
-    const __m128 pairs = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_mul_ps(amount, half)));
-    amount = _mm_sub_ps(amount, _mm_mul_ps(pairs, two));
-    amount = _mm_min_ps(amount, _mm_sub_ps(two, amount));
+    // Windings are small whole numbers plus a fraction: fold them into 0..1..0 (needed
+    // only past 1, where parts of a region overlap).
+    if (_mm_movemask_ps(_mm_cmpgt_ps(amount, _mm_set1_ps(1.0f))) != 0) {
+      const __m128 two = _mm_set1_ps(2.0f);
+      const __m128 pairs = _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_mul_ps(amount, half)));
+      amount = _mm_sub_ps(amount, _mm_mul_ps(pairs, two));
+      amount = _mm_min_ps(amount, _mm_sub_ps(two, amount));
+    }
   } else {
     amount = _mm_min_ps(amount, _mm_set1_ps(1.0f));
   }
