@@ -153,27 +153,48 @@ Value IsFinite(Interpreter& vm, const Value&, std::span<const Value> args) {
   return Value(!args.empty() && std::isfinite(vm.ToNumber(args[0])));
 }
 
+// parseInt as the original player reads it: a "0x" prefix counts only at the very start
+// (a sign may follow it), a leading zero means octal only when the whole text is a signed
+// run of octal digits with no white space, and a radix outside 2..36 (or not a number)
+// gives NaN.
 Value ParseInt(Interpreter& vm, const Value&, std::span<const Value> args) {
   if (args.empty()) return Value();
   const std::string text = vm.ToText(Arg(args, 0));
-  int radix = args.size() > 1 ? ToInt32(vm.ToNumber(args[1])) : 0;
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  if (radix == 0) {
-    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-      radix = 16;
-      i += 2;
-    } else if (i + 1 < text.size() && text[i] == '0') {
-      radix = 8;
-    } else {
-      radix = 10;
-    }
-  } else if (radix == 16 && i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    i += 2;
+  const bool radixGiven = args.size() > 1;
+  int radix = 0;
+  if (radixGiven) {
+    const double wanted = vm.ToNumber(args[1]);
+    if (!std::isfinite(wanted)) return Value(NAN);
+    radix = ToInt32(wanted);
+    if (radix < 2 || radix > 36) return Value(NAN);
   }
-  if (radix < 2 || radix > 36) return Value(NAN);
+  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  auto isX = [](char c) { return c == 'x' || c == 'X'; };
+  std::size_t i = 0;
+  bool negative = false;
+  if (text.size() >= 2 && text[0] == '0' && isX(text[1])) {
+    i = 2;
+    if (!radixGiven) radix = 16;
+    while (i < text.size() && isSpace(text[i])) ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  } else if (text.size() >= 3 && (text[0] == '-' || text[0] == '+') && text[1] == '0' && isX(text[2])) {
+    // A signed "0x" loses its sign and its zero; the "x" is read as a digit.
+    i = 2;
+    if (!radixGiven) radix = 10;
+  } else {
+    while (i < text.size() && isSpace(text[i])) ++i;
+    const std::size_t signAt = i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if (!radixGiven) {
+      radix = 10;
+      const bool atStart = signAt == 0;
+      if (atStart && i < text.size() && text[i] == '0') {
+        bool octal = true;
+        for (std::size_t k = i; k < text.size(); ++k) octal = octal && text[k] >= '0' && text[k] <= '7';
+        if (octal) radix = 8;
+      }
+    }
+  }
   double result = 0;
   bool any = false;
   for (; i < text.size(); ++i) {

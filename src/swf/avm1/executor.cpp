@@ -430,10 +430,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kEquals2: {
         const Value y = pop(), x = pop();
         // In a version 4 movie the answer is 1 or 0, as the older actions give it.
-        if (x.IsNumber() && y.IsNumber()) {
-          push(logical(x.number == y.number));
-          break;
-        }
         push(logical(vm_.Equals(x, y)));
         break;
       }

@@ -196,6 +196,8 @@ bool Interpreter::StrictEquals(const Value& a, const Value& b) const {
 }
 
 bool Interpreter::Equals(const Value& a, const Value& b) {
+  // Loose equality holds between two NaNs.
+  if (a.IsNumber() && b.IsNumber()) return a.number == b.number || (std::isnan(a.number) && std::isnan(b.number));
   if (a.type == b.type) {
     if (a.IsObject() && a.object->kind == ObjectKind::kClip && b.object->kind == ObjectKind::kClip) {
       return a.object == b.object || (AnchorOf(a.object) && AnchorOf(a.object) == AnchorOf(b.object));
@@ -203,24 +205,46 @@ bool Interpreter::Equals(const Value& a, const Value& b) {
     return StrictEquals(a, b);
   }
   if (a.IsNullish() && b.IsNullish()) return true;
+  // An object met with anything else is compared as its primitive value; one with no
+  // valueOf or toString to call stands for undefined (so it equals null and undefined).
+  if (a.IsObject() || b.IsObject()) {
+    const bool left = a.IsObject();
+    const Value primitive = PrimitiveOrUndefined(left ? a : b);
+    if (primitive.IsObject()) return false;
+    return left ? Equals(primitive, b) : Equals(a, primitive);
+  }
   if (a.IsNullish() || b.IsNullish()) return false;
   if (a.IsNumber() && b.IsString()) return a.number == ToNumber(b);
   if (a.IsString() && b.IsNumber()) return ToNumber(a) == b.number;
   if (a.IsBoolean()) return Equals(Value(a.boolean ? 1.0 : 0.0), b);
   if (b.IsBoolean()) return Equals(a, Value(b.boolean ? 1.0 : 0.0));
-  if (a.IsObject()) {
-    const Value primitive = ToPrimitive(a);
-    return primitive.IsObject() ? false : Equals(primitive, b);
-  }
-  if (b.IsObject()) {
-    const Value primitive = ToPrimitive(b);
-    return primitive.IsObject() ? false : Equals(a, primitive);
-  }
   return false;
 }
 
+Value Interpreter::PrimitiveOrUndefined(const Value& value) {
+  if (!value.IsObject() || value.object->kind == ObjectKind::kClip) return ToPrimitive(value);
+  Object* object = value.object;
+  for (String* method : {names_.valueOf, names_.toString}) {
+    if (AsFunction(Get(object, method).AsObject())) return ToPrimitive(value);
+  }
+  return Value();
+}
+
 Value Interpreter::Less(const Value& a, const Value& b) {
-  const Value pa = ToPrimitive(a), pb = ToPrimitive(b);
+  // A clip compares as no number at all.
+  if ((a.IsObject() && a.object->kind == ObjectKind::kClip) || (b.IsObject() && b.object->kind == ObjectKind::kClip)) return Value();
+  // Objects are compared by what valueOf gives (undefined when they have none); one that
+  // stays an object makes the comparison false (the right one is then not converted).
+  auto numeric = [&](const Value& v) -> Value {
+    if (!v.IsObject()) return v;
+    const Value fn = Get(v.object, names_.valueOf);
+    if (!AsFunction(fn.AsObject())) return Value();
+    return Call(fn, v, {});
+  };
+  const Value pa = numeric(a);
+  if (pa.IsObject()) return Value(false);
+  const Value pb = numeric(b);
+  if (pb.IsObject()) return Value(false);
   if (pa.IsString() && pb.IsString()) return pa.string->text < pb.string->text;
   const double x = ToNumber(pa), y = ToNumber(pb);
   if (std::isnan(x) || std::isnan(y)) return Value();
@@ -243,7 +267,7 @@ Property* Interpreter::Find(Object* object, String* key, Object** owner) {
 Value Interpreter::Get(Object* object, String* name) {
   if (!object) return Value();
   String* key = Key(name);
-  if (key == names_.proto) return Value(object->proto);
+  if (key == names_.proto) return object->proto ? Value(object->proto) : Value();
   if (object->kind == ObjectKind::kArray && key == names_.length) return object->primitive;
   if (object->kind == ObjectKind::kClip) {
     const int index = ClipPropertyIndex(*this, name);

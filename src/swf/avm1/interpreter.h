@@ -108,6 +108,8 @@ class Interpreter {
   bool ToBoolean(const Value& value) const;
   Value ToPrimitive(const Value& value, bool preferString = false);
   Object* ToObject(const Value& value);
+  // ToPrimitive, except that an object with no valueOf or toString method gives undefined.
+  Value PrimitiveOrUndefined(const Value& value);
   Value Number(double n) { return Value(n); }
   String* TypeOf(const Value& value);
   bool Equals(const Value& a, const Value& b);        // ==

@@ -1,0 +1,80 @@
+// The script machine's core language through small movies: loose equality and ordering
+// with objects, number parsing, and other conversions movies depend on.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/action_assembler.h"
+#include "support/swf_writer.h"
+#include "swf/avm1/machine.h"
+#include "swf/format/action_decoder.h"
+#include "swf/player/player.h"
+
+namespace tavelin::swf {
+namespace {
+
+using testing::ActionAssembler;
+using testing::Null;
+using testing::Undefined;
+namespace op = format::action_code;
+using Lines = std::vector<std::string>;
+
+class TraceHost final : public avm1::ScriptHost {
+ public:
+  void Trace(const std::string& line) override { lines.push_back(line); }
+  void Command(const std::string&, const std::string&) override {}
+  void OpenAddress(const std::string&, const std::string&) override {}
+  double MovieMilliseconds() override { return 0; }
+  double WallSeconds() override { return 0; }
+  std::vector<std::string> lines;
+};
+
+Lines RunLines(const ActionAssembler& script, int version = 8) {
+  testing::SwfWriter writer;
+  writer.Version(static_cast<std::uint8_t>(version));
+  testing::AddDoAction(writer, script);
+  writer.ShowFrame();
+  auto movie = std::make_shared<const Movie>(LoadMovie(writer.Bytes()));
+  TraceHost host;
+  avm1::Machine machine(movie->Version(), host);
+  player::Player player(movie, nullptr, &machine);
+  player.NextFrame();
+  return host.lines;
+}
+
+// _global has no prototype, so no valueOf: it stands for undefined when compared. A plain
+// object's valueOf gives the object itself, which makes any ordering false without
+// converting the other side; two NaNs are loosely equal.
+TEST(ScriptCoreLanguage, ObjectsCompareByTheirPrimitiveValue) {
+  ActionAssembler script;
+  script.Push({"_global"}).Op(op::kGetVariable).Push({Null{}}).Op(op::kEquals2).Op(op::kTrace)
+      .Push({"_global"}).Op(op::kGetVariable).Push({"__proto__"}).Op(op::kGetMember).Op(op::kTypeOf).Op(op::kTrace)
+      .Push({"_global"}).Op(op::kGetVariable).Push({true}).Op(op::kLess2).Op(op::kTrace)  // undefined is 0 before 7
+      .Push({"NaN"}).Op(op::kGetVariable).Push({"NaN"}).Op(op::kGetVariable).Op(op::kEquals2).Op(op::kTrace)
+      .Push({0}).Op(op::kInitObject).Push({0}).Op(op::kLess2).Op(op::kTrace)
+      .Push({"this"}).Op(op::kGetVariable).Push({"a"}).Op(op::kLess2).Op(op::kTrace);  // a clip is no number
+  EXPECT_EQ(RunLines(script, 6), (Lines{"true", "undefined", "true", "true", "false", "undefined"}));
+}
+
+TEST(ScriptCoreLanguage, ParseIntReadsPrefixesAndRadixAsThePlayerDoes) {
+  ActionAssembler script;
+  auto parse = [&](const char* text) { script.Push({text, 1, "parseInt"}).Op(op::kCallFunction).Op(op::kTrace); };
+  auto parseIn = [&](const char* text, double radix) {
+    script.Push({radix, text, 2, "parseInt"}).Op(op::kCallFunction).Op(op::kTrace);
+  };
+  parse("077");      // octal only when the whole text is octal digits
+  parse("  077");    // white space first: decimal
+  parse("-0100z");   // not all octal: decimal
+  parse("0x-100");   // a sign after the prefix
+  parse(" 0x100");   // the prefix counts only at the start
+  parse("-0x100");   // a signed prefix: the "x" is read as a digit
+  parseIn("0x100", 36);
+  parseIn("100", 0);
+  parseIn("11", 3.8);
+  EXPECT_EQ(RunLines(script), (Lines{"63", "77", "-100", "-256", "0", "NaN", "1296", "NaN", "4"}));
+}
+
+}  // namespace
+}  // namespace tavelin::swf
