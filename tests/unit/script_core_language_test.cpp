@@ -76,5 +76,36 @@ TEST(ScriptCoreLanguage, ParseIntReadsPrefixesAndRadixAsThePlayerDoes) {
   EXPECT_EQ(RunLines(script), (Lines{"63", "77", "-100", "-256", "0", "NaN", "1296", "NaN", "4"}));
 }
 
+// Traces the names `variable` enumerates, newest first, as "k1,k2,".
+void TraceKeys(ActionAssembler& script, const std::string& variable, const std::string& label) {
+  script.Push({"keys", ""}).Op(op::kSetVariable)
+      .Push({variable}).Op(op::kGetVariable).Op(op::kEnumerate2)
+      .Label(label).StoreRegister(0).Push({Null{}}).Op(op::kEquals2).If(label + "_done")
+      .Push({"keys"}).Push({"keys"}).Op(op::kGetVariable).Push({testing::Register{0}}).Op(op::kAdd2).Push({","}).Op(op::kAdd2)
+      .Op(op::kSetVariable).Jump(label)
+      .Label(label + "_done").TraceVariable("keys");
+}
+
+// The array methods move elements by deleting and setting them again, so enumeration
+// shows the order they were written in; the length is a wrapping 32-bit number.
+TEST(ScriptCoreLanguage, ArrayMethodsRewriteElementsAndLengthWraps) {
+  ActionAssembler script;
+  script.Push({"a"}).Push({3, 2, 1, 3}).Op(op::kInitArray).Op(op::kSetVariable)
+      .Push({0}).Push({"a"}).Op(op::kGetVariable).Push({"reverse"}).Op(op::kCallMethod).Op(op::kPop);
+  TraceKeys(script, "a", "reversed");
+  script.Push({"b"}).Push({2, 1, 2}).Op(op::kInitArray).Op(op::kSetVariable)
+      .Push({9, 1}).Push({"b"}).Op(op::kGetVariable).Push({"unshift"}).Op(op::kCallMethod).Op(op::kTrace);
+  TraceKeys(script, "b", "unshifted");
+  script.Push({"b"}).Op(op::kGetVariable).Push({"2147483647", "x"}).Op(op::kSetMember)  // the length wraps below zero
+      .Push({"b"}).Op(op::kGetVariable).Push({"length"}).Op(op::kGetMember).Op(op::kTrace);
+  TraceKeys(script, "b", "wrapped");  // and the old elements went
+  script.Push({"b"}).Op(op::kGetVariable).Push({"4294967296", "y"}).Op(op::kSetMember)  // element 0
+      .Push({"b"}).Op(op::kGetVariable).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"c"}).Push({-1, 1, "Array"}).Op(op::kNewObject).Op(op::kSetVariable)
+      .Push({"c"}).Op(op::kGetVariable).Push({"length"}).Op(op::kGetMember).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script),
+            (Lines{"2,0,1,", "3", "0,1,2,", "-2147483648", "2147483647,", "1", "-1"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

@@ -392,7 +392,13 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       case op::kInitArray: {
-        collectArgs(args, vm_.ToNumber(pop()));
+        // A count beyond the 32-bit signed range takes nothing and makes no array.
+        const double count = vm_.ToNumber(pop());
+        if (count > 2147483647.0) {
+          push(Value());
+          break;
+        }
+        collectArgs(args, count);
         push(Value(vm_.NewArray(args)));
         break;
       }

@@ -340,23 +340,10 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
   }
   if (object->kind == ObjectKind::kArray) {
     if (key == names_.length) {
-      const double wanted = ToNumber(value);
-      if (!(wanted >= 0) || wanted > 1e8) return;
-      const std::size_t newLength = static_cast<std::size_t>(wanted);
-      const std::size_t oldLength = ArrayLength(object);
-      for (std::size_t i = newLength; i < oldLength && i < newLength + 100000; ++i) object->RemoveOwn(heap_.NumberName(i));
-      object->primitive = Value(static_cast<double>(newLength));
+      SetArrayLength(object, ToInt32(ToNumber(value)));
       return;
     }
-    const std::string& text = key->text;
-    if (!text.empty() && text.size() < 10 && text[0] >= '0' && text[0] <= '9' && (text == "0" || text[0] != '0')) {
-      bool digits = true;
-      for (char c : text) digits = digits && c >= '0' && c <= '9';
-      if (digits) {
-        const std::size_t index = std::stoul(text);
-        if (index >= ArrayLength(object)) object->primitive = Value(static_cast<double>(index + 1));
-      }
-    }
+    ElementWritten(object, key);
   }
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
@@ -442,7 +429,7 @@ void Interpreter::LinkConstructor(Function* ctor, Object* proto) {
 }
 
 std::size_t Interpreter::ArrayLength(Object* array) {
-  if (array->kind == ObjectKind::kArray) return array->primitive.IsNumber() ? static_cast<std::size_t>(array->primitive.number) : 0;
+  if (array->kind == ObjectKind::kArray) return static_cast<std::size_t>(std::max<std::int32_t>(0, SignedArrayLength(array)));
   const double n = ToNumber(Get(array, names_.length));
   return n > 0 && n < 1e8 ? static_cast<std::size_t>(n) : 0;
 }

@@ -136,6 +136,11 @@ class Interpreter {
   // Gives a script-visible constructor its prototype and the prototype its constructor.
   void LinkConstructor(Function* ctor, Object* proto);
   std::size_t ArrayLength(Object* array);
+  // An array's length as scripts see it (it may be negative), and setting it.
+  std::int32_t SignedArrayLength(Object* array) const;
+  void SetArrayLength(Object* array, std::int32_t length);
+  // An element named `key` of `array` is being set: the length follows.
+  void ElementWritten(Object* array, String* key);
   Value ArrayAt(Object* array, std::size_t i) { return Get(array, heap_.NumberName(i)); }
   void ArrayPush(Object* array, const Value& value);
 
