@@ -107,5 +107,37 @@ TEST(ScriptCoreLanguage, ArrayMethodsRewriteElementsAndLengthWraps) {
             (Lines{"2,0,1,", "3", "0,1,2,", "-2147483648", "2147483647,", "1", "-1"}));
 }
 
+// o.watch("v", clamp): every set of o.v goes through clamp (also after v was deleted), the
+// value it answers is stored, and a set made inside the watcher stores plainly; a getter
+// and setter added later see the watcher's answer; unwatch ends it.
+TEST(ScriptCoreLanguage, WatchersDecideWhatIsStored) {
+  ActionAssembler clamp;  // function (name, old, value) { trace(name + ":" + old + ">" + value); this.v = -1; return value > 10 ? 10 : value; }
+  clamp.Push({"name"}).Op(op::kGetVariable).Push({":"}).Op(op::kAdd2).Push({"old"}).Op(op::kGetVariable).Op(op::kAdd2)
+      .Push({">"}).Op(op::kAdd2).Push({"value"}).Op(op::kGetVariable).Op(op::kAdd2).Op(op::kTrace)
+      .Push({"this"}).Op(op::kGetVariable).Push({"v", -1}).Op(op::kSetMember)
+      .Push({10, "value"}).Op(op::kGetVariable).Op(op::kLess2).If("big")
+      .Push({"value"}).Op(op::kGetVariable).Op(op::kReturn)
+      .Label("big").Push({10}).Op(op::kReturn);
+  ActionAssembler setter;  // function (x) { trace("set " + x); }
+  setter.Push({"set "}).Push({"x"}).Op(op::kGetVariable).Op(op::kAdd2).Op(op::kTrace);
+  ActionAssembler getter;
+  getter.Push({7}).Op(op::kReturn);
+  ActionAssembler script;
+  script.Push({"o"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .DefineFunction("", {"name", "old", "value"}, clamp).Push({"v", 2, "o"}).Op(op::kGetVariable).Push({"watch"})
+      .Op(op::kCallMethod).Op(op::kTrace)
+      .Push({"o"}).Op(op::kGetVariable).Push({"v", 30}).Op(op::kSetMember)
+      .Push({"o"}).Op(op::kGetVariable).Push({"v"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"o"}).Op(op::kGetVariable).Push({"v"}).Op(op::kDelete).Op(op::kPop)
+      .Push({"o"}).Op(op::kGetVariable).Push({"v", 4}).Op(op::kSetMember)
+      .Push({"o"}).Op(op::kGetVariable).Push({"v"}).Op(op::kGetMember).Op(op::kTrace)
+      .DefineFunction("", {"x"}, setter).DefineFunction("", {}, getter).Push({"v", 3, "o"}).Op(op::kGetVariable)
+      .Push({"addProperty"}).Op(op::kCallMethod).Op(op::kPop)
+      .Push({"o"}).Op(op::kGetVariable).Push({"v", 12}).Op(op::kSetMember)
+      .Push({"v", 1, "o"}).Op(op::kGetVariable).Push({"unwatch"}).Op(op::kCallMethod).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script), (Lines{"true", "v:undefined>30", "10", "v:undefined>4", "4",
+                                     "v:4>undefined", "v:undefined>12", "set 10", "false"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

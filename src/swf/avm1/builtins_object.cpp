@@ -63,13 +63,20 @@ Value AddProperty(Interpreter& vm, const Value& self, std::span<const Value> arg
   String* name = vm.ToString(Arg(args, 0));
   if (!object || name->text.empty() || !getter || getter->kind != ObjectKind::kFunction) return Value(false);
   if (setter && setter->kind != ObjectKind::kFunction && !Arg(args, 2).IsNull()) return Value(false);
-  Property& property = object->Put(vm.Key(name), name, Value());
-  property.getter = getter;
-  property.setter = setter && setter->kind == ObjectKind::kFunction ? setter : nullptr;
+  String* key = vm.Key(name);
+  // The stored value stays: it is what a watcher sees as the old value.
+  Property* property = object->FindOwn(key);
+  if (!property) property = &object->Put(key, name, Value());
+  property->getter = getter;
+  property->setter = setter && setter->kind == ObjectKind::kFunction ? setter : nullptr;
+  if (object->watchers) {
+    Value value;
+    if (vm.RunWatcher(object, key, name, value)) {
+      if (Property* now = object->FindOwn(key)) now->value = value;
+    }
+  }
   return Value(true);
 }
-
-Value Watch(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
 
 Value RegisterClass(Interpreter& vm, const Value&, std::span<const Value> args) {
   std::string name = vm.ToText(Arg(args, 0));
@@ -301,8 +308,7 @@ void InstallObjectAndFunction(Interpreter& vm) {
   vm.DefineNative(vm.objectProto, "isPropertyEnumerable", IsPropertyEnumerable);
   vm.DefineNative(vm.objectProto, "isPrototypeOf", IsPrototypeOf);
   vm.DefineNative(vm.objectProto, "addProperty", AddProperty);
-  vm.DefineNative(vm.objectProto, "watch", Watch);
-  vm.DefineNative(vm.objectProto, "unwatch", Watch);
+  InstallWatch(vm);
   vm.DefineNative(object, "registerClass", RegisterClass);
 
   Function* function = vm.NewNative(FunctionCtor);

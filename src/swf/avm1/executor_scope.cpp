@@ -176,7 +176,7 @@ void Executor::SetVariable(Activation& a, String* name, const Value& value) {
   for (Scope* scope = a.scope; scope && scope->parent; scope = scope->parent) {
     if (!scope->object) continue;
     if (Property* own = scope->object->FindOwn(vm_.Key(name)); own && !own->setter && !own->getter &&
-        !(own->flags & property_flag::kReadOnly) && scope->object->kind != ObjectKind::kArray &&
+        !(own->flags & property_flag::kReadOnly) && scope->object->kind != ObjectKind::kArray && !scope->object->watchers &&
         (scope->object->kind != ObjectKind::kClip || ClipPropertyIndex(vm_, name) < 0)) {
       own->value = value;
       return;

@@ -293,7 +293,7 @@ Value Interpreter::Get(Object* object, String* name) {
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
   if (!property) return Value();
-  if (property->getter) {
+  if (property->getter && !(object->watchers && WatchRunning(object, key))) {
     if (depth_ > kMaxCallDepth) return Value();
     return Call(Value(property->getter), Value(object), {});
   }
@@ -335,6 +335,22 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
     const int index = ClipPropertyIndex(*this, name);
     if (index >= 0) {
       SetClipProperty(*this, object, index, value);
+      return;
+    }
+  }
+  if (object->watchers) {
+    // While its watcher runs, a property is a plain value: no getter, setter or watcher.
+    if (WatchRunning(object, key)) {
+      if (Property* own = object->FindOwn(key)) {
+        own->value = value;
+      } else {
+        object->Put(key, name, value);
+      }
+      return;
+    }
+    Value watched = value;
+    if (RunWatcher(object, key, name, watched)) {
+      SetWatched(object, key, name, watched);
       return;
     }
   }

@@ -123,6 +123,13 @@ class Interpreter {
   void Set(Object* object, String* name, const Value& value);
   void SetMember(const Value& target, String* name, const Value& value);
   bool Has(Object* object, String* name);
+  // Runs the watcher of `key` on `object`, if any, for a set of `value`: gives the value
+  // to store instead. A watcher that throws leaves undefined stored.
+  bool RunWatcher(Object* object, String* key, String* name, Value& value);
+  bool WatchRunning(Object* object, String* key);
+  // Stores what a watcher gave: in the property's own slot, and through its setter if it
+  // has one.
+  void SetWatched(Object* object, String* key, String* name, const Value& value);
   bool Delete(Object* object, String* name);
   // Finds `key` (already folded) on `object` or its prototypes; `owner` gets the object
   // holding it.

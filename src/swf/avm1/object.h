@@ -36,6 +36,14 @@ struct Property {
   std::uint8_t flags = 0;
 };
 
+// A function Object.watch attached to one property name of an object.
+struct Watcher {
+  String* key = nullptr;
+  Object* callback = nullptr;
+  Value userData;
+  bool running = false;  // a set made by the callback itself does not call it again
+};
+
 enum class ObjectKind : std::uint8_t {
   kObject, kFunction, kArray, kClip, kString, kNumber, kBoolean, kDate, kError, kArguments, kColor, kSound, kTextField,
   kSuper
@@ -60,6 +68,8 @@ class Object : public Cell {
   Value primitive;
   // Interfaces an `implements` declaration gave a constructor's prototype.
   std::vector<Object*> interfaces;
+  // Watched property names; they outlive the properties themselves.
+  std::unique_ptr<std::vector<Watcher>> watchers;
 
  private:
   void Reindex();
