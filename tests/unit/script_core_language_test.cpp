@@ -139,5 +139,26 @@ TEST(ScriptCoreLanguage, WatchersDecideWhatIsStored) {
                                      "v:4>undefined", "v:undefined>12", "set 10", "false"}));
 }
 
+// ASSetPropFlags: names from any object's text (only arrays list them one by one), and
+// version gates that hide a property from older movies until it is set again. The end
+// of an enumeration is undefined.
+TEST(ScriptCoreLanguage, PropertyFlagsHideByVersion) {
+  ActionAssembler names;  // toString() { return "a,b"; }
+  names.Push({"a,b"}).Op(op::kReturn);
+  ActionAssembler script;
+  script.Push({"o"}).Push({"a", 1, "b", 2, "c", 3, 3}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"n"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"n"}).Op(op::kGetVariable).Push({"toString"}).DefineFunction("", {}, names).Op(op::kSetMember)
+      .Push({0, 0x4001}).Push({"n"}).Op(op::kGetVariable).Push({"o"}).Op(op::kGetVariable).Push({4, "ASSetPropFlags"})
+      .Op(op::kCallFunction).Op(op::kPop)
+      .Push({"o"}).Op(op::kGetVariable).Push({"a"}).Op(op::kGetMember).Op(op::kTrace)     // hidden in version 8
+      .Push({"o"}).Op(op::kGetVariable).Push({"b"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"a", 1, "o"}).Op(op::kGetVariable).Push({"hasOwnProperty"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({"o"}).Op(op::kGetVariable).Push({"a", 5}).Op(op::kSetMember)                 // visible again
+      .Push({"o"}).Op(op::kGetVariable).Push({"a"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({Undefined{}}).Op(op::kEnumerate2).Op(op::kTypeOf).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script), (Lines{"undefined", "undefined", "true", "5", "undefined"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

@@ -127,7 +127,7 @@ Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args)
   const std::uint32_t set = ToUint32(vm.ToNumber(Arg(args, 2)));
   const std::uint32_t clear = args.size() > 3 ? ToUint32(vm.ToNumber(args[3])) : 0;
   auto apply = [&](Property& property) {
-    property.flags = static_cast<std::uint8_t>((property.flags & ~clear) | set) & 0x07;
+    property.flags = static_cast<std::uint16_t>((property.flags & ~clear) | set);
   };
   const Value names = Arg(args, 1);
   if (names.IsNull()) {
@@ -135,7 +135,7 @@ Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args)
     return Value();
   }
   std::vector<String*> list;
-  if (Object* array = names.AsObject()) {
+  if (Object* array = names.AsObject(); array && array->kind == ObjectKind::kArray) {
     for (std::size_t i = 0; i < vm.ArrayLength(array) && i < 65536; ++i) list.push_back(vm.ToString(vm.ArrayAt(array, i)));
   } else {
     const std::string text = vm.ToText(names);

@@ -50,7 +50,7 @@ bool Executor::RunObjectAction(Activation& a, const format::Action& action) {
     case op::kEnumerate2: {
       Value target = pop();
       if (action.code == op::kEnumerate) target = GetVariable(a, vm_.ToString(target));
-      push(Value::Null());
+      push(Value());  // the end of the names
       Object* object = target.AsObject();
       std::vector<String*> seen;
       int guard = 0;

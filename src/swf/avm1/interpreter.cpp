@@ -257,6 +257,8 @@ Property* Interpreter::Find(Object* object, String* key, Object** owner) {
   int guard = 0;
   for (Object* at = object; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
     if (Property* property = at->FindOwn(key)) {
+      // A property gated to later versions is not there for this movie.
+      if (!property_flag::VisibleIn(property->flags, version_)) return nullptr;
       if (owner) *owner = at;
       return property;
     }
@@ -373,6 +375,13 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
   if (property && owner == object) {
     if (property->flags & property_flag::kReadOnly) return;
     property->value = value;
+    return;
+  }
+  // Setting a property this movie cannot see makes it a plain visible one.
+  if (Property* hidden = object->FindOwn(key); hidden && !property_flag::VisibleIn(hidden->flags, version_)) {
+    hidden->flags = 0;
+    hidden->getter = hidden->setter = nullptr;
+    hidden->value = value;
     return;
   }
   object->Put(key, name, value);

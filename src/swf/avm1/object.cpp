@@ -16,7 +16,7 @@ Property* Object::FindOwn(String* key) {
   return nullptr;
 }
 
-Property& Object::Put(String* key, String* name, const Value& value, std::uint8_t flags) {
+Property& Object::Put(String* key, String* name, const Value& value, std::uint16_t flags) {
   if (Property* existing = FindOwn(key)) {
     existing->value = value;
     existing->getter = existing->setter = nullptr;
