@@ -160,5 +160,34 @@ TEST(ScriptCoreLanguage, PropertyFlagsHideByVersion) {
   EXPECT_EQ(RunLines(script), (Lines{"undefined", "undefined", "true", "5", "undefined"}));
 }
 
+// super() runs a built-in constructor on the object itself (a class extending Array is an
+// array), and `super` follows the prototype chain as it is when used, not as it was when
+// the method was called.
+TEST(ScriptCoreLanguage, SuperReachesBuiltInConstructorsAndFollowsTheChain) {
+  ActionAssembler ctor;  // function Sub() { super(1, 2); }
+  ctor.Push({2, 1, 2, "super"}).Op(op::kCallFunction).Op(op::kPop);
+  ActionAssembler method;  // function () { this.__proto__ = {__constructor__: Boolean, __proto__: Boolean.prototype}; return super(0); }
+  method.Push({"this"}).Op(op::kGetVariable).Push({"__proto__"})
+      .Push({"__constructor__", "Boolean"}).Op(op::kGetVariable)
+      .Push({"__proto__", "Boolean"}).Op(op::kGetVariable).Push({"prototype"}).Op(op::kGetMember).Push({2}).Op(op::kInitObject)
+      .Op(op::kSetMember)
+      .Push({0, 1, "super"}).Op(op::kCallFunction).Op(op::kReturn);
+  ActionAssembler script;
+  script.DefineFunction("Sub", {}, ctor)
+      .Push({"Sub"}).Op(op::kGetVariable).Push({"prototype"}).Op(op::kGetMember).Push({"__proto__", "Array"}).Op(op::kGetVariable)
+      .Push({"prototype"}).Op(op::kGetMember).Op(op::kSetMember)
+      .Push({"Sub"}).Op(op::kGetVariable).Push({"prototype"}).Op(op::kGetMember).Push({"__constructor__", "Array"})
+      .Op(op::kGetVariable).Op(op::kSetMember)
+      .Push({"o"}).Push({0, "Sub"}).Op(op::kNewObject).Op(op::kSetVariable)
+      .Push({"o"}).Op(op::kGetVariable).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"o"}).Op(op::kGetVariable).Op(op::kTrace)
+      .Push({"Base"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"Base"}).Op(op::kGetVariable).Push({"m"}).DefineFunction("", {}, method).Op(op::kSetMember)
+      .Push({"b"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"b"}).Op(op::kGetVariable).Push({"__proto__", "Base"}).Op(op::kGetVariable).Op(op::kSetMember)
+      .Push({0, "b"}).Op(op::kGetVariable).Push({"m"}).Op(op::kCallMethod).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script), (Lines{"2", "1,2", "false"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

@@ -88,7 +88,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
   const auto& strings = a.code->strings;
   end = std::min<std::uint32_t>(end, static_cast<std::uint32_t>(actions.size()));
   auto& stack = vm_.stack_;
-  const auto& n = vm_.names_;
   const bool v5 = a.version >= 5;
   std::uint32_t pc = begin;
   Completion completion;
@@ -304,13 +303,9 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         const Value fn = GetVariable(a, name);
         if (ClassifyName(vm_, name) == kSuper) {
           // super(...) runs the parent class's constructor on this object.
-          auto* ref = AsSuper(fn.AsObject());
-          Value ctor;
-          if (ref && ref->proto) {
-            ctor = vm_.Get(ref->proto, n.constructor2);
-            if (!ctor.IsObject()) ctor = vm_.Get(ref->proto, n.constructor);
-          }
-          push(vm_.Call(ctor, Value(a.thisObject), args, ref ? ref->proto : nullptr));
+          Value result;
+          if (auto* ref = AsSuper(fn.AsObject())) vm_.SuperCall(ref, args, result);
+          push(result);
           break;
         }
         // A built-in method found on a timeline in scope (getNextHighestDepth() on a
@@ -344,8 +339,9 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         if (nameValue.IsUndefined() || (nameValue.IsString() && nameValue.string->text.empty())) {
           auto* ref = AsSuper(object.AsObject());
           if (ref) {
-            Value ctor = ref->proto ? vm_.Get(ref->proto, n.constructor2) : Value();
-            push(vm_.Call(ctor, Value(ref->self), args, ref->proto));
+            Value result;
+            vm_.SuperCall(ref, args, result);
+            push(result);
           } else {
             push(vm_.Call(object, Value(), args));
           }

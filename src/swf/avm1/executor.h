@@ -28,6 +28,7 @@ struct Activation {
   int registerCount = 0;
   Function* callee = nullptr;
   Object* home = nullptr;  // the object the called method was found on, for super
+  int superDepth = 1;      // links from this to home when the call started
   std::size_t stackBase = 0;
   int version = 0;
   // DefineFunction2 functions that preload or suppress them have no "this" or "super"

@@ -97,9 +97,7 @@ Value Executor::GetVariable(Activation& a, String* name) {
     }
     case kSuper: {
       if (!a.locals || !a.superVisible) break;
-      Object* start = a.home ? a.home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
-      if (start && a.home == nullptr && start) start = start->proto;
-      return Value(vm_.heap_.New<SuperObject>(start, a.thisObject));
+      return Value(vm_.NewSuper(a.thisObject, a.superDepth, a.home));
     }
     case kPath: {
       const std::string& text = name->text;
@@ -289,6 +287,7 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
   a.scope = vm_.heap_.New<Scope>(locals, fn->scope);
   a.thisObject = self.AsObject();
   if (!a.thisObject) a.thisObject = fn->timeline;
+  a.superDepth = vm_.SuperDepth(a.thisObject, home);
   a.original = fn->timeline;
   a.target = fn->timeline;
   if (vm_.nextCallTarget_) {
@@ -326,9 +325,7 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     preload(f::kPreloadThis, Value(a.thisObject));
     preload(f::kPreloadArguments, Value(argumentsObject));
     if (info.flags & f::kPreloadSuper) {
-      Object* start = home ? home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
-      if (!home && start) start = start->proto;
-      preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperObject>(start, a.thisObject)));
+      preload(f::kPreloadSuper, Value(vm_.NewSuper(a.thisObject, a.superDepth, home)));
     }
     preload(f::kPreloadRoot, Value(vm_.LevelRootOf(fn->timeline)));
     if (info.flags & f::kPreloadParent) {

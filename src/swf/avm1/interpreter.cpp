@@ -305,7 +305,9 @@ Value Interpreter::Get(Object* object, String* name) {
 Value Interpreter::GetMember(const Value& target, String* name) {
   if (target.IsObject()) {
     if (auto* super = AsSuper(target.object)) {
-      Property* property = Find(super->proto, Key(name));
+      Object* members = super->Members();
+      if (Key(name) == names_.proto) return members && members->proto ? Value(members->proto) : Value();
+      Property* property = Find(members, Key(name));
       if (!property) return Value();
       if (property->getter) return Call(Value(property->getter), Value(super->self), {});
       return property->value;
@@ -472,7 +474,7 @@ Value Interpreter::CallMethod(const Value& target, String* name, std::span<const
   Value self = target;
   if (target.IsObject()) {
     if (auto* super = AsSuper(target.object)) {
-      Property* property = Find(super->proto, Key(name), &home);
+      Property* property = Find(super->Members(), Key(name), &home);
       if (property) fn = property->getter ? Call(Value(property->getter), Value(super->self), {}) : property->value;
       self = Value(super->self);
     } else {
@@ -496,6 +498,37 @@ Value Interpreter::Construct(const Value& constructor, std::span<const Value> ar
   if (ctor->construct) return ctor->construct(*this, Value(object), args);
   Call(Value(ctor), Value(object), args, proto);
   return Value(object);
+}
+
+int Interpreter::SuperDepth(Object* self, Object* home) {
+  if (!home) return 1;
+  int depth = 0;
+  for (Object* at = self; at && depth < kMaxProtoChain; at = at->proto, ++depth) {
+    if (at == home) return depth;
+  }
+  return -1;
+}
+
+SuperObject* Interpreter::NewSuper(Object* self, int depth, Object* home) {
+  return heap_.New<SuperObject>(self, depth, depth < 0 ? home : nullptr);
+}
+
+void Interpreter::SuperCall(SuperObject* super, std::span<const Value> args, Value& result) {
+  Value ctor;
+  if (Object* level = super->Level()) {
+    ctor = Get(level, names_.constructor2);
+    if (!AsFunction(ctor.AsObject()) && super->Members()) ctor = Get(super->Members(), names_.constructor);
+  }
+  result = CallConstructor(ctor, super->self, args, super->Members());
+}
+
+Value Interpreter::CallConstructor(const Value& constructor, Object* self, std::span<const Value> args, Object* home) {
+  Function* ctor = AsFunction(constructor.AsObject());
+  if (ctor && ctor->native && ctor->construct) {
+    if (depth_ >= kMaxCallDepth) throw ScriptAbort{"depth"};
+    return ctor->construct(*this, Value(self), args);
+  }
+  return Call(constructor, Value(self), args, home);
 }
 
 void Interpreter::ThrowError(const std::string& message) {

@@ -155,6 +155,15 @@ class Interpreter {
   Value Call(const Value& function, const Value& self, std::span<const Value> args, Object* home = nullptr);
   Value CallMethod(const Value& target, String* name, std::span<const Value> args);
   Value Construct(const Value& constructor, std::span<const Value> args);
+  // Runs a constructor on an object already made (super(...)): a built-in one sets the
+  // object up as it would a new one of its own.
+  Value CallConstructor(const Value& constructor, Object* self, std::span<const Value> args, Object* home);
+  // How many links from `self` the method's home is when the call starts (null home:
+  // self's prototype; -1 when not on the chain), and `super` for that method.
+  int SuperDepth(Object* self, Object* home);
+  SuperObject* NewSuper(Object* self, int depth, Object* home);
+  // super(...): the constructor above the method's level, run on the same object.
+  void SuperCall(SuperObject* super, std::span<const Value> args, Value& result);
   [[noreturn]] void ThrowError(const std::string& message);
 
   // Running programs: a frame's or clip event's actions with `target` as their timeline.

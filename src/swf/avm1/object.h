@@ -146,16 +146,32 @@ class Scope final : public Cell {
   Scope* parent;
 };
 
-// What `super` stands for in a method: members are looked up from `proto` (the
-// prototype above the method's own), and calls run with `self` as this.
+// What `super` stands for in a method: the prototype the method belongs to (its level),
+// found again on each use by climbing `depth` links from `self` so that a prototype
+// chain changed during the call is followed. Members are looked up above the level,
+// super() calls the level's __constructor__, and calls run with `self` as this.
 class SuperObject final : public Object {
  public:
-  SuperObject(Object* start, Object* thisObject) : Object(start, ObjectKind::kSuper), self(thisObject) {}
+  SuperObject(Object* thisObject, int hops, Object* fixedLevel)
+      : Object(nullptr, ObjectKind::kSuper), self(thisObject), depth(hops), level(fixedLevel) {}
   void TraceChildren(std::vector<Cell*>& stack) override {
     Object::TraceChildren(stack);
     if (self) stack.push_back(self);
+    if (level) stack.push_back(level);
+  }
+  Object* Level() const {
+    if (depth < 0) return level;
+    Object* at = self;
+    for (int i = 0; i < depth && at; ++i) at = at->proto;
+    return at;
+  }
+  Object* Members() const {
+    Object* at = Level();
+    return at ? at->proto : nullptr;
   }
   Object* self;
+  int depth;      // links from self to the level; -1: the level is fixed
+  Object* level;  // the fixed level, when the method's home is not on self's chain
 };
 
 // A movie clip (or button, or text field) on the stage, seen from scripts.
