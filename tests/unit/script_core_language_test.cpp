@@ -189,5 +189,23 @@ TEST(ScriptCoreLanguage, SuperReachesBuiltInConstructorsAndFollowsTheChain) {
   EXPECT_EQ(RunLines(script), (Lines{"2", "1,2", "false"}));
 }
 
+// Calling Object and Function without `new`, and calling a function on nothing or on a
+// number: Function(x) is x, Object() a bare object, call(null) runs on _global (which
+// joins a string as undefined), a number given as this is boxed.
+TEST(ScriptCoreLanguage, ConstructorsCalledAsFunctionsAndThisOfCall) {
+  ActionAssembler showThis;  // function () { return "" + this + "/" + (this == _global) + "/" + typeof this; }
+  showThis.Push({""}).Push({"this"}).Op(op::kGetVariable).Op(op::kAdd2).Push({"/"}).Op(op::kAdd2)
+      .Push({"this"}).Op(op::kGetVariable).Push({"_global"}).Op(op::kGetVariable).Op(op::kStrictEquals).Op(op::kAdd2)
+      .Push({"/"}).Op(op::kAdd2).Push({"this"}).Op(op::kGetVariable).Op(op::kTypeOf).Op(op::kAdd2).Op(op::kReturn);
+  ActionAssembler script;
+  script.Push({"return 5", 1, "Function"}).Op(op::kCallFunction).Op(op::kTrace)
+      .Push({0, "Function"}).Op(op::kCallFunction).Push({"__proto__"}).Op(op::kGetMember).Op(op::kTypeOf).Op(op::kTrace)
+      .Push({0, "Object"}).Op(op::kCallFunction).Op(op::kTrace)
+      .DefineFunction("show", {}, showThis)
+      .Push({Null{}, 1, "show"}).Op(op::kGetVariable).Push({"call"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({123, 1, "show"}).Op(op::kGetVariable).Push({"call"}).Op(op::kCallMethod).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script), (Lines{"return 5", "undefined", "[type Object]", "undefined/true/object", "123/false/object"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

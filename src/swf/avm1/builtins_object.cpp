@@ -14,7 +14,8 @@ Value ObjectCtor(Interpreter& vm, const Value& self, std::span<const Value> args
   if (value.IsObject()) return value;
   if (!value.IsNullish()) return Value(vm.ToObject(value));
   (void)self;
-  return Value(vm.NewObject());
+  // Called without `new` and with nothing to wrap, it makes an object with no prototype.
+  return Value(vm.GetHeap().New<Object>(nullptr));
 }
 Value ObjectConstruct(Interpreter& vm, const Value& self, std::span<const Value> args) {
   const Value value = Arg(args, 0);
@@ -92,8 +93,9 @@ Value RegisterClass(Interpreter& vm, const Value&, std::span<const Value> args) 
 }
 
 Value FunctionCall(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  // Called on nothing, the function runs on the global object.
   const Value thisValue = Arg(args, 0);
-  return vm.Call(self, thisValue.IsNullish() ? Value() : thisValue, args.size() > 1 ? args.subspan(1) : std::span<const Value>());
+  return vm.Call(self, thisValue.IsNullish() ? Value(vm.global) : thisValue, args.size() > 1 ? args.subspan(1) : std::span<const Value>());
 }
 
 Value FunctionApply(Interpreter& vm, const Value& self, std::span<const Value> args) {
@@ -103,12 +105,16 @@ Value FunctionApply(Interpreter& vm, const Value& self, std::span<const Value> a
     for (std::size_t i = 0; i < length; ++i) list.push_back(vm.ArrayAt(array, i));
   }
   const Value thisValue = Arg(args, 0);
-  return vm.Call(self, thisValue.IsNullish() ? Value() : thisValue, list);
+  return vm.Call(self, thisValue.IsNullish() ? Value(vm.global) : thisValue, list);
 }
 
+// Function(x) gives x back as it is; Function() an object with no prototype.
 Value FunctionCtor(Interpreter& vm, const Value&, std::span<const Value> args) {
-  if (!args.empty() && args[0].IsObject()) return args[0];
-  return Value(vm.NewObject());
+  if (!args.empty()) return args[0];
+  return Value(vm.GetHeap().New<Object>(nullptr));
+}
+Value FunctionConstruct(Interpreter&, const Value& self, std::span<const Value> args) {
+  return args.empty() ? self : args[0];
 }
 
 Value ErrorCtor(Interpreter& vm, const Value& self, std::span<const Value> args) {
@@ -311,7 +317,7 @@ void InstallObjectAndFunction(Interpreter& vm) {
   InstallWatch(vm);
   vm.DefineNative(object, "registerClass", RegisterClass);
 
-  Function* function = vm.NewNative(FunctionCtor);
+  Function* function = vm.NewNative(FunctionCtor, FunctionConstruct);
   vm.LinkConstructor(function, vm.functionProto);
   vm.DefineValue(vm.global, "Function", Value(function));
   vm.DefineNative(vm.functionProto, "call", FunctionCall);

@@ -400,8 +400,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kAdd2: {
         const Value yRaw = pop();
-        const Value x = vm_.ToPrimitive(pop());
-        const Value y = vm_.ToPrimitive(yRaw);
+        const Value x = vm_.PrimitiveOrUndefined(pop());
+        const Value y = vm_.PrimitiveOrUndefined(yRaw);
         if (x.IsNumber() && y.IsNumber()) {
           push(Value(x.number + y.number));
         } else if (x.IsString() || y.IsString()) {

@@ -285,7 +285,8 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
   Object* locals = vm_.heap_.New<Object>(nullptr);
   a.locals = locals;
   a.scope = vm_.heap_.New<Scope>(locals, fn->scope);
-  a.thisObject = self.AsObject();
+  // A number, string or boolean given as this is boxed.
+  a.thisObject = self.IsNullish() ? nullptr : vm_.ToObject(self);
   if (!a.thisObject) a.thisObject = fn->timeline;
   a.superDepth = vm_.SuperDepth(a.thisObject, home);
   a.original = fn->timeline;
