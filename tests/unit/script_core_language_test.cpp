@@ -207,5 +207,19 @@ TEST(ScriptCoreLanguage, ConstructorsCalledAsFunctionsAndThisOfCall) {
   EXPECT_EQ(RunLines(script), (Lines{"return 5", "undefined", "[type Object]", "undefined/true/object", "123/false/object"}));
 }
 
+// String methods where versions differ: a negative substr count is taken from the whole
+// length (and gives nothing when it would reach the end); version 5 splits at commas when
+// given no separator, keeps the text whole for "", and answers 0 past the end.
+TEST(ScriptCoreLanguage, StringMethodsAtTheirEdges) {
+  ActionAssembler script;
+  script.Push({-4, 3, 2, "hello world"}).Push({"substr"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({-3, 3, 2, "hello world"}).Push({"substr"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({0, "a,b"}).Push({"split"}).Op(op::kCallMethod).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"", 1, "a,b"}).Push({"split"}).Op(op::kCallMethod).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({5, 1, "abc"}).Push({"charCodeAt"}).Op(op::kCallMethod).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script, 8), (Lines{"lo worl", "", "1", "3", "NaN"}));
+  EXPECT_EQ(RunLines(script, 5), (Lines{"lo worl", "", "2", "1", "0"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf
