@@ -221,5 +221,30 @@ TEST(ScriptCoreLanguage, StringMethodsAtTheirEdges) {
   EXPECT_EQ(RunLines(script, 5), (Lines{"lo worl", "", "2", "1", "0"}));
 }
 
+// How objects become text and numbers: text asks only toString (anything but a string
+// prints the object's type), numbers ask only valueOf; "+" joins an object as its own
+// text only next to a string, else adds NaN; version 4 code writes truth as 1 and 0 and
+// its text actions convert the right operand first.
+TEST(ScriptCoreLanguage, ObjectsConvertThroughOneMethod) {
+  ActionAssembler toNumber;  // toString() { trace("t"); return 7; }
+  toNumber.Push({"t"}).Op(op::kTrace).Push({7}).Op(op::kReturn);
+  ActionAssembler toText;  // toString() { trace("t"); return "X"; }
+  toText.Push({"t"}).Op(op::kTrace).Push({"X"}).Op(op::kReturn);
+  ActionAssembler script;
+  script.Push({"a"}).Push({"toString"}).DefineFunction("", {}, toNumber).Push({1}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"a"}).Op(op::kGetVariable).Op(op::kTrace)                                        // t, [type Object]
+      .Push({"a"}).Op(op::kGetVariable).Op(op::kToNumber).Op(op::kTrace)                      // NaN, no toString
+      .Push({"b"}).Push({"toString"}).DefineFunction("", {}, toText).Push({1}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"b"}).Op(op::kGetVariable).Push({"s"}).Op(op::kAdd2).Op(op::kTrace)              // t, Xs
+      .Push({"b"}).Op(op::kGetVariable).Push({1}).Op(op::kAdd2).Op(op::kTrace)                // NaN
+      .Push({"a"}).Op(op::kGetVariable).Push({"b"}).Op(op::kGetVariable).Op(op::kStringAdd).Op(op::kTrace);  // t t
+  EXPECT_EQ(RunLines(script), (Lines{"t", "[type Object]", "NaN", "t", "Xs", "NaN", "t", "t", "[type Object]X"}));
+
+  ActionAssembler truth;
+  truth.Push({"", 1, 1}).Op(op::kEquals2).Op(op::kAdd2).Op(op::kTrace);
+  EXPECT_EQ(RunLines(truth, 4), (Lines{"1"}));
+  EXPECT_EQ(RunLines(truth, 5), (Lines{"true"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

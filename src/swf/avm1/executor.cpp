@@ -88,7 +88,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
   const auto& strings = a.code->strings;
   end = std::min<std::uint32_t>(end, static_cast<std::uint32_t>(actions.size()));
   auto& stack = vm_.stack_;
-  const bool v5 = a.version >= 5;
   std::uint32_t pc = begin;
   Completion completion;
   // Both run for nearly every action: kept inline.
@@ -102,7 +101,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     if (stack.size() >= kMaxStack) throw ScriptAbort{"stack"};
     stack.push_back(v);
   };
-  auto logical = [&](bool b) { return v5 ? Value(b) : Value(b ? 1.0 : 0.0); };
+  auto logical = [&](bool b) { return Value(b); };
   // The two operands of a numeric action, the left one converted first (valueOf runs
   // in that order) or, for the actions that do so, the right one.
   auto popNumbers = [&](double& x, double& y) {
@@ -114,10 +113,17 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     y = vm_.ToNumber(pop());
     x = vm_.ToNumber(pop());
   };
+  // Text as the running code makes it: code of movies before version 5 writes truth as
+  // 1 and 0.
+  auto text = [&](const Value& v) -> String* {
+    if (v.IsBoolean() && a.version < 5) return vm_.heap_.NumberName(v.boolean ? 1 : 0);
+    return vm_.ToString(v);
+  };
+  // The text actions convert the right operand first.
   auto popStrings = [&](String*& x, String*& y) {
     const Value right = pop(), left = pop();
-    x = vm_.ToString(left);
-    y = vm_.ToString(right);
+    y = text(right);
+    x = text(left);
   };
   auto collectArgs = [&](std::vector<Value>& args, double count) {
     const std::size_t available = stack.size() - a.stackBase;
@@ -263,11 +269,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kTrace: {
         const Value value = pop();
-        std::string text = value.IsUndefined() ? std::string("undefined") : vm_.ToText(value);
-        for (char& c : text) {
+        std::string line = value.IsUndefined() ? std::string("undefined") : text(value)->text;
+        for (char& c : line) {
           if (c == '\r') c = '\n';
         }
-        vm_.host_.Trace(text);
+        vm_.host_.Trace(line);
         break;
       }
       case op::kGetTime: push(Value(std::floor(vm_.host_.MovieMilliseconds()))); break;
@@ -399,19 +405,20 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       case op::kAdd2: {
-        const Value yRaw = pop();
-        const Value x = vm_.PrimitiveOrUndefined(pop());
+        const Value yRaw = pop(), xRaw = pop();
+        const Value x = vm_.PrimitiveOrUndefined(xRaw);
         const Value y = vm_.PrimitiveOrUndefined(yRaw);
         if (x.IsNumber() && y.IsNumber()) {
           push(Value(x.number + y.number));
         } else if (x.IsString() || y.IsString()) {
-          String* sx = vm_.ToString(x);
-          String* sy = vm_.ToString(y);
+          // An operand whose valueOf gave an object joins as its own text.
+          String* sx = text(x.IsObject() ? xRaw : x);
+          String* sy = text(y.IsObject() ? yRaw : y);
           if (sx->text.size() + sy->text.size() > kMaxStringBytes) throw ScriptAbort{"memory"};
           push(Value(vm_.heap_.Intern(sx->text + sy->text)));
           if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
         } else {
-          push(Value(vm_.ToNumber(x) + vm_.ToNumber(y)));
+          push(Value((x.IsObject() ? NAN : vm_.ToNumber(x)) + (y.IsObject() ? NAN : vm_.ToNumber(y))));
         }
         break;
       }

@@ -75,8 +75,11 @@ double Interpreter::ToNumber(const Value& value) {
     case Value::Type::kNumber: return value.number;
     case Value::Type::kString: return TextToNumber(value.string->text, version_);
     case Value::Type::kObject: {
+      // Only valueOf is asked; an object it does not turn into a primitive is NaN.
       if (value.object->kind == ObjectKind::kClip) return NAN;
-      const Value primitive = ToPrimitive(value);
+      const Value fn = Get(value.object, names_.valueOf);
+      if (!AsFunction(fn.AsObject())) return NAN;
+      const Value primitive = Call(fn, value, {});
       return primitive.IsObject() ? NAN : ToNumber(primitive);
     }
   }
@@ -97,9 +100,11 @@ String* Interpreter::ToString(const Value& value) {
     case Value::Type::kObject: {
       Object* object = value.object;
       if (object->kind == ObjectKind::kClip) return heap_.Intern(TargetPath(object));
-      const Value primitive = ToPrimitive(value, true);
-      if (primitive.IsObject()) return Intern(object->kind == ObjectKind::kFunction ? "[type Function]" : "[type Object]");
-      return ToString(primitive);
+      // Only toString is asked; unless it gives a string, the object prints its type.
+      const Value fn = Get(object, names_.toString);
+      const Value text = AsFunction(fn.AsObject()) ? Call(fn, value, {}) : Value();
+      if (text.IsString()) return text.string;
+      return Intern(object->kind == ObjectKind::kFunction ? "[type Function]" : "[type Object]");
     }
   }
   return names_.empty;
@@ -223,11 +228,13 @@ bool Interpreter::Equals(const Value& a, const Value& b) {
 
 Value Interpreter::PrimitiveOrUndefined(const Value& value) {
   if (!value.IsObject() || value.object->kind == ObjectKind::kClip) return ToPrimitive(value);
+  // One method is asked (toString for a date from version 6, valueOf for the rest); its answer may
+  // still be an object.
   Object* object = value.object;
-  for (String* method : {names_.valueOf, names_.toString}) {
-    if (AsFunction(Get(object, method).AsObject())) return ToPrimitive(value);
-  }
-  return Value();
+  const bool date = object->kind == ObjectKind::kDate && version_ >= 6;
+  const Value fn = Get(object, date ? names_.toString : names_.valueOf);
+  if (!AsFunction(fn.AsObject())) return Value();
+  return Call(fn, value, {});
 }
 
 Value Interpreter::Less(const Value& a, const Value& b) {

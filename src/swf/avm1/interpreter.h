@@ -108,7 +108,8 @@ class Interpreter {
   bool ToBoolean(const Value& value) const;
   Value ToPrimitive(const Value& value, bool preferString = false);
   Object* ToObject(const Value& value);
-  // ToPrimitive, except that an object with no valueOf or toString method gives undefined.
+  // An object's primitive value as operators see it: what valueOf (toString for a date)
+  // answers, which may still be an object, or undefined when there is no such method.
   Value PrimitiveOrUndefined(const Value& value);
   Value Number(double n) { return Value(n); }
   String* TypeOf(const Value& value);
