@@ -246,5 +246,29 @@ TEST(ScriptCoreLanguage, ObjectsConvertThroughOneMethod) {
   EXPECT_EQ(RunLines(truth, 5), (Lines{"true"}));
 }
 
+// A prototype chain may loop (a.__proto__ = a); looking a missing name up through it stops
+// the script instead of hanging, and the next script runs.
+TEST(ScriptCoreLanguage, APrototypeLoopStopsTheScript) {
+  ActionAssembler script;
+  script.Push({"a"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"a"}).Op(op::kGetVariable).Push({"__proto__", "a"}).Op(op::kGetVariable).Op(op::kSetMember)
+      .Trace("before")
+      .Push({"a"}).Op(op::kGetVariable).Push({"missing"}).Op(op::kGetMember).Op(op::kTrace)
+      .Trace("not reached");
+  ActionAssembler next;
+  next.Trace("next script");
+  testing::SwfWriter writer;
+  writer.Version(8);
+  testing::AddDoAction(writer, script);
+  testing::AddDoAction(writer, next);
+  writer.ShowFrame();
+  auto movie = std::make_shared<const Movie>(LoadMovie(writer.Bytes()));
+  TraceHost host;
+  avm1::Machine machine(movie->Version(), host);
+  player::Player player(movie, nullptr, &machine);
+  player.NextFrame();
+  EXPECT_EQ(host.lines, (Lines{"before", "next script"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

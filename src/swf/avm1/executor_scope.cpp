@@ -385,6 +385,11 @@ void Interpreter::RunProgram(const std::shared_ptr<const LoadedProgram>& program
   a.registerCount = 4;
   a.stackBase = stack_.size();
   Executor executor(*this);
+  ++programsRunning_;
+  struct Leave {
+    int& running;
+    ~Leave() { --running; }
+  } leave{programsRunning_};
   try {
     executor.Run(a, 0, static_cast<std::uint32_t>(program->program->actions.size()));
   } catch (const ScriptThrow& thrown) {

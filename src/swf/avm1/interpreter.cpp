@@ -262,7 +262,8 @@ Value Interpreter::Less(const Value& a, const Value& b) {
 
 Property* Interpreter::Find(Object* object, String* key, Object** owner) {
   int guard = 0;
-  for (Object* at = object; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
+  Object* at = object;
+  for (; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
     if (Property* property = at->FindOwn(key)) {
       // A property gated to later versions is not there for this movie.
       if (!property_flag::VisibleIn(property->flags, version_)) return nullptr;
@@ -270,6 +271,8 @@ Property* Interpreter::Find(Object* object, String* key, Object** owner) {
       return property;
     }
   }
+  // A chain that goes on (a prototype loop) stops the running script.
+  if (at && (depth_ > 0 || programsRunning_ > 0)) throw ScriptAbort{"prototypes"};
   return nullptr;
 }
 
@@ -334,12 +337,8 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
   if (!object) return;
   String* key = Key(name);
   if (key == names_.proto) {
-    Object* proto = value.AsObject();
-    // A prototype chain that loops is refused.
-    for (Object* at = proto; at; at = at->proto) {
-      if (at == object) return;
-    }
-    object->proto = proto;
+    // A loop is allowed; looking a name up through it stops the script.
+    object->proto = value.AsObject();
     return;
   }
   if (object->kind == ObjectKind::kClip) {

@@ -278,6 +278,7 @@ class Interpreter {
   CommonNames names_{};
   std::vector<Value> stack_;
   int depth_ = 0;
+  int programsRunning_ = 0;  // frame and event programs under way (they are no calls)
   // The target the next script function called starts on, when not its own timeline
   // (taken by that call).
   Object* nextCallTarget_ = nullptr;
