@@ -270,5 +270,22 @@ TEST(ScriptCoreLanguage, APrototypeLoopStopsTheScript) {
   EXPECT_EQ(host.lines, (Lines{"before", "next script"}));
 }
 
+// Text read as a number from version 6: octal only without white space before it, and
+// octal and hexadecimal digits wrap to a signed 32-bit number; unescape drops a broken
+// escape up to its first character that is no hex digit; isNaN() is true, Boolean()
+// undefined.
+TEST(ScriptCoreLanguage, NumbersFromTextAndGlobalFunctionEdges) {
+  ActionAssembler script;
+  for (const char* text : {"-037777777777", " 010", "-010", "0x1999999981ffffff"}) {
+    script.Push({text}).Op(op::kToNumber).Op(op::kTrace);
+  }
+  for (const char* text : {"aaa%zz", "aaa%4zz", "%u0100"}) {
+    script.Push({text, 1, "unescape"}).Op(op::kCallFunction).Op(op::kTrace);
+  }
+  script.Push({0, "isNaN"}).Op(op::kCallFunction).Op(op::kTrace)
+      .Push({0, "Boolean"}).Op(op::kCallFunction).Op(op::kTypeOf).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script, 6), (Lines{"1", "10", "-8", "-2113929217", "aaaz", "aaaz", "0100", "true", "undefined"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

@@ -161,7 +161,9 @@ Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args)
 
 // ---- global functions ----
 
-Value IsNaN(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::isnan(vm.ToNumber(Arg(args, 0)))); }
+Value IsNaN(Interpreter& vm, const Value&, std::span<const Value> args) {
+  return Value(args.empty() || std::isnan(vm.ToNumber(args[0])));
+}
 Value IsFinite(Interpreter& vm, const Value&, std::span<const Value> args) {
   return Value(!args.empty() && std::isfinite(vm.ToNumber(args[0])));
 }
@@ -269,10 +271,12 @@ Value Unescape(Interpreter& vm, const Value&, std::span<const Value> args) {
   auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; };
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%') {
-      // A broken escape is dropped with the two characters after it.
-      if (i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
-        out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      // A broken escape is dropped up to the first character that is no hex digit.
+      if (i + 1 < text.size() && hex(text[i + 1]) < 0) {
+        i += 1;
+        continue;
       }
+      if (i + 2 < text.size() && hex(text[i + 2]) >= 0) out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
       i += 2;
     } else if (text[i] == '+') {
       out += ' ';

@@ -222,7 +222,8 @@ Value NumberValueOf(Interpreter& vm, const Value& self, std::span<const Value>) 
 // ---- Boolean ----
 
 Value BooleanCtor(Interpreter& vm, const Value&, std::span<const Value> args) {
-  return Value(!args.empty() && vm.ToBoolean(args[0]));
+  if (args.empty()) return Value();  // Boolean() is undefined
+  return Value(vm.ToBoolean(args[0]));
 }
 Value BooleanConstruct(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* object = self.AsObject();
