@@ -287,5 +287,17 @@ TEST(ScriptCoreLanguage, NumbersFromTextAndGlobalFunctionEdges) {
   EXPECT_EQ(RunLines(script, 6), (Lines{"1", "10", "-8", "-2113929217", "aaaz", "aaaz", "0100", "true", "undefined"}));
 }
 
+// Letters beyond ASCII change case by the player's mapping from version 6 (an old one:
+// "İ" lowers to "i", Georgian capitals have small forms, "Ⱥ" is left alone), and names of
+// version 6 movies fold the same way; version 5 changes ASCII only.
+TEST(ScriptCoreLanguage, CaseMappingBeyondAscii) {
+  ActionAssembler script;
+  script.Push({0, "ÀÉİႠȺ"}).Push({"toLowerCase"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({0, "àéᾀǆ"}).Push({"toUpperCase"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({"Äǅ", 1}).Op(op::kSetVariable).Push({"äǄ"}).Op(op::kGetVariable).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script, 6), (Lines{"àéiაȺ", "ÀÉᾈǄ", "1"}));
+  EXPECT_EQ(RunLines(script, 5), (Lines{"ÀÉİႠȺ", "àéᾀǆ", "undefined"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

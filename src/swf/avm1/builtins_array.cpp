@@ -198,8 +198,8 @@ double CompareKeys(Interpreter& vm, const Value& a, const Value& b, int flags) {
   } else {
     std::string p = vm.ToText(a), q = vm.ToText(b);
     if (flags & sort_flag::kCaseInsensitive) {
-      for (char& c : p) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      for (char& c : q) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      p = vm.GetHeap().Folded(vm.Intern(p))->text;
+      q = vm.GetHeap().Folded(vm.Intern(q))->text;
     }
     order = p < q ? -1 : p > q ? 1 : 0;
   }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/text_case.h"
 #include "swf/avm1/text_units.h"
 
 namespace tavelin::swf::avm1 {
@@ -158,11 +159,13 @@ Value Split(Interpreter& vm, const Value& self, std::span<const Value> args) {
 }
 
 Value ToUpper(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (vm.Version() >= 6) return Str(vm, std::u16string_view(UpperUnits(Units(vm, self))));
   std::string text = Text(vm, self);
   for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   return Str(vm, text);
 }
 Value ToLower(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (vm.Version() >= 6) return Str(vm, std::u16string_view(LowerUnits(Units(vm, self))));
   std::string text = Text(vm, self);
   for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return Str(vm, text);

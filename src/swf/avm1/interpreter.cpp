@@ -13,6 +13,7 @@ namespace tavelin::swf::avm1 {
 
 Interpreter::Interpreter(int version, player::ClipControl* clips, ScriptHost& host)
     : version_(version), clips_(clips), host_(host) {
+  heap_.foldBeyondAscii = version >= 6;
   auto& n = names_;
   n.prototype = Name("prototype");
   n.proto = Name("__proto__");
