@@ -299,5 +299,31 @@ TEST(ScriptCoreLanguage, CaseMappingBeyondAscii) {
   EXPECT_EQ(RunLines(script, 5), (Lines{"ÀÉİႠȺ", "àéᾀǆ", "undefined"}));
 }
 
+// Getters and setters that reach their own property: up to version 6 the property is its
+// stored value meanwhile (the setter's inner set is dropped, the getter reads what was
+// last set); later a getter calling itself ends quietly with undefined at a depth limit.
+TEST(ScriptCoreLanguage, AccessorsReachingTheirOwnProperty) {
+  ActionAssembler setter;  // function (v) { trace("set " + v); o.p = "inner"; }
+  setter.Push({"set "}).Push({"v"}).Op(op::kGetVariable).Op(op::kAdd2).Op(op::kTrace)
+      .Push({"o"}).Op(op::kGetVariable).Push({"p", "inner"}).Op(op::kSetMember);
+  ActionAssembler getter;  // function () { return o.p; }
+  getter.Push({"o"}).Op(op::kGetVariable).Push({"p"}).Op(op::kGetMember).Op(op::kReturn);
+  ActionAssembler script;
+  script.Push({"o"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .DefineFunction("", {"v"}, setter).DefineFunction("", {}, getter).Push({"p", 3, "o"}).Op(op::kGetVariable)
+      .Push({"addProperty"}).Op(op::kCallMethod).Op(op::kPop)
+      .Push({"o"}).Op(op::kGetVariable).Push({"p", "outer"}).Op(op::kSetMember)
+      .Push({"o"}).Op(op::kGetVariable).Push({"p"}).Op(op::kGetMember).Op(op::kTrace)
+      .Trace("end");
+  EXPECT_EQ(RunLines(script, 6), (Lines{"set outer", "outer", "end"}));
+  // From version 7 the setter's own set runs the setter again, down to the limit; the
+  // getter recurses to the limit and reads undefined.
+  const Lines later = RunLines(script, 7);
+  ASSERT_GE(later.size(), 3u);
+  EXPECT_EQ(later[0], "set outer");
+  EXPECT_EQ(later[later.size() - 2], "undefined");
+  EXPECT_EQ(later.back(), "end");
+}
+
 }  // namespace
 }  // namespace tavelin::swf

@@ -59,7 +59,7 @@ bool Executor::Lookup(Object* object, String* name, Value& out) {
   if (object->kind == ObjectKind::kClip) {
     // Variables of the timeline first, as they are what scripts read most.
     if (Property* own = object->FindOwn(key); own && ClipPropertyIndex(vm_, name) < 0) {
-      out = own->getter ? vm_.Call(Value(own->getter), Value(object), {}) : own->value;
+      out = own->getter ? vm_.CallGetter(object, key, *own) : own->value;
       return true;
     }
     if (ClipPropertyIndex(vm_, name) >= 0 || key == vm_.Key(vm_.Names().parent)) {
@@ -74,12 +74,12 @@ bool Executor::Lookup(Object* object, String* name, Value& out) {
     }
     Property* inherited = vm_.Find(object->proto, key);
     if (!inherited) return false;
-    out = inherited->getter ? vm_.Call(Value(inherited->getter), Value(object), {}) : inherited->value;
+    out = inherited->getter ? vm_.CallGetter(object, key, *inherited) : inherited->value;
     return true;
   }
   Property* property = vm_.Find(object, key);
   if (!property) return false;
-  out = property->getter ? vm_.Call(Value(property->getter), Value(object), {}) : property->value;
+  out = property->getter ? vm_.CallGetter(object, key, *property) : property->value;
   return true;
 }
 

@@ -306,12 +306,33 @@ Value Interpreter::Get(Object* object, String* name) {
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
   if (!property) return Value();
-  if (property->getter && !(object->watchers && WatchRunning(object, key))) {
-    if (depth_ > kMaxCallDepth) return Value();
-    return Call(Value(property->getter), Value(object), {});
-  }
+  if (property->getter && !(object->watchers && WatchRunning(object, key))) return CallGetter(object, key, *property);
   return property->value;
 }
+
+Value Interpreter::CallGetter(Object* object, String* key, const Property& property) {
+  if (AccessorRunning(object, key)) return property.value;
+  // Getters calling themselves end quietly with undefined past this depth.
+  if (depth_ > kMaxCallDepth || accessorsRunning_.size() > kMaxAccessorDepth) return Value();
+  const Value getter(property.getter);
+  AccessorCall running(*this, object, key);
+  return Call(getter, Value(object), {});
+}
+
+// Up to version 6 a property whose getter or setter is running is its stored value
+// meanwhile: reads give that value and sets are dropped, so accessors never recurse.
+bool Interpreter::AccessorRunning(Object* object, String* key) const {
+  if (version_ > 6) return false;
+  for (const auto& [o, k] : accessorsRunning_) {
+    if (o == object && k == key) return true;
+  }
+  return false;
+}
+
+Interpreter::AccessorCall::AccessorCall(Interpreter& vm, Object* object, String* key) : vm_(vm) {
+  vm_.accessorsRunning_.emplace_back(object, key);
+}
+Interpreter::AccessorCall::~AccessorCall() { vm_.accessorsRunning_.pop_back(); }
 
 Value Interpreter::GetMember(const Value& target, String* name) {
   if (target.IsObject()) {
@@ -375,8 +396,10 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
   if (property && property->setter) {
-    if (depth_ > kMaxCallDepth) return;
+    if (depth_ > kMaxCallDepth || AccessorRunning(object, key) || accessorsRunning_.size() > kMaxAccessorDepth) return;
+    property->value = value;
     const Value args[] = {value};
+    AccessorCall running(*this, object, key);
     Call(Value(property->setter), Value(object), args);
     return;
   }

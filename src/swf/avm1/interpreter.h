@@ -32,6 +32,8 @@ inline constexpr int kMaxCallDepth = 256;
 inline constexpr std::uintptr_t kMaxScriptStackBytes = std::uintptr_t{1} << 20;
 // Values on the operand stack of all running scripts together.
 inline constexpr std::size_t kMaxStack = 1 << 20;
+// Most getters and setters running inside one another; one more reads undefined.
+inline constexpr std::size_t kMaxAccessorDepth = 64;
 // Longest __proto__ chain followed.
 inline constexpr int kMaxProtoChain = 256;
 // A script running this long in one frame is stopped.
@@ -121,6 +123,8 @@ class Interpreter {
   // Properties (getters and setters run; clips answer their own properties and children).
   Value Get(Object* object, String* name);
   Value GetMember(const Value& target, String* name);
+  // Runs the getter of `property` (found for `key`) on `object`, within the accessor limits.
+  Value CallGetter(Object* object, String* key, const Property& property);
   void Set(Object* object, String* name, const Value& value);
   void SetMember(const Value& target, String* name, const Value& value);
   bool Has(Object* object, String* name);
@@ -277,6 +281,14 @@ class Interpreter {
   Heap heap_;
   CommonNames names_{};
   std::vector<Value> stack_;
+  // Getters and setters running, by object and name (see AccessorRunning).
+  bool AccessorRunning(Object* object, String* key) const;
+  struct AccessorCall {
+    AccessorCall(Interpreter& vm, Object* object, String* key);
+    ~AccessorCall();
+    Interpreter& vm_;
+  };
+  std::vector<std::pair<Object*, String*>> accessorsRunning_;
   int depth_ = 0;
   int programsRunning_ = 0;  // frame and event programs under way (they are no calls)
   // The target the next script function called starts on, when not its own timeline
