@@ -325,5 +325,38 @@ TEST(ScriptCoreLanguage, AccessorsReachingTheirOwnProperty) {
   EXPECT_EQ(later.back(), "end");
 }
 
+// AsBroadcaster: initialize gives a target the broadcaster's own functions; listeners are
+// compared loosely (adding null replaces undefined, removing undefined takes null away);
+// broadcastMessage answers true when it had listeners, undefined when given no name.
+TEST(ScriptCoreLanguage, BroadcasterListeners) {
+  ActionAssembler hello;  // function () { trace("hello " + this.n); }
+  hello.Push({"hello "}).Push({"this"}).Op(op::kGetVariable).Push({"n"}).Op(op::kGetMember).Op(op::kAdd2).Op(op::kTrace);
+  ActionAssembler script;
+  // b.method(value) with the answer left on the stack; `value` a variable's name or none.
+  auto call = [&](const char* method, const char* variable) {
+    if (variable) script.Push({variable}).Op(op::kGetVariable);
+    script.Push({variable ? 1 : 0, "b"}).Op(op::kGetVariable).Push({method}).Op(op::kCallMethod);
+  };
+  script.Push({"b"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"b"}).Op(op::kGetVariable).Push({1, "AsBroadcaster"}).Op(op::kGetVariable).Push({"initialize"})
+      .Op(op::kCallMethod).Op(op::kPop)
+      .Push({"b"}).Op(op::kGetVariable).Push({"addListener"}).Op(op::kGetMember)
+      .Push({"AsBroadcaster"}).Op(op::kGetVariable).Push({"addListener"}).Op(op::kGetMember).Op(op::kStrictEquals).Op(op::kTrace)
+      .Push({"nothing", Null{}}).Op(op::kSetVariable);
+  call("addListener", "undefinedName");
+  script.Op(op::kPop);
+  call("addListener", "nothing");
+  script.Op(op::kPop).Push({"b"}).Op(op::kGetVariable).Push({"_listeners"}).Op(op::kGetMember).Op(op::kTrace);
+  call("removeListener", nullptr);
+  script.Op(op::kTrace)
+      .Push({"l"}).Push({"n", 1, 1}).Op(op::kInitObject).Op(op::kSetVariable)
+      .Push({"l"}).Op(op::kGetVariable).Push({"hello"}).DefineFunction("", {}, hello).Op(op::kSetMember);
+  call("addListener", "l");
+  script.Op(op::kPop).Push({"hello", 1, "b"}).Op(op::kGetVariable).Push({"broadcastMessage"}).Op(op::kCallMethod).Op(op::kTrace);
+  call("broadcastMessage", nullptr);
+  script.Op(op::kTrace);
+  EXPECT_EQ(RunLines(script), (Lines{"true", "null", "true", "hello 1", "true", "undefined"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf
