@@ -358,5 +358,30 @@ TEST(ScriptCoreLanguage, BroadcasterListeners) {
   EXPECT_EQ(RunLines(script), (Lines{"true", "null", "true", "hello 1", "true", "undefined"}));
 }
 
+// Each frame program starts with four empty registers; a function reaches the ones past
+// its own count in the program that called it.
+TEST(ScriptCoreLanguage, RegistersPastAFunctionsOwnAreTheProgramsOwn) {
+  ActionAssembler body;  // one register of its own: r3 is the program's
+  body.Push({testing::Register{3}}).Op(op::kTrace).Push({9}).StoreRegister(3).Op(op::kPop);
+  ActionAssembler first;
+  first.DefineFunction2("f", 1, 0, {}, body)
+      .Push({3}).StoreRegister(3).Op(op::kPop)
+      .Push({0, "f"}).Op(op::kCallFunction).Op(op::kPop)
+      .Push({testing::Register{3}}).Op(op::kTrace);
+  ActionAssembler second;
+  second.Push({testing::Register{3}}).Op(op::kTrace);
+  testing::SwfWriter writer;
+  writer.Version(8);
+  testing::AddDoAction(writer, first);
+  testing::AddDoAction(writer, second);
+  writer.ShowFrame();
+  auto movie = std::make_shared<const Movie>(LoadMovie(writer.Bytes()));
+  TraceHost host;
+  avm1::Machine machine(movie->Version(), host);
+  player::Player player(movie, nullptr, &machine);
+  player.NextFrame();
+  EXPECT_EQ(host.lines, (Lines{"3", "9", "undefined"}));
+}
+
 }  // namespace
 }  // namespace tavelin::swf

@@ -27,6 +27,15 @@ std::size_t Utf8Length(const std::string& text) {
 
 }  // namespace
 
+// A register of the running code; numbers past a function's own registers reach the
+// four global ones.
+Value* Executor::Register(Activation& a, int number) {
+  if (number < 0) return nullptr;
+  if (number < a.registerCount) return &a.registers[number];
+  if (number < 4) return &vm_.globalRegisters_[number];
+  return nullptr;
+}
+
 // ---- the action loop ----
 
 std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out) {
@@ -45,7 +54,7 @@ std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out)
     a.scope = const_cast<Scope*>(scope);
     if (info.hasCatch) {
       if (info.catchInRegister) {
-        if (info.catchRegister < a.registerCount) a.registers[info.catchRegister] = thrown.value;
+        if (Value* slot = Register(a, info.catchRegister)) *slot = thrown.value;
       } else {
         SetVariable(a, a.code->strings[info.catchName], thrown.value);
         if (a.locals) {
@@ -153,7 +162,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
             case format::PushItem::Kind::kBoolean: push(Value(item->number != 0)); break;
             case format::PushItem::Kind::kRegister: {
               const int r = static_cast<int>(item->number);
-              push(r < a.registerCount ? a.registers[r] : Value());
+              const Value* slot = Register(a, r);
+              push(slot ? *slot : Value());
               break;
             }
             case format::PushItem::Kind::kConstant: {
@@ -489,7 +499,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kStoreRegister: {
         const Value top = stack.size() > a.stackBase ? stack.back() : Value();
-        if (static_cast<int>(action.a) < a.registerCount) a.registers[action.a] = top;
+        if (Value* slot = Register(a, static_cast<int>(action.a))) *slot = top;
         break;
       }
       case op::kThrow: throw ScriptThrow{pop()};

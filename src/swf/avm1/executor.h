@@ -51,6 +51,7 @@ class Executor {
 
  private:
   Value Pop(Activation& a);
+  Value* Register(Activation& a, int number);
   void Push(const Value& v);
   Value GetVariable(Activation& a, String* name);
   void SetVariable(Activation& a, String* name, const Value& value);

@@ -1,9 +1,11 @@
 // The executor's variables, targets and calls: names through the scope chain and
 // paths, function activations with their registers and preloads, and running a
 // frame's program.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "swf/avm1/clip_properties.h"
 #include "swf/avm1/executor.h"
@@ -381,6 +383,16 @@ void Interpreter::RunProgram(const std::shared_ptr<const LoadedProgram>& program
   a.target = a.original = a.variables = target;
   a.thisObject = target;
   a.scope = heap_.New<Scope>(target, heap_.New<Scope>(global, nullptr));
+  // Each program starts with four empty registers, which the functions it calls reach
+  // past their own; an enclosing program gets its own back afterwards.
+  Value savedRegisters[4];
+  std::copy(std::begin(globalRegisters_), std::end(globalRegisters_), savedRegisters);
+  std::fill(std::begin(globalRegisters_), std::end(globalRegisters_), Value());
+  struct Restore {
+    Value* registers;
+    const Value* saved;
+    ~Restore() { std::copy(saved, saved + 4, registers); }
+  } restore{globalRegisters_, savedRegisters};
   a.registers = globalRegisters_;
   a.registerCount = 4;
   a.stackBase = stack_.size();
