@@ -358,6 +358,19 @@ TEST(ScriptCoreLanguage, BroadcasterListeners) {
   EXPECT_EQ(RunLines(script), (Lines{"true", "null", "true", "hello 1", "true", "undefined"}));
 }
 
+// A variable a script names _root or _global hides what the name stands for when read as
+// a variable; a function that preloads _root still gets the real one.
+TEST(ScriptCoreLanguage, VariablesNamedRootOrGlobalHideThem) {
+  ActionAssembler body;
+  body.Push({testing::Register{1}}).Op(op::kTrace);
+  ActionAssembler script;
+  script.DefineFunction2("f", 2, format::function_flag::kPreloadRoot, {}, body)
+      .Push({"_root", "fake"}).Op(op::kSetVariable)
+      .Push({"_root"}).Op(op::kGetVariable).Op(op::kTrace)
+      .Push({0, "f"}).Op(op::kCallFunction).Op(op::kPop);
+  EXPECT_EQ(RunLines(script), (Lines{"fake", "_level0"}));
+}
+
 // Each frame program starts with four empty registers; a function reaches the ones past
 // its own count in the program that called it.
 TEST(ScriptCoreLanguage, RegistersPastAFunctionsOwnAreTheProgramsOwn) {

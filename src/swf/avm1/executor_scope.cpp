@@ -90,8 +90,16 @@ Value Executor::GetVariable(Activation& a, String* name) {
     case kThis:
       if (!a.thisVisible) break;
       return a.thisObject ? Value(a.thisObject) : Value(a.target);
-    case kRoot: return Value(vm_.LevelRootOf(a.target));
-    case kGlobal: return Value(vm_.global);
+    case kRoot:
+    case kGlobal: {
+      // A variable a script gave one of these names hides what the name stands for.
+      String* key = vm_.Key(name);
+      for (Scope* scope = a.scope; scope; scope = scope->parent) {
+        if (!scope->object || scope->object == vm_.global) continue;
+        if (const Property* own = scope->object->FindOwn(key); own && !own->getter) return own->value;
+      }
+      return ClassifyName(vm_, name) == kRoot ? Value(vm_.LevelRootOf(a.target)) : Value(vm_.global);
+    }
     case kLevel: {
       const int number = player::LevelNumber(name->text);
       player::ClipAnchor* level = vm_.Clips() && number >= 0 ? vm_.Clips()->Level(number) : nullptr;
