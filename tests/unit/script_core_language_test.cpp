@@ -371,6 +371,27 @@ TEST(ScriptCoreLanguage, VariablesNamedRootOrGlobalHideThem) {
   EXPECT_EQ(RunLines(script), (Lines{"fake", "_level0"}));
 }
 
+// The Math functions read exactly two arguments, in order: min and max of one argument are
+// NaN, a third argument is never converted, and a one-argument function still converts
+// its second.
+TEST(ScriptCoreLanguage, MathReadsTwoArguments) {
+  ActionAssembler valueOf;  // function () { trace("v" + this.v); return this.v; }
+  valueOf.Push({"v"}).Push({"this"}).Op(op::kGetVariable).Push({"v"}).Op(op::kGetMember).Op(op::kAdd2).Op(op::kTrace)
+      .Push({"this"}).Op(op::kGetVariable).Push({"v"}).Op(op::kGetMember).Op(op::kReturn);
+  ActionAssembler script;
+  script.Push({"Object"}).Op(op::kGetVariable).Push({"prototype"}).Op(op::kGetMember).Push({"valueOf"})
+      .DefineFunction("", {}, valueOf).Op(op::kSetMember);
+  auto boxes = [&](std::initializer_list<int> values) {
+    for (auto it = std::rbegin(values); it != std::rend(values); ++it) script.Push({"v", *it, 1}).Op(op::kInitObject);
+  };
+  boxes({3, 2, 1});
+  script.Push({3, "Math"}).Op(op::kGetVariable).Push({"pow"}).Op(op::kCallMethod).Op(op::kTrace);
+  boxes({5, 4});
+  script.Push({2, "Math"}).Op(op::kGetVariable).Push({"abs"}).Op(op::kCallMethod).Op(op::kTrace)
+      .Push({7, 1, "Math"}).Op(op::kGetVariable).Push({"min"}).Op(op::kCallMethod).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script), (Lines{"v3", "v2", "9", "v5", "v4", "5", "NaN"}));
+}
+
 // Each frame program starts with four empty registers; a function reaches the ones past
 // its own count in the program that called it.
 TEST(ScriptCoreLanguage, RegistersPastAFunctionsOwnAreTheProgramsOwn) {
