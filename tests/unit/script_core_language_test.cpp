@@ -216,9 +216,15 @@ TEST(ScriptCoreLanguage, StringMethodsAtTheirEdges) {
       .Push({-3, 3, 2, "hello world"}).Push({"substr"}).Op(op::kCallMethod).Op(op::kTrace)
       .Push({0, "a,b"}).Push({"split"}).Op(op::kCallMethod).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
       .Push({"", 1, "a,b"}).Push({"split"}).Op(op::kCallMethod).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
-      .Push({5, 1, "abc"}).Push({"charCodeAt"}).Op(op::kCallMethod).Op(op::kTrace);
-  EXPECT_EQ(RunLines(script, 8), (Lines{"lo worl", "", "1", "3", "NaN"}));
-  EXPECT_EQ(RunLines(script, 5), (Lines{"lo worl", "", "2", "1", "0"}));
+      .Push({5, 1, "abc"}).Push({"charCodeAt"}).Op(op::kCallMethod).Op(op::kTrace)
+      // A String object's length is its own value: it can be overwritten, not deleted.
+      .Push({"s"}).Push({"abcd", 1, "String"}).Op(op::kNewObject).Op(op::kSetVariable)
+      .Push({"s"}).Op(op::kGetVariable).Push({"length"}).Op(op::kGetMember).Op(op::kTrace)
+      .Push({"s"}).Op(op::kGetVariable).Push({"length", "hmm"}).Op(op::kSetMember)
+      .Push({"s"}).Op(op::kGetVariable).Push({"length"}).Op(op::kDelete).Op(op::kPop)
+      .Push({"s"}).Op(op::kGetVariable).Push({"length"}).Op(op::kGetMember).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script, 8), (Lines{"lo worl", "", "1", "3", "NaN", "4", "hmm"}));
+  EXPECT_EQ(RunLines(script, 5), (Lines{"lo worl", "", "2", "1", "0", "4", "hmm"}));
 }
 
 // How objects become text and numbers: text asks only toString (anything but a string

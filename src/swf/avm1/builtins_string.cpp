@@ -30,6 +30,10 @@ Value StringConstruct(Interpreter& vm, const Value& self, std::span<const Value>
   Object* object = self.AsObject();
   object->kind = ObjectKind::kString;
   object->primitive = args.empty() ? Value(vm.Names().empty) : Value(vm.ToString(args[0]));
+  // A String object keeps its length as an own value scripts may overwrite.
+  String* length = vm.Names().length;
+  object->Put(vm.Key(length), length, Value(static_cast<double>(UnitCount(object->primitive.string->text, vm.Version()))),
+              property_flag::kDontEnum | property_flag::kDontDelete);
   return self;
 }
 Value StringValueOf(Interpreter& vm, const Value& self, std::span<const Value>) { return Str(vm, Text(vm, self)); }

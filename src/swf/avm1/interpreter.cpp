@@ -106,7 +106,7 @@ Value Interpreter::Get(Object* object, String* name) {
       }
     }
   }
-  if (object->kind == ObjectKind::kString && key == names_.length && object->primitive.IsString()) {
+  if (object->kind == ObjectKind::kString && key == names_.length && object->primitive.IsString() && !object->FindOwn(key)) {
     // Boxed strings answer their length; the String methods do the same for primitives.
     return Value(static_cast<double>(UnitCount(object->primitive.string->text, version_)));
   }
