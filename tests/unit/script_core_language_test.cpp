@@ -398,6 +398,18 @@ TEST(ScriptCoreLanguage, MathReadsTwoArguments) {
   EXPECT_EQ(RunLines(script), (Lines{"v3", "v2", "9", "v5", "v4", "5", "NaN"}));
 }
 
+// The old text actions from version 6: a character beyond the basic plane reads as
+// U+FFFD, a character code is cut to 16 bits (a lone surrogate becomes U+FFFD), and the
+// extract index and count wrap as 32-bit integers.
+TEST(ScriptCoreLanguage, OldTextActionsWorkInSixteenBitUnits) {
+  ActionAssembler script;
+  script.Push({"😋"}).Op(op::kCharToAscii).Op(op::kTrace)
+      .Push({65616}).Op(op::kAsciiToChar).Op(op::kTrace)
+      .Push({0xD801}).Op(op::kAsciiToChar).Op(op::kCharToAscii).Op(op::kTrace)
+      .Push({"😋航空母艦testing!", 4294967303.0, -4294967294.0}).Op(op::kStringExtract).Op(op::kTrace);
+  EXPECT_EQ(RunLines(script, 6), (Lines{"65533", "P", "65533", "te"}));
+}
+
 // Each frame program starts with four empty registers; a function reaches the ones past
 // its own count in the program that called it.
 TEST(ScriptCoreLanguage, RegistersPastAFunctionsOwnAreTheProgramsOwn) {

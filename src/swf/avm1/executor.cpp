@@ -222,11 +222,12 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kStringExtract:
       case op::kMbStringExtract: {
-        const double count = vm_.ToNumber(pop());
-        const double index = vm_.ToNumber(pop());
+        // Index (from 1) and count wrap as 32-bit integers; a negative count takes the rest.
+        const std::int32_t count = ToInt32(vm_.ToNumber(pop()));
+        const std::int32_t index = ToInt32(vm_.ToNumber(pop()));
         const std::u16string text = ToUnits(vm_.ToString(pop())->text, a.version);
-        const std::size_t from = index > 1 ? static_cast<std::size_t>(std::min(index - 1, 1e9)) : 0;
-        const std::size_t size = count < 0 || std::isnan(count) ? text.size() : static_cast<std::size_t>(std::min(count, 1e9));
+        const std::size_t from = index > 1 ? static_cast<std::size_t>(index - 1) : 0;
+        const std::size_t size = count < 0 ? text.size() : static_cast<std::size_t>(count);
         const std::u16string part = from < text.size() ? text.substr(from, size) : std::u16string();
         push(Value(vm_.heap_.Intern(FromUnits(part, a.version))));
         break;
@@ -234,12 +235,19 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kCharToAscii:
       case op::kMbCharToAscii: {
         const std::u16string text = ToUnits(vm_.ToString(pop())->text, a.version);
-        push(Value(text.empty() ? 0.0 : static_cast<double>(text[0])));
+        // A character beyond the basic plane reads as U+FFFD.
+        const bool paired = text.size() > 1 && text[0] >= 0xD800 && text[0] < 0xDC00 && a.version >= 6;
+        push(Value(text.empty() ? 0.0 : paired ? 65533.0 : static_cast<double>(text[0])));
         break;
       }
       case op::kAsciiToChar:
       case op::kMbAsciiToChar: {
-        const auto code = static_cast<std::uint32_t>(ToUint32(vm_.ToNumber(pop())));
+        // From version 6 the code is a 16-bit unit; a lone surrogate becomes U+FFFD.
+        std::uint32_t code = ToUint32(vm_.ToNumber(pop()));
+        if (a.version >= 6) {
+          code &= 0xFFFF;
+          if (code >= 0xD800 && code < 0xE000) code = 0xFFFD;
+        }
         push(Value(vm_.heap_.Intern(code == 0 ? std::string() : Utf8Of(code & 0x1FFFFF))));
         break;
       }
