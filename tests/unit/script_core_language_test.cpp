@@ -259,6 +259,8 @@ TEST(ScriptCoreLanguage, APrototypeLoopStopsTheScript) {
   script.Push({"a"}).Push({0}).Op(op::kInitObject).Op(op::kSetVariable)
       .Push({"a"}).Op(op::kGetVariable).Push({"__proto__", "a"}).Op(op::kGetVariable).Op(op::kSetMember)
       .Trace("before")
+      .Push({"a"}).Op(op::kGetVariable).Push({"Array"}).Op(op::kGetVariable).Op(op::kInstanceOf).Op(op::kTrace)
+      .Push({"Array"}).Op(op::kGetVariable).Push({"a"}).Op(op::kGetVariable).Op(op::kCastOp).Op(op::kTrace)
       .Push({"a"}).Op(op::kGetVariable).Push({"missing"}).Op(op::kGetMember).Op(op::kTrace)
       .Trace("not reached");
   ActionAssembler next;
@@ -273,7 +275,7 @@ TEST(ScriptCoreLanguage, APrototypeLoopStopsTheScript) {
   avm1::Machine machine(movie->Version(), host);
   player::Player player(movie, nullptr, &machine);
   player.NextFrame();
-  EXPECT_EQ(host.lines, (Lines{"before", "next script"}));
+  EXPECT_EQ(host.lines, (Lines{"before", "false", "null", "next script"}));
 }
 
 // Text read as a number from version 6: octal only without white space before it, and

@@ -63,6 +63,7 @@ class Executor {
   // The rarer actions, outside the action loop; false when the action is not theirs.
   bool RunTimelineAction(Activation& a, const format::Action& action);
   bool RunObjectAction(Activation& a, const format::Action& action);
+  bool IsInstance(Object* object, Object* ctor);
   void CheckBudget();
 
   Interpreter& vm_;
