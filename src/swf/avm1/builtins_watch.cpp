@@ -49,25 +49,26 @@ Value UnwatchFn(Interpreter& vm, const Value& self, std::span<const Value> args)
 
 bool Interpreter::WatchRunning(Object* object, String* key) {
   const Watcher* watcher = FindWatcher(object, key);
-  return watcher && watcher->running;
+  return watcher && watcher->running > 0;
 }
 
 bool Interpreter::RunWatcher(Object* object, String* key, String* name, Value& value) {
   Watcher* watcher = FindWatcher(object, key);
-  if (!watcher || watcher->running) return false;
+  if (!watcher || (watcher->running > 0 && version_ <= 6) || accessorsRunning_.size() > kMaxAccessorDepth) return false;
   // The old value is the stored one, found through the prototypes; no getter runs.
   Property* current = Find(object, key);
   const Value old = current ? current->value : Value();
   const Value args[] = {Value(name), old, value, watcher->userData};
   const Value callback(watcher->callback);
-  watcher->running = true;
+  ++watcher->running;
   struct Done {
     Object* object;
     String* key;
     ~Done() {
-      if (Watcher* w = FindWatcher(object, key)) w->running = false;
+      if (Watcher* w = FindWatcher(object, key); w && w->running > 0) --w->running;
     }
   } done{object, key};
+  AccessorCall nested(*this, object, key);
   try {
     value = Call(callback, Value(object), args);
   } catch (const ScriptThrow&) {

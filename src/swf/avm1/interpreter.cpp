@@ -113,14 +113,14 @@ Value Interpreter::Get(Object* object, String* name) {
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
   if (!property) return Value();
-  if (property->getter && !(object->watchers && WatchRunning(object, key))) return CallGetter(object, key, *property);
+  if (property->getter && !(version_ <= 6 && object->watchers && WatchRunning(object, key))) return CallGetter(object, key, *property);
   return property->value;
 }
 
 Value Interpreter::CallGetter(Object* object, String* key, const Property& property) {
   if (AccessorRunning(object, key)) return property.value;
-  // Getters calling themselves end quietly with undefined past this depth.
-  if (depth_ > kMaxCallDepth || accessorsRunning_.size() > kMaxAccessorDepth) return Value();
+  // Getters calling themselves end quietly past this depth, reading the stored value.
+  if (depth_ > kMaxCallDepth || accessorsRunning_.size() > kMaxAccessorDepth) return property.value;
   const Value getter(property.getter);
   AccessorCall running(*this, object, key);
   return Call(getter, Value(object), {});
@@ -178,8 +178,9 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
     }
   }
   if (object->watchers) {
-    // While its watcher runs, a property is a plain value: no getter, setter or watcher.
-    if (WatchRunning(object, key)) {
+    // While its watcher runs, a property is a plain value: no getter, setter or watcher
+    // (from version 7 the watcher is called again, down to the accessor depth limit).
+    if (WatchRunning(object, key) && (version_ <= 6 || accessorsRunning_.size() > kMaxAccessorDepth)) {
       if (Property* own = object->FindOwn(key)) {
         own->value = value;
       } else {

@@ -61,7 +61,7 @@ struct Watcher {
   String* key = nullptr;
   Object* callback = nullptr;
   Value userData;
-  bool running = false;  // a set made by the callback itself does not call it again
+  int running = 0;  // calls under way (up to version 6 a set made by the callback does not call it again)
 };
 
 enum class ObjectKind : std::uint8_t {
