@@ -11,6 +11,8 @@ inline Value Arg(std::span<const Value> args, std::size_t i) { return i < args.s
 
 void InstallObjectAndFunction(Interpreter& vm);
 void InstallGlobalFunctions(Interpreter& vm);
+// Object.prototype.watch and unwatch.
+void InstallWatch(Interpreter& vm);
 void InstallArray(Interpreter& vm);
 void InstallStringNumberBoolean(Interpreter& vm);
 void InstallMathAndDate(Interpreter& vm);

@@ -29,8 +29,7 @@ Value ArrayCtor(Interpreter& vm, const Value& self, std::span<const Value> args)
   array->kind = ObjectKind::kArray;
   array->primitive = Value(0.0);
   if (args.size() == 1 && args[0].IsNumber()) {
-    const double n = args[0].number;
-    if (n >= 0 && n < kMaxArrayWork && n == std::floor(n)) array->primitive = Value(n);
+    vm.SetArrayLength(array, ToInt32(args[0].number));
     return Value(array);
   }
   for (const Value& item : args) vm.ArrayPush(array, item);
@@ -72,24 +71,35 @@ Value PopFn(Interpreter& vm, const Value& self, std::span<const Value>) {
   return last;
 }
 
+// Moves an element the way the player's array methods do: the old property goes (unless it
+// may not be deleted) and the value is set again, so it enumerates as newly added.
+void Replace(Interpreter& vm, Object* array, std::size_t index, const Value& value) {
+  String* name = vm.GetHeap().NumberName(index);
+  vm.Delete(array, name);
+  vm.Set(array, name, value);
+}
+
 Value Shift(Interpreter& vm, const Value& self, std::span<const Value>) {
   Object* array = This(self);
   if (!array) return Value();
-  auto items = Elements(vm, array);
-  if (items.empty()) return Value();
-  const Value first = items.front();
-  items.erase(items.begin());
-  Store(vm, array, items);
+  const std::size_t length = std::min(vm.ArrayLength(array), kMaxArrayWork);
+  if (length == 0) return Value();
+  const Value first = vm.ArrayAt(array, 0);
+  for (std::size_t i = 1; i < length; ++i) Replace(vm, array, i - 1, vm.ArrayAt(array, i));
+  vm.Delete(array, vm.GetHeap().NumberName(length - 1));
+  vm.Set(array, vm.Names().length, Value(static_cast<double>(length - 1)));
   return first;
 }
 
 Value Unshift(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* array = This(self);
   if (!array) return Value();
-  auto items = Elements(vm, array);
-  items.insert(items.begin(), args.begin(), args.end());
-  Store(vm, array, items);
-  return Value(static_cast<double>(items.size()));
+  const std::size_t length = std::min(vm.ArrayLength(array), kMaxArrayWork);
+  const std::size_t count = std::min(args.size(), kMaxArrayWork);
+  for (std::size_t i = length; i-- > 0;) Replace(vm, array, i + count, vm.ArrayAt(array, i));
+  for (std::size_t i = 0; i < count; ++i) Replace(vm, array, i, args[i]);
+  vm.Set(array, vm.Names().length, Value(static_cast<double>(length + count)));
+  return Value(static_cast<double>(length + count));
 }
 
 std::size_t Clamp(Interpreter& vm, const Value& v, std::size_t length, std::size_t fallback) {
@@ -147,9 +157,13 @@ Value Concat(Interpreter& vm, const Value& self, std::span<const Value> args) {
 Value Reverse(Interpreter& vm, const Value& self, std::span<const Value>) {
   Object* array = This(self);
   if (!array) return Value();
-  auto items = Elements(vm, array);
-  std::reverse(items.begin(), items.end());
-  Store(vm, array, items);
+  const std::size_t length = std::min(vm.ArrayLength(array), kMaxArrayWork);
+  for (std::size_t i = 0; i < length / 2; ++i) {
+    const std::size_t j = length - 1 - i;
+    const Value low = vm.ArrayAt(array, i), high = vm.ArrayAt(array, j);
+    Replace(vm, array, i, high);
+    Replace(vm, array, j, low);
+  }
   return self;
 }
 
@@ -184,8 +198,8 @@ double CompareKeys(Interpreter& vm, const Value& a, const Value& b, int flags) {
   } else {
     std::string p = vm.ToText(a), q = vm.ToText(b);
     if (flags & sort_flag::kCaseInsensitive) {
-      for (char& c : p) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      for (char& c : q) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      p = vm.GetHeap().Folded(vm.Intern(p))->text;
+      q = vm.GetHeap().Folded(vm.Intern(q))->text;
     }
     order = p < q ? -1 : p > q ? 1 : 0;
   }

@@ -218,7 +218,11 @@ Value StopDrag(Interpreter& vm, const Value&, std::span<const Value>) {
 
 Value Nothing(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
-Value ClipToString(Interpreter& vm, const Value& self, std::span<const Value>) { return Value(vm.ToString(self)); }
+Value ClipToString(Interpreter& vm, const Value& self, std::span<const Value>) {
+  // Called on something that is no clip (MovieClip.prototype itself), it answers as any object.
+  if (!vm.AnchorOf(self.AsObject())) return Value(vm.Intern("[object Object]"));
+  return Value(vm.ToString(self));
+}
 
 }  // namespace
 

@@ -18,36 +18,36 @@ Object* Listeners(Interpreter& vm, Object* owner) {
   return array;
 }
 
+// Listeners are compared loosely (undefined and null are one); adding one first takes an
+// equal one away, so it moves to the end.
+bool RemoveFrom(Interpreter& vm, Object* list, const Value& listener) {
+  const std::size_t length = vm.ArrayLength(list);
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!vm.Equals(vm.ArrayAt(list, i), listener)) continue;
+    const Value args[] = {Value(static_cast<double>(i)), Value(1.0)};
+    vm.CallMethod(Value(list), vm.Name("splice"), args);
+    return true;
+  }
+  return false;
+}
+
 Value AddListener(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* owner = self.AsObject();
-  if (!owner || !Arg(args, 0).IsObject()) return Value(false);
+  if (!owner) return Value(false);
   Object* list = Listeners(vm, owner);
-  for (std::size_t i = 0; i < vm.ArrayLength(list); ++i) {
-    if (vm.StrictEquals(vm.ArrayAt(list, i), args[0])) return Value(true);
-  }
-  vm.ArrayPush(list, args[0]);
+  RemoveFrom(vm, list, Arg(args, 0));
+  vm.ArrayPush(list, Arg(args, 0));
   return Value(true);
 }
 
 Value RemoveListener(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* owner = self.AsObject();
   if (!owner) return Value(false);
-  Object* list = Listeners(vm, owner);
-  std::vector<Value> kept;
-  bool removed = false;
-  for (std::size_t i = 0; i < vm.ArrayLength(list); ++i) {
-    const Value item = vm.ArrayAt(list, i);
-    if (!removed && vm.StrictEquals(item, Arg(args, 0))) {
-      removed = true;
-    } else {
-      kept.push_back(item);
-    }
-  }
-  vm.Set(list, vm.Names().length, Value(0.0));
-  for (const Value& item : kept) vm.ArrayPush(list, item);
-  return Value(removed);
+  return Value(RemoveFrom(vm, Listeners(vm, owner), Arg(args, 0)));
 }
 
+// Calls the named method of every listener (a listener given no name is called itself);
+// true when there was a listener to call.
 Value BroadcastMessage(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* owner = self.AsObject();
   if (!owner || args.empty()) return Value();
@@ -55,17 +55,31 @@ Value BroadcastMessage(Interpreter& vm, const Value& self, std::span<const Value
   Object* list = Listeners(vm, owner);
   std::vector<Value> items;
   for (std::size_t i = 0; i < vm.ArrayLength(list); ++i) items.push_back(vm.ArrayAt(list, i));
-  for (const Value& item : items) vm.CallMethod(item, name, args.subspan(1));
-  return Value();
+  for (const Value& item : items) {
+    if (name->text.empty()) {
+      vm.Call(item, Value(), args.subspan(1));
+    } else {
+      vm.CallMethod(item, name, args.subspan(1));
+    }
+  }
+  return items.empty() ? Value() : Value(true);
 }
 
+// The same three function objects go onto every broadcaster.
 Value Initialize(Interpreter& vm, const Value&, std::span<const Value> args) {
   Object* target = Arg(args, 0).AsObject();
   if (!target) return Value();
-  vm.DefineNative(target, "addListener", AddListener);
-  vm.DefineNative(target, "removeListener", RemoveListener);
-  vm.DefineNative(target, "broadcastMessage", BroadcastMessage);
-  Listeners(vm, target);
+  Object* broadcaster = vm.Get(vm.global, vm.Name("AsBroadcaster")).AsObject();
+  for (const char* name : {"addListener", "removeListener", "broadcastMessage"}) {
+    String* key = vm.Name(name);
+    Value fn = broadcaster ? vm.Get(broadcaster, key) : Value();
+    if (!AsFunction(fn.AsObject())) {
+      fn = Value(vm.NewNative(name[0] == 'a' ? AddListener : name[0] == 'r' ? RemoveListener : BroadcastMessage));
+    }
+    target->Put(vm.Key(key), key, fn, property_flag::kDontEnum);
+  }
+  String* listeners = ListenersName(vm);
+  target->Put(vm.Key(listeners), listeners, Value(vm.NewArray()), property_flag::kDontEnum);
   return Value();
 }
 
@@ -212,6 +226,9 @@ void InstallInputObjects(Interpreter& vm) {
   vm.LinkConstructor(broadcaster, vm.NewObject());
   vm.DefineValue(g, "AsBroadcaster", Value(broadcaster));
   vm.DefineNative(broadcaster, "initialize", Initialize);
+  vm.DefineNative(broadcaster, "addListener", AddListener);
+  vm.DefineNative(broadcaster, "removeListener", RemoveListener);
+  vm.DefineNative(broadcaster, "broadcastMessage", BroadcastMessage);
 
   vm.keyObject = vm.NewObject();
   vm.DefineValue(g, "Key", Value(vm.keyObject));

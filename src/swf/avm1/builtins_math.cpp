@@ -10,9 +10,12 @@ namespace {
 
 double N(Interpreter& vm, std::span<const Value> args, std::size_t i) { return i < args.size() ? vm.ToNumber(args[i]) : NAN; }
 
+// The Math functions read two arguments whatever they use: a second one is converted
+// (its valueOf runs) and any further ones are not.
 #define TAVELIN_MATH1(name, expr)                                                 \
   Value name(Interpreter& vm, const Value&, std::span<const Value> args) {       \
     const double x = N(vm, args, 0);                                              \
+    if (args.size() > 1) N(vm, args, 1);                                          \
     return Value(static_cast<double>(expr));                                      \
   }
 TAVELIN_MATH1(Abs, std::fabs(x))
@@ -30,29 +33,27 @@ TAVELIN_MATH1(Sqrt, std::sqrt(x))
 TAVELIN_MATH1(Tan, std::tan(x))
 #undef TAVELIN_MATH1
 
-Value Atan2(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::atan2(N(vm, args, 0), N(vm, args, 1))); }
-Value Pow(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::pow(N(vm, args, 0), N(vm, args, 1))); }
+Value Atan2(Interpreter& vm, const Value&, std::span<const Value> args) {
+  const double y = N(vm, args, 0), x = N(vm, args, 1);
+  return Value(std::atan2(y, x));
+}
+Value Pow(Interpreter& vm, const Value&, std::span<const Value> args) {
+  const double base = N(vm, args, 0), exponent = N(vm, args, 1);
+  return Value(std::pow(base, exponent));
+}
+// max and min compare the first two arguments: one alone gives NaN.
 Value Max(Interpreter& vm, const Value&, std::span<const Value> args) {
   if (args.empty()) return Value(-INFINITY);
-  double best = -INFINITY;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const double x = vm.ToNumber(args[i]);
-    if (std::isnan(x)) return Value(NAN);
-    best = std::max(best, x);
-  }
-  return Value(best);
+  const double x = N(vm, args, 0), y = N(vm, args, 1);
+  return Value(std::isnan(x) || std::isnan(y) ? NAN : std::max(x, y));
 }
 Value Min(Interpreter& vm, const Value&, std::span<const Value> args) {
   if (args.empty()) return Value(INFINITY);
-  double best = INFINITY;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const double x = vm.ToNumber(args[i]);
-    if (std::isnan(x)) return Value(NAN);
-    best = std::min(best, x);
-  }
-  return Value(best);
+  const double x = N(vm, args, 0), y = N(vm, args, 1);
+  return Value(std::isnan(x) || std::isnan(y) ? NAN : std::min(x, y));
 }
-Value RandomFn(Interpreter&, const Value&, std::span<const Value>) {
+Value RandomFn(Interpreter& vm, const Value&, std::span<const Value> args) {
+  for (std::size_t i = 0; i < args.size() && i < 2; ++i) vm.ToNumber(args[i]);
   static std::mt19937_64 generator(20260101);
   return Value(std::uniform_real_distribution<double>(0.0, 1.0)(generator));
 }

@@ -14,7 +14,8 @@ Value ObjectCtor(Interpreter& vm, const Value& self, std::span<const Value> args
   if (value.IsObject()) return value;
   if (!value.IsNullish()) return Value(vm.ToObject(value));
   (void)self;
-  return Value(vm.NewObject());
+  // Called without `new` and with nothing to wrap, it makes an object with no prototype.
+  return Value(vm.GetHeap().New<Object>(nullptr));
 }
 Value ObjectConstruct(Interpreter& vm, const Value& self, std::span<const Value> args) {
   const Value value = Arg(args, 0);
@@ -63,13 +64,20 @@ Value AddProperty(Interpreter& vm, const Value& self, std::span<const Value> arg
   String* name = vm.ToString(Arg(args, 0));
   if (!object || name->text.empty() || !getter || getter->kind != ObjectKind::kFunction) return Value(false);
   if (setter && setter->kind != ObjectKind::kFunction && !Arg(args, 2).IsNull()) return Value(false);
-  Property& property = object->Put(vm.Key(name), name, Value());
-  property.getter = getter;
-  property.setter = setter && setter->kind == ObjectKind::kFunction ? setter : nullptr;
+  String* key = vm.Key(name);
+  // The stored value stays: it is what a watcher sees as the old value.
+  Property* property = object->FindOwn(key);
+  if (!property) property = &object->Put(key, name, Value());
+  property->getter = getter;
+  property->setter = setter && setter->kind == ObjectKind::kFunction ? setter : nullptr;
+  if (object->watchers) {
+    Value value;
+    if (vm.RunWatcher(object, key, name, value)) {
+      if (Property* now = object->FindOwn(key)) now->value = value;
+    }
+  }
   return Value(true);
 }
-
-Value Watch(Interpreter&, const Value&, std::span<const Value>) { return Value(false); }
 
 Value RegisterClass(Interpreter& vm, const Value&, std::span<const Value> args) {
   std::string name = vm.ToText(Arg(args, 0));
@@ -85,8 +93,9 @@ Value RegisterClass(Interpreter& vm, const Value&, std::span<const Value> args) 
 }
 
 Value FunctionCall(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  // Called on nothing, the function runs on the global object.
   const Value thisValue = Arg(args, 0);
-  return vm.Call(self, thisValue.IsNullish() ? Value() : thisValue, args.size() > 1 ? args.subspan(1) : std::span<const Value>());
+  return vm.Call(self, thisValue.IsNullish() ? Value(vm.global) : thisValue, args.size() > 1 ? args.subspan(1) : std::span<const Value>());
 }
 
 Value FunctionApply(Interpreter& vm, const Value& self, std::span<const Value> args) {
@@ -96,12 +105,16 @@ Value FunctionApply(Interpreter& vm, const Value& self, std::span<const Value> a
     for (std::size_t i = 0; i < length; ++i) list.push_back(vm.ArrayAt(array, i));
   }
   const Value thisValue = Arg(args, 0);
-  return vm.Call(self, thisValue.IsNullish() ? Value() : thisValue, list);
+  return vm.Call(self, thisValue.IsNullish() ? Value(vm.global) : thisValue, list);
 }
 
+// Function(x) gives x back as it is; Function() an object with no prototype.
 Value FunctionCtor(Interpreter& vm, const Value&, std::span<const Value> args) {
-  if (!args.empty() && args[0].IsObject()) return args[0];
-  return Value(vm.NewObject());
+  if (!args.empty()) return args[0];
+  return Value(vm.GetHeap().New<Object>(nullptr));
+}
+Value FunctionConstruct(Interpreter&, const Value& self, std::span<const Value> args) {
+  return args.empty() ? self : args[0];
 }
 
 Value ErrorCtor(Interpreter& vm, const Value& self, std::span<const Value> args) {
@@ -120,7 +133,7 @@ Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args)
   const std::uint32_t set = ToUint32(vm.ToNumber(Arg(args, 2)));
   const std::uint32_t clear = args.size() > 3 ? ToUint32(vm.ToNumber(args[3])) : 0;
   auto apply = [&](Property& property) {
-    property.flags = static_cast<std::uint8_t>((property.flags & ~clear) | set) & 0x07;
+    property.flags = static_cast<std::uint16_t>((property.flags & ~clear) | set);
   };
   const Value names = Arg(args, 1);
   if (names.IsNull()) {
@@ -128,7 +141,7 @@ Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args)
     return Value();
   }
   std::vector<String*> list;
-  if (Object* array = names.AsObject()) {
+  if (Object* array = names.AsObject(); array && array->kind == ObjectKind::kArray) {
     for (std::size_t i = 0; i < vm.ArrayLength(array) && i < 65536; ++i) list.push_back(vm.ToString(vm.ArrayAt(array, i)));
   } else {
     const std::string text = vm.ToText(names);
@@ -148,32 +161,55 @@ Value AsSetPropFlags(Interpreter& vm, const Value&, std::span<const Value> args)
 
 // ---- global functions ----
 
-Value IsNaN(Interpreter& vm, const Value&, std::span<const Value> args) { return Value(std::isnan(vm.ToNumber(Arg(args, 0)))); }
+Value IsNaN(Interpreter& vm, const Value&, std::span<const Value> args) {
+  return Value(args.empty() || std::isnan(vm.ToNumber(args[0])));
+}
 Value IsFinite(Interpreter& vm, const Value&, std::span<const Value> args) {
   return Value(!args.empty() && std::isfinite(vm.ToNumber(args[0])));
 }
 
+// parseInt as the original player reads it: a "0x" prefix counts only at the very start
+// (a sign may follow it), a leading zero means octal only when the whole text is a signed
+// run of octal digits with no white space, and a radix outside 2..36 (or not a number)
+// gives NaN.
 Value ParseInt(Interpreter& vm, const Value&, std::span<const Value> args) {
   if (args.empty()) return Value();
   const std::string text = vm.ToText(Arg(args, 0));
-  int radix = args.size() > 1 ? ToInt32(vm.ToNumber(args[1])) : 0;
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  if (radix == 0) {
-    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-      radix = 16;
-      i += 2;
-    } else if (i + 1 < text.size() && text[i] == '0') {
-      radix = 8;
-    } else {
-      radix = 10;
-    }
-  } else if (radix == 16 && i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    i += 2;
+  const bool radixGiven = args.size() > 1;
+  int radix = 0;
+  if (radixGiven) {
+    const double wanted = vm.ToNumber(args[1]);
+    if (!std::isfinite(wanted)) return Value(NAN);
+    radix = ToInt32(wanted);
+    if (radix < 2 || radix > 36) return Value(NAN);
   }
-  if (radix < 2 || radix > 36) return Value(NAN);
+  auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  auto isX = [](char c) { return c == 'x' || c == 'X'; };
+  std::size_t i = 0;
+  bool negative = false;
+  if (text.size() >= 2 && text[0] == '0' && isX(text[1])) {
+    i = 2;
+    if (!radixGiven) radix = 16;
+    while (i < text.size() && isSpace(text[i])) ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  } else if (text.size() >= 3 && (text[0] == '-' || text[0] == '+') && text[1] == '0' && isX(text[2])) {
+    // A signed "0x" loses its sign and its zero; the "x" is read as a digit.
+    i = 2;
+    if (!radixGiven) radix = 10;
+  } else {
+    while (i < text.size() && isSpace(text[i])) ++i;
+    const std::size_t signAt = i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    if (!radixGiven) {
+      radix = 10;
+      const bool atStart = signAt == 0;
+      if (atStart && i < text.size() && text[i] == '0') {
+        bool octal = true;
+        for (std::size_t k = i; k < text.size(); ++k) octal = octal && text[k] >= '0' && text[k] <= '7';
+        if (octal) radix = 8;
+      }
+    }
+  }
   double result = 0;
   bool any = false;
   for (; i < text.size(); ++i) {
@@ -235,10 +271,12 @@ Value Unescape(Interpreter& vm, const Value&, std::span<const Value> args) {
   auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; };
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%') {
-      // A broken escape is dropped with the two characters after it.
-      if (i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
-        out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+      // A broken escape is dropped up to the first character that is no hex digit.
+      if (i + 1 < text.size() && hex(text[i + 1]) < 0) {
+        i += 1;
+        continue;
       }
+      if (i + 2 < text.size() && hex(text[i + 2]) >= 0) out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
       i += 2;
     } else if (text[i] == '+') {
       out += ' ';
@@ -280,11 +318,10 @@ void InstallObjectAndFunction(Interpreter& vm) {
   vm.DefineNative(vm.objectProto, "isPropertyEnumerable", IsPropertyEnumerable);
   vm.DefineNative(vm.objectProto, "isPrototypeOf", IsPrototypeOf);
   vm.DefineNative(vm.objectProto, "addProperty", AddProperty);
-  vm.DefineNative(vm.objectProto, "watch", Watch);
-  vm.DefineNative(vm.objectProto, "unwatch", Watch);
+  InstallWatch(vm);
   vm.DefineNative(object, "registerClass", RegisterClass);
 
-  Function* function = vm.NewNative(FunctionCtor);
+  Function* function = vm.NewNative(FunctionCtor, FunctionConstruct);
   vm.LinkConstructor(function, vm.functionProto);
   vm.DefineValue(vm.global, "Function", Value(function));
   vm.DefineNative(vm.functionProto, "call", FunctionCall);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "swf/avm1/builtins.h"
+#include "swf/avm1/text_case.h"
 #include "swf/avm1/text_units.h"
 
 namespace tavelin::swf::avm1 {
@@ -29,6 +30,10 @@ Value StringConstruct(Interpreter& vm, const Value& self, std::span<const Value>
   Object* object = self.AsObject();
   object->kind = ObjectKind::kString;
   object->primitive = args.empty() ? Value(vm.Names().empty) : Value(vm.ToString(args[0]));
+  // A String object keeps its length as an own value scripts may overwrite.
+  String* length = vm.Names().length;
+  object->Put(vm.Key(length), length, Value(static_cast<double>(UnitCount(object->primitive.string->text, vm.Version()))),
+              property_flag::kDontEnum | property_flag::kDontDelete);
   return self;
 }
 Value StringValueOf(Interpreter& vm, const Value& self, std::span<const Value>) { return Str(vm, Text(vm, self)); }
@@ -51,6 +56,8 @@ Value CharAt(Interpreter& vm, const Value& self, std::span<const Value> args) {
 Value CharCodeAt(Interpreter& vm, const Value& self, std::span<const Value> args) {
   const std::u16string text = Units(vm, self);
   const double i = Index(vm, Arg(args, 0));
+  // Version 5 answers zero past the end.
+  if (vm.Version() < 6 && i >= static_cast<double>(text.size())) return Value(0.0);
   if (i < 0 || i >= static_cast<double>(text.size())) return Value(NAN);
   return Value(static_cast<double>(text[static_cast<std::size_t>(i)]));
 }
@@ -88,7 +95,12 @@ Value Substr(Interpreter& vm, const Value& self, std::span<const Value> args) {
   if (start < 0) start = std::max(0.0, size + start);
   start = std::min(start, size);
   double count = args.size() > 1 && !args[1].IsUndefined() ? Index(vm, args[1]) : size - start;
-  if (count < 0) count = std::max(0.0, size - start + count);
+  if (count < 0) {
+    // A negative count is taken from the whole length; one that would reach the end
+    // gives nothing.
+    count += size;
+    if (count <= 0 || start + count >= size) return Value(vm.Names().empty);
+  }
   count = std::min(count, size - start);
   return Str(vm, std::u16string_view(text).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(count)));
 }
@@ -122,13 +134,19 @@ Value Split(Interpreter& vm, const Value& self, std::span<const Value> args) {
   const std::u16string text = Units(vm, self);
   const std::u16string_view view(text);
   Object* array = vm.NewArray();
-  if (Arg(args, 0).IsUndefined()) {
+  // Version 5 splits at commas when given no separator, and not at all at "".
+  const bool v5 = vm.Version() < 6;
+  std::size_t limit = SIZE_MAX;
+  if (args.size() > 1 && !args[1].IsUndefined()) limit = static_cast<std::size_t>(std::max(0.0, Integer(vm, args[1])));
+  if (Arg(args, 0).IsUndefined() && !v5) {
     vm.ArrayPush(array, Str(vm, view));
     return Value(array);
   }
-  const std::u16string separator = UnitsOf(vm, args[0]);
-  std::size_t limit = SIZE_MAX;
-  if (args.size() > 1 && !args[1].IsUndefined()) limit = static_cast<std::size_t>(std::max(0.0, Integer(vm, args[1])));
+  const std::u16string separator = Arg(args, 0).IsUndefined() ? std::u16string(u",") : UnitsOf(vm, args[0]);
+  if (separator.empty() && v5) {
+    if (limit > 0) vm.ArrayPush(array, Str(vm, view));
+    return Value(array);
+  }
   if (separator.empty()) {
     for (std::size_t i = 0; i < view.size() && i < limit; ++i) vm.ArrayPush(array, Str(vm, view.substr(i, 1)));
     return Value(array);
@@ -145,11 +163,13 @@ Value Split(Interpreter& vm, const Value& self, std::span<const Value> args) {
 }
 
 Value ToUpper(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (vm.Version() >= 6) return Str(vm, std::u16string_view(UpperUnits(Units(vm, self))));
   std::string text = Text(vm, self);
   for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   return Str(vm, text);
 }
 Value ToLower(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (vm.Version() >= 6) return Str(vm, std::u16string_view(LowerUnits(Units(vm, self))));
   std::string text = Text(vm, self);
   for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return Str(vm, text);
@@ -209,7 +229,8 @@ Value NumberValueOf(Interpreter& vm, const Value& self, std::span<const Value>) 
 // ---- Boolean ----
 
 Value BooleanCtor(Interpreter& vm, const Value&, std::span<const Value> args) {
-  return Value(!args.empty() && vm.ToBoolean(args[0]));
+  if (args.empty()) return Value();  // Boolean() is undefined
+  return Value(vm.ToBoolean(args[0]));
 }
 Value BooleanConstruct(Interpreter& vm, const Value& self, std::span<const Value> args) {
   Object* object = self.AsObject();

@@ -27,6 +27,15 @@ std::size_t Utf8Length(const std::string& text) {
 
 }  // namespace
 
+// A register of the running code; numbers past a function's own registers reach the
+// four global ones.
+Value* Executor::Register(Activation& a, int number) {
+  if (number < 0) return nullptr;
+  if (number < a.registerCount) return &a.registers[number];
+  if (number < 4) return &vm_.globalRegisters_[number];
+  return nullptr;
+}
+
 // ---- the action loop ----
 
 std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out) {
@@ -45,7 +54,7 @@ std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out)
     a.scope = const_cast<Scope*>(scope);
     if (info.hasCatch) {
       if (info.catchInRegister) {
-        if (info.catchRegister < a.registerCount) a.registers[info.catchRegister] = thrown.value;
+        if (Value* slot = Register(a, info.catchRegister)) *slot = thrown.value;
       } else {
         SetVariable(a, a.code->strings[info.catchName], thrown.value);
         if (a.locals) {
@@ -88,8 +97,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
   const auto& strings = a.code->strings;
   end = std::min<std::uint32_t>(end, static_cast<std::uint32_t>(actions.size()));
   auto& stack = vm_.stack_;
-  const auto& n = vm_.names_;
-  const bool v5 = a.version >= 5;
   std::uint32_t pc = begin;
   Completion completion;
   // Both run for nearly every action: kept inline.
@@ -103,7 +110,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     if (stack.size() >= kMaxStack) throw ScriptAbort{"stack"};
     stack.push_back(v);
   };
-  auto logical = [&](bool b) { return v5 ? Value(b) : Value(b ? 1.0 : 0.0); };
+  auto logical = [&](bool b) { return Value(b); };
   // The two operands of a numeric action, the left one converted first (valueOf runs
   // in that order) or, for the actions that do so, the right one.
   auto popNumbers = [&](double& x, double& y) {
@@ -115,10 +122,17 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     y = vm_.ToNumber(pop());
     x = vm_.ToNumber(pop());
   };
+  // Text as the running code makes it: code of movies before version 5 writes truth as
+  // 1 and 0.
+  auto text = [&](const Value& v) -> String* {
+    if (v.IsBoolean() && a.version < 5) return vm_.heap_.NumberName(v.boolean ? 1 : 0);
+    return vm_.ToString(v);
+  };
+  // The text actions convert the right operand first.
   auto popStrings = [&](String*& x, String*& y) {
     const Value right = pop(), left = pop();
-    x = vm_.ToString(left);
-    y = vm_.ToString(right);
+    y = text(right);
+    x = text(left);
   };
   auto collectArgs = [&](std::vector<Value>& args, double count) {
     const std::size_t available = stack.size() - a.stackBase;
@@ -148,7 +162,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
             case format::PushItem::Kind::kBoolean: push(Value(item->number != 0)); break;
             case format::PushItem::Kind::kRegister: {
               const int r = static_cast<int>(item->number);
-              push(r < a.registerCount ? a.registers[r] : Value());
+              const Value* slot = Register(a, r);
+              push(slot ? *slot : Value());
               break;
             }
             case format::PushItem::Kind::kConstant: {
@@ -207,11 +222,12 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kStringExtract:
       case op::kMbStringExtract: {
-        const double count = vm_.ToNumber(pop());
-        const double index = vm_.ToNumber(pop());
+        // Index (from 1) and count wrap as 32-bit integers; a negative count takes the rest.
+        const std::int32_t count = ToInt32(vm_.ToNumber(pop()));
+        const std::int32_t index = ToInt32(vm_.ToNumber(pop()));
         const std::u16string text = ToUnits(vm_.ToString(pop())->text, a.version);
-        const std::size_t from = index > 1 ? static_cast<std::size_t>(std::min(index - 1, 1e9)) : 0;
-        const std::size_t size = count < 0 || std::isnan(count) ? text.size() : static_cast<std::size_t>(std::min(count, 1e9));
+        const std::size_t from = index > 1 ? static_cast<std::size_t>(index - 1) : 0;
+        const std::size_t size = count < 0 ? text.size() : static_cast<std::size_t>(count);
         const std::u16string part = from < text.size() ? text.substr(from, size) : std::u16string();
         push(Value(vm_.heap_.Intern(FromUnits(part, a.version))));
         break;
@@ -219,12 +235,19 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kCharToAscii:
       case op::kMbCharToAscii: {
         const std::u16string text = ToUnits(vm_.ToString(pop())->text, a.version);
-        push(Value(text.empty() ? 0.0 : static_cast<double>(text[0])));
+        // A character beyond the basic plane reads as U+FFFD.
+        const bool paired = text.size() > 1 && text[0] >= 0xD800 && text[0] < 0xDC00 && a.version >= 6;
+        push(Value(text.empty() ? 0.0 : paired ? 65533.0 : static_cast<double>(text[0])));
         break;
       }
       case op::kAsciiToChar:
       case op::kMbAsciiToChar: {
-        const auto code = static_cast<std::uint32_t>(ToUint32(vm_.ToNumber(pop())));
+        // From version 6 the code is a 16-bit unit; a lone surrogate becomes U+FFFD.
+        std::uint32_t code = ToUint32(vm_.ToNumber(pop()));
+        if (a.version >= 6) {
+          code &= 0xFFFF;
+          if (code >= 0xD800 && code < 0xE000) code = 0xFFFD;
+        }
         push(Value(vm_.heap_.Intern(code == 0 ? std::string() : Utf8Of(code & 0x1FFFFF))));
         break;
       }
@@ -264,11 +287,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kTrace: {
         const Value value = pop();
-        std::string text = value.IsUndefined() ? std::string("undefined") : vm_.ToText(value);
-        for (char& c : text) {
+        std::string line = value.IsUndefined() ? std::string("undefined") : text(value)->text;
+        for (char& c : line) {
           if (c == '\r') c = '\n';
         }
-        vm_.host_.Trace(text);
+        vm_.host_.Trace(line);
         break;
       }
       case op::kGetTime: push(Value(std::floor(vm_.host_.MovieMilliseconds()))); break;
@@ -304,13 +327,9 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         const Value fn = GetVariable(a, name);
         if (ClassifyName(vm_, name) == kSuper) {
           // super(...) runs the parent class's constructor on this object.
-          auto* ref = AsSuper(fn.AsObject());
-          Value ctor;
-          if (ref && ref->proto) {
-            ctor = vm_.Get(ref->proto, n.constructor2);
-            if (!ctor.IsObject()) ctor = vm_.Get(ref->proto, n.constructor);
-          }
-          push(vm_.Call(ctor, Value(a.thisObject), args, ref ? ref->proto : nullptr));
+          Value result;
+          if (auto* ref = AsSuper(fn.AsObject())) vm_.SuperCall(ref, args, result);
+          push(result);
           break;
         }
         // A built-in method found on a timeline in scope (getNextHighestDepth() on a
@@ -344,8 +363,9 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         if (nameValue.IsUndefined() || (nameValue.IsString() && nameValue.string->text.empty())) {
           auto* ref = AsSuper(object.AsObject());
           if (ref) {
-            Value ctor = ref->proto ? vm_.Get(ref->proto, n.constructor2) : Value();
-            push(vm_.Call(ctor, Value(ref->self), args, ref->proto));
+            Value result;
+            vm_.SuperCall(ref, args, result);
+            push(result);
           } else {
             push(vm_.Call(object, Value(), args));
           }
@@ -392,24 +412,31 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         break;
       }
       case op::kInitArray: {
-        collectArgs(args, vm_.ToNumber(pop()));
+        // A count beyond the 32-bit signed range takes nothing and makes no array.
+        const double count = vm_.ToNumber(pop());
+        if (count > 2147483647.0) {
+          push(Value());
+          break;
+        }
+        collectArgs(args, count);
         push(Value(vm_.NewArray(args)));
         break;
       }
       case op::kAdd2: {
-        const Value yRaw = pop();
-        const Value x = vm_.ToPrimitive(pop());
-        const Value y = vm_.ToPrimitive(yRaw);
+        const Value yRaw = pop(), xRaw = pop();
+        const Value x = vm_.PrimitiveOrUndefined(xRaw);
+        const Value y = vm_.PrimitiveOrUndefined(yRaw);
         if (x.IsNumber() && y.IsNumber()) {
           push(Value(x.number + y.number));
         } else if (x.IsString() || y.IsString()) {
-          String* sx = vm_.ToString(x);
-          String* sy = vm_.ToString(y);
+          // An operand whose valueOf gave an object joins as its own text.
+          String* sx = text(x.IsObject() ? xRaw : x);
+          String* sy = text(y.IsObject() ? yRaw : y);
           if (sx->text.size() + sy->text.size() > kMaxStringBytes) throw ScriptAbort{"memory"};
           push(Value(vm_.heap_.Intern(sx->text + sy->text)));
           if (vm_.heap_.OverBudget()) throw ScriptAbort{"memory"};
         } else {
-          push(Value(vm_.ToNumber(x) + vm_.ToNumber(y)));
+          push(Value((x.IsObject() ? NAN : vm_.ToNumber(x)) + (y.IsObject() ? NAN : vm_.ToNumber(y))));
         }
         break;
       }
@@ -430,10 +457,6 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       case op::kEquals2: {
         const Value y = pop(), x = pop();
         // In a version 4 movie the answer is 1 or 0, as the older actions give it.
-        if (x.IsNumber() && y.IsNumber()) {
-          push(logical(x.number == y.number));
-          break;
-        }
         push(logical(vm_.Equals(x, y)));
         break;
       }
@@ -484,7 +507,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
       }
       case op::kStoreRegister: {
         const Value top = stack.size() > a.stackBase ? stack.back() : Value();
-        if (static_cast<int>(action.a) < a.registerCount) a.registers[action.a] = top;
+        if (Value* slot = Register(a, static_cast<int>(action.a))) *slot = top;
         break;
       }
       case op::kThrow: throw ScriptThrow{pop()};

@@ -28,6 +28,7 @@ struct Activation {
   int registerCount = 0;
   Function* callee = nullptr;
   Object* home = nullptr;  // the object the called method was found on, for super
+  int superDepth = 1;      // links from this to home when the call started
   std::size_t stackBase = 0;
   int version = 0;
   // DefineFunction2 functions that preload or suppress them have no "this" or "super"
@@ -50,6 +51,7 @@ class Executor {
 
  private:
   Value Pop(Activation& a);
+  Value* Register(Activation& a, int number);
   void Push(const Value& v);
   Value GetVariable(Activation& a, String* name);
   void SetVariable(Activation& a, String* name, const Value& value);
@@ -61,6 +63,7 @@ class Executor {
   // The rarer actions, outside the action loop; false when the action is not theirs.
   bool RunTimelineAction(Activation& a, const format::Action& action);
   bool RunObjectAction(Activation& a, const format::Action& action);
+  bool IsInstance(Object* object, Object* ctor);
   void CheckBudget();
 
   Interpreter& vm_;

@@ -12,6 +12,22 @@ namespace tavelin::swf::avm1 {
 
 namespace op = format::action_code;
 
+// Whether `object` has the class's prototype on its chain, or a prototype on its chain
+// implements it.
+bool Executor::IsInstance(Object* object, Object* ctor) {
+  const auto& n = vm_.names_;
+  Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
+  if (!object || !proto) return false;
+  int guard = 0;
+  for (Object* at = object->proto; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
+    if (at == proto) return true;
+    for (Object* interface : at->interfaces) {
+      if (interface == ctor || vm_.Get(interface, n.prototype).AsObject() == proto) return true;
+    }
+  }
+  return false;
+}
+
 bool Executor::RunObjectAction(Activation& a, const format::Action& action) {
   const auto& n = vm_.names_;
   auto pop = [&] { return Pop(a); };
@@ -50,7 +66,7 @@ bool Executor::RunObjectAction(Activation& a, const format::Action& action) {
     case op::kEnumerate2: {
       Value target = pop();
       if (action.code == op::kEnumerate) target = GetVariable(a, vm_.ToString(target));
-      push(Value::Null());
+      push(Value());  // the end of the names
       Object* object = target.AsObject();
       std::vector<String*> seen;
       int guard = 0;
@@ -84,32 +100,14 @@ bool Executor::RunObjectAction(Activation& a, const format::Action& action) {
     case op::kInstanceOf: {
       Object* ctor = pop().AsObject();
       const Value value = pop();
-      bool result = false;
-      Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
-      Object* object = value.AsObject();
-      int guard = 0;
-      for (Object* at = object ? object->proto : nullptr; at && proto && guard < kMaxProtoChain; at = at->proto, ++guard) {
-        if (at == proto) result = true;
-        for (Object* interface : at->interfaces) {
-          if (vm_.Get(interface, n.prototype).AsObject() == proto || interface == ctor) result = true;
-        }
-        if (result) break;
-      }
-      push(Value(result));
+      push(Value(IsInstance(value.AsObject(), ctor)));
       break;
     }
     case op::kCastOp: {
+      // The object when it is an instance of the class (or implements the interface).
       Object* object = pop().AsObject();
       Object* ctor = pop().AsObject();
-      Object* proto = ctor ? vm_.Get(ctor, n.prototype).AsObject() : nullptr;
-      bool ok = false;
-      for (Object* at = object ? object->proto : nullptr; at && proto; at = at->proto) {
-        if (at == proto) {
-          ok = true;
-          break;
-        }
-      }
-      push(ok ? Value(object) : Value::Null());
+      push(IsInstance(object, ctor) ? Value(object) : Value::Null());
       break;
     }
     case op::kExtends: {

@@ -1,9 +1,11 @@
 // The executor's variables, targets and calls: names through the scope chain and
 // paths, function activations with their registers and preloads, and running a
 // frame's program.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "swf/avm1/clip_properties.h"
 #include "swf/avm1/executor.h"
@@ -59,7 +61,7 @@ bool Executor::Lookup(Object* object, String* name, Value& out) {
   if (object->kind == ObjectKind::kClip) {
     // Variables of the timeline first, as they are what scripts read most.
     if (Property* own = object->FindOwn(key); own && ClipPropertyIndex(vm_, name) < 0) {
-      out = own->getter ? vm_.Call(Value(own->getter), Value(object), {}) : own->value;
+      out = own->getter ? vm_.CallGetter(object, key, *own) : own->value;
       return true;
     }
     if (ClipPropertyIndex(vm_, name) >= 0 || key == vm_.Key(vm_.Names().parent)) {
@@ -74,12 +76,12 @@ bool Executor::Lookup(Object* object, String* name, Value& out) {
     }
     Property* inherited = vm_.Find(object->proto, key);
     if (!inherited) return false;
-    out = inherited->getter ? vm_.Call(Value(inherited->getter), Value(object), {}) : inherited->value;
+    out = inherited->getter ? vm_.CallGetter(object, key, *inherited) : inherited->value;
     return true;
   }
   Property* property = vm_.Find(object, key);
   if (!property) return false;
-  out = property->getter ? vm_.Call(Value(property->getter), Value(object), {}) : property->value;
+  out = property->getter ? vm_.CallGetter(object, key, *property) : property->value;
   return true;
 }
 
@@ -88,8 +90,16 @@ Value Executor::GetVariable(Activation& a, String* name) {
     case kThis:
       if (!a.thisVisible) break;
       return a.thisObject ? Value(a.thisObject) : Value(a.target);
-    case kRoot: return Value(vm_.LevelRootOf(a.target));
-    case kGlobal: return Value(vm_.global);
+    case kRoot:
+    case kGlobal: {
+      // A variable a script gave one of these names hides what the name stands for.
+      String* key = vm_.Key(name);
+      for (Scope* scope = a.scope; scope; scope = scope->parent) {
+        if (!scope->object || scope->object == vm_.global) continue;
+        if (const Property* own = scope->object->FindOwn(key); own && !own->getter) return own->value;
+      }
+      return ClassifyName(vm_, name) == kRoot ? Value(vm_.LevelRootOf(a.target)) : Value(vm_.global);
+    }
     case kLevel: {
       const int number = player::LevelNumber(name->text);
       player::ClipAnchor* level = vm_.Clips() && number >= 0 ? vm_.Clips()->Level(number) : nullptr;
@@ -97,9 +107,7 @@ Value Executor::GetVariable(Activation& a, String* name) {
     }
     case kSuper: {
       if (!a.locals || !a.superVisible) break;
-      Object* start = a.home ? a.home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
-      if (start && a.home == nullptr && start) start = start->proto;
-      return Value(vm_.heap_.New<SuperObject>(start, a.thisObject));
+      return Value(vm_.NewSuper(a.thisObject, a.superDepth, a.home));
     }
     case kPath: {
       const std::string& text = name->text;
@@ -176,7 +184,7 @@ void Executor::SetVariable(Activation& a, String* name, const Value& value) {
   for (Scope* scope = a.scope; scope && scope->parent; scope = scope->parent) {
     if (!scope->object) continue;
     if (Property* own = scope->object->FindOwn(vm_.Key(name)); own && !own->setter && !own->getter &&
-        !(own->flags & property_flag::kReadOnly) && scope->object->kind != ObjectKind::kArray &&
+        !(own->flags & property_flag::kReadOnly) && scope->object->kind != ObjectKind::kArray && !scope->object->watchers &&
         (scope->object->kind != ObjectKind::kClip || ClipPropertyIndex(vm_, name) < 0)) {
       own->value = value;
       return;
@@ -287,8 +295,10 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
   Object* locals = vm_.heap_.New<Object>(nullptr);
   a.locals = locals;
   a.scope = vm_.heap_.New<Scope>(locals, fn->scope);
-  a.thisObject = self.AsObject();
+  // A number, string or boolean given as this is boxed.
+  a.thisObject = self.IsNullish() ? nullptr : vm_.ToObject(self);
   if (!a.thisObject) a.thisObject = fn->timeline;
+  a.superDepth = vm_.SuperDepth(a.thisObject, home);
   a.original = fn->timeline;
   a.target = fn->timeline;
   if (vm_.nextCallTarget_) {
@@ -326,9 +336,7 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     preload(f::kPreloadThis, Value(a.thisObject));
     preload(f::kPreloadArguments, Value(argumentsObject));
     if (info.flags & f::kPreloadSuper) {
-      Object* start = home ? home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
-      if (!home && start) start = start->proto;
-      preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperObject>(start, a.thisObject)));
+      preload(f::kPreloadSuper, Value(vm_.NewSuper(a.thisObject, a.superDepth, home)));
     }
     preload(f::kPreloadRoot, Value(vm_.LevelRootOf(fn->timeline)));
     if (info.flags & f::kPreloadParent) {
@@ -383,10 +391,25 @@ void Interpreter::RunProgram(const std::shared_ptr<const LoadedProgram>& program
   a.target = a.original = a.variables = target;
   a.thisObject = target;
   a.scope = heap_.New<Scope>(target, heap_.New<Scope>(global, nullptr));
+  // Each program starts with four empty registers, which the functions it calls reach
+  // past their own; an enclosing program gets its own back afterwards.
+  Value savedRegisters[4];
+  std::copy(std::begin(globalRegisters_), std::end(globalRegisters_), savedRegisters);
+  std::fill(std::begin(globalRegisters_), std::end(globalRegisters_), Value());
+  struct Restore {
+    Value* registers;
+    const Value* saved;
+    ~Restore() { std::copy(saved, saved + 4, registers); }
+  } restore{globalRegisters_, savedRegisters};
   a.registers = globalRegisters_;
   a.registerCount = 4;
   a.stackBase = stack_.size();
   Executor executor(*this);
+  ++programsRunning_;
+  struct Leave {
+    int& running;
+    ~Leave() { --running; }
+  } leave{programsRunning_};
   try {
     executor.Run(a, 0, static_cast<std::uint32_t>(program->program->actions.size()));
   } catch (const ScriptThrow& thrown) {

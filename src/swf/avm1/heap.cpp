@@ -1,5 +1,8 @@
 #include "swf/avm1/heap.h"
 
+#include "swf/avm1/text_case.h"
+#include "swf/avm1/text_units.h"
+
 namespace tavelin::swf::avm1 {
 
 Heap::~Heap() {
@@ -36,9 +39,19 @@ String* Heap::Folded(String* text) {
   if (text->folded) return text->folded;
   std::string lower = text->text;
   bool changed = false;
+  bool wide = false;
   for (char& c : lower) {
     if (c >= 'A' && c <= 'Z') {
       c = static_cast<char>(c - 'A' + 'a');
+      changed = true;
+    }
+    wide = wide || static_cast<unsigned char>(c) >= 0x80;
+  }
+  // Names beyond ASCII fold through the player's own case mapping.
+  if (wide && foldBeyondAscii) {
+    std::string folded = FromUnits(LowerUnits(ToUnits(lower, 6)), 6);
+    if (folded != lower) {
+      lower = std::move(folded);
       changed = true;
     }
   }

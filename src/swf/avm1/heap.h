@@ -37,8 +37,10 @@ class Heap {
   String* Intern(std::string_view text);
   String* Intern(std::string&& text);
   String* Intern(const char* text) { return Intern(std::string_view(text)); }
-  // The interned lower-case form of `text`.
+  // The interned lower-case form of `text`: ASCII, and beyond it when `foldBeyondAscii`
+  // (names of version 6 movies).
   String* Folded(String* text);
+  bool foldBeyondAscii = false;
   String* NumberName(std::size_t number);
 
   std::size_t CellCount() const { return count_; }

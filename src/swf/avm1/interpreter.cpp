@@ -13,6 +13,7 @@ namespace tavelin::swf::avm1 {
 
 Interpreter::Interpreter(int version, player::ClipControl* clips, ScriptHost& host)
     : version_(version), clips_(clips), host_(host) {
+  heap_.foldBeyondAscii = version >= 6;
   auto& n = names_;
   n.prototype = Name("prototype");
   n.proto = Name("__proto__");
@@ -65,185 +66,28 @@ Interpreter::~Interpreter() {
   }
 }
 
-// ---- conversions ----
-
-double Interpreter::ToNumber(const Value& value) {
-  switch (value.type) {
-    case Value::Type::kUndefined:
-    case Value::Type::kNull: return version_ >= 7 ? NAN : 0;
-    case Value::Type::kBoolean: return value.boolean ? 1 : 0;
-    case Value::Type::kNumber: return value.number;
-    case Value::Type::kString: return TextToNumber(value.string->text, version_);
-    case Value::Type::kObject: {
-      if (value.object->kind == ObjectKind::kClip) return NAN;
-      const Value primitive = ToPrimitive(value);
-      return primitive.IsObject() ? NAN : ToNumber(primitive);
-    }
-  }
-  return NAN;
-}
-
-String* Interpreter::ToString(const Value& value) {
-  switch (value.type) {
-    case Value::Type::kUndefined: return version_ >= 7 ? names_.undefined : names_.empty;
-    case Value::Type::kNull: return names_.null;
-    case Value::Type::kBoolean: return value.boolean ? names_.trueName : names_.falseName;
-    case Value::Type::kNumber: {
-      const double n = value.number;
-      if (n >= 0 && n < 1024 && n == std::floor(n)) return heap_.NumberName(static_cast<std::size_t>(n));
-      return heap_.Intern(NumberToText(n));
-    }
-    case Value::Type::kString: return value.string;
-    case Value::Type::kObject: {
-      Object* object = value.object;
-      if (object->kind == ObjectKind::kClip) return heap_.Intern(TargetPath(object));
-      const Value primitive = ToPrimitive(value, true);
-      if (primitive.IsObject()) return Intern(object->kind == ObjectKind::kFunction ? "[type Function]" : "[type Object]");
-      return ToString(primitive);
-    }
-  }
-  return names_.empty;
-}
-
-bool Interpreter::ToBoolean(const Value& value) const {
-  switch (value.type) {
-    case Value::Type::kUndefined:
-    case Value::Type::kNull: return false;
-    case Value::Type::kBoolean: return value.boolean;
-    case Value::Type::kNumber: return !std::isnan(value.number) && value.number != 0;
-    case Value::Type::kString:
-      if (version_ >= 7) return !value.string->text.empty();
-      return const_cast<Interpreter*>(this)->ToNumber(value) != 0 && !std::isnan(TextToNumber(value.string->text, version_));
-    case Value::Type::kObject: return true;
-  }
-  return false;
-}
-
-Value Interpreter::ToPrimitive(const Value& value, bool preferString) {
-  if (!value.IsObject()) return value;
-  Object* object = value.object;
-  if (object->kind == ObjectKind::kClip) return ToString(value);
-  String* first = preferString ? names_.toString : names_.valueOf;
-  String* second = preferString ? names_.valueOf : names_.toString;
-  if (object->kind == ObjectKind::kDate && !preferString) std::swap(first, second);
-  for (String* method : {first, second}) {
-    const Value fn = Get(object, method);
-    if (!fn.IsObject() || fn.object->kind != ObjectKind::kFunction) continue;
-    const Value result = Call(fn, value, {});
-    if (!result.IsObject()) return result;
-  }
-  return value;
-}
-
-Object* Interpreter::ToObject(const Value& value) {
-  switch (value.type) {
-    case Value::Type::kObject: return value.object;
-    case Value::Type::kString: {
-      Object* box = NewObject(stringProto);
-      box->kind = ObjectKind::kString;
-      box->primitive = value;
-      return box;
-    }
-    case Value::Type::kNumber: {
-      Object* box = NewObject(numberProto);
-      box->kind = ObjectKind::kNumber;
-      box->primitive = value;
-      return box;
-    }
-    case Value::Type::kBoolean: {
-      Object* box = NewObject(booleanProto);
-      box->kind = ObjectKind::kBoolean;
-      box->primitive = value;
-      return box;
-    }
-    default: return nullptr;
-  }
-}
-
-String* Interpreter::TypeOf(const Value& value) {
-  switch (value.type) {
-    case Value::Type::kUndefined: return names_.undefined;
-    case Value::Type::kNull: return names_.null;
-    case Value::Type::kBoolean: return Name("boolean");
-    case Value::Type::kNumber: return Name("number");
-    case Value::Type::kString: return Name("string");
-    case Value::Type::kObject:
-      if (value.object->kind == ObjectKind::kFunction) return Name("function");
-      if (value.object->kind == ObjectKind::kClip) {
-        player::ClipAnchor* anchor = AnchorOf(value.object);
-        if (anchor && anchor->object &&
-            std::holds_alternative<std::shared_ptr<const player::TextCharacter>>(anchor->object->character) &&
-            value.object->proto == textFieldProto)
-          return Name("object");
-        return Name("movieclip");
-      }
-      return Name("object");
-  }
-  return names_.undefined;
-}
-
-bool Interpreter::StrictEquals(const Value& a, const Value& b) const {
-  if (a.type != b.type) return false;
-  switch (a.type) {
-    case Value::Type::kUndefined:
-    case Value::Type::kNull: return true;
-    case Value::Type::kBoolean: return a.boolean == b.boolean;
-    case Value::Type::kNumber: return a.number == b.number;
-    case Value::Type::kString: return a.string == b.string;
-    case Value::Type::kObject: return a.object == b.object;
-  }
-  return false;
-}
-
-bool Interpreter::Equals(const Value& a, const Value& b) {
-  if (a.type == b.type) {
-    if (a.IsObject() && a.object->kind == ObjectKind::kClip && b.object->kind == ObjectKind::kClip) {
-      return a.object == b.object || (AnchorOf(a.object) && AnchorOf(a.object) == AnchorOf(b.object));
-    }
-    return StrictEquals(a, b);
-  }
-  if (a.IsNullish() && b.IsNullish()) return true;
-  if (a.IsNullish() || b.IsNullish()) return false;
-  if (a.IsNumber() && b.IsString()) return a.number == ToNumber(b);
-  if (a.IsString() && b.IsNumber()) return ToNumber(a) == b.number;
-  if (a.IsBoolean()) return Equals(Value(a.boolean ? 1.0 : 0.0), b);
-  if (b.IsBoolean()) return Equals(a, Value(b.boolean ? 1.0 : 0.0));
-  if (a.IsObject()) {
-    const Value primitive = ToPrimitive(a);
-    return primitive.IsObject() ? false : Equals(primitive, b);
-  }
-  if (b.IsObject()) {
-    const Value primitive = ToPrimitive(b);
-    return primitive.IsObject() ? false : Equals(a, primitive);
-  }
-  return false;
-}
-
-Value Interpreter::Less(const Value& a, const Value& b) {
-  const Value pa = ToPrimitive(a), pb = ToPrimitive(b);
-  if (pa.IsString() && pb.IsString()) return pa.string->text < pb.string->text;
-  const double x = ToNumber(pa), y = ToNumber(pb);
-  if (std::isnan(x) || std::isnan(y)) return Value();
-  return x < y;
-}
-
 // ---- properties ----
 
 Property* Interpreter::Find(Object* object, String* key, Object** owner) {
   int guard = 0;
-  for (Object* at = object; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
+  Object* at = object;
+  for (; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
     if (Property* property = at->FindOwn(key)) {
+      // A property gated to later versions is not there for this movie.
+      if (!property_flag::VisibleIn(property->flags, version_)) return nullptr;
       if (owner) *owner = at;
       return property;
     }
   }
+  // A chain that goes on (a prototype loop) stops the running script.
+  if (at && (depth_ > 0 || programsRunning_ > 0)) throw ScriptAbort{"prototypes"};
   return nullptr;
 }
 
 Value Interpreter::Get(Object* object, String* name) {
   if (!object) return Value();
   String* key = Key(name);
-  if (key == names_.proto) return Value(object->proto);
+  if (key == names_.proto) return object->proto ? Value(object->proto) : Value();
   if (object->kind == ObjectKind::kArray && key == names_.length) return object->primitive;
   if (object->kind == ObjectKind::kClip) {
     const int index = ClipPropertyIndex(*this, name);
@@ -262,24 +106,47 @@ Value Interpreter::Get(Object* object, String* name) {
       }
     }
   }
-  if (object->kind == ObjectKind::kString && key == names_.length && object->primitive.IsString()) {
+  if (object->kind == ObjectKind::kString && key == names_.length && object->primitive.IsString() && !object->FindOwn(key)) {
     // Boxed strings answer their length; the String methods do the same for primitives.
     return Value(static_cast<double>(UnitCount(object->primitive.string->text, version_)));
   }
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
   if (!property) return Value();
-  if (property->getter) {
-    if (depth_ > kMaxCallDepth) return Value();
-    return Call(Value(property->getter), Value(object), {});
-  }
+  if (property->getter && !(version_ <= 6 && object->watchers && WatchRunning(object, key))) return CallGetter(object, key, *property);
   return property->value;
 }
+
+Value Interpreter::CallGetter(Object* object, String* key, const Property& property) {
+  if (AccessorRunning(object, key)) return property.value;
+  // Getters calling themselves end quietly past this depth, reading the stored value.
+  if (depth_ > kMaxCallDepth || accessorsRunning_.size() > kMaxAccessorDepth) return property.value;
+  const Value getter(property.getter);
+  AccessorCall running(*this, object, key);
+  return Call(getter, Value(object), {});
+}
+
+// Up to version 6 a property whose getter or setter is running is its stored value
+// meanwhile: reads give that value and sets are dropped, so accessors never recurse.
+bool Interpreter::AccessorRunning(Object* object, String* key) const {
+  if (version_ > 6) return false;
+  for (const auto& [o, k] : accessorsRunning_) {
+    if (o == object && k == key) return true;
+  }
+  return false;
+}
+
+Interpreter::AccessorCall::AccessorCall(Interpreter& vm, Object* object, String* key) : vm_(vm) {
+  vm_.accessorsRunning_.emplace_back(object, key);
+}
+Interpreter::AccessorCall::~AccessorCall() { vm_.accessorsRunning_.pop_back(); }
 
 Value Interpreter::GetMember(const Value& target, String* name) {
   if (target.IsObject()) {
     if (auto* super = AsSuper(target.object)) {
-      Property* property = Find(super->proto, Key(name));
+      Object* members = super->Members();
+      if (Key(name) == names_.proto) return members && members->proto ? Value(members->proto) : Value();
+      Property* property = Find(members, Key(name));
       if (!property) return Value();
       if (property->getter) return Call(Value(property->getter), Value(super->self), {});
       return property->value;
@@ -299,12 +166,8 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
   if (!object) return;
   String* key = Key(name);
   if (key == names_.proto) {
-    Object* proto = value.AsObject();
-    // A prototype chain that loops is refused.
-    for (Object* at = proto; at; at = at->proto) {
-      if (at == object) return;
-    }
-    object->proto = proto;
+    // A loop is allowed; looking a name up through it stops the script.
+    object->proto = value.AsObject();
     return;
   }
   if (object->kind == ObjectKind::kClip) {
@@ -314,31 +177,37 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
       return;
     }
   }
-  if (object->kind == ObjectKind::kArray) {
-    if (key == names_.length) {
-      const double wanted = ToNumber(value);
-      if (!(wanted >= 0) || wanted > 1e8) return;
-      const std::size_t newLength = static_cast<std::size_t>(wanted);
-      const std::size_t oldLength = ArrayLength(object);
-      for (std::size_t i = newLength; i < oldLength && i < newLength + 100000; ++i) object->RemoveOwn(heap_.NumberName(i));
-      object->primitive = Value(static_cast<double>(newLength));
+  if (object->watchers) {
+    // While its watcher runs, a property is a plain value: no getter, setter or watcher
+    // (from version 7 the watcher is called again, down to the accessor depth limit).
+    if (WatchRunning(object, key) && (version_ <= 6 || accessorsRunning_.size() > kMaxAccessorDepth)) {
+      if (Property* own = object->FindOwn(key)) {
+        own->value = value;
+      } else {
+        object->Put(key, name, value);
+      }
       return;
     }
-    const std::string& text = key->text;
-    if (!text.empty() && text.size() < 10 && text[0] >= '0' && text[0] <= '9' && (text == "0" || text[0] != '0')) {
-      bool digits = true;
-      for (char c : text) digits = digits && c >= '0' && c <= '9';
-      if (digits) {
-        const std::size_t index = std::stoul(text);
-        if (index >= ArrayLength(object)) object->primitive = Value(static_cast<double>(index + 1));
-      }
+    Value watched = value;
+    if (RunWatcher(object, key, name, watched)) {
+      SetWatched(object, key, name, watched);
+      return;
     }
+  }
+  if (object->kind == ObjectKind::kArray) {
+    if (key == names_.length) {
+      SetArrayLength(object, ToInt32(ToNumber(value)));
+      return;
+    }
+    ElementWritten(object, key);
   }
   Object* owner = nullptr;
   Property* property = Find(object, key, &owner);
   if (property && property->setter) {
-    if (depth_ > kMaxCallDepth) return;
+    if (depth_ > kMaxCallDepth || AccessorRunning(object, key) || accessorsRunning_.size() > kMaxAccessorDepth) return;
+    property->value = value;
     const Value args[] = {value};
+    AccessorCall running(*this, object, key);
     Call(Value(property->setter), Value(object), args);
     return;
   }
@@ -346,6 +215,13 @@ void Interpreter::Set(Object* object, String* name, const Value& value) {
   if (property && owner == object) {
     if (property->flags & property_flag::kReadOnly) return;
     property->value = value;
+    return;
+  }
+  // Setting a property this movie cannot see makes it a plain visible one.
+  if (Property* hidden = object->FindOwn(key); hidden && !property_flag::VisibleIn(hidden->flags, version_)) {
+    hidden->flags = 0;
+    hidden->getter = hidden->setter = nullptr;
+    hidden->value = value;
     return;
   }
   object->Put(key, name, value);
@@ -418,7 +294,7 @@ void Interpreter::LinkConstructor(Function* ctor, Object* proto) {
 }
 
 std::size_t Interpreter::ArrayLength(Object* array) {
-  if (array->kind == ObjectKind::kArray) return array->primitive.IsNumber() ? static_cast<std::size_t>(array->primitive.number) : 0;
+  if (array->kind == ObjectKind::kArray) return static_cast<std::size_t>(std::max<std::int32_t>(0, SignedArrayLength(array)));
   const double n = ToNumber(Get(array, names_.length));
   return n > 0 && n < 1e8 ? static_cast<std::size_t>(n) : 0;
 }
@@ -436,7 +312,7 @@ Value Interpreter::CallMethod(const Value& target, String* name, std::span<const
   Value self = target;
   if (target.IsObject()) {
     if (auto* super = AsSuper(target.object)) {
-      Property* property = Find(super->proto, Key(name), &home);
+      Property* property = Find(super->Members(), Key(name), &home);
       if (property) fn = property->getter ? Call(Value(property->getter), Value(super->self), {}) : property->value;
       self = Value(super->self);
     } else {
@@ -460,6 +336,37 @@ Value Interpreter::Construct(const Value& constructor, std::span<const Value> ar
   if (ctor->construct) return ctor->construct(*this, Value(object), args);
   Call(Value(ctor), Value(object), args, proto);
   return Value(object);
+}
+
+int Interpreter::SuperDepth(Object* self, Object* home) {
+  if (!home) return 1;
+  int depth = 0;
+  for (Object* at = self; at && depth < kMaxProtoChain; at = at->proto, ++depth) {
+    if (at == home) return depth;
+  }
+  return -1;
+}
+
+SuperObject* Interpreter::NewSuper(Object* self, int depth, Object* home) {
+  return heap_.New<SuperObject>(self, depth, depth < 0 ? home : nullptr);
+}
+
+void Interpreter::SuperCall(SuperObject* super, std::span<const Value> args, Value& result) {
+  Value ctor;
+  if (Object* level = super->Level()) {
+    ctor = Get(level, names_.constructor2);
+    if (!AsFunction(ctor.AsObject()) && super->Members()) ctor = Get(super->Members(), names_.constructor);
+  }
+  result = CallConstructor(ctor, super->self, args, super->Members());
+}
+
+Value Interpreter::CallConstructor(const Value& constructor, Object* self, std::span<const Value> args, Object* home) {
+  Function* ctor = AsFunction(constructor.AsObject());
+  if (ctor && ctor->native && ctor->construct) {
+    if (depth_ >= kMaxCallDepth) throw ScriptAbort{"depth"};
+    return ctor->construct(*this, Value(self), args);
+  }
+  return Call(constructor, Value(self), args, home);
 }
 
 void Interpreter::ThrowError(const std::string& message) {

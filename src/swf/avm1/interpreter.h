@@ -32,6 +32,8 @@ inline constexpr int kMaxCallDepth = 256;
 inline constexpr std::uintptr_t kMaxScriptStackBytes = std::uintptr_t{1} << 20;
 // Values on the operand stack of all running scripts together.
 inline constexpr std::size_t kMaxStack = 1 << 20;
+// Most getters and setters running inside one another; one more reads undefined.
+inline constexpr std::size_t kMaxAccessorDepth = 64;
 // Longest __proto__ chain followed.
 inline constexpr int kMaxProtoChain = 256;
 // A script running this long in one frame is stopped.
@@ -108,6 +110,9 @@ class Interpreter {
   bool ToBoolean(const Value& value) const;
   Value ToPrimitive(const Value& value, bool preferString = false);
   Object* ToObject(const Value& value);
+  // An object's primitive value as operators see it: what valueOf (toString for a date)
+  // answers, which may still be an object, or undefined when there is no such method.
+  Value PrimitiveOrUndefined(const Value& value);
   Value Number(double n) { return Value(n); }
   String* TypeOf(const Value& value);
   bool Equals(const Value& a, const Value& b);        // ==
@@ -118,9 +123,18 @@ class Interpreter {
   // Properties (getters and setters run; clips answer their own properties and children).
   Value Get(Object* object, String* name);
   Value GetMember(const Value& target, String* name);
+  // Runs the getter of `property` (found for `key`) on `object`, within the accessor limits.
+  Value CallGetter(Object* object, String* key, const Property& property);
   void Set(Object* object, String* name, const Value& value);
   void SetMember(const Value& target, String* name, const Value& value);
   bool Has(Object* object, String* name);
+  // Runs the watcher of `key` on `object`, if any, for a set of `value`: gives the value
+  // to store instead. A watcher that throws leaves undefined stored.
+  bool RunWatcher(Object* object, String* key, String* name, Value& value);
+  bool WatchRunning(Object* object, String* key);
+  // Stores what a watcher gave: in the property's own slot, and through its setter if it
+  // has one.
+  void SetWatched(Object* object, String* key, String* name, const Value& value);
   bool Delete(Object* object, String* name);
   // Finds `key` (already folded) on `object` or its prototypes; `owner` gets the object
   // holding it.
@@ -134,6 +148,11 @@ class Interpreter {
   // Gives a script-visible constructor its prototype and the prototype its constructor.
   void LinkConstructor(Function* ctor, Object* proto);
   std::size_t ArrayLength(Object* array);
+  // An array's length as scripts see it (it may be negative), and setting it.
+  std::int32_t SignedArrayLength(Object* array) const;
+  void SetArrayLength(Object* array, std::int32_t length);
+  // An element named `key` of `array` is being set: the length follows.
+  void ElementWritten(Object* array, String* key);
   Value ArrayAt(Object* array, std::size_t i) { return Get(array, heap_.NumberName(i)); }
   void ArrayPush(Object* array, const Value& value);
 
@@ -141,6 +160,15 @@ class Interpreter {
   Value Call(const Value& function, const Value& self, std::span<const Value> args, Object* home = nullptr);
   Value CallMethod(const Value& target, String* name, std::span<const Value> args);
   Value Construct(const Value& constructor, std::span<const Value> args);
+  // Runs a constructor on an object already made (super(...)): a built-in one sets the
+  // object up as it would a new one of its own.
+  Value CallConstructor(const Value& constructor, Object* self, std::span<const Value> args, Object* home);
+  // How many links from `self` the method's home is when the call starts (null home:
+  // self's prototype; -1 when not on the chain), and `super` for that method.
+  int SuperDepth(Object* self, Object* home);
+  SuperObject* NewSuper(Object* self, int depth, Object* home);
+  // super(...): the constructor above the method's level, run on the same object.
+  void SuperCall(SuperObject* super, std::span<const Value> args, Value& result);
   [[noreturn]] void ThrowError(const std::string& message);
 
   // Running programs: a frame's or clip event's actions with `target` as their timeline.
@@ -253,7 +281,16 @@ class Interpreter {
   Heap heap_;
   CommonNames names_{};
   std::vector<Value> stack_;
+  // Getters and setters running, by object and name (see AccessorRunning).
+  bool AccessorRunning(Object* object, String* key) const;
+  struct AccessorCall {
+    AccessorCall(Interpreter& vm, Object* object, String* key);
+    ~AccessorCall();
+    Interpreter& vm_;
+  };
+  std::vector<std::pair<Object*, String*>> accessorsRunning_;
   int depth_ = 0;
+  int programsRunning_ = 0;  // frame and event programs under way (they are no calls)
   // The target the next script function called starts on, when not its own timeline
   // (taken by that call).
   Object* nextCallTarget_ = nullptr;

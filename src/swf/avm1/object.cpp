@@ -16,7 +16,7 @@ Property* Object::FindOwn(String* key) {
   return nullptr;
 }
 
-Property& Object::Put(String* key, String* name, const Value& value, std::uint8_t flags) {
+Property& Object::Put(String* key, String* name, const Value& value, std::uint16_t flags) {
   if (Property* existing = FindOwn(key)) {
     existing->value = value;
     existing->getter = existing->setter = nullptr;
@@ -51,6 +51,14 @@ void Object::TraceChildren(std::vector<Cell*>& stack) {
   if (primitive.IsString()) stack.push_back(primitive.string);
   if (primitive.IsObject()) stack.push_back(primitive.object);
   for (Object* interface : interfaces) stack.push_back(interface);
+  if (watchers) {
+    for (const Watcher& watcher : *watchers) {
+      stack.push_back(watcher.key);
+      stack.push_back(watcher.callback);
+      if (watcher.userData.IsString()) stack.push_back(watcher.userData.string);
+      if (watcher.userData.IsObject()) stack.push_back(watcher.userData.object);
+    }
+  }
   for (const Property& property : properties_) {
     stack.push_back(property.key);
     stack.push_back(property.name);

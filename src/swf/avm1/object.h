@@ -25,6 +25,26 @@ namespace property_flag {
 inline constexpr std::uint8_t kDontEnum = 0x01;
 inline constexpr std::uint8_t kDontDelete = 0x02;
 inline constexpr std::uint8_t kReadOnly = 0x04;
+// Version gates ASSetPropFlags can give: the property exists only for movies of that
+// version and later (or, for kNotInSix, not in version 6 movies).
+inline constexpr std::uint16_t kFromSix = 0x0080;
+inline constexpr std::uint16_t kNotInSix = 0x0100;
+inline constexpr std::uint16_t kFromSeven = 0x0400;
+inline constexpr std::uint16_t kFromEight = 0x1000;
+inline constexpr std::uint16_t kFromNine = 0x2000;
+inline constexpr std::uint16_t kFromTen = 0x4000;
+inline constexpr std::uint16_t kVersionGates = kFromSix | kNotInSix | kFromSeven | kFromEight | kFromNine | kFromTen;
+// Whether a property with `flags` exists for a movie of `version`.
+constexpr bool VisibleIn(std::uint16_t flags, int version) {
+  if (!(flags & kVersionGates)) return true;
+  if ((flags & kFromTen) && version < 10) return false;
+  if ((flags & kFromNine) && version < 9) return false;
+  if ((flags & kFromEight) && version < 8) return false;
+  if ((flags & kFromSeven) && version < 7) return false;
+  if ((flags & kFromSix) && version < 6) return false;
+  if ((flags & kNotInSix) && version == 6) return false;
+  return true;
+}
 }  // namespace property_flag
 
 struct Property {
@@ -33,7 +53,15 @@ struct Property {
   Value value;
   Object* getter = nullptr;
   Object* setter = nullptr;
-  std::uint8_t flags = 0;
+  std::uint16_t flags = 0;
+};
+
+// A function Object.watch attached to one property name of an object.
+struct Watcher {
+  String* key = nullptr;
+  Object* callback = nullptr;
+  Value userData;
+  int running = 0;  // calls under way (up to version 6 a set made by the callback does not call it again)
 };
 
 enum class ObjectKind : std::uint8_t {
@@ -47,7 +75,7 @@ class Object : public Cell {
 
   Property* FindOwn(String* key);
   // Adds or replaces an own value (keeping a property's flags and accessors off).
-  Property& Put(String* key, String* name, const Value& value, std::uint8_t flags = 0);
+  Property& Put(String* key, String* name, const Value& value, std::uint16_t flags = 0);
   bool RemoveOwn(String* key);
   const std::vector<Property>& Properties() const { return properties_; }
   std::vector<Property>& Properties() { return properties_; }
@@ -60,6 +88,8 @@ class Object : public Cell {
   Value primitive;
   // Interfaces an `implements` declaration gave a constructor's prototype.
   std::vector<Object*> interfaces;
+  // Watched property names; they outlive the properties themselves.
+  std::unique_ptr<std::vector<Watcher>> watchers;
 
  private:
   void Reindex();
@@ -116,16 +146,32 @@ class Scope final : public Cell {
   Scope* parent;
 };
 
-// What `super` stands for in a method: members are looked up from `proto` (the
-// prototype above the method's own), and calls run with `self` as this.
+// What `super` stands for in a method: the prototype the method belongs to (its level),
+// found again on each use by climbing `depth` links from `self` so that a prototype
+// chain changed during the call is followed. Members are looked up above the level,
+// super() calls the level's __constructor__, and calls run with `self` as this.
 class SuperObject final : public Object {
  public:
-  SuperObject(Object* start, Object* thisObject) : Object(start, ObjectKind::kSuper), self(thisObject) {}
+  SuperObject(Object* thisObject, int hops, Object* fixedLevel)
+      : Object(nullptr, ObjectKind::kSuper), self(thisObject), depth(hops), level(fixedLevel) {}
   void TraceChildren(std::vector<Cell*>& stack) override {
     Object::TraceChildren(stack);
     if (self) stack.push_back(self);
+    if (level) stack.push_back(level);
+  }
+  Object* Level() const {
+    if (depth < 0) return level;
+    Object* at = self;
+    for (int i = 0; i < depth && at; ++i) at = at->proto;
+    return at;
+  }
+  Object* Members() const {
+    Object* at = Level();
+    return at ? at->proto : nullptr;
   }
   Object* self;
+  int depth;      // links from self to the level; -1: the level is fixed
+  Object* level;  // the fixed level, when the method's home is not on self's chain
 };
 
 // A movie clip (or button, or text field) on the stage, seen from scripts.

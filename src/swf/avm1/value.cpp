@@ -67,17 +67,26 @@ double TextToNumber(std::string_view text, int version) {
   const std::string trimmed(text.substr(begin, end - begin));
   if (trimmed.empty()) return version >= 5 ? NAN : 0;
   const char* start = trimmed.c_str();
+  // Hexadecimal and octal digits are read into 32 bits that wrap, as a signed number.
+  auto wrapped = [](std::string_view digits, unsigned base) {
+    std::uint32_t value = 0;
+    for (char c : digits) {
+      const unsigned digit = c <= '9' ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+      value = value * base + digit;
+    }
+    return static_cast<double>(static_cast<std::int32_t>(value));
+  };
   if (version >= 6 && trimmed.size() > 2 && trimmed[0] == '0' && (trimmed[1] == 'x' || trimmed[1] == 'X')) {
-    char* stop = nullptr;
-    const unsigned long long value = std::strtoull(start + 2, &stop, 16);
-    if (*stop != '\0') return NAN;
-    return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));
+    const std::string_view digits = std::string_view(trimmed).substr(2);
+    if (digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) return NAN;
+    return wrapped(digits, 16);
   }
-  if (version >= 6) {
-    // A leading zero followed by octal digits only is octal ("010" is 8).
+  if (version >= 6 && begin == 0) {
+    // A leading zero followed by octal digits only is octal ("010" is 8), when nothing
+    // comes before it but a sign.
     std::size_t at = trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0;
     if (trimmed.size() > at + 1 && trimmed[at] == '0' && trimmed.find_first_not_of("01234567", at) == std::string::npos) {
-      const double value = static_cast<double>(std::strtoll(start + at, nullptr, 8));
+      const double value = wrapped(std::string_view(trimmed).substr(at), 8);
       return trimmed[0] == '-' ? -value : value;
     }
   }
