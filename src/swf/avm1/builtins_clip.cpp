@@ -218,7 +218,12 @@ Value StopDrag(Interpreter& vm, const Value&, std::span<const Value>) {
 
 Value Nothing(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
-Value ClipToString(Interpreter& vm, const Value& self, std::span<const Value>) { return Value(vm.ToString(self)); }
+// A clip names itself by its path; anything else that inherits the method (a class's
+// prototype, `super`) is a plain object.
+Value ClipToString(Interpreter& vm, const Value& self, std::span<const Value>) {
+  if (self.IsObject() && self.object->kind != ObjectKind::kClip) return Value(vm.Intern("[object Object]"));
+  return Value(vm.ToString(self));
+}
 
 }  // namespace
 

@@ -127,6 +127,15 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     for (std::size_t i = 0; i < c; ++i) args.push_back(i < available ? pop() : Value());
   };
   std::vector<Value> args;
+  // A call that removed the clip the script runs in ends the script there (the
+  // caller, on a timeline still shown, goes on).
+  auto halted = [&]() {
+    if (!BaseRemoved(a)) return false;
+    completion.returned = true;
+    completion.value = Value();
+    completion.exit = end;
+    return true;
+  };
   static const bool debugActions = std::getenv("TAVELIN_SCRIPT_ACTIONS") != nullptr;
 
   while (pc >= begin && pc < end) {
@@ -307,7 +316,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           auto* ref = AsSuper(fn.AsObject());
           Value ctor;
           if (ref && ref->proto) {
-            ctor = vm_.Get(ref->proto, n.constructor2);
+            ctor = vm_.Get(ref->owner ? ref->owner : ref->proto, n.constructor2);
             if (!ctor.IsObject()) ctor = vm_.Get(ref->proto, n.constructor);
           }
           push(vm_.Call(ctor, Value(a.thisObject), args, ref ? ref->proto : nullptr));
@@ -335,6 +344,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           ~Forget() { target = nullptr; }  // also when the call throws
         } forget{vm_.nextCallTarget_};
         push(vm_.Call(fn, self, args));
+        if (halted()) return completion;
         break;
       }
       case op::kCallMethod: {
@@ -344,7 +354,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         if (nameValue.IsUndefined() || (nameValue.IsString() && nameValue.string->text.empty())) {
           auto* ref = AsSuper(object.AsObject());
           if (ref) {
-            Value ctor = ref->proto ? vm_.Get(ref->proto, n.constructor2) : Value();
+            Value ctor = ref->proto ? vm_.Get(ref->owner ? ref->owner : ref->proto, n.constructor2) : Value();
             push(vm_.Call(ctor, Value(ref->self), args, ref->proto));
           } else {
             push(vm_.Call(object, Value(), args));
@@ -352,12 +362,14 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           break;
         }
         push(vm_.CallMethod(object, vm_.ToString(nameValue), args));
+        if (!object.IsNullish() && halted()) return completion;
         break;
       }
       case op::kNewObject: {
         String* name = vm_.ToString(pop());
         collectArgs(args, vm_.ToNumber(pop()));
         push(vm_.Construct(GetVariable(a, name), args));
+        if (halted()) return completion;
         break;
       }
       case op::kNewMethod: {
@@ -369,6 +381,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         } else {
           push(vm_.Construct(vm_.GetMember(object, vm_.ToString(nameValue)), args));
         }
+        if (!object.IsNullish() && halted()) return completion;
         break;
       }
       case op::kReturn:

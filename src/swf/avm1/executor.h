@@ -62,6 +62,8 @@ class Executor {
   bool RunTimelineAction(Activation& a, const format::Action& action);
   bool RunObjectAction(Activation& a, const format::Action& action);
   void CheckBudget();
+  // Whether the clip the code runs in has been taken off the stage.
+  bool BaseRemoved(const Activation& a) const;
 
   Interpreter& vm_;
 };

@@ -97,9 +97,8 @@ Value Executor::GetVariable(Activation& a, String* name) {
     }
     case kSuper: {
       if (!a.locals || !a.superVisible) break;
-      Object* start = a.home ? a.home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
-      if (start && a.home == nullptr && start) start = start->proto;
-      return Value(vm_.heap_.New<SuperObject>(start, a.thisObject));
+      Object* owner = a.home ? a.home : (a.thisObject ? a.thisObject->proto : nullptr);
+      return Value(vm_.heap_.New<SuperObject>(owner ? owner->proto : nullptr, a.thisObject, owner));
     }
     case kPath: {
       const std::string& text = name->text;
@@ -248,6 +247,11 @@ Function* Executor::DefineFunction(Activation& a, const format::FunctionInfo& in
 
 // ---- calls ----
 
+bool Executor::BaseRemoved(const Activation& a) const {
+  const player::ClipAnchor* anchor = vm_.AnchorOf(a.original);
+  return anchor && !anchor->object && anchor->parent;
+}
+
 Value Interpreter::Call(const Value& function, const Value& self, std::span<const Value> args, Object* home) {
   auto* fn = AsFunction(function.AsObject());
   if (!fn) return Value();
@@ -296,6 +300,13 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     vm_.nextCallTarget_ = nullptr;
   }
   a.variables = fn->timeline;
+  if (BaseRemoved(a)) {
+    // The function's timeline is gone: it runs on `this` when that is a clip still
+    // shown, else on the main movie.
+    player::ClipAnchor* self = vm_.AnchorOf(a.thisObject);
+    Object* base = self && (self->object || !self->parent) ? a.thisObject : vm_.RootClip();
+    if (base) a.original = a.target = a.variables = base;
+  }
   a.stackBase = vm_.stack_.size();
 
   const int count = info.v2 ? std::max<int>(info.registerCount, 1) : 4;
@@ -326,13 +337,12 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     preload(f::kPreloadThis, Value(a.thisObject));
     preload(f::kPreloadArguments, Value(argumentsObject));
     if (info.flags & f::kPreloadSuper) {
-      Object* start = home ? home->proto : (a.thisObject ? a.thisObject->proto : nullptr);
-      if (!home && start) start = start->proto;
-      preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperObject>(start, a.thisObject)));
+      Object* owner = home ? home : (a.thisObject ? a.thisObject->proto : nullptr);
+      preload(f::kPreloadSuper, Value(vm_.heap_.New<SuperObject>(owner ? owner->proto : nullptr, a.thisObject, owner)));
     }
-    preload(f::kPreloadRoot, Value(vm_.LevelRootOf(fn->timeline)));
+    preload(f::kPreloadRoot, Value(vm_.LevelRootOf(a.original)));
     if (info.flags & f::kPreloadParent) {
-      player::ClipAnchor* anchor = vm_.AnchorOf(fn->timeline);
+      player::ClipAnchor* anchor = vm_.AnchorOf(a.original);
       // The main timeline has no parent: nothing is preloaded and the next preload
       // takes the register.
       if (anchor && anchor->parent) preload(f::kPreloadParent, Value(vm_.ClipFor(*anchor->parent)));

@@ -117,15 +117,19 @@ class Scope final : public Cell {
 };
 
 // What `super` stands for in a method: members are looked up from `proto` (the
-// prototype above the method's own), and calls run with `self` as this.
+// prototype above the method's own), and calls run with `self` as this. `owner` is the
+// method's own prototype: its __constructor__ is the constructor super() runs.
 class SuperObject final : public Object {
  public:
-  SuperObject(Object* start, Object* thisObject) : Object(start, ObjectKind::kSuper), self(thisObject) {}
+  SuperObject(Object* start, Object* thisObject, Object* owner)
+      : Object(start, ObjectKind::kSuper), self(thisObject), owner(owner) {}
   void TraceChildren(std::vector<Cell*>& stack) override {
     Object::TraceChildren(stack);
     if (self) stack.push_back(self);
+    if (owner) stack.push_back(owner);
   }
   Object* self;
+  Object* owner;
 };
 
 // A movie clip (or button, or text field) on the stage, seen from scripts.
