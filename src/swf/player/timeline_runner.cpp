@@ -152,11 +152,11 @@ void TimelineRunner::Rebuild(TimelineState& timeline, const FrameSource& source,
       object.colorTransform = ColorTransform{};
       object.ratio = 0;
       object.morphed = nullptr;
-      object.name.clear();
       object.clipDepth = 0;
       object.blendMode = 0;
       object.visible = true;
-    } else if (!Create(object, characterId, planned.placedInFrame, nesting, timeline.owner, depth)) {
+    } else if (!Create(object, characterId, planned.placedInFrame, nesting, timeline.owner, depth,
+                       planned.placement.name ? &*planned.placement.name : nullptr)) {
       continue;
     } else {
       created.emplace_back(depth, &planned.placement);
@@ -183,7 +183,7 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
     if (place.characterId && *place.characterId != object.characterId) {
       // A new character at the same depth keeps the placement's other properties.
       DisplayObject replacement;
-      if (!Create(replacement, *place.characterId, frame, nesting, timeline.owner, place.depth)) return;
+      if (!Create(replacement, *place.characterId, frame, nesting, timeline.owner, place.depth, &object.name)) return;
       replacement.matrix = object.matrix;
       replacement.colorTransform = object.colorTransform;
       replacement.ratio = object.ratio;
@@ -199,18 +199,17 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
   if (!place.characterId) return;
   if (existing != list.end() && hooks_) return;  // with scripts, an occupied depth keeps its object
   DisplayObject object;
-  if (!Create(object, *place.characterId, frame, nesting, timeline.owner, place.depth)) return;
+  if (!Create(object, *place.characterId, frame, nesting, timeline.owner, place.depth, place.name ? &*place.name : nullptr)) return;
   ApplyPlacement(object, place);
   auto& placed = list.insert_or_assign(place.depth, std::move(object)).first->second;
-  // Scripts see unnamed clips as "instance1", "instance2", ...
-  if (hooks_ && placed.anchor && placed.name.empty()) placed.name = "instance" + std::to_string(++counters_->unnamedClips);
   if (hooks_ && placed.anchor) hooks_->ClipPlaced(*placed.anchor, place);
 }
 
 DisplayObject* TimelineRunner::CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId,
                                         std::uint16_t depth, int nesting) {
   DisplayObject object;
-  if (!Create(object, characterId, std::max(timeline.frame, 0), nesting, &parent, depth)) return nullptr;
+  static const std::string kNamedByScript;
+  if (!Create(object, characterId, std::max(timeline.frame, 0), nesting, &parent, depth, &kNamedByScript)) return nullptr;
   if (object.anchor) object.anchor->dynamic = true;
   return &timeline.list.insert_or_assign(depth, std::move(object)).first->second;
 }
@@ -230,7 +229,7 @@ void TimelineRunner::ApplyPlacement(DisplayObject& object, const format::PlaceOb
 }
 
 bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting, ClipAnchor* parent,
-                            std::uint16_t depth) {
+                            std::uint16_t depth, const std::string* name) {
   if (*liveObjects_ >= kMaxObjects) return false;
   ++*liveObjects_;
   object.liveToken = std::shared_ptr<void>(nullptr, [count = liveObjects_](void*) { --*count; });
@@ -246,6 +245,8 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
     object.anchor->parent = parent->shared_from_this();
     object.anchor->depth = depth;
     object.anchor->serial = counters_->nextSerial++;
+    // Scripts see unnamed objects as "instance1", "instance2", ...
+    object.name = name ? *name : "instance" + std::to_string(++counters_->unnamedClips);
   }
   if (nesting >= kMaxNesting) return true;  // too deep: shown without contents
   if (const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character)) {
@@ -305,9 +306,10 @@ void TimelineRunner::AdvanceSprites(DisplayList& list, int nesting) {
   for (auto& [depth, object] : list) {
     if (!object.timeline) continue;
     const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character);
-    if (sprite && object.createdTick < counters_->tick && object.timeline->playing && (*sprite)->FrameCount() > 1) {
+    if (sprite && object.createdTick < counters_->tick && object.timeline->playing &&
+        (*sprite)->NextFrame(object.timeline->frame) != object.timeline->frame) {
       TimelineRunner& runner = object.timeline->runner ? *object.timeline->runner : *this;
-      const int next = (object.timeline->frame + 1) % (*sprite)->FrameCount();
+      const int next = (*sprite)->NextFrame(object.timeline->frame);
       runner.GotoFrame(*object.timeline, FrameSource{&runner.movie_, sprite->get()}, next, nesting + 1);
     }
     AdvanceSprites(object.timeline->list, nesting + 1);
@@ -348,9 +350,10 @@ void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSour
     DisplayObject* object = clip->object;
     if (!object || !object->timeline || object->createdTick >= counters_->tick || !object->timeline->playing) continue;
     const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object->character);
-    if (!sprite || (*sprite)->FrameCount() <= 1) continue;
+    if (!sprite) continue;
+    const int next = (*sprite)->NextFrame(object->timeline->frame);
+    if (next == object->timeline->frame) continue;
     TimelineRunner& runner = object->timeline->runner ? *object->timeline->runner : *this;
-    const int next = (object->timeline->frame + 1) % (*sprite)->FrameCount();
     runner.GotoFrame(*object->timeline, FrameSource{&runner.movie_, sprite->get()}, next, NestingOf(*clip) + 1);
   }
   if (!root.playing) return;
