@@ -111,18 +111,24 @@ Value RemoveClip(Interpreter& vm, const Value& self, std::span<const Value>) {
   return Value();
 }
 
+constexpr int kMaxScriptDepth = 2130690044;
+
 Value SwapDepths(Interpreter& vm, const Value& self, std::span<const Value> args) {
   ClipAnchor* clip = Anchor(vm, self);
   if (!clip || args.empty()) return Value();
+  if (args[0].IsUndefined()) return Value();
   int depth;
-  if (ClipAnchor* other = vm.AnchorOf(args[0].AsObject())) {
+  // A clip, or a text naming one by its path, gives its depth.
+  ClipAnchor* other = vm.AnchorOf(args[0].AsObject());
+  if (!other && args[0].IsString()) other = vm.AnchorOf(vm.ResolveTarget(vm.ClipFor(*clip), args[0].string->text));
+  if (other) {
     if (other->parent != clip->parent) return Value();
     depth = other->depth - player::kScriptDepthOffset;
   } else {
-    const double d = vm.ToNumber(args[0]);
-    if (!std::isfinite(d)) return Value();
-    depth = static_cast<int>(d);
+    depth = ToInt32(vm.ToNumber(args[0]));  // wraps as a 32-bit integer; not a number is 0
   }
+  // Depths from the first timeline depth up to the deepest a script may use.
+  if (depth < -player::kScriptDepthOffset || depth > kMaxScriptDepth) return Value();
   vm.Clips()->SwapDepths(*clip, depth);
   return Value();
 }

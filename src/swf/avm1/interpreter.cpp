@@ -257,6 +257,9 @@ Value Interpreter::Get(Object* object, String* name) {
         if (anchor->parent) return Value(ClipFor(*anchor->parent));
         return Value();
       }
+      // Every clip answers the root of its level and the global object by name.
+      if (key == Key(names_.root)) return Value(LevelRootOf(object));
+      if (key == Key(names_.global) && version_ >= 6) return Value(global);
       if (clips_) {
         if (player::ClipAnchor* child = clips_->Child(*anchor, name->text, CaseSensitive())) return Value(ClipFor(*child));
       }

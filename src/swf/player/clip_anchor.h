@@ -13,7 +13,7 @@ struct DisplayObject;
 struct ClipAnchor : std::enable_shared_from_this<ClipAnchor> {
   DisplayObject* object = nullptr;  // null once removed
   std::shared_ptr<ClipAnchor> parent;  // null for the main movie
-  std::uint16_t depth = 0;
+  std::int32_t depth = 0;  // in its display list (scripts may go past the timeline's 16 bits)
   // The script machine's object for this clip (opaque to the player).
   void* script = nullptr;
   // Created by a script (attachMovie, duplicateMovieClip, createEmptyMovieClip): the

@@ -211,8 +211,8 @@ bool ClipControl::HitTest(const ClipAnchor& clip, double x, double y, bool shape
   return x >= onStage.xMin && x <= onStage.xMax && y >= onStage.yMin && y <= onStage.yMax;
 }
 
-std::uint16_t ClipControl::ListDepth(int scriptDepth) const {
-  return static_cast<std::uint16_t>(std::clamp(scriptDepth + kScriptDepthOffset, 0, 65535));
+std::int32_t ClipControl::ListDepth(int scriptDepth) const {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{scriptDepth} + kScriptDepthOffset, 0, INT32_MAX));
 }
 
 int ClipControl::Nesting(const ClipAnchor& clip) const {
@@ -293,8 +293,8 @@ void ClipControl::Remove(ClipAnchor& clip) {
 void ClipControl::SwapDepths(ClipAnchor& clip, int depth) {
   DisplayList* list = ParentList(clip);
   if (!list || !clip.object) return;
-  const std::uint16_t to = ListDepth(depth);
-  std::uint16_t from = 0;
+  const std::int32_t to = ListDepth(depth);
+  std::int32_t from = 0;
   for (auto& [at, object] : *list) {
     if (&object == clip.object) from = at;
   }

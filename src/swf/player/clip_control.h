@@ -116,7 +116,7 @@ class ClipControl {
   TimelineRunner& RunnerOf(const TimelineState& timeline) const;
   // The runner of the timeline `clip` lies on (its movie's characters and frames).
   TimelineRunner& RunnerAround(const ClipAnchor& clip) const;
-  std::uint16_t ListDepth(int scriptDepth) const;
+  std::int32_t ListDepth(int scriptDepth) const;
 
   const Movie& movie_;
   Dictionary& dictionary_;

@@ -18,7 +18,7 @@ struct DisplayObject;
 struct LoadedMovie;
 class TimelineRunner;
 struct TextFieldState;
-using DisplayList = std::map<std::uint16_t, DisplayObject>;
+using DisplayList = std::map<std::int32_t, DisplayObject>;
 
 // A timeline in play: the main movie's or a sprite instance's.
 struct TimelineState {

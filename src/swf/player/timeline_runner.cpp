@@ -108,7 +108,8 @@ void TimelineRunner::RunFrame(TimelineState& timeline, const FrameSource& source
     if (change.kind == DisplayChange::Kind::kPlace) Place(timeline, change.place, frame, nesting);
     if (change.kind == DisplayChange::Kind::kRemove) {
       const auto found = timeline.list.find(change.depth);
-      if (found != timeline.list.end() && !(found->second.anchor && found->second.anchor->dynamic)) timeline.list.erase(found);
+      // Whatever stands at the depth goes, also a clip a script moved there.
+      if (found != timeline.list.end()) timeline.list.erase(found);
     }
   }
 }
@@ -180,6 +181,8 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
   const auto existing = list.find(place.depth);
   if (place.move && existing != list.end()) {
     DisplayObject& object = existing->second;
+    // A clip scripts made or moved to this depth is theirs: the timeline's moves pass it by.
+    if (hooks_ && object.anchor && object.anchor->dynamic) return;
     if (place.characterId && *place.characterId != object.characterId) {
       // A new character at the same depth keeps the placement's other properties.
       DisplayObject replacement;
@@ -206,7 +209,7 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
 }
 
 DisplayObject* TimelineRunner::CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId,
-                                        std::uint16_t depth, int nesting) {
+                                        std::int32_t depth, int nesting) {
   DisplayObject object;
   static const std::string kNamedByScript;
   if (!Create(object, characterId, std::max(timeline.frame, 0), nesting, &parent, depth, &kNamedByScript)) return nullptr;
@@ -229,7 +232,7 @@ void TimelineRunner::ApplyPlacement(DisplayObject& object, const format::PlaceOb
 }
 
 bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting, ClipAnchor* parent,
-                            std::uint16_t depth, const std::string* name) {
+                            std::int32_t depth, const std::string* name) {
   if (*liveObjects_ >= kMaxObjects) return false;
   ++*liveObjects_;
   object.liveToken = std::shared_ptr<void>(nullptr, [count = liveObjects_](void*) { --*count; });
