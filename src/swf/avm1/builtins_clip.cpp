@@ -106,8 +106,8 @@ Value Duplicate(Interpreter& vm, const Value& self, std::span<const Value> args)
 
 Value RemoveClip(Interpreter& vm, const Value& self, std::span<const Value>) {
   ClipAnchor* clip = Anchor(vm, self);
-  // Only clips above depth 0 in script terms (made by scripts or moved there) can go.
-  if (clip && clip->object && clip->depth >= player::kScriptDepthOffset) vm.Clips()->Remove(*clip);
+  // Only clips at script depths from 0 (made by scripts or moved there) can go.
+  if (clip && clip->object && player::RemovableDepth(clip->depth)) vm.Clips()->Remove(*clip);
   return Value();
 }
 

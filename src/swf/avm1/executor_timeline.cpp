@@ -103,7 +103,7 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
     case op::kRemoveSprite: {
       Object* clip = TargetOf(a, pop());
       player::ClipAnchor* anchor = vm_.AnchorOf(clip);
-      if (anchor && vm_.Clips() && anchor->dynamic) vm_.Clips()->Remove(*anchor);
+      if (anchor && anchor->object && vm_.Clips() && player::RemovableDepth(anchor->depth)) vm_.Clips()->Remove(*anchor);
       break;
     }
     case op::kStartDrag: {

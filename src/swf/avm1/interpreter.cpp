@@ -190,7 +190,16 @@ bool Interpreter::StrictEquals(const Value& a, const Value& b) const {
     case Value::Type::kBoolean: return a.boolean == b.boolean;
     case Value::Type::kNumber: return a.number == b.number;
     case Value::Type::kString: return a.string == b.string;
-    case Value::Type::kObject: return a.object == b.object;
+    case Value::Type::kObject:
+      if (a.object == b.object) return true;
+      if (a.object->kind == ObjectKind::kClip && b.object->kind == ObjectKind::kClip) {
+        // Clips are held by path: two with the same path are the same clip.
+        if (AnchorOf(a.object) && AnchorOf(a.object) == AnchorOf(b.object)) return true;
+        auto* self = const_cast<Interpreter*>(this);
+        const std::string path = self->TargetPath(a.object);
+        return !path.empty() && path == self->TargetPath(b.object);
+      }
+      return false;
   }
   return false;
 }
@@ -198,7 +207,7 @@ bool Interpreter::StrictEquals(const Value& a, const Value& b) const {
 bool Interpreter::Equals(const Value& a, const Value& b) {
   if (a.type == b.type) {
     if (a.IsObject() && a.object->kind == ObjectKind::kClip && b.object->kind == ObjectKind::kClip) {
-      return a.object == b.object || (AnchorOf(a.object) && AnchorOf(a.object) == AnchorOf(b.object));
+      return StrictEquals(a, b);
     }
     return StrictEquals(a, b);
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "swf/format/reader.h"
+#include "swf/player/clip_control.h"
 #include "swf/player/morph.h"
 
 namespace tavelin::swf::player {
@@ -140,8 +141,9 @@ void TimelineRunner::Rebuild(TimelineState& timeline, const FrameSource& source,
   DisplayList rebuilt;
   std::vector<std::pair<std::uint16_t, const format::PlaceObject*>> created;
   for (auto& [depth, old] : timeline.list) {
-    // Clips made by scripts are not the timeline's to rebuild.
-    if (old.anchor && old.anchor->dynamic && !plan.count(depth)) rebuilt.emplace(depth, std::move(old));
+    // The depths scripts use are not the timeline's to rebuild; what scripts put at
+    // the timeline's own depths goes like the rest.
+    if (hooks_ && depth >= kScriptDepthOffset && !plan.count(depth)) rebuilt.emplace(depth, std::move(old));
   }
   for (auto& [depth, planned] : plan) {
     const std::uint16_t characterId = *planned.placement.characterId;
