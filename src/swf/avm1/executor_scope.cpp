@@ -153,7 +153,13 @@ Value Executor::GetVariable(Activation& a, String* name) {
   }
   Value out;
   for (Scope* scope = a.scope; scope; scope = scope->parent) {
-    if (scope->object && Lookup(scope->object, name, out)) return out;
+    Object* object = scope->object;
+    // A clip taken off the stage has no variables left to find: its movie's root
+    // answers instead.
+    if (const player::ClipAnchor* anchor = vm_.AnchorOf(object); anchor && !anchor->object && anchor->parent) {
+      object = vm_.LevelRootOf(object);
+    }
+    if (object && Lookup(object, name, out)) return out;
   }
   return Value();
 }
