@@ -311,7 +311,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         String* name = vm_.ToString(pop());
         collectArgs(args, vm_.ToNumber(pop()));
         const Value fn = GetVariable(a, name);
-        if (ClassifyName(vm_, name) == kSuper) {
+        const NameKind kind = ClassifyName(vm_, name);
+        if (kind == kSuper) {
           // super(...) runs the parent class's constructor on this object.
           auto* ref = AsSuper(fn.AsObject());
           Value ctor;
@@ -325,8 +326,10 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         // A built-in method found on a timeline in scope (getNextHighestDepth() on a
         // clip's frame) runs on that timeline; so does a script method clips inherit
         // (MovieClip.prototype.move() called from a clip's frame).
-        Value self;
-        if (auto* function = AsFunction(fn.AsObject());
+        Value self = CallFunctionSelf(a, name, kind);
+        if (self.IsObject()) {
+          // found through a path or a With block: that object is `this`
+        } else if (auto* function = AsFunction(fn.AsObject());
             function && (function->native || vm_.Find(vm_.clipProto, vm_.Key(name)))) {
           for (Scope* scope = a.scope; scope; scope = scope->parent) {
             if (scope->object && scope->object->kind == ObjectKind::kClip && vm_.Has(scope->object, name)) {
@@ -517,6 +520,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         }
         Scope* saved = a.scope;
         a.scope = vm_.heap_.New<Scope>(object, saved);
+        a.scope->with = true;
         Completion inner = Run(a, pc, blockEnd);
         a.scope = saved;
         if (inner.returned) return inner;

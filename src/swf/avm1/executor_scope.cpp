@@ -164,6 +164,26 @@ Value Executor::GetVariable(Activation& a, String* name) {
   return Value();
 }
 
+Value Executor::CallFunctionSelf(Activation& a, String* name, NameKind kind) {
+  if (kind == kPath) {
+    const std::string& text = name->text;
+    const std::size_t split = text.find_last_of(vm_.Version() >= 5 ? ".:" : ":");
+    if (split == std::string::npos || split == 0) return Value();
+    const std::string path = text.substr(0, split);
+    if (path.find_first_of("/:") != std::string::npos || text[split] == ':') {
+      Object* clip = vm_.ResolveTarget(a.target, path);
+      return clip ? Value(clip) : Value();
+    }
+    return GetVariable(a, vm_.Intern(path));
+  }
+  if (kind != kPlain) return Value();
+  for (Scope* scope = a.scope; scope; scope = scope->parent) {
+    if (!scope->object || !vm_.Has(scope->object, name)) continue;
+    return scope->with ? Value(scope->object) : Value();
+  }
+  return Value();
+}
+
 void Executor::SetVariable(Activation& a, String* name, const Value& value) {
   if (ClassifyName(vm_, name) == kPath) {
     const std::string& text = name->text;
