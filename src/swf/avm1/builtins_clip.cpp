@@ -11,7 +11,7 @@ namespace {
 
 using player::ClipAnchor;
 
-ClipAnchor* Anchor(Interpreter& vm, const Value& self) { return vm.AnchorOf(self.AsObject()); }
+ClipAnchor* Anchor(Interpreter& vm, const Value& self) { return vm.AnchorOf(vm.Live(self.AsObject())); }
 
 // The 0-based frame a goto method names, or -1 for none. An object names what its
 // text or number does; numbers wrap as 32-bit integers, frame 0 goes nowhere and

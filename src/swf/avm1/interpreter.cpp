@@ -96,7 +96,13 @@ String* Interpreter::ToString(const Value& value) {
     case Value::Type::kString: return value.string;
     case Value::Type::kObject: {
       Object* object = value.object;
-      if (object->kind == ObjectKind::kClip) return heap_.Intern(TargetPath(object));
+      if (object->kind == ObjectKind::kClip) {
+        // A removed clip with nothing at its path any more reads as empty text.
+        object = Live(object);
+        const player::ClipAnchor* anchor = AnchorOf(object);
+        if (anchor && !anchor->object && anchor->parent) return names_.empty;
+        return heap_.Intern(TargetPath(object));
+      }
       const Value primitive = ToPrimitive(value, true);
       if (primitive.IsObject()) return Intern(object->kind == ObjectKind::kFunction ? "[type Function]" : "[type Object]");
       return ToString(primitive);
@@ -251,6 +257,7 @@ Property* Interpreter::Find(Object* object, String* key, Object** owner) {
 
 Value Interpreter::Get(Object* object, String* name) {
   if (!object) return Value();
+  if (object->kind == ObjectKind::kClip) object = Live(object);
   String* key = Key(name);
   if (key == names_.proto) return Value(object->proto);
   if (object->kind == ObjectKind::kArray && key == names_.length) return object->primitive;
@@ -309,6 +316,7 @@ Value Interpreter::GetMember(const Value& target, String* name) {
 
 void Interpreter::Set(Object* object, String* name, const Value& value) {
   if (!object) return;
+  if (object->kind == ObjectKind::kClip) object = Live(object);
   String* key = Key(name);
   if (key == names_.proto) {
     Object* proto = value.AsObject();
@@ -543,6 +551,15 @@ Object* Interpreter::ClipFor(player::ClipAnchor& anchor) {
 
 Object* Interpreter::RootClip() { return clips_ ? ClipFor(clips_->Root()) : nullptr; }
 
+Object* Interpreter::Live(Object* object) {
+  player::ClipAnchor* anchor = AnchorOf(object);
+  if (!anchor || anchor->object || !anchor->parent || !clips_) return object;
+  // Scripts hold clips by path: a removed clip's reference reaches the clip now there.
+  Object* found = ResolveTarget(RootClip(), TargetPath(object));
+  player::ClipAnchor* now = AnchorOf(found);
+  return now && now->object ? found : object;
+}
+
 player::ClipAnchor* Interpreter::AnchorOf(Object* object) const {
   if (!object || object->kind != ObjectKind::kClip) return nullptr;
   auto* clip = static_cast<ClipObject*>(object);
@@ -555,7 +572,7 @@ std::string Interpreter::TargetPath(Object* clip) {
   std::vector<std::string> names;
   int guard = 0;
   for (player::ClipAnchor* at = anchor; at && at->parent && guard < 64; at = at->parent.get(), ++guard) {
-    names.push_back(at->object ? at->object->name : std::string());
+    names.push_back(at->object ? at->object->name : at->removedName);
   }
   std::string path = "_level" + std::to_string(clips_ ? clips_->LevelOf(*anchor) : 0);
   for (auto it = names.rbegin(); it != names.rend(); ++it) path += "." + *it;

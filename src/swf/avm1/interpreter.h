@@ -153,6 +153,9 @@ class Interpreter {
   // _root as a clip's scripts see it: the main timeline of the level it lies in.
   Object* LevelRootOf(Object* clip);
   player::ClipAnchor* AnchorOf(Object* object) const;
+  // The clip a reference means now: itself, or once removed, the clip now at its path
+  // (itself when there is none).
+  Object* Live(Object* object);
   // "_level0.a.b" for a clip.
   std::string TargetPath(Object* clip);
   // A clip named by a path ("/a/b", "_root.a", "a.b", "../x") from `base`; null when none.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace tavelin::swf::player {
 
@@ -21,6 +22,8 @@ struct ClipAnchor : std::enable_shared_from_this<ClipAnchor> {
   bool dynamic = false;
   // Creation order: frames run the newest clips first and the main movie last.
   std::uint64_t serial = 0;
+  // The object's instance name when it was removed (scripts find clips again by path).
+  std::string removedName;
 };
 
 }  // namespace tavelin::swf::player
