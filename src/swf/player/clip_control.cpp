@@ -160,7 +160,11 @@ ClipAnchor* ClipControl::Child(const ClipAnchor& parent, std::string_view name, 
   TimelineState* timeline = &parent == &rootAnchor_ ? &root_ : (parent.object ? parent.object->timeline.get() : nullptr);
   if (!timeline) return nullptr;
   for (auto& [depth, object] : timeline->list) {
-    if (object.anchor && SameName(object.name, name, exactCase)) return object.anchor.get();
+    if (!SameName(object.name, name, exactCase)) continue;
+    if (object.anchor) return object.anchor.get();
+    // A named shape is no object of its own for scripts: its name leads to the clip it
+    // lies in.
+    if (!object.name.empty()) return const_cast<ClipAnchor*>(&parent);
   }
   return nullptr;
 }
