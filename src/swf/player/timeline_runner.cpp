@@ -242,8 +242,12 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
   object.character = dictionary_.Find(characterId);
   object.placedInFrame = frame;
   object.createdTick = counters_->tick;
+  // Shapes, morphs, static text and bitmaps are no objects of their own for scripts.
+  const bool staticText = std::holds_alternative<std::shared_ptr<const TextCharacter>>(object.character) &&
+                          !dictionary_.FindEditText(characterId);
   const bool scriptable = !std::holds_alternative<std::shared_ptr<const Shape>>(object.character) &&
-                          !std::holds_alternative<std::shared_ptr<const MorphCharacter>>(object.character);
+                          !std::holds_alternative<std::shared_ptr<const MorphCharacter>>(object.character) &&
+                          !std::holds_alternative<std::shared_ptr<const Bitmap>>(object.character) && !staticText;
   if (hooks_ && parent && scriptable) {
     object.anchor = std::make_shared<ClipAnchor>();
     object.anchor->object = &object;
