@@ -1,5 +1,6 @@
 #include "swf/avm1/machine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,7 +40,10 @@ void Machine::Attached(player::Player& player) {
   auto fresh = std::make_unique<Interpreter>(vm_->Version(), &player.Clips(), host_);
   fresh->exports = std::move(vm_->exports);
   fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
-  fresh->clipCreated = [this](player::ClipAnchor& clip) { RunNow(clip); };
+  fresh->clipCreated = [this](player::ClipAnchor& clip) {
+    RunNow(clip);
+    QueueLoad(clip);
+  };
   fresh->clipDuplicated = [this](player::ClipAnchor& source, player::ClipAnchor& copy) { CopyClipEvents(source, copy); };
   fresh->sound = [this]() -> player::SoundHost& { return player_->Sound(); };
   vm_ = std::move(fresh);
@@ -137,7 +141,15 @@ void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& pl
       host_.ScriptStopped(abort.reason);
     }
     for (auto& item : held) queue_.push_back(std::move(item));
+  } else if (clip.object && !initQueue_.empty() &&
+             std::holds_alternative<std::shared_ptr<const format::SpriteDefinition>>(clip.object->character)) {
+    // The frame's init actions may register a class for it: asked once they ran.
+    const auto first = std::find_if(queue_.begin(), queue_.end(), [&clip](const Queued& item) { return item.clip.get() == &clip; });
+    Queued construct{clip.shared_from_this(), nullptr};
+    construct.applyClass = true;
+    queue_.insert(first, std::move(construct));
   }
+  QueueLoad(clip);
   if (place.clipActions.empty()) return;
   Handlers& handlers = handlers_[&clip];
   handlers.clip = clip.shared_from_this();
@@ -145,22 +157,56 @@ void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& pl
   for (const auto& action : place.clipActions) handlers.actions.emplace_back(action, ProgramOf(action.actions));
   Object* object = vm_->ClipFor(clip);
   for (const auto& [action, program] : handlers.actions) {
-    if (action.events & (ce::kLoad | ce::kInitialize | ce::kConstruct)) {
+    if ((action.events & (ce::kInitialize | ce::kConstruct)) && !(action.events & ce::kLoad)) {
       queue_.push_back(Queued{clip.shared_from_this(), program});
     }
   }
   (void)object;
 }
 
+void Machine::QueueLoad(player::ClipAnchor& clip) {
+  if (stopped_ || !clip.object || !std::holds_alternative<std::shared_ptr<const format::SpriteDefinition>>(clip.object->character)) {
+    return;
+  }
+  queue_.push_back(Queued{clip.shared_from_this(), nullptr, ce::kLoad});
+}
+
+bool Machine::TellUnloaded() {
+  bool ran = false;
+  const std::vector<Object*> clips = vm_->liveClips;
+  for (Object* clip : clips) {
+    player::ClipAnchor* anchor = vm_->AnchorOf(clip);
+    if (!anchor || anchor->object || !anchor->parent || anchor->unloadTold) continue;
+    anchor->unloadTold = true;
+    const auto found = handlers_.find(anchor);
+    bool handled = found != handlers_.end() && std::any_of(found->second.actions.begin(), found->second.actions.end(),
+                                                          [](const auto& entry) { return entry.first.events & ce::kUnload; });
+    if (Property* method = vm_->Find(clip, vm_->Key(vm_->Names().onUnload)); method && AsFunction(method->value.AsObject())) {
+      handled = true;
+    }
+    if (!handled) continue;
+    ClipEvent(clip, ce::kUnload, vm_->Names().onUnload);
+    ran = true;
+  }
+  return ran;
+}
+
 void Machine::CopyClipEvents(player::ClipAnchor& source, player::ClipAnchor& copy) {
+  // A copy made by the old action has no load event queued yet.
+  const bool loadQueued = std::any_of(queue_.begin(), queue_.end(), [&copy](const Queued& item) {
+    return item.clip.get() == &copy && item.event == ce::kLoad;
+  });
+  if (!loadQueued && &source != &copy) QueueLoad(copy);
   const auto found = handlers_.find(&source);
   if (stopped_ || found == handlers_.end() || &source == &copy) return;
   Handlers copied;
   copied.clip = copy.shared_from_this();
   copied.actions = found->second.actions;
-  // Its load comes after the script that duplicated it, as a placed clip's does.
+  // Its load event, queued when it was made, comes after the script that duplicated it.
   for (const auto& [action, program] : copied.actions) {
-    if (action.events & (ce::kLoad | ce::kInitialize | ce::kConstruct)) queue_.push_back(Queued{copy.shared_from_this(), program});
+    if ((action.events & (ce::kInitialize | ce::kConstruct)) && !(action.events & ce::kLoad)) {
+      queue_.push_back(Queued{copy.shared_from_this(), program});
+    }
   }
   handlers_[&copy] = std::move(copied);
 }
@@ -205,16 +251,32 @@ void Machine::RunQueue() {
   if (running_) return;
   running_ = true;
   std::size_t ran = 0;
-  while ((!queue_.empty() || !initQueue_.empty()) && ran < kMaxQueuedPerFrame) {
-    // Init actions, in file order, before any other script waiting.
-    auto& from = initQueue_.empty() ? queue_ : initQueue_;
-    Queued next = std::move(from.front());
-    from.pop_front();
-    ++ran;
-    if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
-    if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "run %zu actions\n", next.program->program->actions.size());
-    Run(next.program, vm_->ClipFor(*next.clip));
-  }
+  do {
+    while ((!queue_.empty() || !initQueue_.empty()) && ran < kMaxQueuedPerFrame) {
+      // Init actions, in file order, before any other script waiting.
+      auto& from = initQueue_.empty() ? queue_ : initQueue_;
+      Queued next = std::move(from.front());
+      from.pop_front();
+      ++ran;
+      if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
+      if (next.applyClass) {
+        if (vm_->registeredClasses.count(next.clip->object->characterId)) {
+          try {
+            vm_->ApplyRegisteredClass(vm_->ClipFor(*next.clip));
+          } catch (const ScriptAbort& abort) {
+            host_.ScriptStopped(abort.reason);
+          }
+        }
+        continue;
+      }
+      if (next.event) {
+        ClipEvent(vm_->ClipFor(*next.clip), next.event, next.event == ce::kLoad ? vm_->Names().onLoad : nullptr);
+        continue;
+      }
+      if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "run %zu actions\n", next.program->program->actions.size());
+      Run(next.program, vm_->ClipFor(*next.clip));
+    }
+  } while (ran < kMaxQueuedPerFrame && !stopped_ && TellUnloaded());
   queue_.clear();
   initQueue_.clear();
   running_ = false;
@@ -233,7 +295,13 @@ void Machine::ClipEvent(Object* clip, std::uint32_t event, String* method, int k
     }
   }
   if (method) {
-    const Value handler = vm_->Get(clip, method);
+    // A removed clip's own handler (not the one of a clip now at its path).
+    Value handler;
+    if (anchor->object || !anchor->parent) {
+      handler = vm_->Get(clip, method);
+    } else if (Property* own = vm_->Find(clip, vm_->Key(method))) {
+      handler = own->value;
+    }
     const Function* function = handler.IsObject() ? AsFunction(handler.object) : nullptr;
     const void* body = function ? static_cast<const void*>(function->info) : nullptr;
     if (function && !(body && tooLong_.count(body))) {

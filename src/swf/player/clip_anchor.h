@@ -24,6 +24,8 @@ struct ClipAnchor : std::enable_shared_from_this<ClipAnchor> {
   std::uint64_t serial = 0;
   // The object's instance name when it was removed (scripts find clips again by path).
   std::string removedName;
+  // The script machine ran the clip's unload handlers (once it was removed).
+  bool unloadTold = false;
 };
 
 }  // namespace tavelin::swf::player
