@@ -272,6 +272,9 @@ void InstallMovieClip(Interpreter& vm) {
   vm.LinkConstructor(button, vm.buttonProto);
   vm.DefineValue(vm.global, "Button", Value(button));
   vm.DefineNative(vm.buttonProto, "getDepth", GetDepth);
+  // Buttons and clips acting as buttons show the hand unless told otherwise.
+  vm.DefineValue(p, "useHandCursor", Value(true));
+  vm.DefineValue(vm.buttonProto, "useHandCursor", Value(true));
   vm.textFieldProto = vm.NewObject();
   Function* text = vm.NewNative(Nothing);
   vm.LinkConstructor(text, vm.textFieldProto);
