@@ -138,6 +138,37 @@ Value NextHighestDepth(Interpreter& vm, const Value& self, std::span<const Value
   return clip ? Value(static_cast<double>(vm.Clips()->NextHighestDepth(*clip))) : Value();
 }
 
+// blendMode by name; a number names the mode of that index (as an 8-bit integer),
+// null and undefined are normal, anything else leaves the mode as it was.
+constexpr const char* kBlendModes[] = {"normal", "normal",     "layer",    "multiply", "screen",  "lighten", "darken",   "difference",
+                                       "add",    "subtract",   "invert",   "alpha",    "erase",   "overlay", "hardlight"};
+constexpr int kBlendModeCount = static_cast<int>(std::size(kBlendModes));
+
+Value GetBlendMode(Interpreter& vm, const Value& self, std::span<const Value>) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || !clip->object) return Value();
+  const int mode = clip->object->blendMode < kBlendModeCount ? clip->object->blendMode : 1;
+  return Value(vm.Intern(kBlendModes[mode]));
+}
+
+Value SetBlendMode(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || !clip->object) return Value();
+  const Value wanted = Arg(args, 0);
+  int mode = -1;
+  if (wanted.IsNullish()) {
+    mode = 1;
+  } else if (wanted.IsNumber()) {
+    mode = ToInt32(wanted.number) & 0xFF;
+  } else if (wanted.IsString()) {
+    for (int i = 1; i < kBlendModeCount; ++i) {
+      if (wanted.string->text == kBlendModes[i]) mode = i;
+    }
+  }
+  if (mode >= 0 && mode < kBlendModeCount) clip->object->blendMode = static_cast<std::uint8_t>(mode);
+  return Value();
+}
+
 Value GetDepth(Interpreter& vm, const Value& self, std::span<const Value>) {
   ClipAnchor* clip = Anchor(vm, self);
   if (!clip) return Value();
@@ -272,6 +303,11 @@ void InstallMovieClip(Interpreter& vm) {
   vm.LinkConstructor(button, vm.buttonProto);
   vm.DefineValue(vm.global, "Button", Value(button));
   vm.DefineNative(vm.buttonProto, "getDepth", GetDepth);
+  if (vm.Version() >= 8) {
+    Property& blend = p->Put(vm.Key(vm.Name("blendMode")), vm.Name("blendMode"), Value(), property_flag::kDontEnum);
+    blend.getter = vm.NewNative(GetBlendMode);
+    blend.setter = vm.NewNative(SetBlendMode);
+  }
   // Buttons and clips acting as buttons show the hand unless told otherwise.
   vm.DefineValue(p, "useHandCursor", Value(true));
   vm.DefineValue(vm.buttonProto, "useHandCursor", Value(true));
