@@ -228,8 +228,10 @@ void Executor::GotoFrameValue(Activation& a, const Value& frame, bool play, int 
   Object* clip = a.target;
   if (!clips) return;
   int index = -1;
-  if (frame.IsString()) {
-    std::string text = frame.string->text;
+  // Anything but a number is read as text: a frame number, or a label ("undefined"
+  // and "false" are labels too).
+  if (!frame.IsNumber()) {
+    std::string text = vm_.ToString(frame)->text;
     const std::size_t colon = text.rfind(':');
     if (colon != std::string::npos) {
       clip = vm_.ResolveTarget(a.target, text.substr(0, colon));
@@ -241,8 +243,10 @@ void Executor::GotoFrameValue(Activation& a, const Value& frame, bool play, int 
     if (!std::isnan(number)) {
       index = static_cast<int>(number) - 1 + bias;
     } else {
+      // The scene's bias is added to a label's frame too.
       index = clips->FrameOfLabel(*anchor, text);
       if (index < 0) return;
+      index += bias;
     }
   } else {
     // Whole numbers only, wrapping as 32-bit integers.
