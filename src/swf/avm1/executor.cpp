@@ -82,6 +82,9 @@ std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out)
   return info.finallyEnd;
 }
 
+// The last frame (0-based) WaitForFrame finds loaded.
+constexpr std::uint32_t kMaxWaitableFrame = 16000;
+
 Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint32_t end) {
   const format::ActionProgram& program = *a.code->program;
   const auto& actions = program.actions;
@@ -511,6 +514,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         pc = next;
         break;
       }
+      case op::kWaitForFrame:
+        // Every frame of the movie is loaded; frames past the most a movie can have
+        // never are, and the actions waiting for them are skipped.
+        if (action.a > kMaxWaitableFrame) pc = std::min<std::uint32_t>(pc + action.b, end);
+        break;
       case op::kWith: {
         Object* object = vm_.ToObject(pop());
         const std::uint32_t blockEnd = action.a;
