@@ -263,7 +263,13 @@ Value Interpreter::Get(Object* object, String* name) {
   if (object->kind == ObjectKind::kArray && key == names_.length) return object->primitive;
   if (object->kind == ObjectKind::kClip) {
     const int index = ClipPropertyIndex(*this, name);
-    if (index >= 0) return GetClipProperty(*this, object, index);
+    if (index >= 0) {
+      // A child named like a property ("_x") hides it from reading.
+      player::ClipAnchor* anchor = AnchorOf(object);
+      player::ClipAnchor* child = anchor && clips_ ? clips_->Child(*anchor, name->text, CaseSensitive()) : nullptr;
+      if (child && child->object) return Value(ClipFor(*child));
+      return GetClipProperty(*this, object, index);
+    }
     if (Property* own = object->FindOwn(key)) {
       if (own->getter) return Call(Value(own->getter), Value(object), {});
       return own->value;
