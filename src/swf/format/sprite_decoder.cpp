@@ -51,6 +51,7 @@ SpriteDefinition DecodeDefineSprite(std::span<const std::uint8_t> body, std::uin
   const bool trailing = sprite.tags.size() > (shown == 0 ? 0 : sprite.frameEnds.back());
   const std::size_t frames = std::min(kMaxFrames, std::max(shown + (trailing ? 1 : 0), std::size_t{1}));
   sprite.loops = ended && !trailing;
+  sprite.byteLength = static_cast<std::uint32_t>(body.size() - std::min<std::size_t>(body.size(), 4));
   sprite.frameEnds.resize(std::min(sprite.frameEnds.size(), frames));
   while (sprite.frameEnds.size() < frames) sprite.frameEnds.push_back(sprite.tags.size());
   sprite.tags.resize(sprite.frameEnds.back());

@@ -21,6 +21,8 @@ struct SpriteDefinition {
   // the sprite loop. A sprite cut short (tags after its last ShowFrame, or no End)
   // plays what it has and stays on its last frame, as one still loading would.
   bool loops = true;
+  // The bytes of the sprite's tags (its definition without id and frame count).
+  std::uint32_t byteLength = 0;
 
   int FrameCount() const { return static_cast<int>(frameEnds.size()); }
   // The frame after `frame` when the sprite plays on: the first after the last when it
