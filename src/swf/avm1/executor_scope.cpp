@@ -423,6 +423,16 @@ void Interpreter::RunProgram(const std::shared_ptr<const LoadedProgram>& program
   a.target = a.original = a.variables = target;
   a.thisObject = target;
   a.scope = heap_.New<Scope>(target, heap_.New<Scope>(global, nullptr));
+  // Each script starts with its four registers empty; a script run from inside
+  // another (a clip attached by it) leaves the outer one's registers as they were.
+  Value outer[4];
+  std::copy(std::begin(globalRegisters_), std::end(globalRegisters_), outer);
+  std::fill(std::begin(globalRegisters_), std::end(globalRegisters_), Value());
+  struct Restore {
+    Value* registers;
+    const Value* saved;
+    ~Restore() { std::copy(saved, saved + 4, registers); }
+  } restore{globalRegisters_, outer};
   a.registers = globalRegisters_;
   a.registerCount = 4;
   a.stackBase = stack_.size();
