@@ -27,7 +27,7 @@ using Lines = std::vector<std::string>;
 class TraceHost final : public avm1::ScriptHost {
  public:
   void Trace(const std::string& line) override { lines.push_back(line); }
-  void Command(const std::string&, const std::string&) override {}
+  void Command(const std::string& command, const std::string& argument) override { lines.push_back(command + ":" + argument); }
   void OpenAddress(const std::string&, const std::string&) override {}
   double MovieMilliseconds() override { return 0; }
   double WallSeconds() override { return 0; }
@@ -155,6 +155,39 @@ TEST(ScriptClips, NamesThisOfCalledFunctionsAndLoadEvents) {
   movie.ShowFrame();
   ClipMovie run(movie);
   EXPECT_EQ(run.host.lines, (Lines{"instance2", "_level0.box", "_level0.box", "after attach", "onLoad made"}));
+}
+
+TEST(ScriptClips, StageSettingsAreNormalizedAndEachFrameScriptStartsWithEmptyRegisters) {
+  ActionAssembler onFull;
+  onFull.Push({"full "}).Push({"on"}).Op(op::kGetVariable).Op(op::kAdd2).Op(op::kTrace);
+  ActionAssembler first;
+  first.Push({"listener", 0, "Object"}).Op(op::kNewObject).Op(op::kSetVariable);
+  first.Push({"listener"}).Op(op::kGetVariable).Push({"onFullScreen"}).DefineFunction("", {"on"}, onFull).Op(op::kSetMember);
+  first.Push({"listener"}).Op(op::kGetVariable).Push({1, "Stage"}).Op(op::kGetVariable).Push({"addListener"})
+      .Op(op::kCallMethod).Op(op::kPop);
+  const auto setStage = [&first](const std::string& name, PushValue value) {
+    first.Push({"Stage"}).Op(op::kGetVariable).Push({name}).Push({value}).Op(op::kSetMember);
+    TraceMember(first, "Stage", name);
+  };
+  setStage("align", "tbx l");
+  setStage("scaleMode", "NOSCALE");
+  setStage("scaleMode", "nonsense");
+  setStage("displayState", "FULLSCREEN");
+  setStage("displayState", "fullScreen");  // no change: nothing told
+  setStage("displayState", "sideways");    // not a state: left as it was
+  first.Push({42}).StoreRegister(1).Op(op::kPop);
+  ActionAssembler second;
+  second.Push({"r1 "}).Push({testing::Register{1}}).Op(op::kAdd2).Op(op::kTrace);
+  SwfWriter movie;
+  movie.Version(8);
+  testing::AddDoAction(movie, first);
+  movie.ShowFrame();
+  testing::AddDoAction(movie, second);
+  movie.ShowFrame();
+  ClipMovie run(movie);
+  run.player->NextFrame();
+  EXPECT_EQ(run.host.lines, (Lines{"LTB", "noScale", "showAll", "fullscreen:true", "full true", "fullScreen", "fullScreen",
+                                   "fullScreen", "r1 undefined"}));
 }
 
 // A DefineSprite body: id 1, `declared` frames, then `tags` as given.
