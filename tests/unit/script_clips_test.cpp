@@ -5,12 +5,14 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/action_assembler.h"
 #include "support/swf_writer.h"
 #include "swf/avm1/machine.h"
 #include "swf/format/action_decoder.h"
+#include "swf/format/button_decoder.h"
 #include "swf/format/place_object.h"
 #include "swf/format/sprite_decoder.h"
 #include "swf/player/player.h"
@@ -188,6 +190,32 @@ TEST(ScriptClips, StageSettingsAreNormalizedAndEachFrameScriptStartsWithEmptyReg
   run.player->NextFrame();
   EXPECT_EQ(run.host.lines, (Lines{"LTB", "noScale", "showAll", "fullscreen:true", "full true", "fullScreen", "fullScreen",
                                    "fullScreen", "r1 undefined"}));
+}
+
+TEST(ScriptClips, AButtonWhoseEnabledIsFalseTakesNoPointerEvents) {
+  SwfWriter movie;
+  movie.Version(8).StagePixels(200, 100).DefineRectangle(1, 1000, 1000, {255, 0, 0});
+  // Button actions run on the timeline around the button: each says which it is.
+  for (const auto& [depth, name, x] : {std::tuple<int, const char*, int>{1, "off", 0}, {2, "on", 2000}}) {
+    ActionAssembler release;
+    release.Trace(std::string("released ") + name);
+    const auto id = static_cast<std::uint16_t>(depth + 1);
+    testing::AddButton(movie, id, {{1 | 2 | 4 | 8, 1, 1}}, {{format::button_condition::kRelease, release}});
+    testing::Placement place = testing::Put(static_cast<std::uint16_t>(depth), id, x, 0);
+    place.name = name;
+    movie.Place(place);
+  }
+  ActionAssembler script;
+  script.Push({"off"}).Op(op::kGetVariable).Push({"enabled", false}).Op(op::kSetMember).Op(op::kStop);
+  testing::AddDoAction(movie, script);
+  movie.ShowFrame();
+  ClipMovie run(movie);
+  for (const double x : {500.0, 2500.0}) {
+    run.machine->PointerMove(x, 500);
+    run.machine->PointerButton(true, x, 500);
+    run.machine->PointerButton(false, x, 500);
+  }
+  EXPECT_EQ(run.host.lines, (Lines{"released on"}));
 }
 
 // A DefineSprite body: id 1, `declared` frames, then `tags` as given.

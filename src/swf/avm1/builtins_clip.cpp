@@ -169,6 +169,12 @@ Value SetBlendMode(Interpreter& vm, const Value& self, std::span<const Value> ar
   return Value();
 }
 
+Value SwfVersion(Interpreter& vm, const Value& self, std::span<const Value>) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || (!clip->object && clip->parent)) return Value();
+  return Value(static_cast<double>(vm.Clips()->MovieOf(*clip).Version()));
+}
+
 Value GetDepth(Interpreter& vm, const Value& self, std::span<const Value>) {
   ClipAnchor* clip = Anchor(vm, self);
   if (!clip) return Value();
@@ -284,6 +290,7 @@ void InstallMovieClip(Interpreter& vm) {
   vm.DefineNative(p, "removeMovieClip", RemoveClip);
   vm.DefineNative(p, "swapDepths", SwapDepths);
   vm.DefineNative(p, "getNextHighestDepth", NextHighestDepth);
+  vm.DefineNative(p, "getSWFVersion", SwfVersion);
   vm.DefineNative(p, "getDepth", GetDepth);
   vm.DefineNative(p, "getInstanceAtDepth", GetInstanceAtDepth);
   vm.DefineNative(p, "hitTest", HitTest);
@@ -308,7 +315,10 @@ void InstallMovieClip(Interpreter& vm) {
     blend.getter = vm.NewNative(GetBlendMode);
     blend.setter = vm.NewNative(SetBlendMode);
   }
-  // Buttons and clips acting as buttons show the hand unless told otherwise.
+  // Buttons and clips acting as buttons take pointer events, and show the hand, unless
+  // told otherwise.
+  vm.DefineValue(p, "enabled", Value(true));
+  vm.DefineValue(vm.buttonProto, "enabled", Value(true));
   vm.DefineValue(p, "useHandCursor", Value(true));
   vm.DefineValue(vm.buttonProto, "useHandCursor", Value(true));
   vm.textFieldProto = vm.NewObject();

@@ -44,6 +44,11 @@ int ButtonKeyCode(int virtualKey, int character) {
 }  // namespace
 
 bool Machine::ActsAsButton(player::ClipAnchor& clip) {
+  // A button or clip whose `enabled` is false takes no pointer events.
+  if (clip.script) {
+    const Value enabled = vm_->Get(static_cast<Object*>(clip.script), vm_->Name("enabled"));
+    if (enabled.IsBoolean() && !enabled.boolean) return false;
+  }
   if (ButtonOf(clip)) return true;
   if (!clip.object || !clip.object->timeline) return false;
   constexpr std::uint32_t kMouseEvents = ce::kPress | ce::kRelease | ce::kReleaseOutside | ce::kRollOver | ce::kRollOut |
