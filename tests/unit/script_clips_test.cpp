@@ -218,6 +218,30 @@ TEST(ScriptClips, AButtonWhoseEnabledIsFalseTakesNoPointerEvents) {
   EXPECT_EQ(run.host.lines, (Lines{"released on"}));
 }
 
+TEST(ScriptClips, HitTestingShapesHonoursMasksInsideTheClipButNotItsOwnVisibility) {
+  // A 50 px square masks a 100 px wide bar: only its left half can be hit.
+  SwfWriter inner;
+  testing::Placement mask = testing::Put(1, 1);
+  mask.clipDepth = 2;
+  inner.Place(mask).Place(testing::Put(2, 2)).ShowFrame();
+  SwfWriter movie;
+  movie.Version(8).StagePixels(200, 100).DefineRectangle(1, 1000, 1000, {255, 0, 0}).DefineRectangle(2, 2000, 1000, {0, 0, 255});
+  movie.DefineSprite(3, inner);
+  testing::Placement clip = testing::Put(1, 3);
+  clip.name = "clip";
+  movie.Place(clip);
+  ActionAssembler s;
+  CallOn(s, "clip", "hitTest", {25, 25, true}).Op(op::kTrace);
+  CallOn(s, "clip", "hitTest", {75, 25, true}).Op(op::kTrace);
+  CallOn(s, "clip", "hitTest", {75, 25, false}).Op(op::kTrace);  // the bounds hold it
+  s.Push({"clip"}).Op(op::kGetVariable).Push({"_visible", false}).Op(op::kSetMember);
+  CallOn(s, "clip", "hitTest", {25, 25, true}).Op(op::kTrace);
+  testing::AddDoAction(movie, s);
+  movie.ShowFrame();
+  ClipMovie run(movie);
+  EXPECT_EQ(run.host.lines, (Lines{"true", "false", "true", "true"}));
+}
+
 // A DefineSprite body: id 1, `declared` frames, then `tags` as given.
 std::vector<std::uint8_t> SpriteBody(std::uint16_t declared, const std::vector<std::uint8_t>& tags) {
   std::vector<std::uint8_t> body{1, 0, static_cast<std::uint8_t>(declared), static_cast<std::uint8_t>(declared >> 8)};

@@ -207,7 +207,8 @@ Matrix ClipControl::ToStage(const ClipAnchor& clip) const {
 bool ClipControl::HitTest(const ClipAnchor& clip, double x, double y, bool shapes) {
   if (shapes && clip.object) {
     const Matrix toParent = clip.parent && clip.parent.get() != &rootAnchor_ ? Inverse(ToStage(*clip.parent)) : Matrix{};
-    return ObjectContains(*clip.object, toParent.a * x + toParent.c * y + toParent.tx, toParent.b * x + toParent.d * y + toParent.ty);
+    return ObjectContains(*clip.object, toParent.a * x + toParent.c * y + toParent.tx, toParent.b * x + toParent.d * y + toParent.ty,
+                          0, true);
   }
   const Rect bounds = Bounds(clip);
   if (bounds.xMin == bounds.xMax && bounds.yMin == bounds.yMax) return false;
