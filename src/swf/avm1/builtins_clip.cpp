@@ -11,7 +11,7 @@ namespace {
 
 using player::ClipAnchor;
 
-ClipAnchor* Anchor(Interpreter& vm, const Value& self) { return vm.AnchorOf(self.AsObject()); }
+ClipAnchor* Anchor(Interpreter& vm, const Value& self) { return vm.AnchorOf(vm.Live(self.AsObject())); }
 
 // The 0-based frame a goto method names, or -1 for none. An object names what its
 // text or number does; numbers wrap as 32-bit integers, frame 0 goes nowhere and
@@ -106,23 +106,29 @@ Value Duplicate(Interpreter& vm, const Value& self, std::span<const Value> args)
 
 Value RemoveClip(Interpreter& vm, const Value& self, std::span<const Value>) {
   ClipAnchor* clip = Anchor(vm, self);
-  // Only clips above depth 0 in script terms (made by scripts or moved there) can go.
-  if (clip && clip->object && clip->depth >= player::kScriptDepthOffset) vm.Clips()->Remove(*clip);
+  // Only clips at script depths from 0 (made by scripts or moved there) can go.
+  if (clip && clip->object && player::RemovableDepth(clip->depth)) vm.Clips()->Remove(*clip);
   return Value();
 }
+
+constexpr int kMaxScriptDepth = 2130690044;
 
 Value SwapDepths(Interpreter& vm, const Value& self, std::span<const Value> args) {
   ClipAnchor* clip = Anchor(vm, self);
   if (!clip || args.empty()) return Value();
+  if (args[0].IsUndefined()) return Value();
   int depth;
-  if (ClipAnchor* other = vm.AnchorOf(args[0].AsObject())) {
+  // A clip, or a text naming one by its path, gives its depth.
+  ClipAnchor* other = vm.AnchorOf(args[0].AsObject());
+  if (!other && args[0].IsString()) other = vm.AnchorOf(vm.ResolveTarget(vm.ClipFor(*clip), args[0].string->text));
+  if (other) {
     if (other->parent != clip->parent) return Value();
     depth = other->depth - player::kScriptDepthOffset;
   } else {
-    const double d = vm.ToNumber(args[0]);
-    if (!std::isfinite(d)) return Value();
-    depth = static_cast<int>(d);
+    depth = ToInt32(vm.ToNumber(args[0]));  // wraps as a 32-bit integer; not a number is 0
   }
+  // Depths from the first timeline depth up to the deepest a script may use.
+  if (depth < -player::kScriptDepthOffset || depth > kMaxScriptDepth) return Value();
   vm.Clips()->SwapDepths(*clip, depth);
   return Value();
 }
@@ -130,6 +136,43 @@ Value SwapDepths(Interpreter& vm, const Value& self, std::span<const Value> args
 Value NextHighestDepth(Interpreter& vm, const Value& self, std::span<const Value>) {
   ClipAnchor* clip = Anchor(vm, self);
   return clip ? Value(static_cast<double>(vm.Clips()->NextHighestDepth(*clip))) : Value();
+}
+
+// blendMode by name; a number names the mode of that index (as an 8-bit integer),
+// null and undefined are normal, anything else leaves the mode as it was.
+constexpr const char* kBlendModes[] = {"normal", "normal",     "layer",    "multiply", "screen",  "lighten", "darken",   "difference",
+                                       "add",    "subtract",   "invert",   "alpha",    "erase",   "overlay", "hardlight"};
+constexpr int kBlendModeCount = static_cast<int>(std::size(kBlendModes));
+
+Value GetBlendMode(Interpreter& vm, const Value& self, std::span<const Value>) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || !clip->object) return Value();
+  const int mode = clip->object->blendMode < kBlendModeCount ? clip->object->blendMode : 1;
+  return Value(vm.Intern(kBlendModes[mode]));
+}
+
+Value SetBlendMode(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || !clip->object) return Value();
+  const Value wanted = Arg(args, 0);
+  int mode = -1;
+  if (wanted.IsNullish()) {
+    mode = 1;
+  } else if (wanted.IsNumber()) {
+    mode = ToInt32(wanted.number) & 0xFF;
+  } else if (wanted.IsString()) {
+    for (int i = 1; i < kBlendModeCount; ++i) {
+      if (wanted.string->text == kBlendModes[i]) mode = i;
+    }
+  }
+  if (mode >= 0 && mode < kBlendModeCount) clip->object->blendMode = static_cast<std::uint8_t>(mode);
+  return Value();
+}
+
+Value SwfVersion(Interpreter& vm, const Value& self, std::span<const Value>) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || (!clip->object && clip->parent)) return Value();
+  return Value(static_cast<double>(vm.Clips()->MovieOf(*clip).Version()));
 }
 
 Value GetDepth(Interpreter& vm, const Value& self, std::span<const Value>) {
@@ -218,9 +261,10 @@ Value StopDrag(Interpreter& vm, const Value&, std::span<const Value>) {
 
 Value Nothing(Interpreter&, const Value&, std::span<const Value>) { return Value(); }
 
+// A clip names itself by its path; anything else that inherits the method (a class's
+// prototype, `super`) is a plain object.
 Value ClipToString(Interpreter& vm, const Value& self, std::span<const Value>) {
-  // Called on something that is no clip (MovieClip.prototype itself), it answers as any object.
-  if (!vm.AnchorOf(self.AsObject())) return Value(vm.Intern("[object Object]"));
+  if (self.IsObject() && self.object->kind != ObjectKind::kClip) return Value(vm.Intern("[object Object]"));
   return Value(vm.ToString(self));
 }
 
@@ -246,6 +290,7 @@ void InstallMovieClip(Interpreter& vm) {
   vm.DefineNative(p, "removeMovieClip", RemoveClip);
   vm.DefineNative(p, "swapDepths", SwapDepths);
   vm.DefineNative(p, "getNextHighestDepth", NextHighestDepth);
+  vm.DefineNative(p, "getSWFVersion", SwfVersion);
   vm.DefineNative(p, "getDepth", GetDepth);
   vm.DefineNative(p, "getInstanceAtDepth", GetInstanceAtDepth);
   vm.DefineNative(p, "hitTest", HitTest);
@@ -265,6 +310,17 @@ void InstallMovieClip(Interpreter& vm) {
   vm.LinkConstructor(button, vm.buttonProto);
   vm.DefineValue(vm.global, "Button", Value(button));
   vm.DefineNative(vm.buttonProto, "getDepth", GetDepth);
+  if (vm.Version() >= 8) {
+    Property& blend = p->Put(vm.Key(vm.Name("blendMode")), vm.Name("blendMode"), Value(), property_flag::kDontEnum);
+    blend.getter = vm.NewNative(GetBlendMode);
+    blend.setter = vm.NewNative(SetBlendMode);
+  }
+  // Buttons and clips acting as buttons take pointer events, and show the hand, unless
+  // told otherwise.
+  vm.DefineValue(p, "enabled", Value(true));
+  vm.DefineValue(vm.buttonProto, "enabled", Value(true));
+  vm.DefineValue(p, "useHandCursor", Value(true));
+  vm.DefineValue(vm.buttonProto, "useHandCursor", Value(true));
   vm.textFieldProto = vm.NewObject();
   Function* text = vm.NewNative(Nothing);
   vm.LinkConstructor(text, vm.textFieldProto);

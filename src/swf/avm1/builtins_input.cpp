@@ -1,5 +1,9 @@
 // Key, Mouse, Stage, Color, AsBroadcaster-style listeners and timers.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstring>
+#include <tuple>
 
 #include "swf/avm1/builtins.h"
 #include "swf/player/clip_control.h"
@@ -104,6 +108,53 @@ Value StageWidth(Interpreter& vm, const Value&, std::span<const Value>) {
 }
 Value StageHeight(Interpreter& vm, const Value&, std::span<const Value>) {
   return vm.Clips() ? Value(static_cast<double>(vm.Clips()->MovieData().Stage().Height() / 20)) : Value(0.0);
+}
+
+// align: the letters L, T, R and B found in the text (either case), in that order.
+Value StageAlign(Interpreter& vm, const Value&, std::span<const Value>) { return Value(vm.Intern(vm.stageSettings.align)); }
+Value StageSetAlign(Interpreter& vm, const Value&, std::span<const Value> args) {
+  const std::string text = vm.ToText(Arg(args, 0));
+  std::string align;
+  for (const char letter : {'L', 'T', 'R', 'B'}) {
+    if (text.find(letter) != std::string::npos || text.find(static_cast<char>(letter - 'A' + 'a')) != std::string::npos) align += letter;
+  }
+  vm.stageSettings.align = align;
+  return Value();
+}
+
+// scaleMode: one of the four modes, named in either case; anything else is showAll.
+Value StageScaleMode(Interpreter& vm, const Value&, std::span<const Value>) {
+  return Value(vm.Intern(vm.stageSettings.scaleMode));
+}
+Value StageSetScaleMode(Interpreter& vm, const Value&, std::span<const Value> args) {
+  const std::string text = vm.ToText(Arg(args, 0));
+  const char* mode = "showAll";
+  for (const char* known : {"showAll", "exactFit", "noBorder", "noScale"}) {
+    if (text.size() == std::strlen(known) &&
+        std::equal(text.begin(), text.end(), known, [](char a, char b) { return std::tolower(a) == std::tolower(b); })) {
+      mode = known;
+    }
+  }
+  vm.stageSettings.scaleMode = mode;
+  return Value();
+}
+
+// displayState: "normal" or "fullScreen" (either case); a change asks the program to
+// show the movie so and tells the Stage's listeners by onFullScreen.
+Value StageDisplayState(Interpreter& vm, const Value&, std::span<const Value>) {
+  return Value(vm.Intern(vm.stageSettings.displayState));
+}
+Value StageSetDisplayState(Interpreter& vm, const Value&, std::span<const Value> args) {
+  std::string text = vm.ToText(Arg(args, 0));
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (text != "normal" && text != "fullscreen") return Value();
+  const bool full = text == "fullscreen";
+  if ((vm.stageSettings.displayState == "fullScreen") == full) return Value();
+  vm.stageSettings.displayState = full ? "fullScreen" : "normal";
+  vm.Host().Command("fullscreen", full ? "true" : "false");
+  const Value message[] = {Value(vm.Name("onFullScreen")), Value(full)};
+  BroadcastMessage(vm, Value(vm.stageObject), message);
+  return Value();
 }
 
 // ---- Color ----
@@ -257,8 +308,15 @@ void InstallInputObjects(Interpreter& vm) {
   width.getter = vm.NewNative(StageWidth);
   Property& height = vm.stageObject->Put(vm.Key(vm.Name("height")), vm.Name("height"), Value(), property_flag::kDontEnum);
   height.getter = vm.NewNative(StageHeight);
-  vm.DefineValue(vm.stageObject, "scaleMode", Value(vm.Name("showAll")));
-  vm.DefineValue(vm.stageObject, "align", Value(vm.Name("")));
+  const std::tuple<const char*, NativeFunction, NativeFunction> kept[] = {
+      {"align", StageAlign, StageSetAlign},
+      {"scaleMode", StageScaleMode, StageSetScaleMode},
+      {"displayState", StageDisplayState, StageSetDisplayState}};
+  for (const auto& [name, get, set] : kept) {
+    Property& property = vm.stageObject->Put(vm.Key(vm.Name(name)), vm.Name(name), Value(), property_flag::kDontEnum);
+    property.getter = vm.NewNative(get);
+    property.setter = vm.NewNative(set);
+  }
   vm.DefineValue(vm.stageObject, "showMenu", Value(true));
 
   vm.colorProto = vm.NewObject();

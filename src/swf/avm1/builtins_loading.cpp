@@ -120,7 +120,15 @@ Value ClipLoadVariables(Interpreter& vm, const Value& self, std::span<const Valu
 Value ClipBytes(Interpreter& vm, const Value& self, std::span<const Value>) {
   player::ClipAnchor* anchor = vm.AnchorOf(self.AsObject());
   if (!anchor || !vm.Clips() || (!anchor->object && anchor != &vm.Clips()->Root())) return Value();
-  return Value(static_cast<double>(vm.Clips()->MovieOf(*anchor).Data().size()));
+  const Movie& movie = vm.Clips()->MovieOf(*anchor);
+  // A sprite of the movie around it counts its own tags; a movie's main timeline (also
+  // one loaded into a clip) the whole file.
+  if (anchor->object && anchor->parent && &movie == &vm.Clips()->MovieOf(*anchor->parent)) {
+    if (const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&anchor->object->character)) {
+      return Value(static_cast<double>((*sprite)->byteLength));
+    }
+  }
+  return Value(static_cast<double>(movie.Data().size()));
 }
 
 // ---- MovieClipLoader ----

@@ -41,9 +41,15 @@ String* Interpreter::ToString(const Value& value) {
     case Value::Type::kString: return value.string;
     case Value::Type::kObject: {
       Object* object = value.object;
-      if (object->kind == ObjectKind::kClip) return heap_.Intern(TargetPath(object));
+      if (object->kind == ObjectKind::kClip) {
+        // A removed clip with nothing at its path any more reads as empty text.
+        object = Live(object);
+        const player::ClipAnchor* anchor = AnchorOf(object);
+        if (anchor && !anchor->object && anchor->parent) return names_.empty;
+        return heap_.Intern(TargetPath(object));
+      }
       // Only toString is asked; unless it gives a string, the object prints its type.
-      const Value fn = Get(object, names_.toString);
+      const Value fn = GetMember(value, names_.toString);  // through `super` too
       const Value text = AsFunction(fn.AsObject()) ? Call(fn, value, {}) : Value();
       if (text.IsString()) return text.string;
       return Intern(object->kind == ObjectKind::kFunction ? "[type Function]" : "[type Object]");
@@ -137,7 +143,16 @@ bool Interpreter::StrictEquals(const Value& a, const Value& b) const {
     case Value::Type::kBoolean: return a.boolean == b.boolean;
     case Value::Type::kNumber: return a.number == b.number;
     case Value::Type::kString: return a.string == b.string;
-    case Value::Type::kObject: return a.object == b.object;
+    case Value::Type::kObject:
+      if (a.object == b.object) return true;
+      if (a.object->kind == ObjectKind::kClip && b.object->kind == ObjectKind::kClip) {
+        // Clips are held by path: two with the same path are the same clip.
+        if (AnchorOf(a.object) && AnchorOf(a.object) == AnchorOf(b.object)) return true;
+        auto* self = const_cast<Interpreter*>(this);
+        const std::string path = self->TargetPath(a.object);
+        return !path.empty() && path == self->TargetPath(b.object);
+      }
+      return false;
   }
   return false;
 }
@@ -146,9 +161,6 @@ bool Interpreter::Equals(const Value& a, const Value& b) {
   // Loose equality holds between two NaNs.
   if (a.IsNumber() && b.IsNumber()) return a.number == b.number || (std::isnan(a.number) && std::isnan(b.number));
   if (a.type == b.type) {
-    if (a.IsObject() && a.object->kind == ObjectKind::kClip && b.object->kind == ObjectKind::kClip) {
-      return a.object == b.object || (AnchorOf(a.object) && AnchorOf(a.object) == AnchorOf(b.object));
-    }
     return StrictEquals(a, b);
   }
   if (a.IsNullish() && b.IsNullish()) return true;

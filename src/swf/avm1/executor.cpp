@@ -91,6 +91,9 @@ std::uint32_t Executor::RunTry(Activation& a, std::uint32_t at, Completion& out)
   return info.finallyEnd;
 }
 
+// The last frame (0-based) WaitForFrame finds loaded.
+constexpr std::uint32_t kMaxWaitableFrame = 16000;
+
 Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint32_t end) {
   const format::ActionProgram& program = *a.code->program;
   const auto& actions = program.actions;
@@ -141,6 +144,15 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
     for (std::size_t i = 0; i < c; ++i) args.push_back(i < available ? pop() : Value());
   };
   std::vector<Value> args;
+  // A call that removed the clip the script runs in ends the script there (the
+  // caller, on a timeline still shown, goes on).
+  auto halted = [&]() {
+    if (!BaseRemoved(a)) return false;
+    completion.returned = true;
+    completion.value = Value();
+    completion.exit = end;
+    return true;
+  };
   static const bool debugActions = std::getenv("TAVELIN_SCRIPT_ACTIONS") != nullptr;
 
   while (pc >= begin && pc < end) {
@@ -325,7 +337,8 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         String* name = vm_.ToString(pop());
         collectArgs(args, vm_.ToNumber(pop()));
         const Value fn = GetVariable(a, name);
-        if (ClassifyName(vm_, name) == kSuper) {
+        const NameKind kind = ClassifyName(vm_, name);
+        if (kind == kSuper) {
           // super(...) runs the parent class's constructor on this object.
           Value result;
           if (auto* ref = AsSuper(fn.AsObject())) vm_.SuperCall(ref, args, result);
@@ -335,8 +348,10 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         // A built-in method found on a timeline in scope (getNextHighestDepth() on a
         // clip's frame) runs on that timeline; so does a script method clips inherit
         // (MovieClip.prototype.move() called from a clip's frame).
-        Value self;
-        if (auto* function = AsFunction(fn.AsObject());
+        Value self = CallFunctionSelf(a, name, kind);
+        if (self.IsObject()) {
+          // found through a path or a With block: that object is `this`
+        } else if (auto* function = AsFunction(fn.AsObject());
             function && (function->native || vm_.Find(vm_.clipProto, vm_.Key(name)))) {
           for (Scope* scope = a.scope; scope; scope = scope->parent) {
             if (scope->object && scope->object->kind == ObjectKind::kClip && vm_.Has(scope->object, name)) {
@@ -354,6 +369,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           ~Forget() { target = nullptr; }  // also when the call throws
         } forget{vm_.nextCallTarget_};
         push(vm_.Call(fn, self, args));
+        if (halted()) return completion;
         break;
       }
       case op::kCallMethod: {
@@ -372,12 +388,14 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
           break;
         }
         push(vm_.CallMethod(object, vm_.ToString(nameValue), args));
+        if (!object.IsNullish() && halted()) return completion;
         break;
       }
       case op::kNewObject: {
         String* name = vm_.ToString(pop());
         collectArgs(args, vm_.ToNumber(pop()));
         push(vm_.Construct(GetVariable(a, name), args));
+        if (halted()) return completion;
         break;
       }
       case op::kNewMethod: {
@@ -389,6 +407,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         } else {
           push(vm_.Construct(vm_.GetMember(object, vm_.ToString(nameValue)), args));
         }
+        if (!object.IsNullish() && halted()) return completion;
         break;
       }
       case op::kReturn:
@@ -518,6 +537,11 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         pc = next;
         break;
       }
+      case op::kWaitForFrame:
+        // Every frame of the movie is loaded; frames past the most a movie can have
+        // never are, and the actions waiting for them are skipped.
+        if (action.a > kMaxWaitableFrame) pc = std::min<std::uint32_t>(pc + action.b, end);
+        break;
       case op::kWith: {
         Object* object = vm_.ToObject(pop());
         const std::uint32_t blockEnd = action.a;
@@ -527,6 +551,7 @@ Executor::Completion Executor::Run(Activation& a, std::uint32_t begin, std::uint
         }
         Scope* saved = a.scope;
         a.scope = vm_.heap_.New<Scope>(object, saved);
+        a.scope->with = true;
         Completion inner = Run(a, pc, blockEnd);
         a.scope = saved;
         if (inner.returned) return inner;

@@ -55,6 +55,9 @@ class Executor {
   void Push(const Value& v);
   Value GetVariable(Activation& a, String* name);
   void SetVariable(Activation& a, String* name, const Value& value);
+  // `this` for a function called by name: the object a path names it on ("a.b.f",
+  // "/a:f"), or the object of the With block it was found in; undefined otherwise.
+  Value CallFunctionSelf(Activation& a, String* name, NameKind kind);
   bool Lookup(Object* object, String* name, Value& out);
   Object* TargetOf(Activation& a, const Value& target);
   void GotoFrameValue(Activation& a, const Value& frame, bool play, int bias);
@@ -65,6 +68,8 @@ class Executor {
   bool RunObjectAction(Activation& a, const format::Action& action);
   bool IsInstance(Object* object, Object* ctor);
   void CheckBudget();
+  // Whether the clip the code runs in has been taken off the stage.
+  bool BaseRemoved(const Activation& a) const;
 
   Interpreter& vm_;
 };

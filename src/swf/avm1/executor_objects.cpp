@@ -68,6 +68,13 @@ bool Executor::RunObjectAction(Activation& a, const format::Action& action) {
       if (action.code == op::kEnumerate) target = GetVariable(a, vm_.ToString(target));
       push(Value());  // the end of the names
       Object* object = target.AsObject();
+      // A clip's children come after its properties, the deepest first (what is pushed
+      // first comes out last).
+      if (player::ClipAnchor* anchor = vm_.AnchorOf(object); anchor && vm_.Clips()) {
+        for (player::ClipAnchor* child : vm_.Clips()->Children(*anchor)) {
+          if (child->object && !child->object->name.empty()) push(Value(vm_.Intern(child->object->name)));
+        }
+      }
       std::vector<String*> seen;
       int guard = 0;
       for (Object* at = object; at && guard < kMaxProtoChain; at = at->proto, ++guard) {
@@ -78,11 +85,6 @@ bool Executor::RunObjectAction(Activation& a, const format::Action& action) {
           if (shadowed) continue;
           seen.push_back(property.key);
           push(Value(property.name));
-        }
-      }
-      if (player::ClipAnchor* anchor = vm_.AnchorOf(object); anchor && vm_.Clips()) {
-        for (player::ClipAnchor* child : vm_.Clips()->Children(*anchor)) {
-          if (child->object && !child->object->name.empty()) push(Value(vm_.Intern(child->object->name)));
         }
       }
       break;

@@ -162,7 +162,33 @@ Value Executor::GetVariable(Activation& a, String* name) {
   }
   Value out;
   for (Scope* scope = a.scope; scope; scope = scope->parent) {
-    if (scope->object && Lookup(scope->object, name, out)) return out;
+    Object* object = scope->object;
+    // A clip taken off the stage has no variables left to find: its movie's root
+    // answers instead.
+    if (const player::ClipAnchor* anchor = vm_.AnchorOf(object); anchor && !anchor->object && anchor->parent) {
+      object = vm_.LevelRootOf(object);
+    }
+    if (object && Lookup(object, name, out)) return out;
+  }
+  return Value();
+}
+
+Value Executor::CallFunctionSelf(Activation& a, String* name, NameKind kind) {
+  if (kind == kPath) {
+    const std::string& text = name->text;
+    const std::size_t split = text.find_last_of(vm_.Version() >= 5 ? ".:" : ":");
+    if (split == std::string::npos || split == 0) return Value();
+    const std::string path = text.substr(0, split);
+    if (path.find_first_of("/:") != std::string::npos || text[split] == ':') {
+      Object* clip = vm_.ResolveTarget(a.target, path);
+      return clip ? Value(clip) : Value();
+    }
+    return GetVariable(a, vm_.Intern(path));
+  }
+  if (kind != kPlain) return Value();
+  for (Scope* scope = a.scope; scope; scope = scope->parent) {
+    if (!scope->object || !vm_.Has(scope->object, name)) continue;
+    return scope->with ? Value(scope->object) : Value();
   }
   return Value();
 }
@@ -211,8 +237,10 @@ void Executor::GotoFrameValue(Activation& a, const Value& frame, bool play, int 
   Object* clip = a.target;
   if (!clips) return;
   int index = -1;
-  if (frame.IsString()) {
-    std::string text = frame.string->text;
+  // Anything but a number is read as text: a frame number, or a label ("undefined"
+  // and "false" are labels too).
+  if (!frame.IsNumber()) {
+    std::string text = vm_.ToString(frame)->text;
     const std::size_t colon = text.rfind(':');
     if (colon != std::string::npos) {
       clip = vm_.ResolveTarget(a.target, text.substr(0, colon));
@@ -224,8 +252,10 @@ void Executor::GotoFrameValue(Activation& a, const Value& frame, bool play, int 
     if (!std::isnan(number)) {
       index = static_cast<int>(number) - 1 + bias;
     } else {
+      // The scene's bias is added to a label's frame too.
       index = clips->FrameOfLabel(*anchor, text);
       if (index < 0) return;
+      index += bias;
     }
   } else {
     // Whole numbers only, wrapping as 32-bit integers.
@@ -255,6 +285,11 @@ Function* Executor::DefineFunction(Activation& a, const format::FunctionInfo& in
 }
 
 // ---- calls ----
+
+bool Executor::BaseRemoved(const Activation& a) const {
+  const player::ClipAnchor* anchor = vm_.AnchorOf(a.original);
+  return anchor && !anchor->object && anchor->parent;
+}
 
 Value Interpreter::Call(const Value& function, const Value& self, std::span<const Value> args, Object* home) {
   auto* fn = AsFunction(function.AsObject());
@@ -306,6 +341,13 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     vm_.nextCallTarget_ = nullptr;
   }
   a.variables = fn->timeline;
+  if (BaseRemoved(a)) {
+    // The function's timeline is gone: it runs on `this` when that is a clip still
+    // shown, else on the main movie.
+    player::ClipAnchor* self = vm_.AnchorOf(a.thisObject);
+    Object* base = self && (self->object || !self->parent) ? a.thisObject : vm_.RootClip();
+    if (base) a.original = a.target = a.variables = base;
+  }
   a.stackBase = vm_.stack_.size();
 
   const int count = info.v2 ? std::max<int>(info.registerCount, 1) : 4;
@@ -338,9 +380,9 @@ Value Executor::CallScript(Function* fn, const Value& self, std::span<const Valu
     if (info.flags & f::kPreloadSuper) {
       preload(f::kPreloadSuper, Value(vm_.NewSuper(a.thisObject, a.superDepth, home)));
     }
-    preload(f::kPreloadRoot, Value(vm_.LevelRootOf(fn->timeline)));
+    preload(f::kPreloadRoot, Value(vm_.LevelRootOf(a.original)));
     if (info.flags & f::kPreloadParent) {
-      player::ClipAnchor* anchor = vm_.AnchorOf(fn->timeline);
+      player::ClipAnchor* anchor = vm_.AnchorOf(a.original);
       // The main timeline has no parent: nothing is preloaded and the next preload
       // takes the register.
       if (anchor && anchor->parent) preload(f::kPreloadParent, Value(vm_.ClipFor(*anchor->parent)));

@@ -65,6 +65,10 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
       Object* found = nullptr;
       if ((target.IsString() && target.string->text.empty()) || (target.IsUndefined() && a.version < 7)) {
         found = a.original;
+      } else if (BaseRemoved(a)) {
+        // Paths lead nowhere from a clip taken off the stage: timeline actions act on
+        // nothing until the target is set back.
+        found = a.original;
       } else if (!target.IsUndefined() && !target.IsNull()) {
         // A clip is found again by its path, so of two clips with one name the first wins.
         found = vm_.ResolveTarget(a.original, vm_.ToText(target));
@@ -103,7 +107,7 @@ bool Executor::RunTimelineAction(Activation& a, const format::Action& action) {
     case op::kRemoveSprite: {
       Object* clip = TargetOf(a, pop());
       player::ClipAnchor* anchor = vm_.AnchorOf(clip);
-      if (anchor && vm_.Clips() && anchor->dynamic) vm_.Clips()->Remove(*anchor);
+      if (anchor && anchor->object && vm_.Clips() && player::RemovableDepth(anchor->depth)) vm_.Clips()->Remove(*anchor);
       break;
     }
     case op::kStartDrag: {

@@ -86,12 +86,19 @@ Property* Interpreter::Find(Object* object, String* key, Object** owner) {
 
 Value Interpreter::Get(Object* object, String* name) {
   if (!object) return Value();
+  if (object->kind == ObjectKind::kClip) object = Live(object);
   String* key = Key(name);
   if (key == names_.proto) return object->proto ? Value(object->proto) : Value();
   if (object->kind == ObjectKind::kArray && key == names_.length) return object->primitive;
   if (object->kind == ObjectKind::kClip) {
     const int index = ClipPropertyIndex(*this, name);
-    if (index >= 0) return GetClipProperty(*this, object, index);
+    if (index >= 0) {
+      // A child named like a property ("_x") hides it from reading.
+      player::ClipAnchor* anchor = AnchorOf(object);
+      player::ClipAnchor* child = anchor && clips_ ? clips_->Child(*anchor, name->text, CaseSensitive()) : nullptr;
+      if (child && child->object) return Value(ClipFor(*child));
+      return GetClipProperty(*this, object, index);
+    }
     if (Property* own = object->FindOwn(key)) {
       if (own->getter) return Call(Value(own->getter), Value(object), {});
       return own->value;
@@ -101,6 +108,9 @@ Value Interpreter::Get(Object* object, String* name) {
         if (anchor->parent) return Value(ClipFor(*anchor->parent));
         return Value();
       }
+      // Every clip answers the root of its level and the global object by name.
+      if (key == Key(names_.root)) return Value(LevelRootOf(object));
+      if (key == Key(names_.global) && version_ >= 6) return Value(global);
       if (clips_) {
         if (player::ClipAnchor* child = clips_->Child(*anchor, name->text, CaseSensitive())) return Value(ClipFor(*child));
       }
@@ -164,6 +174,7 @@ Value Interpreter::GetMember(const Value& target, String* name) {
 
 void Interpreter::Set(Object* object, String* name, const Value& value) {
   if (!object) return;
+  if (object->kind == ObjectKind::kClip) object = Live(object);
   String* key = Key(name);
   if (key == names_.proto) {
     // A loop is allowed; looking a name up through it stops the script.
@@ -342,7 +353,7 @@ int Interpreter::SuperDepth(Object* self, Object* home) {
   if (!home) return 1;
   int depth = 0;
   for (Object* at = self; at && depth < kMaxProtoChain; at = at->proto, ++depth) {
-    if (at == home) return depth;
+    if (at == home) return std::max(depth, 1);  // a method on the object itself: its prototype
   }
   return -1;
 }
@@ -419,93 +430,6 @@ void Interpreter::Collect() {
   if (extraRoots) extraRoots(roots);
   if (soundObjects) soundObjects->Roots(roots);
   heap_.Collect(std::move(roots));
-}
-
-// ---- clips ----
-
-Object* Interpreter::ClipFor(player::ClipAnchor& anchor) {
-  if (anchor.script) return static_cast<Object*>(anchor.script);
-  Object* proto = clipProto;
-  if (anchor.object) {
-    if (std::holds_alternative<std::shared_ptr<const format::ButtonDefinition>>(anchor.object->character)) proto = buttonProto;
-    if (std::holds_alternative<std::shared_ptr<const player::TextCharacter>>(anchor.object->character)) proto = textFieldProto;
-  }
-  auto* clip = heap_.New<ClipObject>(proto, anchor.shared_from_this());
-  anchor.script = clip;
-  liveClips.push_back(clip);
-  return clip;
-}
-
-Object* Interpreter::RootClip() { return clips_ ? ClipFor(clips_->Root()) : nullptr; }
-
-player::ClipAnchor* Interpreter::AnchorOf(Object* object) const {
-  if (!object || object->kind != ObjectKind::kClip) return nullptr;
-  auto* clip = static_cast<ClipObject*>(object);
-  return clip->anchor.get();
-}
-
-std::string Interpreter::TargetPath(Object* clip) {
-  player::ClipAnchor* anchor = AnchorOf(clip);
-  if (!anchor) return "";
-  std::vector<std::string> names;
-  int guard = 0;
-  for (player::ClipAnchor* at = anchor; at && at->parent && guard < 64; at = at->parent.get(), ++guard) {
-    names.push_back(at->object ? at->object->name : std::string());
-  }
-  std::string path = "_level" + std::to_string(clips_ ? clips_->LevelOf(*anchor) : 0);
-  for (auto it = names.rbegin(); it != names.rend(); ++it) path += "." + *it;
-  return path;
-}
-
-Object* Interpreter::ResolveTarget(Object* base, const std::string& path) {
-  if (path.empty()) return base;
-  Object* at = base;
-  std::size_t i = 0;
-  if (path[0] == '/') {
-    at = RootClip();
-    i = 1;
-  }
-  int guard = 0;
-  while (i < path.size() && at && guard++ < 256) {
-    std::size_t next = path.find_first_of("/.", i);
-    // "../" climbs; ".." alone too.
-    if (path.compare(i, 2, "..") == 0 && (i + 2 == path.size() || path[i + 2] == '/')) {
-      player::ClipAnchor* anchor = AnchorOf(at);
-      at = anchor && anchor->parent ? ClipFor(*anchor->parent) : nullptr;
-      i += 3;
-      continue;
-    }
-    if (next == std::string::npos) next = path.size();
-    const std::string part = path.substr(i, next - i);
-    // Two slashes in a row name no clip.
-    if (part.empty() && next < path.size() && path[next] == '/') return nullptr;
-    i = next + 1;
-    if (part.empty()) continue;
-    String* name = Intern(part);
-    String* key = Key(name);
-    if (key == Key(names_.root)) {
-      at = LevelRootOf(at);
-      continue;
-    }
-    if (key == Key(names_.level0)) {
-      at = RootClip();
-      continue;
-    }
-    if (const int number = player::LevelNumber(part); number >= 0 && clips_) {
-      player::ClipAnchor* level = clips_->Level(number);
-      at = level ? ClipFor(*level) : nullptr;
-      continue;
-    }
-    if (key == Key(names_.parent)) {
-      player::ClipAnchor* anchor = AnchorOf(at);
-      at = anchor && anchor->parent ? ClipFor(*anchor->parent) : nullptr;
-      continue;
-    }
-    if (key == Key(names_.thisName)) continue;
-    const Value found = Get(at, name);
-    at = found.AsObject();
-  }
-  return at;
 }
 
 }  // namespace tavelin::swf::avm1

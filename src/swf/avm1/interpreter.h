@@ -181,6 +181,9 @@ class Interpreter {
   // _root as a clip's scripts see it: the main timeline of the level it lies in.
   Object* LevelRootOf(Object* clip);
   player::ClipAnchor* AnchorOf(Object* object) const;
+  // The clip a reference means now: itself, or once removed, the clip now at its path
+  // (itself when there is none).
+  Object* Live(Object* object);
   // "_level0.a.b" for a clip.
   std::string TargetPath(Object* clip);
   // A clip named by a path ("/a/b", "_root.a", "a.b", "../x") from `base`; null when none.
@@ -204,6 +207,11 @@ class Interpreter {
   Object* keyObject = nullptr;
   Object* mouseObject = nullptr;
   Object* stageObject = nullptr;
+  // Stage.align, scaleMode and displayState as the movie last set them, normalized (kept
+  // apart from the properties' slots, which take whatever a script assigns).
+  struct StageSettings {
+    std::string align, scaleMode = "showAll", displayState = "normal";
+  } stageSettings;
 
   // Runs at once the first-frame scripts of a clip a script just made (attachMovie,
   // duplicateMovieClip), after its init object was copied.

@@ -1,5 +1,6 @@
 #include "swf/avm1/machine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,7 +40,10 @@ void Machine::Attached(player::Player& player) {
   auto fresh = std::make_unique<Interpreter>(vm_->Version(), &player.Clips(), host_);
   fresh->exports = std::move(vm_->exports);
   fresh->extraRoots = [this](std::vector<Cell*>& roots) { Roots(roots); };
-  fresh->clipCreated = [this](player::ClipAnchor& clip) { RunNow(clip); };
+  fresh->clipCreated = [this](player::ClipAnchor& clip) {
+    RunNow(clip);
+    QueueLoad(clip);
+  };
   fresh->clipDuplicated = [this](player::ClipAnchor& source, player::ClipAnchor& copy) { CopyClipEvents(source, copy); };
   fresh->sound = [this]() -> player::SoundHost& { return player_->Sound(); };
   vm_ = std::move(fresh);
@@ -137,7 +141,15 @@ void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& pl
       host_.ScriptStopped(abort.reason);
     }
     for (auto& item : held) queue_.push_back(std::move(item));
+  } else if (clip.object && !initQueue_.empty() &&
+             std::holds_alternative<std::shared_ptr<const format::SpriteDefinition>>(clip.object->character)) {
+    // The frame's init actions may register a class for it: asked once they ran.
+    const auto first = std::find_if(queue_.begin(), queue_.end(), [&clip](const Queued& item) { return item.clip.get() == &clip; });
+    Queued construct{clip.shared_from_this(), nullptr};
+    construct.applyClass = true;
+    queue_.insert(first, std::move(construct));
   }
+  QueueLoad(clip);
   if (place.clipActions.empty()) return;
   Handlers& handlers = handlers_[&clip];
   handlers.clip = clip.shared_from_this();
@@ -145,22 +157,56 @@ void Machine::ClipPlaced(player::ClipAnchor& clip, const format::PlaceObject& pl
   for (const auto& action : place.clipActions) handlers.actions.emplace_back(action, ProgramOf(action.actions));
   Object* object = vm_->ClipFor(clip);
   for (const auto& [action, program] : handlers.actions) {
-    if (action.events & (ce::kLoad | ce::kInitialize | ce::kConstruct)) {
+    if ((action.events & (ce::kInitialize | ce::kConstruct)) && !(action.events & ce::kLoad)) {
       queue_.push_back(Queued{clip.shared_from_this(), program});
     }
   }
   (void)object;
 }
 
+void Machine::QueueLoad(player::ClipAnchor& clip) {
+  if (stopped_ || !clip.object || !std::holds_alternative<std::shared_ptr<const format::SpriteDefinition>>(clip.object->character)) {
+    return;
+  }
+  queue_.push_back(Queued{clip.shared_from_this(), nullptr, ce::kLoad});
+}
+
+bool Machine::TellUnloaded() {
+  bool ran = false;
+  const std::vector<Object*> clips = vm_->liveClips;
+  for (Object* clip : clips) {
+    player::ClipAnchor* anchor = vm_->AnchorOf(clip);
+    if (!anchor || anchor->object || !anchor->parent || anchor->unloadTold) continue;
+    anchor->unloadTold = true;
+    const auto found = handlers_.find(anchor);
+    bool handled = found != handlers_.end() && std::any_of(found->second.actions.begin(), found->second.actions.end(),
+                                                          [](const auto& entry) { return entry.first.events & ce::kUnload; });
+    if (Property* method = vm_->Find(clip, vm_->Key(vm_->Names().onUnload)); method && AsFunction(method->value.AsObject())) {
+      handled = true;
+    }
+    if (!handled) continue;
+    ClipEvent(clip, ce::kUnload, vm_->Names().onUnload);
+    ran = true;
+  }
+  return ran;
+}
+
 void Machine::CopyClipEvents(player::ClipAnchor& source, player::ClipAnchor& copy) {
+  // A copy made by the old action has no load event queued yet.
+  const bool loadQueued = std::any_of(queue_.begin(), queue_.end(), [&copy](const Queued& item) {
+    return item.clip.get() == &copy && item.event == ce::kLoad;
+  });
+  if (!loadQueued && &source != &copy) QueueLoad(copy);
   const auto found = handlers_.find(&source);
   if (stopped_ || found == handlers_.end() || &source == &copy) return;
   Handlers copied;
   copied.clip = copy.shared_from_this();
   copied.actions = found->second.actions;
-  // Its load comes after the script that duplicated it, as a placed clip's does.
+  // Its load event, queued when it was made, comes after the script that duplicated it.
   for (const auto& [action, program] : copied.actions) {
-    if (action.events & (ce::kLoad | ce::kInitialize | ce::kConstruct)) queue_.push_back(Queued{copy.shared_from_this(), program});
+    if ((action.events & (ce::kInitialize | ce::kConstruct)) && !(action.events & ce::kLoad)) {
+      queue_.push_back(Queued{copy.shared_from_this(), program});
+    }
   }
   handlers_[&copy] = std::move(copied);
 }
@@ -205,16 +251,32 @@ void Machine::RunQueue() {
   if (running_) return;
   running_ = true;
   std::size_t ran = 0;
-  while ((!queue_.empty() || !initQueue_.empty()) && ran < kMaxQueuedPerFrame) {
-    // Init actions, in file order, before any other script waiting.
-    auto& from = initQueue_.empty() ? queue_ : initQueue_;
-    Queued next = std::move(from.front());
-    from.pop_front();
-    ++ran;
-    if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
-    if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "run %zu actions\n", next.program->program->actions.size());
-    Run(next.program, vm_->ClipFor(*next.clip));
-  }
+  do {
+    while ((!queue_.empty() || !initQueue_.empty()) && ran < kMaxQueuedPerFrame) {
+      // Init actions, in file order, before any other script waiting.
+      auto& from = initQueue_.empty() ? queue_ : initQueue_;
+      Queued next = std::move(from.front());
+      from.pop_front();
+      ++ran;
+      if (!next.clip->object && !(player_ && next.clip.get() == &player_->Clips().Root())) continue;
+      if (next.applyClass) {
+        if (vm_->registeredClasses.count(next.clip->object->characterId)) {
+          try {
+            vm_->ApplyRegisteredClass(vm_->ClipFor(*next.clip));
+          } catch (const ScriptAbort& abort) {
+            host_.ScriptStopped(abort.reason);
+          }
+        }
+        continue;
+      }
+      if (next.event) {
+        ClipEvent(vm_->ClipFor(*next.clip), next.event, next.event == ce::kLoad ? vm_->Names().onLoad : nullptr);
+        continue;
+      }
+      if (std::getenv("TAVELIN_SCRIPT_DEBUG")) std::fprintf(stderr, "run %zu actions\n", next.program->program->actions.size());
+      Run(next.program, vm_->ClipFor(*next.clip));
+    }
+  } while (ran < kMaxQueuedPerFrame && !stopped_ && TellUnloaded());
   queue_.clear();
   initQueue_.clear();
   running_ = false;
@@ -233,7 +295,13 @@ void Machine::ClipEvent(Object* clip, std::uint32_t event, String* method, int k
     }
   }
   if (method) {
-    const Value handler = vm_->Get(clip, method);
+    // A removed clip's own handler (not the one of a clip now at its path).
+    Value handler;
+    if (anchor->object || !anchor->parent) {
+      handler = vm_->Get(clip, method);
+    } else if (Property* own = vm_->Find(clip, vm_->Key(method))) {
+      handler = own->value;
+    }
     const Function* function = handler.IsObject() ? AsFunction(handler.object) : nullptr;
     const void* body = function ? static_cast<const void*>(function->info) : nullptr;
     if (function && !(body && tooLong_.count(body))) {
@@ -417,211 +485,6 @@ void Machine::KeyUp(int code) {
   for (Object* clip : clips) ClipEvent(clip, ce::kKeyUp, vm_->Names().onKeyUp);
   Broadcast(vm_->keyObject, vm_->Names().onKeyUp);
   RunQueue();
-}
-
-}  // namespace tavelin::swf::avm1
-
-namespace tavelin::swf::avm1 {
-namespace {
-namespace bc = format::button_condition;
-
-const format::ButtonDefinition* ButtonOf(const player::ClipAnchor& clip) {
-  if (!clip.object) return nullptr;
-  const auto* button = std::get_if<std::shared_ptr<const format::ButtonDefinition>>(&clip.object->character);
-  return button ? button->get() : nullptr;
-}
-
-// Windows virtual keys to the key codes button conditions use.
-int ButtonKeyCode(int virtualKey, int character) {
-  switch (virtualKey) {
-    case 37: return 1;
-    case 39: return 2;
-    case 36: return 3;
-    case 35: return 4;
-    case 45: return 5;
-    case 46: return 6;
-    case 8: return 8;
-    case 13: return 13;
-    case 38: return 14;
-    case 40: return 15;
-    case 33: return 16;
-    case 34: return 17;
-    case 9: return 18;
-    case 27: return 19;
-    default: return character >= 32 && character < 128 ? character : 0;
-  }
-}
-}  // namespace
-
-bool Machine::ActsAsButton(player::ClipAnchor& clip) {
-  if (ButtonOf(clip)) return true;
-  if (!clip.object || !clip.object->timeline) return false;
-  constexpr std::uint32_t kMouseEvents = ce::kPress | ce::kRelease | ce::kReleaseOutside | ce::kRollOver | ce::kRollOut |
-                                         ce::kDragOver | ce::kDragOut;
-  const auto found = handlers_.find(&clip);
-  if (found != handlers_.end() && !found->second.clip.expired()) {
-    for (const auto& [action, program] : found->second.actions) {
-      if (action.events & kMouseEvents) return true;
-    }
-  }
-  if (!clip.script) return false;
-  Object* object = static_cast<Object*>(clip.script);
-  const auto& n = vm_->Names();
-  for (String* name : {n.onPress, n.onRelease, n.onReleaseOutside, n.onRollOver, n.onRollOut, n.onDragOver, n.onDragOut}) {
-    if (vm_->Find(object, vm_->Key(name))) return true;
-  }
-  return false;
-}
-
-player::ClipAnchor* Machine::ButtonAt(double x, double y) {
-  if (!player_) return nullptr;
-  return player_->Clips().FrontmostAt(x, y, [this](player::ClipAnchor& clip) { return ActsAsButton(clip); });
-}
-
-void Machine::ShowButtonState(player::ClipAnchor& clip) {
-  if (!ButtonOf(clip) || !player_) return;
-  const auto hover = hover_.lock();
-  const auto pressed = pressed_.lock();
-  std::uint8_t state = player::button_state::kUp;
-  if (hover.get() == &clip) state = pressed.get() == &clip ? player::button_state::kDown : player::button_state::kOver;
-  player_->Clips().SetButtonState(clip, state);
-}
-
-void Machine::ButtonEvent(player::ClipAnchor& clip, std::uint16_t condition) {
-  auto keep = clip.shared_from_this();
-  const auto& n = vm_->Names();
-  String* method = nullptr;
-  std::uint32_t event = 0;
-  switch (condition) {
-    case bc::kRollOver: method = n.onRollOver; event = ce::kRollOver; break;
-    case bc::kRollOut: method = n.onRollOut; event = ce::kRollOut; break;
-    case bc::kPress: method = n.onPress; event = ce::kPress; break;
-    case bc::kRelease: method = n.onRelease; event = ce::kRelease; break;
-    case bc::kDragOut: method = n.onDragOut; event = ce::kDragOut; break;
-    case bc::kDragOver: method = n.onDragOver; event = ce::kDragOver; break;
-    case bc::kReleaseOutside: method = n.onReleaseOutside; event = ce::kReleaseOutside; break;
-    default: break;
-  }
-  if (const format::ButtonDefinition* button = ButtonOf(clip)) {
-    ShowButtonState(clip);
-    // The button's own sounds for the change of state.
-    const int transition = condition == bc::kRollOut ? 0 : condition == bc::kRollOver ? 1 : condition == bc::kPress ? 2
-                           : condition == bc::kRelease ? 3 : -1;
-    if (transition >= 0 && player_) {
-      // The button's movie has its own sounds (a loaded movie's ids are its own).
-      if (player::SoundHost* sound = player_->Clips().SoundAround(clip)) sound->ButtonTransition(button->id, transition);
-    }
-    // Button actions run on the timeline that holds the button.
-    Object* timeline = clip.parent ? vm_->ClipFor(*clip.parent) : vm_->RootClip();
-    for (const format::ButtonAction& action : button->actions) {
-      if (action.conditions & condition & 0x01FF) Run(ProgramOf(action.actions), timeline);
-    }
-    RunQueue();
-    if (method && clip.object) ClipEvent(vm_->ClipFor(clip), 0, method);
-  } else if (clip.object) {
-    ClipEvent(vm_->ClipFor(clip), event, method);
-  }
-  RunQueue();
-}
-
-void Machine::PointerMove(double x, double y) {
-  MouseMove(x, y);
-  if (Object* dragged = vm_->dragged) {
-    if (player::ClipAnchor* anchor = vm_->AnchorOf(dragged); anchor && anchor->object) {
-      const Matrix toParent = anchor->parent && anchor->parent.get() != &player_->Clips().Root()
-                                  ? player::Inverse(player_->Clips().ToStage(*anchor->parent))
-                                  : Matrix{};
-      anchor->object->matrix.tx = toParent.a * x + toParent.c * y + toParent.tx;
-      anchor->object->matrix.ty = toParent.b * x + toParent.d * y + toParent.ty;
-    }
-  }
-  player::ClipAnchor* now = ButtonAt(x, y);
-  auto hover = hover_.lock();
-  auto pressed = pressed_.lock();
-  if (now == hover.get()) return;
-  hover_ = now ? now->weak_from_this() : std::weak_ptr<player::ClipAnchor>();
-  if (pressed) {
-    if (hover.get() == pressed.get()) ButtonEvent(*pressed, bc::kDragOut);
-    if (now == pressed.get()) ButtonEvent(*pressed, bc::kDragOver);
-    return;
-  }
-  if (hover) ButtonEvent(*hover, bc::kRollOut);
-  if (now) ButtonEvent(*now, bc::kRollOver);
-}
-
-void Machine::PointerButton(bool down, double x, double y) {
-  PointerMove(x, y);
-  if (down) {
-    try {
-      FocusAt(*vm_, x, y);
-    } catch (const ScriptThrow&) {
-    } catch (const ScriptAbort& abort) {
-      host_.ScriptStopped(abort.reason);
-    }
-  }
-  MouseButton(down, x, y);
-  auto hover = hover_.lock();
-  if (down) {
-    if (!hover) return;
-    pressed_ = hover;
-    ButtonEvent(*hover, bc::kPress);
-    return;
-  }
-  auto pressed = pressed_.lock();
-  pressed_.reset();
-  if (!pressed) return;
-  if (pressed == hover) {
-    ButtonEvent(*pressed, bc::kRelease);
-  } else {
-    ButtonEvent(*pressed, bc::kReleaseOutside);
-    if (hover) ButtonEvent(*hover, bc::kRollOver);
-  }
-  UpdateBoundFields();
-}
-
-void Machine::RunButtonKeys(int keyCode) {
-  if (!keyCode || !player_) return;
-  std::vector<std::shared_ptr<player::ClipAnchor>> buttons;
-  for (player::ClipAnchor* clip : player_->Clips().AllClips()) {
-    if (ButtonOf(*clip)) buttons.push_back(clip->shared_from_this());
-  }
-  for (const auto& clip : buttons) {
-    const format::ButtonDefinition* button = ButtonOf(*clip);
-    if (!button) continue;
-    Object* timeline = clip->parent ? vm_->ClipFor(*clip->parent) : vm_->RootClip();
-    for (const format::ButtonAction& action : button->actions) {
-      if (bc::KeyCode(action.conditions) == keyCode) Run(ProgramOf(action.actions), timeline);
-    }
-  }
-  RunQueue();
-}
-
-void Machine::Key(bool down, int virtualKey, int character) {
-  if (down) {
-    try {
-      vm_->StartBudget();
-      TypeKey(*vm_, virtualKey, character);
-    } catch (const ScriptThrow&) {
-      // A bound variable's setter that throws leaves the field typed in.
-    } catch (const ScriptAbort& abort) {
-      host_.ScriptStopped(abort.reason);
-    }
-    KeyDown(virtualKey, character);
-    RunButtonKeys(ButtonKeyCode(virtualKey, character));
-  } else {
-    KeyUp(virtualKey);
-  }
-  UpdateBoundFields();
-}
-
-player::ScriptHooks::Cursor Machine::CursorAt(double x, double y) {
-  player::ClipAnchor* clip = ButtonAt(x, y);
-  if (!clip) return FieldAt(*vm_, x, y) ? Cursor::kIBeam : Cursor::kArrow;
-  if (clip->script) {
-    const Value hand = vm_->Get(static_cast<Object*>(clip->script), vm_->Name("useHandCursor"));
-    if (hand.IsBoolean() && !hand.boolean) return Cursor::kArrow;
-  }
-  return Cursor::kHand;
 }
 
 }  // namespace tavelin::swf::avm1

@@ -86,6 +86,11 @@ class Machine final : public player::ScriptHooks {
   struct Queued {
     std::shared_ptr<player::ClipAnchor> clip;
     std::shared_ptr<const LoadedProgram> program;
+    // A clip event to run instead of a program (its handlers and its on... method).
+    std::uint32_t event = 0;
+    // Gives the clip the class registered for its symbol (by init actions that had not
+    // run when it was placed), before its own scripts run.
+    bool applyClass = false;
   };
   struct Handlers {
     std::weak_ptr<player::ClipAnchor> clip;
@@ -97,6 +102,11 @@ class Machine final : public player::ScriptHooks {
   void Run(const std::shared_ptr<const LoadedProgram>& program, Object* target);
   void RunIntervals();
   void CopyClipEvents(player::ClipAnchor& source, player::ClipAnchor& copy);
+  // Queues a sprite's load event (its load handlers and onLoad), after what is queued.
+  void QueueLoad(player::ClipAnchor& clip);
+  // Runs the unload handlers and onUnload of the clips removed since last asked; true
+  // when any ran.
+  bool TellUnloaded();
   // Runs the queued scripts of `clip` and the clips inside it now.
   void RunNow(player::ClipAnchor& clip);
   void CollectClips(player::ClipAnchor& clip, std::vector<Object*>& out, int nesting);

@@ -144,6 +144,7 @@ class Scope final : public Cell {
   }
   Object* object;
   Scope* parent;
+  bool with = false;  // opened by a With block: a function called from it runs on its object
 };
 
 // What `super` stands for in a method: the prototype the method belongs to (its level),

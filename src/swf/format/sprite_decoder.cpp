@@ -22,7 +22,8 @@ SpriteDefinition DecodeDefineSprite(std::span<const std::uint8_t> body, std::uin
   Reader reader(body);
   SpriteDefinition sprite;
   sprite.id = reader.U16();
-  const std::size_t declaredFrames = reader.U16();
+  reader.U16();  // the frame count the sprite declares: the ShowFrame tags decide
+  bool ended = false;
   // A tag that runs past the sprite's end ends the sprite there: what came before it
   // still plays.
   while (reader.Remaining() >= 2) {
@@ -36,7 +37,10 @@ SpriteDefinition DecodeDefineSprite(std::span<const std::uint8_t> body, std::uin
     if (length > reader.Remaining()) break;
     const auto at = static_cast<std::uint32_t>(bodyOffset + reader.Position());
     reader.Skip(length);
-    if (code == tag_code::kEnd) break;
+    if (code == tag_code::kEnd) {
+      ended = true;
+      break;
+    }
     if (code == tag_code::kShowFrame) {
       if (sprite.frameEnds.size() < kMaxFrames) sprite.frameEnds.push_back(sprite.tags.size());
       continue;
@@ -45,7 +49,9 @@ SpriteDefinition DecodeDefineSprite(std::span<const std::uint8_t> body, std::uin
   }
   const std::size_t shown = sprite.frameEnds.size();
   const bool trailing = sprite.tags.size() > (shown == 0 ? 0 : sprite.frameEnds.back());
-  const std::size_t frames = std::min(kMaxFrames, std::max({declaredFrames, shown + (trailing ? 1 : 0), std::size_t{1}}));
+  const std::size_t frames = std::min(kMaxFrames, std::max(shown + (trailing ? 1 : 0), std::size_t{1}));
+  sprite.loops = ended && !trailing;
+  sprite.byteLength = static_cast<std::uint32_t>(body.size() - std::min<std::size_t>(body.size(), 4));
   sprite.frameEnds.resize(std::min(sprite.frameEnds.size(), frames));
   while (sprite.frameEnds.size() < frames) sprite.frameEnds.push_back(sprite.tags.size());
   sprite.tags.resize(sprite.frameEnds.back());

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace tavelin::swf::player {
 
@@ -13,7 +14,7 @@ struct DisplayObject;
 struct ClipAnchor : std::enable_shared_from_this<ClipAnchor> {
   DisplayObject* object = nullptr;  // null once removed
   std::shared_ptr<ClipAnchor> parent;  // null for the main movie
-  std::uint16_t depth = 0;
+  std::int32_t depth = 0;  // in its display list (scripts may go past the timeline's 16 bits)
   // The script machine's object for this clip (opaque to the player).
   void* script = nullptr;
   // Created by a script (attachMovie, duplicateMovieClip, createEmptyMovieClip): the
@@ -21,6 +22,10 @@ struct ClipAnchor : std::enable_shared_from_this<ClipAnchor> {
   bool dynamic = false;
   // Creation order: frames run the newest clips first and the main movie last.
   std::uint64_t serial = 0;
+  // The object's instance name when it was removed (scripts find clips again by path).
+  std::string removedName;
+  // The script machine ran the clip's unload handlers (once it was removed).
+  bool unloadTold = false;
 };
 
 }  // namespace tavelin::swf::player

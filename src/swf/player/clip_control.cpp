@@ -160,7 +160,11 @@ ClipAnchor* ClipControl::Child(const ClipAnchor& parent, std::string_view name, 
   TimelineState* timeline = &parent == &rootAnchor_ ? &root_ : (parent.object ? parent.object->timeline.get() : nullptr);
   if (!timeline) return nullptr;
   for (auto& [depth, object] : timeline->list) {
-    if (object.anchor && SameName(object.name, name, exactCase)) return object.anchor.get();
+    if (!SameName(object.name, name, exactCase)) continue;
+    if (object.anchor) return object.anchor.get();
+    // A named shape is no object of its own for scripts: its name leads to the clip it
+    // lies in.
+    if (!object.name.empty()) return const_cast<ClipAnchor*>(&parent);
   }
   return nullptr;
 }
@@ -203,7 +207,8 @@ Matrix ClipControl::ToStage(const ClipAnchor& clip) const {
 bool ClipControl::HitTest(const ClipAnchor& clip, double x, double y, bool shapes) {
   if (shapes && clip.object) {
     const Matrix toParent = clip.parent && clip.parent.get() != &rootAnchor_ ? Inverse(ToStage(*clip.parent)) : Matrix{};
-    return ObjectContains(*clip.object, toParent.a * x + toParent.c * y + toParent.tx, toParent.b * x + toParent.d * y + toParent.ty);
+    return ObjectContains(*clip.object, toParent.a * x + toParent.c * y + toParent.tx, toParent.b * x + toParent.d * y + toParent.ty,
+                          0, true);
   }
   const Rect bounds = Bounds(clip);
   if (bounds.xMin == bounds.xMax && bounds.yMin == bounds.yMax) return false;
@@ -211,8 +216,8 @@ bool ClipControl::HitTest(const ClipAnchor& clip, double x, double y, bool shape
   return x >= onStage.xMin && x <= onStage.xMax && y >= onStage.yMin && y <= onStage.yMax;
 }
 
-std::uint16_t ClipControl::ListDepth(int scriptDepth) const {
-  return static_cast<std::uint16_t>(std::clamp(scriptDepth + kScriptDepthOffset, 0, 65535));
+std::int32_t ClipControl::ListDepth(int scriptDepth) const {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{scriptDepth} + kScriptDepthOffset, 0, INT32_MAX));
 }
 
 int ClipControl::Nesting(const ClipAnchor& clip) const {
@@ -293,8 +298,8 @@ void ClipControl::Remove(ClipAnchor& clip) {
 void ClipControl::SwapDepths(ClipAnchor& clip, int depth) {
   DisplayList* list = ParentList(clip);
   if (!list || !clip.object) return;
-  const std::uint16_t to = ListDepth(depth);
-  std::uint16_t from = 0;
+  const std::int32_t to = ListDepth(depth);
+  std::int32_t from = 0;
   for (auto& [at, object] : *list) {
     if (&object == clip.object) from = at;
   }

@@ -33,6 +33,11 @@ TransformedBox TransformBox(const Matrix& m, const Rect& r);
 inline constexpr int kScriptDepthOffset = 16384;
 // The deepest depth a script may duplicate a clip to, in script terms.
 inline constexpr int kMaxDuplicateDepth = 2130706428 - kScriptDepthOffset;
+// Scripts may remove only what stands at script depths 0 up to this one.
+inline constexpr int kMaxRemovableDepth = 2130690031;
+inline bool RemovableDepth(std::int32_t listDepth) {
+  return listDepth >= kScriptDepthOffset && std::int64_t{listDepth} - kScriptDepthOffset <= kMaxRemovableDepth;
+}
 
 class ClipControl {
  public:
@@ -116,7 +121,7 @@ class ClipControl {
   TimelineRunner& RunnerOf(const TimelineState& timeline) const;
   // The runner of the timeline `clip` lies on (its movie's characters and frames).
   TimelineRunner& RunnerAround(const ClipAnchor& clip) const;
-  std::uint16_t ListDepth(int scriptDepth) const;
+  std::int32_t ListDepth(int scriptDepth) const;
 
   const Movie& movie_;
   Dictionary& dictionary_;

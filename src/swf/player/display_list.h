@@ -18,7 +18,7 @@ struct DisplayObject;
 struct LoadedMovie;
 class TimelineRunner;
 struct TextFieldState;
-using DisplayList = std::map<std::uint16_t, DisplayObject>;
+using DisplayList = std::map<std::int32_t, DisplayObject>;
 
 // A timeline in play: the main movie's or a sprite instance's.
 struct TimelineState {
@@ -82,14 +82,20 @@ struct DisplayObject : DisplayObjectFields {
   }
   DisplayObject& operator=(DisplayObject&& other) noexcept {
     if (this == &other) return *this;
-    if (anchor && anchor->object == this) anchor->object = nullptr;
+    if (anchor && anchor->object == this) {
+      anchor->removedName = name;
+      anchor->object = nullptr;
+    }
     DisplayObjectFields::operator=(std::move(other));
     anchor = std::move(other.anchor);
     if (anchor) anchor->object = this;
     return *this;
   }
   ~DisplayObject() {
-    if (anchor && anchor->object == this) anchor->object = nullptr;
+    if (anchor && anchor->object == this) {
+      anchor->removedName = name;
+      anchor->object = nullptr;
+    }
   }
 };
 

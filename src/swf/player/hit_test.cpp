@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "swf/player/timeline_runner.h"
 
@@ -91,8 +93,8 @@ bool ShapeContains(const Shape& shape, double x, double y) {
   return false;
 }
 
-bool ObjectContains(const DisplayObject& object, double x, double y, int nesting) {
-  if (nesting > kMaxNesting || !object.visible) return false;
+bool ObjectContains(const DisplayObject& object, double x, double y, int nesting, bool evenHidden) {
+  if (nesting > kMaxNesting || (!object.visible && !evenHidden)) return false;
   const Matrix toLocal = Inverse(object.matrix);
   const double lx = toLocal.a * x + toLocal.c * y + toLocal.tx;
   const double ly = toLocal.b * x + toLocal.d * y + toLocal.ty;
@@ -110,8 +112,21 @@ bool ObjectContains(const DisplayObject& object, double x, double y, int nesting
     }
     return false;
   }
+  // A mask hides the depths up to its clip depth where it does not cover the point.
+  struct Mask {
+    std::int32_t depth, clipDepth;
+    bool covers;
+  };
+  std::vector<Mask> masks;
   for (const auto& [depth, child] : object.timeline->list) {
-    if (child.clipDepth == 0 && ObjectContains(child, lx, ly, nesting + 1)) return true;
+    if (child.clipDepth > 0) {
+      masks.push_back(Mask{depth, child.clipDepth, ObjectContains(child, lx, ly, nesting + 1)});
+      continue;
+    }
+    const bool hidden = std::any_of(masks.begin(), masks.end(), [depth = depth](const Mask& mask) {
+      return !mask.covers && depth > mask.depth && depth <= mask.clipDepth;
+    });
+    if (!hidden && ObjectContains(child, lx, ly, nesting + 1)) return true;
   }
   return false;
 }

@@ -10,7 +10,8 @@ namespace tavelin::swf::player {
 // `x`, `y` in the shape's own twips.
 bool ShapeContains(const Shape& shape, double x, double y);
 // `x`, `y` in the object's parent's twips.
-bool ObjectContains(const DisplayObject& object, double x, double y, int nesting = 0);
+// With `evenHidden` the object itself counts though invisible (a script's hitTest).
+bool ObjectContains(const DisplayObject& object, double x, double y, int nesting = 0, bool evenHidden = false);
 // The inverse of `m`; identity when it has none.
 Matrix Inverse(const Matrix& m);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "swf/format/reader.h"
+#include "swf/player/clip_control.h"
 #include "swf/player/morph.h"
 
 namespace tavelin::swf::player {
@@ -108,7 +109,8 @@ void TimelineRunner::RunFrame(TimelineState& timeline, const FrameSource& source
     if (change.kind == DisplayChange::Kind::kPlace) Place(timeline, change.place, frame, nesting);
     if (change.kind == DisplayChange::Kind::kRemove) {
       const auto found = timeline.list.find(change.depth);
-      if (found != timeline.list.end() && !(found->second.anchor && found->second.anchor->dynamic)) timeline.list.erase(found);
+      // Whatever stands at the depth goes, also a clip a script moved there.
+      if (found != timeline.list.end()) timeline.list.erase(found);
     }
   }
 }
@@ -139,8 +141,9 @@ void TimelineRunner::Rebuild(TimelineState& timeline, const FrameSource& source,
   DisplayList rebuilt;
   std::vector<std::pair<std::uint16_t, const format::PlaceObject*>> created;
   for (auto& [depth, old] : timeline.list) {
-    // Clips made by scripts are not the timeline's to rebuild.
-    if (old.anchor && old.anchor->dynamic && !plan.count(depth)) rebuilt.emplace(depth, std::move(old));
+    // The depths scripts use are not the timeline's to rebuild; what scripts put at
+    // the timeline's own depths goes like the rest.
+    if (hooks_ && depth >= kScriptDepthOffset && !plan.count(depth)) rebuilt.emplace(depth, std::move(old));
   }
   for (auto& [depth, planned] : plan) {
     const std::uint16_t characterId = *planned.placement.characterId;
@@ -152,11 +155,11 @@ void TimelineRunner::Rebuild(TimelineState& timeline, const FrameSource& source,
       object.colorTransform = ColorTransform{};
       object.ratio = 0;
       object.morphed = nullptr;
-      object.name.clear();
       object.clipDepth = 0;
       object.blendMode = 0;
       object.visible = true;
-    } else if (!Create(object, characterId, planned.placedInFrame, nesting, timeline.owner, depth)) {
+    } else if (!Create(object, characterId, planned.placedInFrame, nesting, timeline.owner, depth,
+                       planned.placement.name ? &*planned.placement.name : nullptr)) {
       continue;
     } else {
       created.emplace_back(depth, &planned.placement);
@@ -180,10 +183,12 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
   const auto existing = list.find(place.depth);
   if (place.move && existing != list.end()) {
     DisplayObject& object = existing->second;
+    // A clip scripts made or moved to this depth is theirs: the timeline's moves pass it by.
+    if (hooks_ && object.anchor && object.anchor->dynamic) return;
     if (place.characterId && *place.characterId != object.characterId) {
       // A new character at the same depth keeps the placement's other properties.
       DisplayObject replacement;
-      if (!Create(replacement, *place.characterId, frame, nesting, timeline.owner, place.depth)) return;
+      if (!Create(replacement, *place.characterId, frame, nesting, timeline.owner, place.depth, &object.name)) return;
       replacement.matrix = object.matrix;
       replacement.colorTransform = object.colorTransform;
       replacement.ratio = object.ratio;
@@ -199,18 +204,17 @@ void TimelineRunner::Place(TimelineState& timeline, const format::PlaceObject& p
   if (!place.characterId) return;
   if (existing != list.end() && hooks_) return;  // with scripts, an occupied depth keeps its object
   DisplayObject object;
-  if (!Create(object, *place.characterId, frame, nesting, timeline.owner, place.depth)) return;
+  if (!Create(object, *place.characterId, frame, nesting, timeline.owner, place.depth, place.name ? &*place.name : nullptr)) return;
   ApplyPlacement(object, place);
   auto& placed = list.insert_or_assign(place.depth, std::move(object)).first->second;
-  // Scripts see unnamed clips as "instance1", "instance2", ...
-  if (hooks_ && placed.anchor && placed.name.empty()) placed.name = "instance" + std::to_string(++counters_->unnamedClips);
   if (hooks_ && placed.anchor) hooks_->ClipPlaced(*placed.anchor, place);
 }
 
 DisplayObject* TimelineRunner::CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId,
-                                        std::uint16_t depth, int nesting) {
+                                        std::int32_t depth, int nesting) {
   DisplayObject object;
-  if (!Create(object, characterId, std::max(timeline.frame, 0), nesting, &parent, depth)) return nullptr;
+  static const std::string kNamedByScript;
+  if (!Create(object, characterId, std::max(timeline.frame, 0), nesting, &parent, depth, &kNamedByScript)) return nullptr;
   if (object.anchor) object.anchor->dynamic = true;
   return &timeline.list.insert_or_assign(depth, std::move(object)).first->second;
 }
@@ -230,7 +234,7 @@ void TimelineRunner::ApplyPlacement(DisplayObject& object, const format::PlaceOb
 }
 
 bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting, ClipAnchor* parent,
-                            std::uint16_t depth) {
+                            std::int32_t depth, const std::string* name) {
   if (*liveObjects_ >= kMaxObjects) return false;
   ++*liveObjects_;
   object.liveToken = std::shared_ptr<void>(nullptr, [count = liveObjects_](void*) { --*count; });
@@ -238,14 +242,20 @@ bool TimelineRunner::Create(DisplayObject& object, std::uint16_t characterId, in
   object.character = dictionary_.Find(characterId);
   object.placedInFrame = frame;
   object.createdTick = counters_->tick;
+  // Shapes, morphs, static text and bitmaps are no objects of their own for scripts.
+  const bool staticText = std::holds_alternative<std::shared_ptr<const TextCharacter>>(object.character) &&
+                          !dictionary_.FindEditText(characterId);
   const bool scriptable = !std::holds_alternative<std::shared_ptr<const Shape>>(object.character) &&
-                          !std::holds_alternative<std::shared_ptr<const MorphCharacter>>(object.character);
+                          !std::holds_alternative<std::shared_ptr<const MorphCharacter>>(object.character) &&
+                          !std::holds_alternative<std::shared_ptr<const Bitmap>>(object.character) && !staticText;
   if (hooks_ && parent && scriptable) {
     object.anchor = std::make_shared<ClipAnchor>();
     object.anchor->object = &object;
     object.anchor->parent = parent->shared_from_this();
     object.anchor->depth = depth;
     object.anchor->serial = counters_->nextSerial++;
+    // Scripts see unnamed objects as "instance1", "instance2", ...
+    object.name = name ? *name : "instance" + std::to_string(++counters_->unnamedClips);
   }
   if (nesting >= kMaxNesting) return true;  // too deep: shown without contents
   if (const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character)) {
@@ -305,9 +315,10 @@ void TimelineRunner::AdvanceSprites(DisplayList& list, int nesting) {
   for (auto& [depth, object] : list) {
     if (!object.timeline) continue;
     const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object.character);
-    if (sprite && object.createdTick < counters_->tick && object.timeline->playing && (*sprite)->FrameCount() > 1) {
+    if (sprite && object.createdTick < counters_->tick && object.timeline->playing &&
+        (*sprite)->NextFrame(object.timeline->frame) != object.timeline->frame) {
       TimelineRunner& runner = object.timeline->runner ? *object.timeline->runner : *this;
-      const int next = (object.timeline->frame + 1) % (*sprite)->FrameCount();
+      const int next = (*sprite)->NextFrame(object.timeline->frame);
       runner.GotoFrame(*object.timeline, FrameSource{&runner.movie_, sprite->get()}, next, nesting + 1);
     }
     AdvanceSprites(object.timeline->list, nesting + 1);
@@ -348,9 +359,10 @@ void TimelineRunner::AdvanceAll(TimelineState& root, const FrameSource& rootSour
     DisplayObject* object = clip->object;
     if (!object || !object->timeline || object->createdTick >= counters_->tick || !object->timeline->playing) continue;
     const auto* sprite = std::get_if<std::shared_ptr<const format::SpriteDefinition>>(&object->character);
-    if (!sprite || (*sprite)->FrameCount() <= 1) continue;
+    if (!sprite) continue;
+    const int next = (*sprite)->NextFrame(object->timeline->frame);
+    if (next == object->timeline->frame) continue;
     TimelineRunner& runner = object->timeline->runner ? *object->timeline->runner : *this;
-    const int next = (object->timeline->frame + 1) % (*sprite)->FrameCount();
     runner.GotoFrame(*object->timeline, FrameSource{&runner.movie_, sprite->get()}, next, NestingOf(*clip) + 1);
   }
   if (!root.playing) return;

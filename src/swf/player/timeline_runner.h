@@ -76,7 +76,7 @@ class TimelineRunner {
   ScriptHooks* Hooks() const { return hooks_; }
   // A new object of `characterId` at `depth` of `parent`'s timeline (anything already
   // there is replaced); null when the budget is spent.
-  DisplayObject* CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId, std::uint16_t depth,
+  DisplayObject* CreateAt(ClipAnchor& parent, TimelineState& timeline, std::uint16_t characterId, std::int32_t depth,
                           int nesting);
 
   // Where the sound tags of the frames run go (null: nowhere). While muted, frames run
@@ -91,9 +91,11 @@ class TimelineRunner {
   void Rebuild(TimelineState& timeline, const FrameSource& source, int target, int nesting);
   void Place(TimelineState& timeline, const format::PlaceObject& place, int frame, int nesting);
   // A new object showing `characterId`, with sprite and button contents built; false
-  // when the object budget is spent.
+  // when the object budget is spent. With scripts, an object they can reach takes
+  // `name`, or when none is given the next "instanceN" before its contents are built
+  // (so a clip is numbered before the clips inside it).
   bool Create(DisplayObject& object, std::uint16_t characterId, int frame, int nesting, ClipAnchor* parent = nullptr,
-              std::uint16_t depth = 0);
+              std::int32_t depth = 0, const std::string* name = nullptr);
   void ApplyPlacement(DisplayObject& object, const format::PlaceObject& place);
 
   const Movie& movie_;
