@@ -25,26 +25,13 @@ namespace property_flag {
 inline constexpr std::uint8_t kDontEnum = 0x01;
 inline constexpr std::uint8_t kDontDelete = 0x02;
 inline constexpr std::uint8_t kReadOnly = 0x04;
-// Version gates ASSetPropFlags can give: the property exists only for movies of that
-// version and later (or, for kNotInSix, not in version 6 movies).
-inline constexpr std::uint16_t kFromSix = 0x0080;
-inline constexpr std::uint16_t kNotInSix = 0x0100;
-inline constexpr std::uint16_t kFromSeven = 0x0400;
-inline constexpr std::uint16_t kFromEight = 0x1000;
-inline constexpr std::uint16_t kFromNine = 0x2000;
+// A gate ASSetPropFlags can give: the property is hidden from the movie (as a version 8
+// movie shows it) until the movie sets it again. Taken to hold for movies before
+// version 10, which the engine does not run.
 inline constexpr std::uint16_t kFromTen = 0x4000;
-inline constexpr std::uint16_t kVersionGates = kFromSix | kNotInSix | kFromSeven | kFromEight | kFromNine | kFromTen;
+inline constexpr std::uint16_t kVersionGates = kFromTen;
 // Whether a property with `flags` exists for a movie of `version`.
-constexpr bool VisibleIn(std::uint16_t flags, int version) {
-  if (!(flags & kVersionGates)) return true;
-  if ((flags & kFromTen) && version < 10) return false;
-  if ((flags & kFromNine) && version < 9) return false;
-  if ((flags & kFromEight) && version < 8) return false;
-  if ((flags & kFromSeven) && version < 7) return false;
-  if ((flags & kFromSix) && version < 6) return false;
-  if ((flags & kNotInSix) && version == 6) return false;
-  return true;
-}
+constexpr bool VisibleIn(std::uint16_t flags, int version) { return !(flags & kFromTen) || version >= 10; }
 }  // namespace property_flag
 
 struct Property {
