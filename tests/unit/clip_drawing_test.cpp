@@ -181,6 +181,45 @@ TEST(ClipDrawing, GradientFillsFollowTheirBoxAndFillAnOpenOutline) {
   EXPECT_EQ(picture.At(110, 10), kWhite);
 }
 
+TEST(ClipDrawing, SetMaskShowsTheClipOnlyUnderTheFillsOfItsMaskUntilNullTakesItAway) {
+  ActionAssembler first;
+  Call(first, "_root", "createEmptyMovieClip", {"c", 1});
+  Call(first, "c", "beginFill", {0xFF0000, 100});
+  Call(first, "c", "moveTo", {10, 10});
+  Call(first, "c", "lineTo", {50, 10});
+  Call(first, "c", "lineTo", {50, 50});
+  Call(first, "c", "lineTo", {10, 50});
+  Call(first, "c", "endFill", {});
+  // The mask: a blue square over the right half of c and beyond, with a wide outline
+  // that masks nothing.
+  Call(first, "_root", "createEmptyMovieClip", {"m", 2});
+  Call(first, "m", "lineStyle", {10, 0x00FF00, 100});
+  Call(first, "m", "beginFill", {0x0000FF, 100});
+  Call(first, "m", "moveTo", {30, 0});
+  Call(first, "m", "lineTo", {90, 0});
+  Call(first, "m", "lineTo", {90, 60});
+  Call(first, "m", "lineTo", {30, 60});
+  Call(first, "m", "lineTo", {30, 0});
+  Call(first, "m", "endFill", {});
+  Call(first, "c", "setMask", {"m"}, true);           // a path from c's parent
+  Call(first, "c", "setMask", {"nothing here"}, true);  // to nothing: the mask stays
+  ActionAssembler second;
+  second.Push({testing::Null{}, 1, "c"}).Op(op::kGetVariable).Push({"setMask"}).Op(op::kCallMethod).Op(op::kTrace);
+  second.Op(op::kStop);
+
+  DrawingMovie run({first, second});
+  EXPECT_EQ(run.host.lines, (std::vector<std::string>{"true", "false"}));
+  const Framebuffer& masked = run.Draw();
+  EXPECT_EQ(masked.At(20, 30), kWhite);  // c outside the mask
+  EXPECT_EQ(masked.At(40, 30), kRed);    // c under the mask
+  EXPECT_EQ(masked.At(28, 30), kWhite);  // under the mask's outline only
+  EXPECT_EQ(masked.At(70, 30), kWhite);  // the mask itself is not drawn
+  run.player->NextFrame();
+  const Framebuffer& unmasked = run.Draw();
+  EXPECT_EQ(unmasked.At(20, 30), kRed);
+  EXPECT_EQ(unmasked.At(70, 30), kBlue);
+}
+
 TEST(ClipDrawing, NonsenseArgumentsAndEndlessEdgesStayBounded) {
   ActionAssembler a;
   Call(a, "_root", "createEmptyMovieClip", {"c", 1});

@@ -192,6 +192,30 @@ Value GetInstanceAtDepth(Interpreter& vm, const Value& self, std::span<const Val
   return Value();
 }
 
+// setMask(mask): the clip (or the clip its text names as a path from this clip's parent,
+// "level:name" read as "level.name") masks this one and is drawn only as its mask; null
+// or undefined takes the mask away. Without an argument, or with a path to nothing, the
+// mask stays as it was.
+Value SetMask(Interpreter& vm, const Value& self, std::span<const Value> args) {
+  ClipAnchor* clip = Anchor(vm, self);
+  if (!clip || !clip->object) return Value(false);
+  if (args.empty()) return Value();
+  const Value& target = args[0];
+  ClipAnchor* mask = vm.AnchorOf(target.AsObject());
+  if (!mask && !target.IsNullish()) {
+    std::string path = vm.ToString(target)->text;
+    std::replace(path.begin(), path.end(), ':', '.');
+    mask = vm.AnchorOf(vm.ResolveTarget(vm.ClipFor(clip->parent ? *clip->parent : *clip), path));
+    if (!mask || !mask->object) return Value(false);
+  }
+  if (const auto old = clip->object->scriptMask.lock(); old && old->object) old->object->masksByScript = false;
+  clip->object->scriptMask.reset();
+  if (!mask || !mask->object || mask == clip) return Value(true);
+  mask->object->masksByScript = true;
+  clip->object->scriptMask = mask->shared_from_this();
+  return Value(true);
+}
+
 Value HitTest(Interpreter& vm, const Value& self, std::span<const Value> args) {
   ClipAnchor* clip = Anchor(vm, self);
   if (!clip) return Value(false);
@@ -302,7 +326,8 @@ void InstallMovieClip(Interpreter& vm) {
   vm.DefineNative(p, "stopDrag", StopDrag);
   vm.DefineNative(p, "toString", ClipToString);
   InstallClipDrawing(vm, p);
-  for (const char* name : {"setMask", "createTextField", "loadMovie", "unloadMovie", "loadVariables", "getURL"}) {
+  vm.DefineNative(p, "setMask", SetMask);
+  for (const char* name : {"createTextField", "loadMovie", "unloadMovie", "loadVariables", "getURL"}) {
     vm.DefineNative(p, name, Nothing);
   }
   vm.buttonProto = vm.NewObject();

@@ -48,6 +48,11 @@ struct DisplayObjectFields {
   std::uint16_t clipDepth = 0;  // above 0: a mask for the depths up to this one
   std::uint8_t blendMode = 0;
   bool visible = true;
+  // A script's setMask: the clip whose shapes mask this object (none when empty or gone),
+  // and on the other side, whether this object masks one so (it is then drawn only as
+  // that mask).
+  std::weak_ptr<ClipAnchor> scriptMask;
+  bool masksByScript = false;
 
   // The parent's frame whose PlaceObject created this object (or gave it its current
   // character): rebuilding an earlier frame keeps the object when the same placement

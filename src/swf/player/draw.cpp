@@ -1,6 +1,6 @@
 // Player::Draw: walks the display lists in depth order and hands each shape to the
-// renderer with its accumulated matrix and colour transform; clip depths become masks
-// and blend modes layers.
+// renderer with its accumulated matrix and colour transform; clip depths and the masks
+// scripts set become masks, and blend modes layers.
 #include <vector>
 
 #include "swf/player/player.h"
@@ -10,7 +10,7 @@ namespace {
 
 class FrameDrawer {
  public:
-  explicit FrameDrawer(render::Renderer& renderer) : renderer_(renderer) {}
+  FrameDrawer(render::Renderer& renderer, const Matrix& stage) : renderer_(renderer), stage_(stage) {}
 
   // `asMask`: the objects build a mask's coverage, so masks and layers inside them
   // are not set up again.
@@ -29,12 +29,20 @@ class FrameDrawer {
         openMasks.push_back(object.clipDepth);
         continue;
       }
-      if (!object.visible) continue;
+      if (!object.visible || object.masksByScript) continue;
       const bool layered = !asMask && object.blendMode >= static_cast<std::uint8_t>(render::BlendMode::kLayer) &&
                            object.blendMode <= static_cast<std::uint8_t>(render::BlendMode::kHardlight);
+      const std::shared_ptr<ClipAnchor> mask = asMask ? nullptr : object.scriptMask.lock();
+      const bool masked = mask && mask->object && mask->object != &object;
+      if (masked) {
+        renderer_.BeginMask();
+        DrawObject(*mask->object, ParentToDevice(*mask), ColorTransform{}, true, nesting);
+        renderer_.EndMask();
+      }
       if (layered) renderer_.BeginLayer();
       DrawObject(object, matrix, cxform, asMask, nesting);
       if (layered) renderer_.EndLayer(static_cast<render::BlendMode>(object.blendMode));
+      if (masked) renderer_.PopMask();
     }
     for (std::size_t i = 0; i < openMasks.size(); ++i) renderer_.PopMask();
   }
@@ -66,14 +74,25 @@ class FrameDrawer {
     }
   }
 
+  // Where the parent of a clip anywhere in the movie maps to the target.
+  Matrix ParentToDevice(const ClipAnchor& clip) const {
+    Matrix matrix;
+    int guard = 0;
+    for (const ClipAnchor* at = clip.parent.get(); at && at->object && guard < kMaxNesting; at = at->parent.get(), ++guard) {
+      matrix = at->object->matrix * matrix;
+    }
+    return stage_ * matrix;
+  }
+
   render::Renderer& renderer_;
+  Matrix stage_;  // stage twips to target pixels
 };
 
 }  // namespace
 
 void Player::Draw(Framebuffer& target, const Matrix& stageTwipsToPixels, render::Quality quality) const {
   render::Renderer renderer(target, quality);
-  FrameDrawer drawer(renderer);
+  FrameDrawer drawer(renderer, stageTwipsToPixels);
   drawer.DrawTimeline(root_, stageTwipsToPixels, ColorTransform{}, false, 0);
   for (const auto& [number, level] : levels_) drawer.DrawLevel(level, stageTwipsToPixels);
 }

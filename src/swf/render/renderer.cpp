@@ -334,6 +334,8 @@ void Renderer::State::DrawGroup(const StyleGroup& group, const PreparedGroup& pr
   }
   if (joined) sharedEdges.End();
 
+  // A mask is made of fills alone: strokes of the shapes that build it cover nothing.
+  if (building) return;
   const double scaleX = std::hypot(matrix.a, matrix.b), scaleY = std::hypot(matrix.c, matrix.d);
   for (std::size_t i = 0; i < group.lines.size(); ++i) {
     const ShapeOutline& stroke = prepared.strokes[i];
