@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/action_assembler.h"
+#include "support/trace_host.h"
 #include "support/swf_writer.h"
 #include "swf/avm1/machine.h"
 #include "swf/format/action_decoder.h"
@@ -23,21 +24,12 @@ using testing::ActionAssembler;
 using testing::PushValue;
 using testing::SwfWriter;
 namespace op = format::action_code;
+using testing::TraceHost;
 
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kRed = 0xFFFF0000;
 constexpr std::uint32_t kBlue = 0xFF0000FF;
 
-class TraceHost final : public avm1::ScriptHost {
- public:
-  void Trace(const std::string& line) override { lines.push_back(line); }
-  void Command(const std::string&, const std::string&) override {}
-  void OpenAddress(const std::string&, const std::string&) override {}
-  double MovieMilliseconds() override { return 0; }
-  double WallSeconds() override { return 0; }
-  void ScriptStopped(const std::string&) override {}
-  std::vector<std::string> lines;
-};
 
 // A 120 x 60 pixel stage running one script per frame.
 struct DrawingMovie {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/action_assembler.h"
+#include "support/trace_host.h"
 #include "support/swf_writer.h"
 #include "swf/avm1/machine.h"
 #include "swf/format/action_decoder.h"
@@ -24,25 +25,16 @@ using testing::ActionAssembler;
 using testing::PushValue;
 using testing::SwfWriter;
 namespace op = format::action_code;
+using testing::TraceHost;
 using Lines = std::vector<std::string>;
 
-class TraceHost final : public avm1::ScriptHost {
- public:
-  void Trace(const std::string& line) override { lines.push_back(line); }
-  void Command(const std::string& command, const std::string& argument) override { lines.push_back(command + ":" + argument); }
-  void OpenAddress(const std::string&, const std::string&) override {}
-  double MovieMilliseconds() override { return 0; }
-  double WallSeconds() override { return 0; }
-  void ScriptStopped(const std::string& reason) override { lines.push_back("stopped: " + reason); }
-  Lines lines;
-};
 
 struct ClipMovie {
   explicit ClipMovie(const SwfWriter& writer) : movie(std::make_shared<const Movie>(LoadMovie(writer.Bytes()))) {
     machine = std::make_unique<avm1::Machine>(movie->Version(), host);
     player = std::make_unique<player::Player>(movie, nullptr, machine.get());
   }
-  TraceHost host;
+  TraceHost host{true};
   std::shared_ptr<const Movie> movie;
   std::unique_ptr<avm1::Machine> machine;
   std::unique_ptr<player::Player> player;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/action_assembler.h"
+#include "support/trace_host.h"
 #include "support/swf_writer.h"
 #include "swf/avm1/machine.h"
 #include "swf/format/action_decoder.h"
@@ -19,17 +20,9 @@ using testing::ActionAssembler;
 using testing::Null;
 using testing::Undefined;
 namespace op = format::action_code;
+using testing::TraceHost;
 using Lines = std::vector<std::string>;
 
-class TraceHost final : public avm1::ScriptHost {
- public:
-  void Trace(const std::string& line) override { lines.push_back(line); }
-  void Command(const std::string&, const std::string&) override {}
-  void OpenAddress(const std::string&, const std::string&) override {}
-  double MovieMilliseconds() override { return 0; }
-  double WallSeconds() override { return 0; }
-  std::vector<std::string> lines;
-};
 
 Lines RunLines(const ActionAssembler& script, int version = 8) {
   testing::SwfWriter writer;
