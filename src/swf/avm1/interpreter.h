@@ -29,7 +29,20 @@ namespace tavelin::swf::avm1 {
 // also stop once the nested scripts take this much of the thread's stack, whichever
 // comes first, so deep recursion never overflows it (the programs reserve 8 MB).
 inline constexpr int kMaxCallDepth = 256;
+// Builds with the address checker have stack frames several times larger: they get
+// room for the same nesting.
+#if defined(__SANITIZE_ADDRESS__)
+#define TAVELIN_WIDE_FRAMES 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAVELIN_WIDE_FRAMES 1
+#endif
+#endif
+#if defined(TAVELIN_WIDE_FRAMES)
+inline constexpr std::uintptr_t kMaxScriptStackBytes = std::uintptr_t{4} << 20;
+#else
 inline constexpr std::uintptr_t kMaxScriptStackBytes = std::uintptr_t{1} << 20;
+#endif
 // Values on the operand stack of all running scripts together.
 inline constexpr std::size_t kMaxStack = 1 << 20;
 // Most getters and setters running inside one another; one more reads undefined.
