@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/action_assembler.h"
@@ -65,6 +66,12 @@ ActionAssembler& Call(ActionAssembler& a, const char* target, const char* method
   return a.Op(trace ? op::kTrace : op::kPop);
 }
 
+// clip.moveTo to the first point, then clip.lineTo through the others.
+void Outline(ActionAssembler& a, const char* clip, const std::vector<std::pair<int, int>>& points) {
+  Call(a, clip, "moveTo", {points.front().first, points.front().second});
+  for (std::size_t i = 1; i < points.size(); ++i) Call(a, clip, "lineTo", {points[i].first, points[i].second});
+}
+
 ActionAssembler& TraceMember(ActionAssembler& a, const char* target, const char* member) {
   return a.Push({target}).Op(op::kGetVariable).Push({member}).Op(op::kGetMember).Op(op::kTrace);
 }
@@ -81,10 +88,7 @@ TEST(ClipDrawing, FilledSquareAndCurvedStrokeShowCountAndHit) {
   Call(first, "_root", "createEmptyMovieClip", {"c", 1});
   // A red square whose fourth side comes from the fill closing itself.
   Call(first, "c", "beginFill", {0xFF0000, 100});
-  Call(first, "c", "moveTo", {10, 10});
-  Call(first, "c", "lineTo", {50, 10});
-  Call(first, "c", "lineTo", {50, 50});
-  Call(first, "c", "lineTo", {10, 50});
+  Outline(first, "c", {{10, 10}, {50, 10}, {50, 50}, {10, 50}});
   Call(first, "c", "endFill", {});
   // A blue curve 4 pixels wide, bulging right to x = 80, outside any fill.
   Call(first, "c", "lineStyle", {4, 0x0000FF, 100});
@@ -177,21 +181,14 @@ TEST(ClipDrawing, SetMaskShowsTheClipOnlyUnderTheFillsOfItsMaskUntilNullTakesItA
   ActionAssembler first;
   Call(first, "_root", "createEmptyMovieClip", {"c", 1});
   Call(first, "c", "beginFill", {0xFF0000, 100});
-  Call(first, "c", "moveTo", {10, 10});
-  Call(first, "c", "lineTo", {50, 10});
-  Call(first, "c", "lineTo", {50, 50});
-  Call(first, "c", "lineTo", {10, 50});
+  Outline(first, "c", {{10, 10}, {50, 10}, {50, 50}, {10, 50}});
   Call(first, "c", "endFill", {});
   // The mask: a blue square over the right half of c and beyond, with a wide outline
   // that masks nothing.
   Call(first, "_root", "createEmptyMovieClip", {"m", 2});
   Call(first, "m", "lineStyle", {10, 0x00FF00, 100});
   Call(first, "m", "beginFill", {0x0000FF, 100});
-  Call(first, "m", "moveTo", {30, 0});
-  Call(first, "m", "lineTo", {90, 0});
-  Call(first, "m", "lineTo", {90, 60});
-  Call(first, "m", "lineTo", {30, 60});
-  Call(first, "m", "lineTo", {30, 0});
+  Outline(first, "m", {{30, 0}, {90, 0}, {90, 60}, {30, 60}, {30, 0}});
   Call(first, "m", "endFill", {});
   Call(first, "c", "setMask", {"m"}, true);           // a path from c's parent
   Call(first, "c", "setMask", {"nothing here"}, true);  // to nothing: the mask stays

@@ -24,10 +24,11 @@ using testing::TraceHost;
 using Lines = std::vector<std::string>;
 
 
-Lines RunLines(const ActionAssembler& script, int version = 8) {
+// The trace lines of the movie's first frame, which runs `scripts` in turn.
+Lines RunScripts(const std::vector<const ActionAssembler*>& scripts, int version = 8) {
   testing::SwfWriter writer;
   writer.Version(static_cast<std::uint8_t>(version));
-  testing::AddDoAction(writer, script);
+  for (const ActionAssembler* script : scripts) testing::AddDoAction(writer, *script);
   writer.ShowFrame();
   auto movie = std::make_shared<const Movie>(LoadMovie(writer.Bytes()));
   TraceHost host;
@@ -36,6 +37,8 @@ Lines RunLines(const ActionAssembler& script, int version = 8) {
   player.NextFrame();
   return host.lines;
 }
+
+Lines RunLines(const ActionAssembler& script, int version = 8) { return RunScripts({&script}, version); }
 
 // _global has no prototype, so no valueOf: it stands for undefined when compared. A plain
 // object's valueOf gives the object itself, which makes any ordering false without
@@ -261,17 +264,7 @@ TEST(ScriptCoreLanguage, APrototypeLoopStopsTheScript) {
       .Trace("not reached");
   ActionAssembler next;
   next.Trace("next script");
-  testing::SwfWriter writer;
-  writer.Version(8);
-  testing::AddDoAction(writer, script);
-  testing::AddDoAction(writer, next);
-  writer.ShowFrame();
-  auto movie = std::make_shared<const Movie>(LoadMovie(writer.Bytes()));
-  TraceHost host;
-  avm1::Machine machine(movie->Version(), host);
-  player::Player player(movie, nullptr, &machine);
-  player.NextFrame();
-  EXPECT_EQ(host.lines, (Lines{"before", "false", "null", "next script"}));
+  EXPECT_EQ(RunScripts({&script, &next}), (Lines{"before", "false", "null", "next script"}));
 }
 
 // Text read as a number from version 6: octal only without white space before it, and
@@ -421,17 +414,7 @@ TEST(ScriptCoreLanguage, RegistersPastAFunctionsOwnAreTheProgramsOwn) {
       .Push({testing::Register{3}}).Op(op::kTrace);
   ActionAssembler second;
   second.Push({testing::Register{3}}).Op(op::kTrace);
-  testing::SwfWriter writer;
-  writer.Version(8);
-  testing::AddDoAction(writer, first);
-  testing::AddDoAction(writer, second);
-  writer.ShowFrame();
-  auto movie = std::make_shared<const Movie>(LoadMovie(writer.Bytes()));
-  TraceHost host;
-  avm1::Machine machine(movie->Version(), host);
-  player::Player player(movie, nullptr, &machine);
-  player.NextFrame();
-  EXPECT_EQ(host.lines, (Lines{"3", "9", "undefined"}));
+  EXPECT_EQ(RunScripts({&first, &second}), (Lines{"3", "9", "undefined"}));
 }
 
 }  // namespace
